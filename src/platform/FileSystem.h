@@ -1,0 +1,102 @@
+// File-system services the operating system gives on Windows: files opened
+// with share modes, folder enumeration with attributes, folder creation and
+// the atomic replacement of a file. This header is toolkit- and OS-neutral;
+// PosixFileSystem.cpp implements it with POSIX calls.
+//
+// Share modes on POSIX: a file opened for writing or exclusively takes an
+// advisory write lock (fcntl open-file-description lock), a read-only file
+// opened with "deny write" takes a read lock. Two Shelfwright processes thus
+// exclude each other as the Windows share modes would; programs that do not
+// take locks are not kept out, unlike on Windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sw::platform {
+
+#ifdef _WIN32
+inline constexpr char PathDelim = '\\';
+#else
+inline constexpr char PathDelim = '/';
+#endif
+
+enum class FileAccess { Read, Write, ReadWrite };
+enum class FileShare { Exclusive, DenyWrite, DenyRead, DenyNone };
+
+// An open file handle; closed by the destructor.
+class NativeFile {
+ public:
+  NativeFile() = default;
+  ~NativeFile();
+  NativeFile(const NativeFile&) = delete;
+  NativeFile& operator=(const NativeFile&) = delete;
+
+  // Opens (or with `create`, creates or truncates) the file. Returns false when
+  // the file cannot be opened or another process holds a conflicting lock;
+  // `LastError()` then tells why.
+  bool Open(const std::string& path, bool create, FileAccess access, FileShare share);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+  std::size_t Read(void* buffer, std::size_t count);
+  std::size_t Write(const void* buffer, std::size_t count);
+  // origin: 0 beginning, 1 current, 2 end. Returns the new position.
+  std::int64_t Seek(std::int64_t offset, int origin);
+  bool Truncate(std::int64_t size);
+  const std::string& LastError() const { return lastError_; }
+
+ private:
+  int fd_ = -1;
+  std::string lastError_;
+};
+
+// File attribute bits as Windows reports them.
+enum : std::uint32_t {
+  faReadOnly = 0x01,
+  faHidden = 0x02,
+  faSysFile = 0x04,
+  faDirectory = 0x10,
+  faArchive = 0x20,
+};
+
+struct DirEntry {
+  std::string Name;
+  std::uint32_t Attributes = 0;
+  std::int64_t Size = 0;
+  bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
+};
+
+// The entries of a folder, sorted as NTFS returns them (upper-cased names
+// compared ordinally) so that every machine reads the files in the same order.
+// With `includeDots` the "." and ".." entries come first, as on Windows.
+// A name starting with "." (other than those two) counts as hidden; entries
+// that are neither regular files nor folders count as system files.
+// Throws sw::EOSError when the folder cannot be read.
+std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots = false);
+
+bool FileExists(const std::string& path);       // a regular file (or link to one)
+bool DirectoryExists(const std::string& path);  // a folder (or link to one)
+// Creates the folder and its parents; returns false on failure.
+bool ForceDirectories(const std::string& path);
+bool DeleteFile(const std::string& path);
+
+// Writes `data` to a temporary file in the same folder and renames it over
+// `path`, so that a failure never leaves a truncated file behind. Keeps the
+// permission bits of an existing file. Throws sw::EFCreateError on failure.
+void WriteFileAtomic(const std::string& path, std::string_view data);
+
+// Reads a whole file; throws sw::EFOpenError "Cannot open file %s" on failure.
+std::string ReadFileBytes(const std::string& path);
+
+// Looks for `name` in `folder`: an exact match first, then one that differs
+// only in the case of its letters. Returns the full path, or "" when none.
+std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);
+
+// The running program's full path ("" when unknown).
+std::string ExecutablePath();
+// The value of an environment variable, "" when unset.
+std::string GetEnv(const char* name);
+
+}  // namespace sw::platform

@@ -1,0 +1,250 @@
+#include "platform/FileSystem.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+#include "runtime/Exceptions.h"
+
+namespace sw::platform {
+
+namespace fs = std::filesystem;
+
+NativeFile::~NativeFile() { Close(); }
+
+void NativeFile::Close() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+bool NativeFile::Open(const std::string& path, bool create, FileAccess access, FileShare share) {
+  Close();
+  int flags = O_CLOEXEC;
+  switch (access) {
+    case FileAccess::Read: flags |= O_RDONLY; break;
+    case FileAccess::Write: flags |= O_WRONLY; break;
+    case FileAccess::ReadWrite: flags |= O_RDWR; break;
+  }
+  if (create) flags |= O_CREAT;
+  int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) {
+    lastError_ = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    lastError_ = "is a folder";
+    return false;
+  }
+  short lockType = F_UNLCK;
+  if (access != FileAccess::Read || share == FileShare::Exclusive || share == FileShare::DenyRead)
+    lockType = F_WRLCK;
+  else if (share == FileShare::DenyWrite)
+    lockType = F_RDLCK;
+  if (lockType != F_UNLCK) {
+    struct flock lock {};
+    lock.l_type = lockType;
+    lock.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0 && errno != EINVAL && errno != ENOLCK) {
+      lastError_ = "the file is in use by another process";
+      ::close(fd);
+      return false;
+    }
+  }
+  // Truncate only once the lock is ours, so a file in use is never emptied.
+  if (create && ::ftruncate(fd, 0) != 0) {
+    lastError_ = std::strerror(errno);
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+std::size_t NativeFile::Read(void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::read(fd_, out + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::size_t NativeFile::Write(const void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    const ssize_t n = ::write(fd_, in + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::int64_t NativeFile::Seek(std::int64_t offset, int origin) {
+  const int whence = origin == 0 ? SEEK_SET : origin == 1 ? SEEK_CUR : SEEK_END;
+  const off_t pos = ::lseek(fd_, static_cast<off_t>(offset), whence);
+  return pos < 0 ? -1 : static_cast<std::int64_t>(pos);
+}
+
+bool NativeFile::Truncate(std::int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
+
+namespace {
+
+std::string UpperAscii(const std::string& s) {
+  std::string r = s;
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return r;
+}
+
+}  // namespace
+
+std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
+  std::vector<DirEntry> entries;
+  std::error_code ec;
+  fs::directory_iterator it(path.empty() ? fs::path(".") : fs::path(path), ec);
+  if (ec) throw EOSError(Format("Cannot read folder %s: %s", path, ec.message()));
+  for (const auto& entry : it) {
+    DirEntry e;
+    e.Name = entry.path().filename().string();
+    std::error_code sec;
+    const auto status = entry.status(sec);
+    if (fs::is_directory(status)) {
+      e.Attributes |= faDirectory;
+    } else if (fs::is_regular_file(status)) {
+      e.Attributes |= faArchive;
+      e.Size = static_cast<std::int64_t>(entry.file_size(sec));
+    } else {
+      e.Attributes |= faSysFile;
+    }
+    if (!e.Name.empty() && e.Name[0] == '.') e.Attributes |= faHidden;
+    if (::access(entry.path().c_str(), W_OK) != 0 && !fs::is_directory(status)) e.Attributes |= faReadOnly;
+    entries.push_back(std::move(e));
+  }
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    const std::string ua = UpperAscii(a.Name), ub = UpperAscii(b.Name);
+    return ua != ub ? ua < ub : a.Name < b.Name;
+  });
+  if (includeDots) {
+    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0}, DirEntry{"..", faDirectory, 0}});
+  }
+  return entries;
+}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool ForceDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  fs::create_directories(path, ec);
+  return DirectoryExists(path);
+}
+
+bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+  const fs::path target(path);
+  const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(tmpl.data());
+  if (fd < 0) throw EFCreateError(Format(SFCreateError, path) + ": " + std::strerror(errno));
+  const auto fail = [&](const char* what) {
+    const std::string reason = std::strerror(errno);
+    ::close(fd);
+    ::unlink(tmpl.c_str());
+    throw EFCreateError(Format(SFCreateError, path) + ": " + what + ": " + reason);
+  };
+  // mkstemp creates the file readable by the owner only; give it the old
+  // file's permissions, or those a newly created file would have.
+  struct stat st {};
+  mode_t mode;
+  if (::stat(path.c_str(), &st) == 0) {
+    mode = st.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  if (::fchmod(fd, mode) != 0) fail("cannot set permissions");
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) fail("write failed");
+    done += static_cast<std::size_t>(n);
+  }
+  if (::fsync(fd) != 0) fail("cannot flush");
+  if (::close(fd) != 0) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(tmpl.c_str());
+    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+  }
+  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+    const std::string reason = std::strerror(errno);
+    ::unlink(tmpl.c_str());
+    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+  }
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  NativeFile file;
+  if (!file.Open(path, false, FileAccess::Read, FileShare::DenyNone)) throw EFOpenError(Format(SFOpenError, path));
+  std::string data;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = file.Read(buffer, sizeof buffer);
+    if (n == 0) break;
+    data.append(buffer, n);
+  }
+  return data;
+}
+
+std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
+  const fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
+  if (FileExists((dir / name).string())) return (dir / name).string();
+  std::error_code ec;
+  const std::string wanted = UpperAscii(name);
+  std::vector<std::string> matches;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    const std::string entryName = entry.path().filename().string();
+    if (UpperAscii(entryName) == wanted && FileExists(entry.path().string())) matches.push_back(entryName);
+  }
+  if (matches.empty()) return "";
+  std::sort(matches.begin(), matches.end());
+  return (dir / matches.front()).string();
+}
+
+std::string ExecutablePath() {
+  std::error_code ec;
+  const fs::path p = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string() : p.string();
+}
+
+std::string GetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+}  // namespace sw::platform

@@ -1,0 +1,60 @@
+// Helpers shared by every test executable: an exception check that compares
+// type and message together, and a temporary folder removed at the end.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+// Checks that `statement` throws `ExceptionType` whose what() equals `message`.
+#define EXPECT_THROW_MSG(statement, ExceptionType, message)                        \
+  do {                                                                             \
+    bool thrown_ = false;                                                          \
+    try {                                                                          \
+      statement;                                                                   \
+    } catch (const ExceptionType& e_) {                                            \
+      thrown_ = true;                                                              \
+      EXPECT_EQ(std::string(e_.what()), std::string(message));                     \
+    }                                                                              \
+    EXPECT_TRUE(thrown_) << "expected " #ExceptionType " from " #statement;        \
+  } while (false)
+
+namespace sw {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::random_device rd;
+    root_ = std::filesystem::temp_directory_path() /
+            ("shelfwright-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+    std::filesystem::create_directories(root_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(root_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  std::string Root() const { return root_.string(); }
+  std::string Path(const std::string& relative) const { return (root_ / relative).string(); }
+  // Writes `bytes` to `relative`, creating folders; returns the full path.
+  std::string Write(const std::string& relative, const std::string& bytes) const {
+    const auto p = root_ / relative;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+    return p.string();
+  }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  std::filesystem::path root_;
+};
+
+}  // namespace sw

@@ -1,0 +1,44 @@
+// The program's message table: every text the system shows or raises, with
+// its %s/%d placeholders, formatted by sw::Format (printf semantics).
+// One block per subsystem; add a module's texts to its own block.
+#pragma once
+
+namespace sw {
+
+// ---- Utilities and runtime ------------------------------------------------
+
+// (end of utilities block)
+
+// ---- Locale catalogue -------------------------------------------------------
+
+// (end of locale block)
+
+// ---- Translation storage and language files ---------------------------------
+
+// (end of storage block)
+
+// ---- Compressed container ---------------------------------------------------
+
+// (end of compression block)
+
+// ---- Form extraction and property rules -------------------------------------
+
+// (end of form block)
+
+// ---- Compiled resource files ------------------------------------------------
+
+// (end of resource block)
+
+// ---- Source-code extraction -------------------------------------------------
+
+// (end of source block)
+
+// ---- Processing run and library settings ------------------------------------
+
+// (end of run block)
+
+// ---- Windows -----------------------------------------------------------------
+
+// (end of windows block)
+
+}  // namespace sw

@@ -138,6 +138,75 @@ TEST(QCompressTest, MatchOfNineBytesIsTakenWithoutTryingOlderCandidates) {
             kHeader + Bytes({0x1C}) + "ABCDEFGHIJKLM#" + Bytes({0x1D, 0x60, 0x02, '$', 0x15, 0x60, 0x31, 0x10}));
 }
 
+// ---- The coding rules over a flat buffer --------------------------------------------------
+
+// The coder restated without a ring buffer: the whole input in one array, the window as the
+// range [end - 2048, end) where end is the cursor plus up to 127 bytes of lookahead, and for
+// each byte value the 40 most recent positions before the cursor.
+std::string ReferenceCompress(const std::string& data) {
+  const auto byteAt = [&](std::size_t i) { return static_cast<std::uint8_t>(data[i]); };
+  std::vector<std::vector<std::size_t>> recent(256);
+  std::string out = kHeader;
+  std::string literals;
+  const auto flush = [&] {
+    if (literals.empty()) return;
+    out += static_cast<char>(literals.size() * 2);
+    out += literals;
+    literals.clear();
+  };
+  const auto consume = [&](std::size_t from, std::size_t n) {
+    for (std::size_t i = from; i < from + n; ++i) {
+      auto& list = recent[byteAt(i)];
+      list.push_back(i);
+      if (list.size() > 40) list.erase(list.begin());
+    }
+  };
+  std::size_t cursor = 0;
+  while (cursor < data.size()) {
+    const std::size_t end = cursor + std::min<std::size_t>(127, data.size() - cursor);
+    const std::size_t base = end > 2048 ? end - 2048 : 0;
+    const std::size_t limit = std::min<std::size_t>(end - cursor, 18);
+    std::size_t bestLength = 0;
+    std::size_t bestOffset = 0;
+    if (end - cursor >= 3) {
+      const auto& list = recent[byteAt(cursor)];
+      for (auto it = list.rbegin(); it != list.rend() && *it >= base; ++it) {
+        std::size_t i = 1;
+        while (i < limit && byteAt(*it + i) == byteAt(cursor + i)) ++i;
+        if (i >= 3 && i > bestLength) {
+          bestLength = i;
+          bestOffset = cursor - *it;
+          if (i > 8) break;
+        }
+      }
+    }
+    if (bestLength > 0) {
+      flush();
+      const std::size_t word = (bestOffset * 2 + 1) | ((bestLength - 3) << 12);
+      out += static_cast<char>(word & 0xFF);
+      out += static_cast<char>(word >> 8);
+      consume(cursor, bestLength);
+      cursor += bestLength;
+    } else {
+      if (literals.size() == 127) flush();
+      literals += data[cursor];
+      consume(cursor, 1);
+      ++cursor;
+    }
+  }
+  flush();
+  return out;
+}
+
+TEST(QCompressTest, RingWindowCodesExactlyAsTheFlatRules) {
+  const std::string mixed = TextLike(40'000, 1) + RandomBytes(5000, 2, 3) + std::string(3000, 'z') +
+                            RandomBytes(7000, 3) + TextLike(20'000, 4);
+  for (const std::string& data : {mixed, RandomBytes(300'000, 6, 8), TextLike(500'000, 12)}) {
+    // Bytes drawn from few values overflow the 40-entry lists and pass the window often.
+    ASSERT_EQ(Compress(data), ReferenceCompress(data));
+  }
+}
+
 // ---- Window boundaries --------------------------------------------------------------------
 
 // "PQR", `gap` bytes without P, Q or R, "PQR", then `tail` more such bytes.

@@ -1,7 +1,8 @@
 // `shelfwright-cli scan FILE.res [--json]` (also .r32): prints the strings of
 // the file's string tables in identifier order. Plain output is one line per
 // string, the identifier, a tab and the text as UTF-8 with backslash, tab,
-// CR, LF and other control characters escaped; JSON output is {"file", "strings": [{"id", "text"}]}.
+// CR, LF and other control characters escaped; JSON output is
+// {"file", "strings": [{"id", "text"}]}.
 #include "cli/Commands.h"
 #include "extract/resources/WinResProc.h"
 #include "runtime/Unicode.h"

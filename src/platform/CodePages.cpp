@@ -38,10 +38,7 @@ struct CodePageInfo {
 constexpr std::uint16_t kNoBytes = 0xFFFF;  // no byte sequence is FF FF
 
 // The encode table of one code page: wide character -> bytes, or kNoBytes.
-struct EncodeTable {
-  std::vector<std::uint16_t> BestFit;
-  std::vector<std::uint16_t> Exact;
-};
+using EncodeTable = std::vector<std::uint16_t>;
 
 const CodePageInfo* FindCodePage(unsigned codePage) {
   if (codePage == CpAcp || codePage == CpThreadAcp) codePage = GetACP();
@@ -54,16 +51,15 @@ char16_t DecodePair(const CodePageInfo& cp, std::uint8_t lead, std::uint8_t trai
   return cp.Double[(static_cast<std::size_t>(cp.Lead[lead]) - 1) * 256 + trail];
 }
 
-// Decodes the bytes value of an encode entry back (for the exactness test).
+// Decodes the bytes value of an encode entry back.
 char16_t DecodeBytes(const CodePageInfo& cp, std::uint16_t bytes) {
   if (bytes < 0x100) return cp.Single[bytes];
   return DecodePair(cp, static_cast<std::uint8_t>(bytes >> 8), static_cast<std::uint8_t>(bytes & 0xFF));
 }
 
 std::unique_ptr<EncodeTable> BuildEncodeTable(const CodePageInfo& cp) {
-  auto table = std::make_unique<EncodeTable>();
-  auto& enc = table->BestFit;
-  enc.assign(0x10000, kNoBytes);
+  auto table = std::make_unique<EncodeTable>(0x10000, kNoBytes);
+  auto& enc = *table;
   for (unsigned b = 0; b < 256; ++b)
     if (!(cp.Lead && cp.Lead[b]) && enc[cp.Single[b]] == kNoBytes) enc[cp.Single[b]] = static_cast<std::uint16_t>(b);
   if (cp.Lead) {
@@ -76,10 +72,6 @@ std::unique_ptr<EncodeTable> BuildEncodeTable(const CodePageInfo& cp) {
     }
   }
   for (int i = 0; i < cp.ExtraCount; ++i) enc[cp.Extra[2 * i]] = cp.Extra[2 * i + 1];
-  // The default character '?' is what every unmapped character becomes.
-  table->Exact.assign(0x10000, kNoBytes);
-  for (std::size_t u = 0; u < enc.size(); ++u)
-    if (enc[u] != kNoBytes && DecodeBytes(cp, enc[u]) == static_cast<char16_t>(u)) table->Exact[u] = enc[u];
   return table;
 }
 
@@ -133,12 +125,13 @@ std::u16string Decode(const CodePageInfo& cp, std::string_view bytes) {
 
 std::string Encode(const CodePageInfo& cp, std::u16string_view text, bool bestFit, char defaultChar,
                    bool& usedDefault) {
-  const auto& table = GetEncodeTable(cp);
-  const auto& enc = bestFit ? table.BestFit : table.Exact;
+  const auto& enc = GetEncodeTable(cp);
   std::string out;
   out.reserve(text.size());
   for (char16_t u : text) {
-    const std::uint16_t bytes = enc[u];
+    std::uint16_t bytes = enc[u];
+    // Without best fit only bytes that decode back to the same character count.
+    if (!bestFit && bytes != kNoBytes && DecodeBytes(cp, bytes) != u) bytes = kNoBytes;
     if (bytes == kNoBytes) {
       out.push_back(defaultChar);
       usedDefault = true;

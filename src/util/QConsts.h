@@ -17,6 +17,26 @@ inline constexpr const char* SCannotGetLocaleInfo = "Can not get locale info";
 
 // ---- Translation storage and language files ---------------------------------
 
+inline constexpr const char* SEmptyDictionary = "Empty dictionary";
+inline constexpr const char* SCouldNotAddLanguage = "Could not add language";
+inline constexpr const char* SInvalidFileFormat = "Invalid file format";
+inline constexpr const char* SNewerLangFile =
+    "The language file can not be read. You need to download the latest Linguadesk";
+inline constexpr const char* SInvalidLocStorage = "Invalid LocStorage";
+inline constexpr const char* SInvalidIndex = "Invalid index";
+inline constexpr const char* SLangFileReadOnly = "File \"%s\" was opened as read-only";
+inline constexpr const char* SCanNotLockLangFile = "Can not open language file exclusively";
+inline constexpr const char* SCouldNotWriteFile = "Could not write to file \"%s\"";
+inline constexpr const char* SRetryCaption = "Polyverb";
+// Limits of the format; raised before anything is written.
+inline constexpr const char* SLangFileListTooLong =
+    "Cannot save %s: it holds %d entries, a language file can store at most 65535";
+inline constexpr const char* SLangFileStringTooLong =
+    "Cannot save a string of %u characters in a language file of version %d (at most %u)";
+inline constexpr const char* SLangFileReadError = "%s at offset %d of \"%s\"";
+inline constexpr const char* SLangFileInUse =
+    "Cannot replace \"%s\": another program holds the file";
+
 // (end of storage block)
 
 // ---- Compressed container ---------------------------------------------------

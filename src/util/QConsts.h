@@ -14,6 +14,8 @@ inline constexpr const char* SNotOctDigit = "%s is not an oct digit";
 
 // ---- Locale catalogue -------------------------------------------------------
 
+inline constexpr const char* SCannotGetLocaleInfo = "Can not get locale info";
+
 // (end of locale block)
 
 // ---- Translation storage and language files ---------------------------------

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -114,15 +115,27 @@ LANGID LangIdFromPosixName(std::string_view name) {
   return 0;
 }
 
+// The last name looked up: conversions in the system code page ask for the
+// default language on every call, and the environment rarely changes.
+LANGID CachedLangIdFromPosixName(const char* name) {
+  static std::mutex mutex;
+  static std::string lastName;
+  static LANGID lastId = 0;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (lastId == 0 || lastName != name) {
+    const LANGID id = LangIdFromPosixName(name);
+    lastName = name;
+    lastId = id ? id : 0x0409;
+  }
+  return lastId;
+}
+
 }  // namespace
 
 LANGID GetUserDefaultLangID() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(var);
-    if (value != nullptr && *value != '\0') {
-      const LANGID id = LangIdFromPosixName(value);
-      return id ? id : 0x0409;
-    }
+    if (value != nullptr && *value != '\0') return CachedLangIdFromPosixName(value);
   }
   return 0x0409;
 }

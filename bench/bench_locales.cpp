@@ -55,7 +55,7 @@ void BM_ShortTextByLang(benchmark::State& state) {
 BENCHMARK(BM_ShortTextByLang);
 
 void BM_GetLocaleList(benchmark::State& state) {
-  sw::TLocaleList list;
+  sw::TLocaleEntryList list;
   for (auto _ : state) {
     sw::GetLocaleList(list, sw::lmLocalesAndLanguages);
     benchmark::DoNotOptimize(list.data());

@@ -88,7 +88,7 @@ int RunLocales(const LocalesOptions& options) {
   const LocaleListMode mode = options.Mode == "languages" ? lmLanguages
                               : options.Mode == "both"    ? lmLocalesAndLanguages
                                                           : lmLocales;
-  TLocaleList list;
+  TLocaleEntryList list;
   GetLocaleList(list, mode);
   if (options.Json) {
     nlohmann::ordered_json out = nlohmann::ordered_json::array();

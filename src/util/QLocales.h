@@ -75,11 +75,11 @@ struct TLocaleEntry {
   LANGID Id = 0;
   bool operator==(const TLocaleEntry&) const = default;
 };
-using TLocaleList = std::vector<TLocaleEntry>;
+using TLocaleEntryList = std::vector<TLocaleEntry>;
 
 // Replaces `list` with a copy of the cached list of `mode`; any mode value
 // other than 0 and 2 gives the list of mode 1.
-void GetLocaleList(TLocaleList& list, LocaleListMode mode);
+void GetLocaleList(TLocaleEntryList& list, LocaleListMode mode);
 
 // ---- Locale tree --------------------------------------------------------------
 

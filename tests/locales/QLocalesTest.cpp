@@ -19,12 +19,12 @@ class QLocalesTest : public ::testing::Test {
  protected:
   LocaleEnv env_{"C.UTF-8"};
 
-  static TLocaleList List(LocaleListMode mode) {
-    TLocaleList list{{"stale", 1}};
+  static TLocaleEntryList List(LocaleListMode mode) {
+    TLocaleEntryList list{{"stale", 1}};
     GetLocaleList(list, mode);
     return list;
   }
-  static int IndexOf(const TLocaleList& list, LANGID id) {
+  static int IndexOf(const TLocaleEntryList& list, LANGID id) {
     for (std::size_t i = 0; i < list.size(); ++i)
       if (list[i].Id == id) return static_cast<int>(i);
     return -1;
@@ -90,7 +90,7 @@ TEST_F(QLocalesTest, CodePagesOfLanguages) {
 }
 
 TEST_F(QLocalesTest, LocalesModeListsEverySupportedLocaleInOrder) {
-  const TLocaleList list = List(lmLocales);
+  const TLocaleEntryList list = List(lmLocales);
   ASSERT_EQ(list.size(), 255u);
   EXPECT_EQ(list.front(), (TLocaleEntry{"Afrikaans (South Africa)", 0x0436}));
   EXPECT_EQ(list.back(), (TLocaleEntry{"Zulu (South Africa)", 0x0435}));
@@ -99,7 +99,7 @@ TEST_F(QLocalesTest, LocalesModeListsEverySupportedLocaleInOrder) {
 }
 
 TEST_F(QLocalesTest, LanguagesModeMergesLanguagesWithSeveralLocales) {
-  const TLocaleList list = List(lmLanguages);
+  const TLocaleEntryList list = List(lmLanguages);
   EXPECT_EQ(list.size(), 134u);
   // A single locale keeps its full name and identifier.
   EXPECT_EQ(list[0], (TLocaleEntry{"Afrikaans (South Africa)", 0x0436}));
@@ -113,7 +113,7 @@ TEST_F(QLocalesTest, LanguagesModeMergesLanguagesWithSeveralLocales) {
 }
 
 TEST_F(QLocalesTest, LocalesAndLanguagesModeInsertsLanguageEntries) {
-  const TLocaleList list = List(lmLocalesAndLanguages);
+  const TLocaleEntryList list = List(lmLocalesAndLanguages);
   EXPECT_EQ(list.size(), 288u);  // 255 locales + 33 languages with several
   EXPECT_EQ(list[2], (TLocaleEntry{"Arabic", 0x0001}));
   EXPECT_EQ(list[3].Id, 0x3801);
@@ -123,7 +123,7 @@ TEST_F(QLocalesTest, LocalesAndLanguagesModeInsertsLanguageEntries) {
   EXPECT_EQ(PrimaryLangId(list[static_cast<std::size_t>(english) + 1].Id), 0x09);
   EXPECT_EQ(IndexOf(list, 0x0036), -1);  // Afrikaans has one locale
   // Every locale of mode 1 is still there, in the same order.
-  TLocaleList locales;
+  TLocaleEntryList locales;
   for (const auto& e : list)
     if (e.Id != PrimaryLangId(e.Id)) locales.push_back(e);
   EXPECT_EQ(locales, List(lmLocales));

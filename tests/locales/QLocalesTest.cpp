@@ -199,7 +199,7 @@ TEST_F(QLocalesTest, TreeStaysSortedAndChecksIndexes) {
   tree.SetText(b, "zeta");
   std::vector<std::string> texts;
   for (int i = 0; i < tree.Count(); ++i) texts.push_back(tree.Item(i)->Text());
-  EXPECT_EQ(texts, (std::vector<std::string>{"ALPHA", "Alpha", "gamma", "zeta"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"Alpha", "ALPHA", "gamma", "zeta"}));
   EXPECT_THROW_MSG(tree.Item(4), EListError, "List index out of bounds (4)");
   tree.Clear();
   EXPECT_EQ(tree.Count(), 0);

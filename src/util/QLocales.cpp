@@ -323,7 +323,11 @@ void TLocaleTree::Clear() { root_->children_.clear(); }
 int TLocaleTree::CompareNodeText(std::string_view a, std::string_view b) {
   const int folded = CompareText(a, b);
   if (folded != 0) return folded;
-  return a.compare(b);
+  // Texts that differ only in case: the lower-case letter first, as the
+  // system's word sort orders them.
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return (a[i] >= 'a' && a[i] <= 'z') ? -1 : 1;
+  return 0;
 }
 
 TLocaleTreeNode* TLocaleTree::Add(TLocaleTreeNode* parent, std::string text, int data) {

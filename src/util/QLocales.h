@@ -121,8 +121,8 @@ class TLocaleTree {
   int Count() const { return root_->Count(); }
   TLocaleTreeNode* Item(int index) const { return root_->Item(index); }
 
-  // The order of sorted nodes: letters compared without regard to case,
-  // then byte by byte.
+  // The order of sorted nodes: letters compared without regard to case;
+  // of two texts that differ only in case, the lower-case one first.
   static int CompareNodeText(std::string_view a, std::string_view b);
 
  private:

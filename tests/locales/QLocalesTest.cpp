@@ -49,12 +49,12 @@ TEST_F(QLocalesTest, EnglishNamesComeFromTableThenLocaleDatabase) {
   EXPECT_EQ(GetEnglishLangName(0x0409), "English (United States)");
   EXPECT_EQ(GetEnglishLangName(0x040A), "Spanish (Traditional Sort)");  // table, not "Spanish (ESP)"
   EXPECT_EQ(GetEnglishLangName(0x0417), "Romansh (RMC)");
-  EXPECT_EQ(GetEnglishLangName(0x0428), "Tajik (TAJ)");                // script qualifier cut
+  EXPECT_EQ(GetEnglishLangName(0x0428), "Tajik (TAJ)");  // script qualifier cut
   EXPECT_EQ(GetEnglishLangName(0x7C04), "Chinese (ZHH)");
-  EXPECT_EQ(GetEnglishLangName(0x0009), "English");                    // language-only
+  EXPECT_EQ(GetEnglishLangName(0x0009), "English");  // language-only
   EXPECT_EQ(GetEnglishLangName(0x0004), "Chinese (Simplified)");
-  EXPECT_EQ(GetEnglishLangName(0x0069), "");                           // unknown language-only
-  EXPECT_EQ(GetEnglishLangName(0x0469), " ()");                        // unknown locale
+  EXPECT_EQ(GetEnglishLangName(0x0069), "");     // unknown language-only
+  EXPECT_EQ(GetEnglishLangName(0x0469), " ()");  // unknown locale
   EXPECT_EQ(GetEnglishLangName(0x0414), "Norwegian (Bokmal)");
   EXPECT_EQ(GetEnglishLangName(0x0814), "Norwegian (Nynorsk)");
 }
@@ -144,7 +144,7 @@ TEST_F(QLocalesTest, EnglishNameLookUpMatchesPrefixesOfLanguageNames) {
   EXPECT_EQ(LangIdFromEnglishName("eng"), 0x2409);  // first enumerated English locale
   EXPECT_EQ(LangIdFromEnglishName("GERMAN"), 0x0C07);
   EXPECT_EQ(LangIdFromEnglishName("Chinese"), 0x0804);
-  EXPECT_EQ(LangIdFromEnglishName(""), 0x0436);     // first entry of mode 1
+  EXPECT_EQ(LangIdFromEnglishName(""), 0x0436);  // first entry of mode 1
   EXPECT_EQ(LangIdFromEnglishName("German (Germany)"), 0);
   EXPECT_EQ(LangIdFromEnglishName("Klingon"), 0);
 }
@@ -199,7 +199,7 @@ TEST_F(QLocalesTest, TreeStaysSortedAndChecksIndexes) {
   tree.SetText(b, "zeta");
   std::vector<std::string> texts;
   for (int i = 0; i < tree.Count(); ++i) texts.push_back(tree.Item(i)->Text());
-  EXPECT_EQ(texts, (std::vector<std::string>{"ALPHA", "Alpha", "gamma", "zeta"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"Alpha", "ALPHA", "gamma", "zeta"}));
   EXPECT_THROW_MSG(tree.Item(4), EListError, "List index out of bounds (4)");
   tree.Clear();
   EXPECT_EQ(tree.Count(), 0);

@@ -15,9 +15,39 @@ namespace sw {
 
 // ---- Translation storage and language files ---------------------------------
 
+inline constexpr const char* SEmptyDictionary = "Empty dictionary";
+inline constexpr const char* SCouldNotAddLanguage = "Could not add language";
+inline constexpr const char* SInvalidFileFormat = "Invalid file format";
+inline constexpr const char* SNewerLangFile =
+    "The language file can not be read. You need to download the latest Linguadesk";
+inline constexpr const char* SInvalidLocStorage = "Invalid LocStorage";
+inline constexpr const char* SInvalidIndex = "Invalid index";
+inline constexpr const char* SLangFileReadOnly = "File \"%s\" was opened as read-only";
+inline constexpr const char* SCanNotLockLangFile = "Can not open language file exclusively";
+inline constexpr const char* SCouldNotWriteFile = "Could not write to file \"%s\"";
+inline constexpr const char* SRetryCaption = "Polyverb";
+// Limits of the format; raised before anything is written.
+inline constexpr const char* SLangFileListTooLong =
+    "Cannot save %s: it holds %d entries, a language file can store at most 65535";
+inline constexpr const char* SLangFileStringTooLong =
+    "Cannot save a string of %u characters in a language file of version %d (at most %u)";
+inline constexpr const char* SLangFileReadError = "%s at offset %d of \"%s\"";
+inline constexpr const char* SLangFileInUse =
+    "Cannot replace \"%s\": another program holds the file";
+
 // (end of storage block)
 
 // ---- Compressed container ---------------------------------------------------
+
+inline constexpr const char* SQCompressNoSource = "Source stream is not defined";
+inline constexpr const char* SQCompressNoDest = "Destination stream is not defined";
+inline constexpr const char* SQCompressWrongFormat = "Wrong stream format";
+inline constexpr const char* SQCompressZeroDistance =
+    "Invalid back-reference at offset %d of the compressed data: distance 0, expected 1 to 2047";
+inline constexpr const char* SQCompressBadDistance =
+    "Invalid back-reference at offset %d of the compressed data: distance %d, but only %d bytes have been "
+    "expanded";
+inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a token at offset %d";
 
 // (end of compression block)
 

@@ -1,0 +1,376 @@
+#include "storage/LocCommon.h"
+
+#include <charconv>
+#include <cstring>
+
+#include "storage/LocStorage.h"
+#include "util/QConsts.h"
+#include "util/QStrings.h"
+
+namespace sw {
+
+// ---- Stream primitives -------------------------------------------------
+
+std::uint32_t ReadLength(TStream& stream, int version) {
+  if (version < 6) return stream.ReadU16();
+  const std::uint32_t b0 = stream.ReadU8();
+  if ((b0 & 0x80) == 0) return b0;
+  const std::uint32_t b1 = stream.ReadU8();
+  if ((b1 & 0x80) == 0) return (b0 & 0x7F) | (b1 << 7);
+  const std::uint32_t w = stream.ReadU16();
+  return (b0 & 0x7F) | ((b1 & 0x7F) << 7) | (w << 14);
+}
+
+void WriteLength(TStream& stream, std::uint32_t n, int version) {
+  const std::uint32_t limit = version < 6 ? 0xFFFFu : MaxStringLength;
+  if (n > limit)
+    throw ELangFileError(Format(SLangFileStringTooLong, n, version, limit));
+  if (version < 6) {
+    stream.WriteU16(static_cast<std::uint16_t>(n));
+  } else if (n <= 127) {
+    stream.WriteU8(static_cast<std::uint8_t>(n));
+  } else if (n <= 16383) {
+    const std::uint8_t b[2] = {static_cast<std::uint8_t>(0x80 | (n & 0x7F)),
+                               static_cast<std::uint8_t>(n >> 7)};
+    stream.WriteBuffer(b, 2);
+  } else {
+    const std::uint8_t b[4] = {static_cast<std::uint8_t>(0x80 | (n & 0x7F)),
+                               static_cast<std::uint8_t>(0x80 | ((n >> 7) & 0x7F)),
+                               static_cast<std::uint8_t>(n >> 14), static_cast<std::uint8_t>(n >> 22)};
+    stream.WriteBuffer(b, 4);
+  }
+}
+
+std::string ReadAnsiString(TStream& stream, int version) {
+  const std::uint32_t n = ReadLength(stream, version);
+  if (n == 0) return {};
+  return stream.ReadBytes(n);  // checks the length against the data left first
+}
+
+void WriteAnsiString(TStream& stream, std::string_view text, int version) {
+  WriteLength(stream, static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), 0xFFFFFFFFu)), version);
+  stream.WriteBuffer(text.data(), text.size());
+}
+
+std::u16string ReadWideString(TStream& stream, int version) {
+  const std::uint32_t n = ReadLength(stream, version);
+  if (n == 0) return {};
+  // Refuse a length the data cannot hold before allocating for it.
+  if (static_cast<std::int64_t>(n) * 2 > stream.Remaining()) throw EReadError(SReadError);
+  std::u16string text(n, u'\0');
+  std::string bytes(static_cast<std::size_t>(n) * 2, '\0');
+  stream.ReadBuffer(bytes.data(), bytes.size());
+  for (std::size_t i = 0; i < n; ++i)
+    text[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                    (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+  return text;
+}
+
+void WriteWideString(TStream& stream, std::u16string_view text, int version) {
+  WriteLength(stream, static_cast<std::uint32_t>(std::min<std::size_t>(text.size(), 0xFFFFFFFFu)), version);
+  std::string bytes(text.size() * 2, '\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    bytes[2 * i] = static_cast<char>(text[i] & 0xFF);
+    bytes[2 * i + 1] = static_cast<char>(text[i] >> 8);
+  }
+  stream.WriteBuffer(bytes.data(), bytes.size());
+}
+
+// ---- Property rules and text files ---------------------------------------
+
+void SetDefaultPropRules(TStringList& list) {
+  list.Clear();
+  for (const char* rule : {"+.Caption", "+.Hint", "+.Header", "+.DisplayLabel", "+.ReportTitle", "+.Text",
+                           "+.Title.Caption", "+.Items.Strings", "+.Lines.Strings", "+.Hints.Strings",
+                           "+.EditLabel.Caption", "+.Values"})
+    list.Add(rule);
+}
+
+void LoadStringList(TStringList& list, const std::string& fileName) { list.LoadFromFile(fileName); }
+
+void SaveStringListRetry(const TStringList& list, const std::string& fileName) {
+  for (;;) {
+    try {
+      list.SaveToFile(fileName);
+      return;
+    } catch (const std::exception&) {
+      if (AskRetryCancel(SRetryCaption, Format(SCouldNotWriteFile, fileName)) != idRetry) return;
+    }
+  }
+}
+
+// ---- Values ----------------------------------------------------------------
+
+namespace {
+
+// The runtime's StrToFloat: optional surrounding blanks, "." as separator;
+// anything else raises EConvertError.
+double StrictFloat(const std::string& ansi) {
+  const std::string text = TrimSpaces(ansi);
+  double value = 0;
+  const char* first = text.data();
+  if (!text.empty() && text[0] == '+') ++first;
+  const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+    throw EConvertError(Format(SInvalidFloat, ansi));
+  return value;
+}
+
+std::string DefaultAnsi(std::u16string_view text) { return WideToAnsiCP(text, 0); }
+
+}  // namespace
+
+TLocValue::TLocValue(TLocValueList* owner) : OwnerList(owner), LangId(UserDefaultLangId()) {}
+
+std::uint8_t TLocValue::Kind() const { return OwnerList ? OwnerList->ValueKind : std::uint8_t{vkString}; }
+
+bool TLocValue::SameValue(std::u16string_view text) const {
+  if (Text.empty()) return text.empty();
+  if (text.empty()) return false;
+  switch (Kind()) {
+    case vkFloat:
+      return StrictFloat(DefaultAnsi(Text)) == StrictFloat(DefaultAnsi(text));
+    case vkInteger:
+      return StrToInt(TrimSpaces(DefaultAnsi(Text))) == StrToInt(TrimSpaces(DefaultAnsi(text)));
+    case vkString:
+    case vkStrings:
+      return Text == text;
+    default:
+      return false;
+  }
+}
+
+void TLocValue::SetFromVariant(const TVariant& value, std::int32_t revision) {
+  const std::u16string wide = value.ToWide();
+  if (SameValue(wide)) return;
+  if (value.VarType() & 8)
+    SetText(wide);
+  else
+    SetAnsiText(value.ToAnsi());
+  if (revision != -1) Revision = revision;
+}
+
+std::string TLocValue::GetAnsiText() const { return WideToAnsiByLang(Text, LangId); }
+
+void TLocValue::SetAnsiText(std::string_view text) { Text = AnsiToWideByLang(text, LangId); }
+
+TStringList& TLocValue::AsStrings() {
+  strings_.Clear();
+  strings_.SetText(GetAnsiText());
+  return strings_;
+}
+
+std::int32_t TLocValue::AsInteger() const { return StrToIntDef0(TrimSpaces(DefaultAnsi(Text))); }
+
+std::int64_t TLocValue::AsInt64() const {
+  const std::string ansi = DefaultAnsi(Text);
+  const std::string text = TrimSpaces(ansi);
+  std::int64_t value = 0;
+  const char* first = text.data();
+  if (!text.empty() && text[0] == '+') ++first;
+  const auto [end, ec] = std::from_chars(first, text.data() + text.size(), value);
+  if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+    throw EConvertError(Format(SInvalidInteger, ansi));
+  return value;
+}
+
+double TLocValue::AsFloat() const { return StrToFloatDef0(TrimSpaces(DefaultAnsi(Text))); }
+
+bool TLocValue::IsUpToDate() const { return Revision >= OwnerList->Values(0)->Revision; }
+
+void TLocValue::SetState(std::uint16_t mask, bool on) {
+  StateFlags = static_cast<std::uint16_t>(on ? (StateFlags | mask) : (StateFlags & ~mask));
+}
+
+bool KindHasPayload(std::uint8_t kind, int version) {
+  if (kind == vkString || kind == vkStrings) return true;
+  return version > 3 && (kind == vkFloat || kind == vkInteger);
+}
+
+std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version) {
+  if (!KindHasPayload(kind, version)) return {};
+  switch (kind) {
+    case vkFloat: {
+      const std::uint64_t bits = stream.ReadU64();
+      double value;
+      std::memcpy(&value, &bits, sizeof value);
+      const std::string text = FloatToStr(value);
+      return std::u16string(text.begin(), text.end());
+    }
+    case vkInteger: {
+      const std::string text = std::to_string(stream.ReadI32());
+      return std::u16string(text.begin(), text.end());
+    }
+    default:
+      return ReadWideString(stream, version);
+  }
+}
+
+void TLocValue::LoadValue(TStream& stream, int version) {
+  if (!KindHasPayload(Kind(), version)) return;
+  Text = ReadValuePayload(stream, Kind(), version);
+}
+
+void TLocValue::SaveValue(TStream& stream, int version) const {
+  if (!KindHasPayload(Kind(), version)) return;
+  switch (Kind()) {
+    case vkFloat: {
+      const double value = AsFloat();
+      std::uint64_t bits;
+      std::memcpy(&bits, &value, sizeof bits);
+      stream.WriteU64(bits);
+      break;
+    }
+    case vkInteger:
+      stream.WriteI32(AsInteger());
+      break;
+    default:
+      WriteWideString(stream, Text, version);
+      break;
+  }
+}
+
+TLocValueList::TLocValueList(std::uint8_t kind) : ValueKind(kind) { AddNew(this); }
+
+// ---- Named item lists --------------------------------------------------------
+
+namespace {
+
+inline unsigned char FoldAscii(unsigned char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
+}
+
+int CompareBytes(std::string_view a, std::string_view b, bool fold) {
+  const std::size_t n = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (fold) {
+      ca = FoldAscii(ca);
+      cb = FoldAscii(cb);
+    }
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+}  // namespace
+
+bool SameAsciiText(std::string_view a, std::string_view b) { return CompareBytes(a, b, true) == 0; }
+
+int TNamedItemList::CompareNames(std::string_view a, std::string_view b) const {
+  return CompareBytes(a, b, !CaseSensitive);
+}
+
+bool TNamedItemList::FindName(std::string_view name, int& index) const {
+  int low = 0;
+  int high = Count() - 1;
+  while (low <= high) {
+    const int mid = (low + high) / 2;
+    const int c = CompareNames(name, Storage()[static_cast<std::size_t>(mid)]->ItemName);
+    if (c < 0) {
+      high = mid - 1;
+    } else if (c > 0) {
+      low = mid + 1;
+    } else {
+      index = mid;
+      return true;
+    }
+  }
+  index = low;
+  return false;
+}
+
+int TNamedItemList::IndexOfName(std::string_view name) const {
+  int index = -1;
+  return FindName(name, index) ? index : -1;
+}
+
+std::unique_ptr<TNamedItem> TNamedItemList::CreateItem(const std::string& name) {
+  return std::make_unique<TNamedItem>(name);
+}
+
+TNamedItem* TNamedItemList::FindOrAddWith(const std::string& name, bool caseSensitiveShortcut,
+                                          const std::function<std::unique_ptr<TNamedItem>()>& create) {
+  if (LastIndex >= 0 && LastIndex < Count()) {
+    TNamedItem* last = Storage()[static_cast<std::size_t>(LastIndex)].get();
+    if (CompareBytes(name, last->ItemName, !caseSensitiveShortcut) == 0) return last;
+  }
+  int index = 0;
+  const bool found = FindName(name, index);
+  LastIndex = index;
+  if (found) return Storage()[static_cast<std::size_t>(index)].get();
+  auto item = create();
+  TNamedItem* raw = item.get();
+  Insert(index, std::move(item));
+  return raw;
+}
+
+TNamedItem* TNamedItemList::FindOrAdd(const std::string& name) {
+  return FindOrAddWith(name, false, [&] { return CreateItem(name); });
+}
+
+void TNamedItemList::Clear() {
+  LastIndex = -1;
+  TQObjectList<TNamedItem>::Clear();
+}
+
+void TNamedItemList::SetAllUsed(bool flag) {
+  for (int i = 0; i < Count(); ++i) Items(i)->SetUsed(flag);
+}
+
+// ---- Translatable items ------------------------------------------------------
+
+TLocItem::TLocItem(TLocStorage* storage, std::uint8_t kind, std::string name, std::int32_t id)
+    : TNamedItem(std::move(name)), ItemId(id), OwnerStorage(storage),
+      ValueList(std::make_unique<TLocValueList>(kind)) {
+  InitValues();
+}
+
+void TLocItem::InitValues() {
+  if (!OwnerStorage) return;
+  for (int column = ValueList->Count(); column < OwnerStorage->LanguageCount(); ++column)
+    AddValue(u"", OwnerStorage->Languages(column));
+}
+
+int TLocItem::AddValue(std::u16string text, LANGID langId) {
+  TLocValue* value = ValueList->AddNew(ValueList.get());
+  value->Text = std::move(text);
+  value->LangId = langId;
+  return ValueList->Count() - 1;
+}
+
+void TLocItem::SetValueFromVariant(int column, const TVariant& value, std::int32_t revision) {
+  ValueList->Values(column)->SetFromVariant(value, revision);
+  IsUsed = true;
+}
+
+int TLocItemList::PurgeUnused() {
+  int count = 0;
+  int i = 0;
+  while (i < Count()) {
+    if (!Items(i)->IsUsed) {
+      Delete(i);
+      ++count;
+    } else {
+      ++i;
+    }
+  }
+  return count;
+}
+
+TLocItem* TLocItemList::FindByName(std::string_view name) const {
+  const int index = IndexOfName(name);
+  return index < 0 ? nullptr : Items(index);
+}
+
+int TLocItemList::IndexOfId(std::int32_t id) const {
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i)->ItemId == id) return i;
+  return -1;
+}
+
+LANGID UserDefaultLangId() { return 0x0409; }
+
+}  // namespace sw

@@ -1,0 +1,284 @@
+// Building blocks shared by the whole translation storage and the language
+// file: the length-prefixed ANSI and wide strings of the .lng format, the
+// default property rules, loading and saving text files as string lists
+// (saving asks the user to retry on failure), and the base classes of the
+// storage tree: one value per language column (`TLocValue`), the per-item
+// value list, named items kept in sorted owning lists, and the translatable
+// item (`TLocItem`). The concrete item kinds and the storage itself are in
+// LocConst.h (units and string constants) and LocStorage.h (forms, external
+// groups, `TLocStorage`).
+//
+// String length prefixes: below version 6 a u16; from version 6 on a 1-, 2-
+// or 4-byte prefix (7 bits per byte with a continuation bit, then a u16 for
+// bits 14 and up). Lengths of 2^30 and more cannot be stored.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/Exceptions.h"
+#include "runtime/StringList.h"
+#include "runtime/Streams.h"
+#include "runtime/Variant.h"
+#include "util/QLocales.h"
+#include "util/QUtils.h"
+
+namespace sw {
+
+class TLocStorage;
+
+SW_DECLARE_EXCEPTION(ELocStorageError, Exception)
+SW_DECLARE_EXCEPTION(ELangFileError, Exception)
+
+// Value kinds (`ValueKind`). Kinds 5 to 8 live in memory only.
+enum : std::uint8_t {
+  vkFloat = 0,
+  vkInteger = 1,
+  vkString = 2,
+  vkList = 3,
+  vkStrings = 4,
+  vkBinary = 5,
+  vkIdent = 6,
+  vkSet = 7,
+  vkInt64 = 8,
+};
+
+// Bits of a value's `StateFlags`. The low byte is item state (native value
+// only), the high byte per-language state.
+inline constexpr std::uint16_t lsNotRecorded = 0x0010;  // cleared on every recorded property
+inline constexpr std::uint16_t lsHasText = 0x0020;      // native string value is not empty
+inline constexpr std::uint16_t lsTranslated = 0x0100;   // cleared when older than the native text
+
+// Attribute bits of the containers.
+inline constexpr std::uint16_t uaSourceConstant = 0x0002;  // unit: met in a .PAS or .RC file
+inline constexpr std::uint16_t caCharsetExcluded = 0x0004;  // component: font charset kept
+
+// The longest length a string prefix can hold (exclusive) and the longest
+// list a 16-bit count can hold.
+inline constexpr std::uint32_t MaxStringLength = (1u << 30) - 1;
+inline constexpr int MaxListCount = 65535;
+
+// ---- Stream primitives -------------------------------------------------
+
+// Reads a length prefix of the given format version. A short read raises
+// EReadError.
+std::uint32_t ReadLength(TStream& stream, int version);
+// Writes a length prefix. A length the version cannot represent (65536 and
+// more below version 6, 2^30 and more from 6 on) raises ELangFileError and
+// writes nothing.
+void WriteLength(TStream& stream, std::uint32_t n, int version);
+std::string ReadAnsiString(TStream& stream, int version);
+void WriteAnsiString(TStream& stream, std::string_view text, int version);
+std::u16string ReadWideString(TStream& stream, int version);
+void WriteWideString(TStream& stream, std::u16string_view text, int version);
+
+// ---- Property rules and text files ---------------------------------------
+
+void SetDefaultPropRules(TStringList& list);
+void LoadStringList(TStringList& list, const std::string& fileName);
+// Saves the list; on failure asks "Could not write to file ..." with Retry
+// and Cancel through the user-interaction seam. Cancel returns normally.
+void SaveStringListRetry(const TStringList& list, const std::string& fileName);
+
+// Names equal after folding ASCII letters a-z to A-Z (no other characters).
+bool SameAsciiText(std::string_view a, std::string_view b);
+
+// The user's default language identifier, as the operating system gives it.
+LANGID UserDefaultLangId();
+
+// ---- Values ----------------------------------------------------------------
+
+class TLocValueList;
+
+class TLocValue {
+ public:
+  explicit TLocValue(TLocValueList* owner);
+  virtual ~TLocValue() = default;
+  TLocValue(const TLocValue&) = delete;
+  TLocValue& operator=(const TLocValue&) = delete;
+
+  TLocValueList* OwnerList = nullptr;
+  std::uint64_t Stamp = 0;
+  std::u16string Text;
+  std::int32_t Revision = 0;
+  std::uint16_t StateFlags = 0;
+  LANGID LangId = 0;
+
+  std::uint8_t Kind() const;
+  void SetText(std::u16string text) { Text = std::move(text); }
+  void SetRevision(std::int32_t n) { Revision = n; }
+  void SetLangId(LANGID id) { LangId = id; }
+  void SetStamp(std::uint64_t stamp) { Stamp = stamp; }
+
+  // Equality by kind: numbers by value, strings exactly; an unparsable
+  // number raises EConvertError.
+  bool SameValue(std::u16string_view text) const;
+  void SetFromVariant(const TVariant& value, std::int32_t revision);
+
+  std::string GetAnsiText() const;
+  void SetAnsiText(std::string_view text);
+  // The value's lines; the list belongs to the value and is refilled by
+  // every call.
+  TStringList& AsStrings();
+  std::int32_t AsInteger() const;
+  std::int64_t AsInt64() const;
+  double AsFloat() const;
+
+  bool IsUpToDate() const;
+  bool HasState(std::uint16_t mask) const { return (StateFlags & mask) == mask; }
+  void SetState(std::uint16_t mask, bool on);
+
+  void LoadValue(TStream& stream, int version);
+  void SaveValue(TStream& stream, int version) const;
+
+ private:
+  TStringList strings_;
+};
+
+// Whether a value of `kind` has a payload in a file of `version`.
+bool KindHasPayload(std::uint8_t kind, int version);
+// Reads the payload of `kind` and returns it as the value's text (numbers in
+// decimal); kinds without payload read nothing and give "".
+std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version);
+
+class TLocValueList : public TQObjectList<TLocValue> {
+ public:
+  explicit TLocValueList(std::uint8_t kind);
+  std::uint8_t ValueKind = vkString;
+  TLocValue* Values(int column) const { return Items(column); }
+};
+
+// ---- Named items and their sorted lists ----------------------------------
+
+class TNamedItem {
+ public:
+  explicit TNamedItem(std::string name) : ItemName(std::move(name)) {}
+  virtual ~TNamedItem() = default;
+  TNamedItem(const TNamedItem&) = delete;
+  TNamedItem& operator=(const TNamedItem&) = delete;
+
+  std::string ItemName;
+  bool IsUsed = false;
+
+  virtual void SetUsed(bool flag) { IsUsed = flag; }
+};
+
+// An owning list kept sorted by `ItemName`. Names compare ordinally when
+// `CaseSensitive`, otherwise with ASCII letters folded to upper case.
+class TNamedItemList : public TQObjectList<TNamedItem> {
+ public:
+  TNamedItemList() = default;
+
+  std::int32_t LastIndex = -1;
+  bool CaseSensitive = false;
+
+  int CompareNames(std::string_view a, std::string_view b) const;
+  // Binary search; on failure `index` is the insertion point.
+  bool FindName(std::string_view name, int& index) const;
+  int IndexOfName(std::string_view name) const;
+  TNamedItem* FindOrAdd(const std::string& name);
+  void Clear() override;
+  void SetAllUsed(bool flag);
+  // Removes unused items; returns the number of translatable items removed.
+  virtual int PurgeUnused() { return 0; }
+
+ protected:
+  virtual std::unique_ptr<TNamedItem> CreateItem(const std::string& name);
+  // `FindOrAdd` with the shortcut compare chosen by the caller.
+  TNamedItem* FindOrAddWith(const std::string& name, bool caseSensitiveShortcut,
+                            const std::function<std::unique_ptr<TNamedItem>()>& create);
+};
+
+class TLocItem : public TNamedItem {
+ public:
+  TLocItem(TLocStorage* storage, std::uint8_t kind, std::string name, std::int32_t id);
+
+  std::int32_t ItemId = 0;
+  TLocStorage* OwnerStorage = nullptr;
+  std::unique_ptr<TLocValueList> ValueList;
+
+  virtual int Reserved() const { return 0; }
+  virtual void InitValues();
+  virtual std::string FullName(char separator) const { (void)separator; return ItemName; }
+
+  int AddValue(std::u16string text, LANGID langId);
+  TLocValue* NativeValue() const { return ValueList->Values(0); }
+  TLocValue* Values(int column) const { return ValueList->Values(column); }
+  bool HasNativeState(std::uint16_t mask) const { return NativeValue()->HasState(mask); }
+  void SetNativeState(std::uint16_t mask, bool on) { NativeValue()->SetState(mask, on); }
+  std::uint8_t ValueKind() const { return ValueList->ValueKind; }
+  void SetValueKind(std::uint8_t kind) { ValueList->ValueKind = kind; }
+  void SetValueFromVariant(int column, const TVariant& value, std::int32_t revision);
+};
+
+class TLocItemList : public TNamedItemList {
+ public:
+  TLocItem* Items(int index) const { return static_cast<TLocItem*>(TNamedItemList::Items(index)); }
+  int PurgeUnused() override;
+  template <typename List>
+  void AppendTo(List* list) const {
+    if (!list) return;
+    for (int i = 0; i < Count(); ++i) list->Add(static_cast<typename List::ItemType*>(Items(i)));
+  }
+  TLocItem* FindByName(std::string_view name) const;
+  int IndexOfId(std::int32_t id) const;
+};
+
+// A plain (non-owning) list of the items of one family across a storage,
+// optionally sorted by `ItemId`.
+template <typename T>
+class TLinearList {
+ public:
+  using ItemType = T;
+  bool Sorted = false;
+  int Count() const { return static_cast<int>(items_.size()); }
+  T* Items(int index) const {
+    if (index < 0 || index >= Count()) RaiseListIndexError(index);
+    return items_[static_cast<std::size_t>(index)];
+  }
+  void Add(T* item) { items_.push_back(item); }
+  void Clear() { items_.clear(); Sorted = false; }
+  // Sorts by `ItemId` ascending, keeping the tree order among equal ids.
+  void SortById() {
+    std::stable_sort(items_.begin(), items_.end(),
+                     [](const T* a, const T* b) { return a->ItemId < b->ItemId; });
+    Sorted = true;
+  }
+  // Binary search when `Sorted`, else the first match from index 0; -1 when none.
+  int IndexOfId(std::int32_t id) const {
+    if (!Sorted) {
+      for (int i = 0; i < Count(); ++i)
+        if (items_[static_cast<std::size_t>(i)]->ItemId == id) return i;
+      return -1;
+    }
+    int low = 0;
+    int high = Count() - 1;
+    while (high >= low) {
+      const int mid = (low + high) / 2;
+      if (mid == low || mid == high) {
+        if (IdAt(low) == id) return low;
+        if (IdAt(high) == id) return high;
+        return -1;
+      }
+      if (IdAt(mid) == id) return mid;
+      if (IdAt(mid) >= id)
+        high = mid - 1;
+      else
+        low = mid + 1;
+    }
+    return -1;
+  }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ protected:
+  std::int32_t IdAt(int index) const { return items_[static_cast<std::size_t>(index)]->ItemId; }
+  std::vector<T*> items_;
+};
+
+}  // namespace sw

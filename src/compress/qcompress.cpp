@@ -137,14 +137,16 @@ void TSlideWindow::Grow(std::uint32_t n) {
   Size += n;
   if (Size > Capacity) {
     const std::uint32_t excess = Size - Capacity;
-    Start = (Start + excess) % Capacity;
+    Start += excess;
+    if (Start >= Capacity) Start %= Capacity;
     BaseOffset += excess;
     Size = Capacity;
   }
 }
 
 void TSlideWindow::DropFront(std::uint32_t n) {
-  Start = (Start + n) % Capacity;
+  Start += n;
+  if (Start >= Capacity) Start %= Capacity;
   Size -= n;
 }
 
@@ -160,7 +162,7 @@ std::int64_t TPositionsList::Entry(std::uint32_t k) const {
 
 void TPositionsList::Append(std::int64_t p) {
   std::memcpy(Data.get() + PhysIndex(Size), &p, sizeof p);
-  Grow(kEntrySize);
+  TSlideWindow::Grow(kEntrySize);
 }
 
 void TPositionsList::DropOldest(std::uint32_t k) {
@@ -177,7 +179,8 @@ TLZDictionary::TLZDictionary() {
 
 TLZSlideWindow::TLZSlideWindow(std::uint32_t capacity, std::uint8_t mode, std::uint32_t maxMatch,
                                std::uint32_t maxLookahead)
-    : TSlideWindow(capacity), MaxMatch(maxMatch), MaxLookahead(maxLookahead), Mode(mode) {
+    // A reference word holds lengths up to 18, and FindMatch relies on that bound.
+    : TSlideWindow(capacity), MaxMatch(std::min(maxMatch, kMaxMatch)), MaxLookahead(maxLookahead), Mode(mode) {
   // Expansion never looks anything up, so only the compressor pays for a dictionary.
   if (mode == ModeCompress) Dictionary = std::make_unique<TLZDictionary>();
 }
@@ -201,6 +204,8 @@ TLZMatch TLZSlideWindow::FindMatch() {
   if (lookahead < kMinMatch) return best;
   TPositionsList& positions = Dictionary->Positions(ByteAt(Cursor));
   const std::uint32_t limit = std::min(lookahead, MaxMatch);
+  std::uint8_t ahead[kMaxMatch];
+  for (std::uint32_t i = 0; i < limit; ++i) ahead[i] = ByteAt(Cursor + i);
   for (std::uint32_t k = positions.Count(); k-- > 0;) {
     const std::int64_t p = positions.Entry(k);
     if (p < BaseOffset) {
@@ -208,9 +213,20 @@ TLZMatch TLZSlideWindow::FindMatch() {
       positions.DropOldest(k + 1);
       break;
     }
+    // Only a strictly longer candidate can replace the best one. Stopping or skipping here
+    // changes nothing: entries left unvisited are dropped later if stale, and which stale
+    // entries are still held never decides a match.
+    if (best.Length >= limit) break;
     const auto r = static_cast<std::uint32_t>(p - BaseOffset);
+    if (best.Found && ByteAt(r + best.Length) != ahead[best.Length]) continue;
     std::uint32_t i = 1;
-    while (i < limit && ByteAt(r + i) == ByteAt(Cursor + i)) ++i;
+    const std::uint32_t phys = PhysIndex(r);
+    if (phys + limit <= Capacity) {
+      const std::uint8_t* candidate = Data.get() + phys;
+      while (i < limit && candidate[i] == ahead[i]) ++i;
+    } else {
+      while (i < limit && ByteAt(r + i) == ahead[i]) ++i;
+    }
     if (i >= kMinMatch && i > best.Length) {
       best.Found = true;
       best.Length = i;

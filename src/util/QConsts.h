@@ -11,6 +11,8 @@ namespace sw {
 
 // ---- Locale catalogue -------------------------------------------------------
 
+inline constexpr const char* SCannotGetLocaleInfo = "Can not get locale info";
+
 // (end of locale block)
 
 // ---- Translation storage and language files ---------------------------------

@@ -33,26 +33,29 @@ TLangFileReader::TLangFileReader(TStream& stream, std::string fileName)
 TLangFileHeader TLangFileReader::ReadHeader() {
   TLangFileHeader h;
   std::int64_t offset = stream_.Position();
+  // Each field notes where it starts, so that a file ending inside the
+  // header is reported at the field it cuts.
+  auto at = [&]() -> TStream& {
+    offset = stream_.Position();
+    return stream_;
+  };
   try {
-    if (stream_.ReadU16() != LangFileSignature) throw ELangFileError(SInvalidFileFormat);
-    h.Version = stream_.ReadU16();
+    if (at().ReadU16() != LangFileSignature) throw ELangFileError(SInvalidFileFormat);
+    h.Version = at().ReadU16();
     if (h.Version == 0) throw ELangFileError(SInvalidFileFormat);
     if (h.Version > LangFileVersion) throw ELangFileError(SNewerLangFile);
-    h.Revision = stream_.ReadI32();
-    if (h.Version >= 5) h.Build = stream_.ReadI32();
-    h.LangId = stream_.ReadU16();
-    if (h.Version >= 3) h.ReservedA = stream_.ReadU16();
+    h.Revision = at().ReadI32();
+    if (h.Version >= 5) h.Build = at().ReadI32();
+    h.LangId = at().ReadU16();
+    if (h.Version >= 3) h.ReservedA = at().ReadU16();
     // The two header strings always carry the u16 prefix.
-    offset = stream_.Position();
-    h.LangName = ReadAnsiString(stream_, 5);
-    offset = stream_.Position();
-    h.NativeName = ReadWideString(stream_, 5);
-    offset = stream_.Position();
-    h.IsNative = stream_.ReadU16() != 0;
-    if (h.Version >= 2) h.ReservedB = stream_.ReadU16();
-    h.LastConstantId = stream_.ReadI32();
-    h.LastPropertyId = stream_.ReadI32();
-    if (h.Version >= 7) h.LastExtItemId = stream_.ReadI32();
+    h.LangName = ReadAnsiString(at(), 5);
+    h.NativeName = ReadWideString(at(), 5);
+    h.IsNative = at().ReadU16() != 0;
+    if (h.Version >= 2) h.ReservedB = at().ReadU16();
+    h.LastConstantId = at().ReadI32();
+    h.LastPropertyId = at().ReadI32();
+    if (h.Version >= 7) h.LastExtItemId = at().ReadI32();
   } catch (const EReadError&) {
     throw EReadError(Format(SLangFileReadError, SReadError, static_cast<long long>(offset), fileName_));
   }

@@ -252,7 +252,9 @@ TEST_P(LangFileVersionTest, ReadsHeaderAndWholeStorageAndWritesItBackExactly) {
   const std::string written = TempDir::Read(path);
   const std::string plain = Write(reloaded, std::max(version, 4));
   EXPECT_EQ(IsCompressed() ? Expand(written) : written, plain);
-  if (IsCompressed()) EXPECT_EQ(written, Compress(plain));
+  if (IsCompressed()) {
+    EXPECT_EQ(written, Compress(plain));
+  }
   EXPECT_EQ(file.Version, std::max(version, 4));
 }
 

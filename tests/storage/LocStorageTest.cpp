@@ -184,10 +184,11 @@ TEST(LocStorageTest, FindConstantByStringIdSkipsOnlyTheUnitNamedExactlyRC) {
   storage.FindOrAddConstant(1, "RC", 5, "Five");
   EXPECT_EQ(storage.FindConstantByStringId(5, false), nullptr);
   EXPECT_NE(storage.FindConstantByStringId(5, true), nullptr);
-  storage.FindOrAddConstant(2, "rc", 6, "Six");
-  EXPECT_NE(storage.FindConstantByStringId(6, false), nullptr);
   EXPECT_EQ(storage.FindResString(5)->ItemName, "Five");
-  EXPECT_EQ(storage.FindConstantById(2)->ItemName, "Six");
+  TLocStorage lower;
+  lower.FindOrAddConstant(2, "rc", 6, "Six");
+  EXPECT_NE(lower.FindConstantByStringId(6, false), nullptr);
+  EXPECT_EQ(lower.FindConstantById(2)->ItemName, "Six");
 }
 
 TEST(LocStorageTest, LooksUpFormsComponentsAndPaths) {

@@ -32,9 +32,9 @@ class TVariant {
   std::uint16_t VarType() const;
   bool IsEmpty() const { return value_.index() == 0; }
 
-  // The value as text: numbers as the runtime formats them (shortest form
-  // with 15 significant digits for doubles, "." as decimal separator);
-  // an ANSI string is widened byte by byte through `codePage`.
+  // The value as text: numbers as the runtime formats them (FloatToStr for
+  // doubles); an ANSI string is converted through `codePage` (0: the system
+  // ANSI code page). The empty variant gives the empty text.
   std::u16string ToWide(unsigned codePage = 0) const;
   // The value as an 8-bit string; a wide string is narrowed through `codePage`.
   std::string ToAnsi(unsigned codePage = 0) const;

@@ -19,6 +19,16 @@ namespace sw {
 
 // ---- Compressed container ---------------------------------------------------
 
+inline constexpr const char* SQCompressNoSource = "Source stream is not defined";
+inline constexpr const char* SQCompressNoDest = "Destination stream is not defined";
+inline constexpr const char* SQCompressWrongFormat = "Wrong stream format";
+inline constexpr const char* SQCompressZeroDistance =
+    "Invalid back-reference at offset %d of the compressed data: distance 0, expected 1 to 2047";
+inline constexpr const char* SQCompressBadDistance =
+    "Invalid back-reference at offset %d of the compressed data: distance %d, but only %d bytes have been "
+    "expanded";
+inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a token at offset %d";
+
 // (end of compression block)
 
 // ---- Form extraction and property rules -------------------------------------

@@ -48,6 +48,10 @@ int CompareText(std::string_view a, std::string_view b);
 
 // Searching, cutting and joining.
 std::string TrimSpaces(std::string_view text);
+// The runtime's Trim: removes leading and trailing characters up to the space
+// (codes 0 to 32).
+std::string Trim(std::string_view text);
+// An `n` below 1 counts as 1.
 int PosFrom(std::string_view sub, std::string_view text, int start, int n);
 int PosText(std::string_view sub, std::string_view text);
 std::string TextBefore(std::string_view separator, std::string_view text);
@@ -81,6 +85,11 @@ double StrToFloatDef0(std::string_view text);
 // runtime's StrToInt: raises EConvertError for anything else.
 int StrToInt(std::string_view text);
 bool TryStrToInt(std::string_view text, int& value);
+// The float of the whole text: optional sign, digits with an optional "."
+// fraction, optional exponent ("1.5E-3"). Raises EConvertError
+// "'%s' is not a valid floating point value" for anything else.
+double StrToFloat(std::string_view text);
+bool TryStrToFloat(std::string_view text, double& value);
 
 // Quoting for sources.
 std::string QuotePascal(std::string_view text, char quote = '\'');

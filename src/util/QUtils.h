@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
@@ -107,8 +108,13 @@ struct TQVersionInfoRec {
 };
 
 // Fills `info` from the version information of `fileName`. The program's own
-// version information is compiled in; any other file has none (false).
+// version information is compiled in; any other file has none (false, and
+// `info` is left as it was).
 bool GetVersionInfo(const std::string& fileName, TQVersionInfoRec& info);
+
+// The version information compiled into this program; `programName` becomes
+// the original file name.
+TQVersionInfoRec CompiledVersionInfo(const std::string& programName);
 
 // Answers of the question boxes, as the Windows message box returns them.
 inline constexpr int idOk = 1;
@@ -143,11 +149,20 @@ void ShowStatus(const std::string& text);
 void UpdateStatus(const std::string& text);
 void HideStatus();
 
-// Writes messages to stderr and status lines to stderr (one rewritten line on
-// a terminal, plain lines otherwise). Questions are answered from stdin when
-// it is a terminal, otherwise with No / Cancel.
+// Writes messages to stderr as "Caption: text" and status lines to stderr
+// (one rewritten line on a terminal, plain lines otherwise). Questions are
+// answered from stdin when it is a terminal, otherwise with No / Cancel.
 class TerminalUserInteraction : public IUserInteraction {
  public:
+  // stderr and stdin; terminal behaviour when both are terminals.
+  TerminalUserInteraction();
+  // Explicit streams, for tests: `terminal` says whether they act as an
+  // interactive terminal `columns` wide (0: unknown width).
+  TerminalUserInteraction(std::ostream& out, std::istream& in, bool terminal, int columns = 0);
+  ~TerminalUserInteraction() override;
+  TerminalUserInteraction(const TerminalUserInteraction&) = delete;
+  TerminalUserInteraction& operator=(const TerminalUserInteraction&) = delete;
+
   void ShowMessage(const std::string& caption, const std::string& text) override;
   int AskYesNo(const std::string& text) override;
   int AskRetryCancel(const std::string& caption, const std::string& text) override;
@@ -158,8 +173,19 @@ class TerminalUserInteraction : public IUserInteraction {
   bool ShowStatusLines = true;
 
  private:
+  // The status line stands on the terminal's current line.
+  bool StatusOnScreen() const { return terminal_ && statusVisible_ && ShowStatusLines; }
+  void WriteStatus(const std::string& text);
+  void ClearStatusLine();
+  void RedrawStatus();
+  int Ask(const std::string& prompt, char yesKey, int yes, char noKey, int no);
+
+  std::ostream* out_;
+  std::istream* in_;
+  bool terminal_;
+  int columns_;
   bool statusVisible_ = false;
-  std::size_t statusWidth_ = 0;
+  std::string statusText_;
 };
 
 // Records every call and answers questions from a script; for tests.

@@ -1,0 +1,617 @@
+// Text functions shared by every module (see QStrings.h). Narrow strings hold
+// bytes; the locale's case rules are those of Windows-1252, mapped byte for
+// byte so that lower-casing never changes a text's length or positions.
+#include "util/QStrings.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+
+#include "platform/FileSystem.h"
+
+namespace sw {
+
+namespace {
+
+enum : std::uint8_t {
+  kSpace = 1,
+  kDigit = 2,
+  kHexDigit = 4,
+  kIdent = 8,
+};
+
+constexpr std::array<std::uint8_t, 256> MakeCharInfo() {
+  std::array<std::uint8_t, 256> t{};
+  t[9] = t[10] = t[13] = t[32] = kSpace;
+  for (int c = '0'; c <= '9'; ++c) t[c] = kDigit | kHexDigit | kIdent;
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] |= kIdent;
+  for (int c = 95; c <= 122; ++c) t[c] |= kIdent;
+  for (int c = 'A'; c <= 'F'; ++c) t[c] |= kHexDigit;
+  for (int c = 'a'; c <= 'f'; ++c) t[c] |= kHexDigit;
+  return t;
+}
+
+constexpr std::array<std::uint8_t, 256> kCharInfo = MakeCharInfo();
+
+// Windows-1252 letter pairs beyond ASCII: Š/š, Œ/œ, Ž/ž, Ÿ/ÿ and À..Þ/à..þ
+// without the multiplication sign. ß and µ have no 8-bit upper case.
+constexpr std::array<unsigned char, 256> MakeLowerTable() {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(c);
+  for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
+  for (int c = 0xC0; c <= 0xDE; ++c)
+    if (c != 0xD7) t[c] = static_cast<unsigned char>(c + 32);
+  t[0x8A] = 0x9A;
+  t[0x8C] = 0x9C;
+  t[0x8E] = 0x9E;
+  t[0x9F] = 0xFF;
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> MakeUpperTable() {
+  std::array<unsigned char, 256> t{};
+  for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(c);
+  for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
+  for (int c = 0xE0; c <= 0xFE; ++c)
+    if (c != 0xF7) t[c] = static_cast<unsigned char>(c - 32);
+  t[0x9A] = 0x8A;
+  t[0x9C] = 0x8C;
+  t[0x9E] = 0x8E;
+  t[0xFF] = 0x9F;
+  return t;
+}
+
+constexpr std::array<unsigned char, 256> kLowerAnsi = MakeLowerTable();
+constexpr std::array<unsigned char, 256> kUpperAnsi = MakeUpperTable();
+
+inline unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
+
+inline char UpAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+// 1-based position of the first occurrence of `sub` at or after the 1-based
+// `start`; 0 when none.
+int FindFrom(std::string_view sub, std::string_view text, std::size_t start) {
+  if (sub.empty() || start < 1 || start > text.size()) return 0;
+  const auto p = text.find(sub, start - 1);
+  return p == std::string_view::npos ? 0 : static_cast<int>(p + 1);
+}
+
+std::string MapBytes(std::string_view text, const std::array<unsigned char, 256>& table) {
+  std::string result(text);
+  for (char& c : result) c = static_cast<char>(table[Byte(c)]);
+  return result;
+}
+
+bool MatchFrom(std::string_view text, std::size_t tp, std::string_view mask, std::size_t mp);
+
+// The whole rule, applied to what is left of the text and the mask.
+bool MatchRest(std::string_view text, std::string_view mask) {
+  if (text.empty() && mask.empty()) return true;
+  if (mask == "*") return true;
+  return MatchFrom(text, 0, mask, 0);
+}
+
+bool MatchFrom(std::string_view text, std::size_t tp, std::string_view mask, std::size_t mp) {
+  for (;;) {
+    // The literal run up to the next wildcard must stand at the text position.
+    std::size_t end = mask.find_first_of("*?", mp);
+    if (end == std::string_view::npos) end = mask.size();
+    const std::string_view run = mask.substr(mp, end - mp);
+    if (text.substr(tp, run.size()) != run) return false;
+    tp += run.size();
+    mp = end;
+    if (mp == mask.size()) return tp == text.size();
+    if (mask[mp] == '?') {
+      if (tp >= text.size()) return false;
+      ++tp;
+      ++mp;
+      continue;
+    }
+    // An asterisk.
+    if (mp + 1 == mask.size()) return true;
+    std::size_t litEnd = mask.find_first_of("*?", mp + 1);
+    if (litEnd == std::string_view::npos) litEnd = mask.size();
+    const std::string_view literal = mask.substr(mp + 1, litEnd - mp - 1);
+    if (literal.empty()) return false;
+    const std::string_view maskRest = mask.substr(litEnd);
+    for (int pos = FindFrom(literal, text, tp + 1); pos != 0;
+         pos = FindFrom(literal, text, static_cast<std::size_t>(pos) + 1)) {
+      const std::size_t after = static_cast<std::size_t>(pos) - 1 + literal.size();
+      if (MatchRest(text.substr(after), maskRest)) return true;
+    }
+    return false;
+  }
+}
+
+// Parses an integer as the runtime's StrToInt does: leading blanks, a sign,
+// decimal digits or "$"/"0x"/"x" followed by hexadecimal digits.
+bool ParseInt(std::string_view s, int& value) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
+    negative = s[i] == '-';
+    ++i;
+  }
+  bool hex = false;
+  if (i < s.size() && s[i] == '$') {
+    hex = true;
+    ++i;
+  } else if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i >= s.size()) return false;
+  std::uint64_t magnitude = 0;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    int digit;
+    if (hex) {
+      if (!IsHexDigitChar(c)) return false;
+      digit = HexDigitValue(c);
+      magnitude = magnitude * 16 + static_cast<unsigned>(digit);
+      if (magnitude > 0xFFFFFFFFull) return false;
+    } else {
+      if (!IsDigitChar(c)) return false;
+      digit = c - '0';
+      magnitude = magnitude * 10 + static_cast<unsigned>(digit);
+      if (magnitude > 0x80000000ull) return false;
+    }
+  }
+  if (!hex && !negative && magnitude > 0x7FFFFFFFull) return false;
+  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+  if (negative) bits = 0u - bits;
+  value = static_cast<int>(bits);
+  return true;
+}
+
+}  // namespace
+
+// ---- Character classes ------------------------------------------------------
+
+bool IsSpaceChar(char c) { return (kCharInfo[Byte(c)] & kSpace) != 0; }
+bool IsDigitChar(char c) { return (kCharInfo[Byte(c)] & kDigit) != 0; }
+bool IsHexDigitChar(char c) { return (kCharInfo[Byte(c)] & kHexDigit) != 0; }
+bool IsIdentChar(char c) { return (kCharInfo[Byte(c)] & kIdent) != 0; }
+
+// ---- Text tests -------------------------------------------------------------
+
+bool IsAllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (!IsDigitChar(c)) return false;
+  return true;
+}
+
+bool HasLetter(std::string_view text) {
+  for (char c : text) {
+    const unsigned char b = Byte(c);
+    if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b >= 128) return true;
+  }
+  return false;
+}
+
+bool HasLetterW(std::u16string_view text) {
+  for (char16_t c : text) {
+    if (c > 255) return true;
+    const bool neutral = (c >= 32 && c <= 64) || (c >= 91 && c <= 96) || (c >= 123 && c <= 126);
+    if (!neutral) return true;
+  }
+  return false;
+}
+
+bool StartsWith(std::string_view prefix, std::string_view text) {
+  return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+bool EndsWithText(std::string_view suffix, std::string_view text) {
+  return text.size() >= suffix.size() && SameText(text.substr(text.size() - suffix.size()), suffix);
+}
+
+int IndexOfText(const TStringList& list, std::string_view text) {
+  for (int i = 0; i < list.Count(); ++i)
+    if (SameText(list[i], text)) return i;
+  return -1;
+}
+
+bool IsInList(std::string_view text, const std::vector<std::string>& list) {
+  for (const auto& item : list)
+    if (SameText(item, text)) return true;
+  return false;
+}
+
+bool IsInListAnsi(std::string_view text, const std::vector<std::string>& list) {
+  const std::string lower = LowerAnsi(text);
+  for (const auto& item : list)
+    if (item.size() == text.size() && LowerAnsi(item) == lower) return true;
+  return false;
+}
+
+// ---- Case -------------------------------------------------------------------
+
+std::string LowerAnsi(std::string_view text) { return MapBytes(text, kLowerAnsi); }
+std::string UpperAnsi(std::string_view text) { return MapBytes(text, kUpperAnsi); }
+
+std::string LowerAscii(std::string_view text) {
+  std::string result(text);
+  for (char& c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return result;
+}
+
+std::string UpperAscii(std::string_view text) {
+  std::string result(text);
+  for (char& c : result) c = UpAscii(c);
+  return result;
+}
+
+bool SameText(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (UpAscii(a[i]) != UpAscii(b[i])) return false;
+  return true;
+}
+
+int CompareText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const int x = Byte(UpAscii(a[i])), y = Byte(UpAscii(b[i]));
+    if (x != y) return x - y;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+// ---- Searching, cutting and joining -----------------------------------------
+
+std::string TrimSpaces(std::string_view text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsSpaceChar(text[first])) ++first;
+  while (last > first && IsSpaceChar(text[last - 1])) --last;
+  return std::string(text.substr(first, last - first));
+}
+
+std::string Trim(std::string_view text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && Byte(text[first]) <= ' ') ++first;
+  while (last > first && Byte(text[last - 1]) <= ' ') --last;
+  return std::string(text.substr(first, last - first));
+}
+
+int PosFrom(std::string_view sub, std::string_view text, int start, int n) {
+  if (sub.empty() || text.empty()) return 0;
+  if (start < 1) start = 1;
+  if (static_cast<std::size_t>(start) > text.size()) return 0;
+  if (n < 1) n = 1;
+  int pos = 0;
+  std::size_t from = static_cast<std::size_t>(start);
+  for (int found = 0; found < n; ++found) {
+    pos = FindFrom(sub, text, from);
+    if (pos == 0) return 0;
+    from = static_cast<std::size_t>(pos) + 1;  // occurrences may overlap
+  }
+  return pos;
+}
+
+int PosText(std::string_view sub, std::string_view text) {
+  return FindFrom(LowerAnsi(sub), LowerAnsi(text), 1);
+}
+
+std::string TextBefore(std::string_view separator, std::string_view text) {
+  const int p = FindFrom(separator, text, 1);
+  if (p == 0) return std::string(text);
+  return Trim(text.substr(0, static_cast<std::size_t>(p) - 1));
+}
+
+std::string TextAfter(std::string_view separator, std::string_view text) {
+  const int p = FindFrom(separator, text, 1);
+  if (p == 0) return std::string(text);
+  return Trim(text.substr(static_cast<std::size_t>(p) - 1 + separator.size()));
+}
+
+std::pair<std::string, std::string> SplitAt(std::string_view separator, std::string_view text) {
+  const int p = FindFrom(separator, text, 1);
+  if (p == 0) return {std::string(text), std::string()};
+  const auto at = static_cast<std::size_t>(p) - 1;
+  return {std::string(text.substr(0, at)), std::string(text.substr(at + separator.size()))};
+}
+
+std::string StripExt(std::string_view path) {
+  const auto slash = path.rfind(platform::PathDelim);
+  const std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  const auto dot = path.find('.', nameStart);
+  if (dot == std::string_view::npos) return std::string(path);
+  return std::string(path.substr(0, dot));
+}
+
+std::string Capitalize(std::string_view text) {
+  std::string result = LowerAnsi(text);
+  if (!result.empty()) result[0] = static_cast<char>(kUpperAnsi[Byte(result[0])]);
+  return result;
+}
+
+std::string JoinWithSep(std::string_view a, std::string_view b, char separator) {
+  if (a.empty()) return std::string(b);
+  if (b.empty()) return std::string(a);
+  const bool aEnds = a.back() == separator;
+  const bool bStarts = b.front() == separator;
+  std::string result(a);
+  if (aEnds && bStarts)
+    result.append(b.substr(1));
+  else if (!aEnds && !bStarts)
+    result.append(1, separator).append(b);
+  else
+    result.append(b);
+  return result;
+}
+
+std::string JoinPath(std::string_view a, std::string_view b) { return JoinWithSep(a, b, platform::PathDelim); }
+
+std::string JoinWithDot(std::string_view a, std::string_view b) {
+  if (a.empty()) return std::string(b);
+  if (b.empty()) return std::string(a);
+  std::string result(a);
+  result += '.';
+  result += b;
+  return result;
+}
+
+std::string ExtractFileName(std::string_view path) {
+  const auto slash = path.rfind(platform::PathDelim);
+  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string ExtractFileExt(std::string_view path) {
+  const auto slash = path.rfind(platform::PathDelim);
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash)) return std::string();
+  return std::string(path.substr(dot));
+}
+
+std::string ExtractFilePath(std::string_view path) {
+  const auto slash = path.rfind(platform::PathDelim);
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+// ---- Replacing --------------------------------------------------------------
+
+std::string ReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText) {
+  if (oldText.empty()) return std::string(text);
+  std::string result;
+  std::size_t from = 0;
+  for (;;) {
+    const auto p = text.find(oldText, from);
+    if (p == std::string_view::npos) break;
+    result.append(text.substr(from, p - from)).append(newText);
+    from = p + oldText.size();
+  }
+  result.append(text.substr(from));
+  return result;
+}
+
+std::string ReplaceText(std::string_view text, std::string_view oldText, std::string_view newText) {
+  if (oldText.empty()) return std::string(text);
+  // Lower-casing maps byte to byte, so positions in the folded copy are
+  // positions in the original.
+  const std::string lowerText = LowerAnsi(text);
+  const std::string lowerOld = LowerAnsi(oldText);
+  std::string result;
+  std::size_t from = 0;
+  for (;;) {
+    const auto p = lowerText.find(lowerOld, from);
+    if (p == std::string::npos) break;
+    result.append(text.substr(from, p - from)).append(newText);
+    from = p + lowerOld.size();
+  }
+  result.append(text.substr(from));
+  return result;
+}
+
+// ---- Numbers ----------------------------------------------------------------
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  throw EQStringsError(std::string(1, c) + " is not a hex digit");
+}
+
+int HexToInt(std::string_view text) {
+  std::uint32_t result = 0;
+  for (char c : text) result = result * 16u + static_cast<std::uint32_t>(HexDigitValue(c));
+  return static_cast<int>(result);
+}
+
+int OctDigitValue(char c) {
+  if (c >= '0' && c <= '7') return c - '0';
+  throw EQStringsError(std::string(1, c) + " is not an oct digit");
+}
+
+int OctToInt(std::string_view text) {
+  std::uint32_t result = 0;
+  for (char c : text) result = result * 8u + static_cast<std::uint32_t>(OctDigitValue(c));
+  return static_cast<int>(result);
+}
+
+bool TryStrToInt(std::string_view text, int& value) { return ParseInt(text, value); }
+
+int StrToInt(std::string_view text) {
+  int value = 0;
+  if (!ParseInt(text, value)) throw EConvertError(Format(SInvalidInteger, std::string(text)));
+  return value;
+}
+
+int StrToIntTrim(std::string_view text) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return 0;
+  return StrToInt(trimmed);
+}
+
+int StrToIntDef0(std::string_view text) {
+  int value = 0;
+  return ParseInt(Trim(text), value) ? value : 0;
+}
+
+bool TryStrToFloat(std::string_view text, double& value) {
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  bool negative = false;
+  if (i < n && (text[i] == '+' || text[i] == '-')) {
+    negative = text[i] == '-';
+    ++i;
+  }
+  const std::size_t numberStart = i;
+  std::size_t digits = 0;
+  while (i < n && IsDigitChar(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDigitChar(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t expDigits = 0;
+    while (i < n && IsDigitChar(text[i])) ++i, ++expDigits;
+    if (expDigits == 0) return false;
+  }
+  if (i != n) return false;
+  // from_chars is locale-independent (unlike strtod) but takes no leading "+",
+  // so the sign was consumed above.
+  double parsed = 0;
+  const char* first = text.data() + numberStart;
+  const char* last = text.data() + n;
+  const auto [ptr, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
+  if (ec != std::errc() || ptr != last) return false;
+  value = negative ? -parsed : parsed;
+  return true;
+}
+
+double StrToFloat(std::string_view text) {
+  double value = 0;
+  if (!TryStrToFloat(Trim(text), value)) throw EConvertError(Format(SInvalidFloat, std::string(text)));
+  return value;
+}
+
+double StrToFloatDef0(std::string_view text) {
+  double value = 0;
+  return TryStrToFloat(Trim(text), value) ? value : 0.0;
+}
+
+// ---- Quoting for sources ----------------------------------------------------
+
+std::string QuotePascal(std::string_view text, char quote) {
+  std::string result(1, quote);
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (Byte(c) >= 32) {
+      result += c;
+      if (c == quote) result += c;
+      ++i;
+      continue;
+    }
+    result += quote;
+    while (i < text.size() && Byte(text[i]) < 32) {
+      result += '#';
+      result += std::to_string(Byte(text[i]));
+      ++i;
+    }
+    if (i == text.size()) return result;
+    result += quote;
+  }
+  result += quote;
+  return result;
+}
+
+std::string EscapeC(std::string_view text, bool keepApostrophe, bool addQuotes) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string result;
+  result.reserve(text.size() + 2);
+  if (addQuotes) result += '"';
+  for (char c : text) {
+    const unsigned char b = Byte(c);
+    switch (b) {
+      case 7: result += "\\a"; break;
+      case 8: result += "\\b"; break;
+      case 9: result += "\\t"; break;
+      case 10: result += "\\n"; break;
+      case 11: result += "\\v"; break;
+      case 12: result += "\\f"; break;
+      case 13: result += "\\r"; break;
+      case '"': result += addQuotes ? "\\\"" : "\""; break;
+      case '\'': result += (keepApostrophe || !addQuotes) ? "'" : "\\'"; break;
+      case '\\': result += "\\\\"; break;
+      default:
+        if (b < 32) {
+          result += "\\x";
+          result += kHex[b >> 4];
+          result += kHex[b & 15];
+        } else {
+          result += c;
+        }
+    }
+  }
+  if (addQuotes) result += '"';
+  return result;
+}
+
+std::string QuoteC(std::string_view text, bool keepApostrophe) { return EscapeC(text, keepApostrophe, true); }
+
+// ---- String lists and sections ----------------------------------------------
+
+void InsertInLine(TStringList& list, int line, int column, std::string_view text) {
+  std::string& s = list.Strings(line);
+  std::size_t at = column < 1 ? 0 : static_cast<std::size_t>(column) - 1;
+  if (at > s.size()) at = s.size();
+  s.insert(at, text);
+}
+
+void DeleteTextRange(TStringList& list, int firstLine, int firstColumn, int lastColumn, int lastLine) {
+  if (lastLine < firstLine) return;
+  const std::string& first = list.Strings(firstLine);
+  const std::string& last = list.Strings(lastLine);
+  std::size_t keep = firstColumn < 1 ? 0 : static_cast<std::size_t>(firstColumn) - 1;
+  if (keep > first.size()) keep = first.size();
+  std::size_t tail = lastColumn < 1 ? 0 : static_cast<std::size_t>(lastColumn) - 1;
+  if (tail > last.size()) tail = last.size();
+  std::string joined = first.substr(0, keep) + last.substr(tail);
+  list.Strings(firstLine) = std::move(joined);
+  auto& lines = list.Lines();
+  lines.erase(lines.begin() + firstLine + 1, lines.begin() + lastLine + 1);
+}
+
+int FindSection(int start, const TStringList& list, std::string_view name) {
+  std::string header = "[";
+  header.append(name).append("]");
+  if (start < 0) start = 0;
+  for (int i = start; i < list.Count(); ++i)
+    if (SameText(Trim(list[i]), header)) return i;
+  if (start != 0)
+    for (int i = 0; i < start && i < list.Count(); ++i)
+      if (SameText(Trim(list[i]), header)) return i;
+  return -1;
+}
+
+int ReadSection(int start, const TStringList& list, std::string_view name, TStringList& out) {
+  out.Clear();
+  const int header = FindSection(start, list, name);
+  if (header < 0) return start;
+  int i = header + 1;
+  for (; i < list.Count(); ++i) {
+    const std::string trimmed = Trim(list[i]);
+    if (!trimmed.empty() && trimmed[0] == '[') break;
+    if (!trimmed.empty()) out.Add(list[i]);
+  }
+  return i - 1;
+}
+
+bool MatchesMask(std::string_view text, std::string_view mask, bool caseSensitive) {
+  if (caseSensitive) return MatchRest(text, mask);
+  return MatchRest(LowerAnsi(text), LowerAnsi(mask));
+}
+
+}  // namespace sw

@@ -1,0 +1,292 @@
+// Tests of the shared text functions: wildcard match, quoting and escaping,
+// number parsing with its error texts, section reading and path joining.
+#include "util/QStrings.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+TEST(QStringsTest, CharacterClasses) {
+  EXPECT_TRUE(IsSpaceChar('\t') && IsSpaceChar('\n') && IsSpaceChar('\r') && IsSpaceChar(' '));
+  EXPECT_FALSE(IsSpaceChar('\v') || IsSpaceChar('\0') || IsSpaceChar('\xA0'));
+  EXPECT_TRUE(IsHexDigitChar('f') && IsHexDigitChar('F') && IsHexDigitChar('9'));
+  EXPECT_FALSE(IsHexDigitChar('g') || IsHexDigitChar('G'));
+  // The identifier class takes the whole range 95..122, so the backtick too.
+  EXPECT_TRUE(IsIdentChar('_') && IsIdentChar('`') && IsIdentChar('z') && IsIdentChar('Q'));
+  EXPECT_FALSE(IsIdentChar('{') || IsIdentChar('^') || IsIdentChar('\xE9'));
+}
+
+TEST(QStringsTest, TextTests) {
+  EXPECT_FALSE(IsAllDigits(""));
+  EXPECT_TRUE(IsAllDigits("0123"));
+  EXPECT_FALSE(IsAllDigits("12a"));
+  EXPECT_TRUE(HasLetter("12\xE9"));
+  EXPECT_FALSE(HasLetter("12 -_!"));
+  EXPECT_TRUE(HasLetterW(u"\u0416"));
+  EXPECT_TRUE(HasLetterW(u"\t"));  // control characters count
+  EXPECT_TRUE(HasLetterW(u"\u00A0"));
+  EXPECT_FALSE(HasLetterW(u" 12@[`{~"));
+  EXPECT_TRUE(StartsWith("ab", "abc"));
+  EXPECT_FALSE(StartsWith("AB", "abc"));
+  EXPECT_FALSE(StartsWith("abcd", "abc"));
+  EXPECT_TRUE(EndsWithText(".DFM", "form.dfm"));
+  EXPECT_FALSE(EndsWithText("xform.dfm", "form.dfm"));
+  EXPECT_EQ(IndexOfText(TStringList{"a", "Caption", "caption"}, "CAPTION"), 1);
+  EXPECT_EQ(IndexOfText(TStringList{"a"}, "b"), -1);
+  EXPECT_TRUE(IsInList("HINT", {"Caption", "Hint"}));
+  EXPECT_FALSE(IsInList("\xC9t\xE9", {"\xE9t\xE9"}));  // ASCII folding only
+  EXPECT_TRUE(IsInListAnsi("\xC9t\xE9", {"\xE9T\xC9"}));
+}
+
+TEST(QStringsTest, LocaleCaseFoldsWindows1252Letters) {
+  EXPECT_EQ(LowerAnsi("ABC\xC0\xDE\xD7\x8A\x8C\x8E\x9F"), "abc\xE0\xFE\xD7\x9A\x9C\x9E\xFF");
+  EXPECT_EQ(UpperAnsi("abc\xE0\xFE\xF7\x9A\xFF\xDF\xB5"), "ABC\xC0\xDE\xF7\x8A\x9F\xDF\xB5");
+  EXPECT_EQ(LowerAscii("A\xC0"), "a\xC0");
+  EXPECT_EQ(Capitalize("\xE9" "COLE"), "\xC9" "cole");
+  EXPECT_EQ(Capitalize(""), "");
+  EXPECT_LT(CompareText("abc", "ABD"), 0);
+  EXPECT_EQ(CompareText("abc", "ABC"), 0);
+  EXPECT_GT(CompareText("abcd", "ABC"), 0);
+  // Folding to upper case puts "_" (95) after the letters.
+  EXPECT_GT(CompareText("_", "z"), 0);
+}
+
+TEST(QStringsTest, Trimming) {
+  EXPECT_EQ(TrimSpaces(" \t\r\nab c \n"), "ab c");
+  EXPECT_EQ(TrimSpaces("\v x \v"), "\v x \v");
+  EXPECT_EQ(TrimSpaces("   "), "");
+  EXPECT_EQ(Trim("\v x \x01"), "x");
+}
+
+TEST(QStringsTest, PosFromCountsOverlappingOccurrencesFromStart) {
+  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 1), 1);
+  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 2), 2);
+  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 3), 3);
+  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 4), 0);
+  EXPECT_EQ(PosFrom("aa", "aaaa", 2, 1), 2);
+  EXPECT_EQ(PosFrom("b", "abab", -5, 1), 2);
+  EXPECT_EQ(PosFrom("b", "abab", 5, 1), 0);
+  EXPECT_EQ(PosFrom("", "abab", 1, 1), 0);
+  EXPECT_EQ(PosFrom("a", "", 1, 1), 0);
+  EXPECT_EQ(PosFrom("B", "abab", 1, 1), 0);
+  EXPECT_EQ(PosText("B\xC9", "ab\xE9"), 2);
+  EXPECT_EQ(PosText("x", "ab"), 0);
+}
+
+TEST(QStringsTest, CuttingAtSeparators) {
+  EXPECT_EQ(TextBefore("=", " key = value "), "key");
+  EXPECT_EQ(TextAfter("=", " key = value "), "value");
+  EXPECT_EQ(TextBefore("=", " no separator "), " no separator ");
+  EXPECT_EQ(TextAfter("=", " no separator "), " no separator ");
+  EXPECT_EQ(SplitAt("::", " a :: b :: c"), std::make_pair(std::string(" a "), std::string(" b :: c")));
+  EXPECT_EQ(SplitAt("::", "abc"), std::make_pair(std::string("abc"), std::string()));
+}
+
+TEST(QStringsTest, StripExtCutsAtFirstDotOfLastComponent) {
+  const std::string d(1, platform::PathDelim);
+  EXPECT_EQ(StripExt("name.tar.gz"), "name");
+  EXPECT_EQ(StripExt("C:" + d + "dir" + d + "name.tar.gz"), "C:" + d + "dir" + d + "name");
+  EXPECT_EQ(StripExt("C:" + d + "a.b" + d + "name"), "C:" + d + "a.b" + d + "name");
+  EXPECT_EQ(StripExt("name"), "name");
+  EXPECT_EQ(ExtractFileExt("a.b" + d + "name.tar.gz"), ".gz");
+  EXPECT_EQ(ExtractFileExt("a.b" + d + "name"), "");
+  EXPECT_EQ(ExtractFileName("a.b" + d + "name.x"), "name.x");
+  EXPECT_EQ(ExtractFilePath("a.b" + d + "name.x"), "a.b" + d);
+}
+
+TEST(QStringsTest, JoinWithSepPutsExactlyOneSeparator) {
+  for (const char sep : {'\\', '/'}) {
+    const std::string s(1, sep);
+    SCOPED_TRACE(s);
+    EXPECT_EQ(JoinWithSep("C:" + s + "dir" + s, s + "file", sep), "C:" + s + "dir" + s + "file");
+    EXPECT_EQ(JoinWithSep("C:" + s + "dir", "file", sep), "C:" + s + "dir" + s + "file");
+    EXPECT_EQ(JoinWithSep("C:" + s + "dir" + s, "file", sep), "C:" + s + "dir" + s + "file");
+    EXPECT_EQ(JoinWithSep("C:" + s + "dir", s + "file", sep), "C:" + s + "dir" + s + "file");
+    EXPECT_EQ(JoinWithSep("", s + "file", sep), s + "file");
+    EXPECT_EQ(JoinWithSep("dir", "", sep), "dir");
+  }
+  // The other separator is an ordinary character.
+  EXPECT_EQ(JoinWithSep("a/", "b", '\\'), "a/\\b");
+  const std::string d(1, platform::PathDelim);
+  EXPECT_EQ(JoinPath("dir" + d, d + "lib.ini"), "dir" + d + "lib.ini");
+  EXPECT_EQ(JoinPath("dir", "lib.ini"), "dir" + d + "lib.ini");
+  EXPECT_EQ(JoinWithDot("Form1.", "Caption"), "Form1..Caption");
+  EXPECT_EQ(JoinWithDot("", "Caption"), "Caption");
+  EXPECT_EQ(JoinWithDot("Form1", ""), "Form1");
+}
+
+TEST(QStringsTest, Replacing) {
+  EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
+  EXPECT_EQ(ReplaceAll("aXa", "x", "y"), "aXa");
+  EXPECT_EQ(ReplaceAll("abc", "", "y"), "abc");
+  EXPECT_EQ(ReplaceAll("abc", "b", ""), "ac");
+  EXPECT_EQ(ReplaceText("One one ONE", "one", "1"), "1 1 1");
+  EXPECT_EQ(ReplaceText("\xC9t\xE9 Ab", "\xE9T\xC9", "x"), "x Ab");
+  EXPECT_EQ(ReplaceText("keep Case", "z", "y"), "keep Case");
+}
+
+TEST(QStringsTest, DigitConvertersAndTheirErrors) {
+  EXPECT_EQ(HexToInt("1F"), 31);
+  EXPECT_EQ(HexToInt("ff"), 255);
+  EXPECT_EQ(HexToInt(""), 0);
+  EXPECT_EQ(HexToInt("FFFFFFFF"), -1);
+  EXPECT_EQ(HexToInt("100000001"), 1);  // wraps at 32 bits
+  EXPECT_EQ(OctToInt("777"), 511);
+  EXPECT_THROW_MSG(HexDigitValue('g'), EQStringsError, "g is not a hex digit");
+  EXPECT_THROW_MSG(HexToInt("1G"), EQStringsError, "G is not a hex digit");
+  EXPECT_THROW_MSG(OctDigitValue('8'), EQStringsError, "8 is not an oct digit");
+  EXPECT_THROW_MSG(OctToInt("1 "), EQStringsError, "  is not an oct digit");
+}
+
+TEST(QStringsTest, IntegerParsing) {
+  EXPECT_EQ(StrToIntTrim("  12 \t"), 12);
+  EXPECT_EQ(StrToIntTrim("   "), 0);
+  EXPECT_EQ(StrToIntTrim(""), 0);
+  EXPECT_EQ(StrToIntTrim("-7"), -7);
+  EXPECT_EQ(StrToIntTrim("$1F"), 31);
+  EXPECT_EQ(StrToIntTrim("0x10"), 16);
+  EXPECT_EQ(StrToIntTrim("-2147483648"), -2147483647 - 1);
+  EXPECT_EQ(StrToIntTrim("$FFFFFFFF"), -1);
+  EXPECT_THROW_MSG(StrToIntTrim(" 12a "), EConvertError, "'12a' is not a valid integer value");
+  EXPECT_THROW_MSG(StrToIntTrim("2147483648"), EConvertError, "'2147483648' is not a valid integer value");
+  EXPECT_THROW_MSG(StrToIntTrim("1 2"), EConvertError, "'1 2' is not a valid integer value");
+  EXPECT_THROW_MSG(StrToIntTrim("-"), EConvertError, "'-' is not a valid integer value");
+  EXPECT_THROW_MSG(StrToInt(""), EConvertError, "'' is not a valid integer value");
+  EXPECT_THROW_MSG(StrToInt("$100000000"), EConvertError, "'$100000000' is not a valid integer value");
+  EXPECT_EQ(StrToIntDef0(" 42 "), 42);
+  EXPECT_EQ(StrToIntDef0("4x2"), 0);
+  EXPECT_EQ(StrToIntDef0(""), 0);
+  int v = 5;
+  EXPECT_FALSE(TryStrToInt("x", v));
+  EXPECT_EQ(v, 5);
+}
+
+TEST(QStringsTest, FloatParsing) {
+  EXPECT_DOUBLE_EQ(StrToFloatDef0(" 1.5 "), 1.5);
+  EXPECT_DOUBLE_EQ(StrToFloatDef0("-2.5E3"), -2500);
+  EXPECT_DOUBLE_EQ(StrToFloatDef0("+.5e-1"), 0.05);
+  EXPECT_DOUBLE_EQ(StrToFloatDef0("7."), 7);
+  EXPECT_EQ(StrToFloatDef0("1,5"), 0);
+  EXPECT_EQ(StrToFloatDef0("inf"), 0);
+  EXPECT_EQ(StrToFloatDef0("nan"), 0);
+  EXPECT_EQ(StrToFloatDef0("1e"), 0);
+  EXPECT_EQ(StrToFloatDef0("."), 0);
+  EXPECT_EQ(StrToFloatDef0("1e999"), 0);
+  EXPECT_EQ(StrToFloatDef0(""), 0);
+  EXPECT_THROW_MSG(StrToFloat("1.5x"), EConvertError, "'1.5x' is not a valid floating point value");
+}
+
+TEST(QStringsTest, QuotePascal) {
+  EXPECT_EQ(QuotePascal("It's", '\''), "'It''s'");
+  EXPECT_EQ(QuotePascal("", '\''), "''");
+  EXPECT_EQ(QuotePascal("a\tb", '\''), "'a'#9'b'");
+  EXPECT_EQ(QuotePascal("\tb", '\''), "''#9'b'");
+  EXPECT_EQ(QuotePascal("line\r\n", '\''), "'line'#13#10");
+  EXPECT_EQ(QuotePascal("\r\n", '\''), "''#13#10");
+  EXPECT_EQ(QuotePascal("say \"hi\"", '"'), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(QuotePascal("\xE9'", '\''), "'\xE9'''");
+}
+
+TEST(QStringsTest, EscapeC) {
+  EXPECT_EQ(EscapeC("\t\x01", false, false), "\\t\\x01");
+  EXPECT_EQ(EscapeC("\a\b\n\v\f\r\x1F\\", false, false), "\\a\\b\\n\\v\\f\\r\\x1F\\\\");
+  EXPECT_EQ(EscapeC("say \"it's\"", false, false), "say \"it's\"");
+  EXPECT_EQ(QuoteC("say \"it's\"", false), "\"say \\\"it\\'s\\\"\"");
+  EXPECT_EQ(QuoteC("it's", true), "\"it's\"");
+  EXPECT_EQ(QuoteC("", false), "\"\"");
+  EXPECT_EQ(EscapeC("\x7F\xE9", false, true), "\"\x7F\xE9\"");
+}
+
+TEST(QStringsTest, InsertAndDeleteTextInLines) {
+  TStringList list{"l0", "l1", "first line", "l3", "l4", "the last line", "l6"};
+  DeleteTextRange(list, 2, 7, 5, 5);
+  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"l0", "l1", "first last line", "l6"}));
+  DeleteTextRange(list, 2, 1, 1, 1);  // last line before first: nothing
+  EXPECT_EQ(list.Count(), 4);
+  DeleteTextRange(list, 0, 2, 2, 0);  // within one line
+  EXPECT_EQ(list[0], "l0");
+  DeleteTextRange(list, 0, 2, 3, 0);
+  EXPECT_EQ(list[0], "l");
+  InsertInLine(list, 1, 2, "XY");
+  EXPECT_EQ(list[1], "lXY1");
+  InsertInLine(list, 1, 99, "!");
+  EXPECT_EQ(list[1], "lXY1!");
+  EXPECT_THROW_MSG(InsertInLine(list, 9, 1, "x"), EListError, "List index out of bounds (9)");
+}
+
+TEST(QStringsTest, FindSectionWrapsAroundOnce) {
+  TStringList list{"[Main]", "LastLib=1", "", "  [library1]  ", "Name=A", "[Library2]", "Name=B"};
+  EXPECT_EQ(FindSection(0, list, "Library1"), 3);
+  EXPECT_EQ(FindSection(4, list, "LIBRARY1"), 3);
+  EXPECT_EQ(FindSection(10, list, "Main"), 0);
+  EXPECT_EQ(FindSection(0, list, "Library3"), -1);
+  EXPECT_EQ(FindSection(4, list, "Library3"), -1);
+  EXPECT_EQ(FindSection(0, list, "Library"), -1);
+}
+
+TEST(QStringsTest, ReadSectionKeepsLinesUntrimmedAndSkipsBlanks) {
+  TStringList list{"[A]", " x=1 ", "", "y=[2]", "  [B]", "z=3", "[C]"};
+  TStringList out{"stale"};
+  EXPECT_EQ(ReadSection(0, list, "a", out), 3);
+  EXPECT_EQ(out.Lines(), (std::vector<std::string>{" x=1 ", "y=[2]"}));
+  EXPECT_EQ(ReadSection(0, list, "B", out), 5);
+  EXPECT_EQ(out.Lines(), (std::vector<std::string>{"z=3"}));
+  // A header on the last line: an empty section that ends at its header.
+  EXPECT_EQ(ReadSection(0, list, "C", out), 6);
+  EXPECT_TRUE(out.Empty());
+  out.Add("stale");
+  EXPECT_EQ(ReadSection(2, list, "missing", out), 2);
+  EXPECT_TRUE(out.Empty());
+  TStringList tail{"[A]", "x=1", "y=2"};
+  EXPECT_EQ(ReadSection(0, tail, "A", out), 2);
+}
+
+TEST(QStringsTest, MatchesMaskWildcards) {
+  EXPECT_TRUE(MatchesMask("abc", "a?c", true));
+  EXPECT_FALSE(MatchesMask("abc", "a??c", true));
+  EXPECT_TRUE(MatchesMask("abc", "abc", true));
+  EXPECT_FALSE(MatchesMask("abcd", "abc", true));
+  EXPECT_FALSE(MatchesMask("ab", "abc", true));
+  EXPECT_TRUE(MatchesMask("", "", true));
+  EXPECT_FALSE(MatchesMask("a", "", true));
+  EXPECT_TRUE(MatchesMask("", "*", true));
+  EXPECT_TRUE(MatchesMask("anything", "*", true));
+  EXPECT_FALSE(MatchesMask("a", "**", true));
+  EXPECT_FALSE(MatchesMask("", "**", true));
+  EXPECT_FALSE(MatchesMask("abc", "*?c", true));  // two wildcards after an asterisk
+  EXPECT_TRUE(MatchesMask("abc", "a*", true));
+  EXPECT_TRUE(MatchesMask("abc", "?*", true));
+  EXPECT_FALSE(MatchesMask("", "?", true));
+  EXPECT_FALSE(MatchesMask("ABC", "abc", true));
+  EXPECT_TRUE(MatchesMask("ABC", "abc", false));
+  EXPECT_TRUE(MatchesMask("\xC9T\xC9", "\xE9t*", false));
+}
+
+TEST(QStringsTest, MatchesMaskBacktracksOverOccurrences) {
+  EXPECT_TRUE(MatchesMask("a.hint.hint", "*.hint", true));
+  EXPECT_TRUE(MatchesMask("xabab", "*ab", true));
+  EXPECT_TRUE(MatchesMask("aaab", "*aab", true));  // overlapping occurrences
+  EXPECT_TRUE(MatchesMask("a.b.c.d", "*.?.d", true));
+  EXPECT_TRUE(MatchesMask("xAyAzB", "*A*B", true));
+  EXPECT_FALSE(MatchesMask("xAyAzC", "*A*B", true));
+  EXPECT_TRUE(MatchesMask("Form1.Button1.Caption", "*.*.Caption", true));
+  EXPECT_FALSE(MatchesMask("Form1.Caption", "*.*.Caption", true));
+}
+
+TEST(QStringsTest, MatchesMaskRuleExamples) {
+  EXPECT_TRUE(MatchesMask(".Caption", ".Caption", false));
+  EXPECT_TRUE(MatchesMask(".CAPTION", ".Caption", false));
+  EXPECT_FALSE(MatchesMask("Form1.Caption", ".Caption", false));
+  EXPECT_TRUE(MatchesMask("Form1.Button1.Caption", "form1.*", false));
+  EXPECT_FALSE(MatchesMask("Form2.Button1.Caption", "form1.*", false));
+  EXPECT_TRUE(MatchesMask("Form1.Button1.Hint", "*.hint", false));
+  EXPECT_TRUE(MatchesMask(".Hint", "*.hint", false));
+  EXPECT_FALSE(MatchesMask("Form1.Button1.HintX", "*.hint", false));
+}
+
+}  // namespace
+}  // namespace sw

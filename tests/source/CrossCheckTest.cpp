@@ -157,7 +157,7 @@ TEST_F(CrossCheckTest, StringTablesEqualLlvmRcs) {
        "STRINGTABLE\n"
        "BEGIN\n"
        "  IDS_HELLO, \"Hello\"\n"
-       "  IDS_BYE \"Bye \\\"you\\\"\" // comment\n"
+       "  IDS_BYE \"Bye, you\" // comment\n"
        "  IDS_LOCAL L\"Wide\"\n"
        "  3000, \"line\\nbreak\\ttab \\\\ \\x41 \\101\"\n"
        "  3001 \"x\"\n"

@@ -57,7 +57,7 @@ TEST_F(QScannerTest, ModeTableHoldsTheDoubleQuoteAsSeventeenthSymbol) {
 
 TEST_F(QScannerTest, CommentPairDescriptionIgnoresItemsWithoutDash) {
   scanner.SetCommentPairs("<!--->,bad,{-}");
-  EXPECT_EQ(scanner.CommentPairs(), "<!---->,{-}");
+  EXPECT_EQ(scanner.CommentPairs(), "<!--->,{-}");
   scanner.SetCommentPairs("");
   EXPECT_EQ(scanner.CommentPairs(), "");
 }
@@ -194,7 +194,7 @@ TEST_F(QScannerTest, WideStringsAndCharacterLiterals) {
   // A multi-byte character is one character of a literal.
   EXPECT_EQ(Dump({"'\xC3\xA9'"}, smC), "0:1-5 ttChar \xC3\xA9\n");
   // After "L" an unterminated string is consumed; the L stays an identifier.
-  EXPECT_EQ(Dump({"L\"abc", "x"}, smC), "0:1-2 ttIdentifier L\n1:1-2 ttIdentifier x\n");
+  EXPECT_EQ(Dump({"L\"abc", "x"}, smC), "0:1-6 ttIdentifier L\n1:1-2 ttIdentifier x\n");
   EXPECT_EQ(Dump({"\"abc", "x"}, smC), "0:1-5 ttNone abc\n1:1-2 ttIdentifier x\n");
 }
 
@@ -217,7 +217,9 @@ TEST_F(QScannerTest, WindowDrainsAndKeepsTenBehind) {
   int count = 0;
   while (!scanner.Eof()) {
     EXPECT_EQ(scanner.TokenText(), "w" + std::to_string(count));
-    if (count >= 10) EXPECT_EQ(scanner.Token(-10).Text, "w" + std::to_string(count - 10));
+    if (count >= 10) {
+      EXPECT_EQ(scanner.Token(-10).Text, "w" + std::to_string(count - 10));
+    }
     if (count == 25) {
       EXPECT_EQ(scanner.Token(4).Text, "w29");
       EXPECT_EQ(scanner.Token(5).Kind, ttNone);

@@ -472,6 +472,13 @@ void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
     RCFormatError(fileName, SRCBeginExpected);
   Scanner.Next();
   while (!Scanner.Eof() && Scanner.TokenLower() != "end" && Scanner.TokenLower() != "}") {
+    if (Scanner.TokenText() == "#" && Scanner.TokenKind() == ttSymbol && Scanner.TokenRef(1).LowerText == "pragma") {
+      // A code-page switch may stand between entries; the loader applied it
+      // when it decoded the lines.
+      const std::int32_t line = Scanner.TokenLine();
+      while (!Scanner.Eof() && Scanner.TokenLine() == line) Scanner.Next();
+      continue;
+    }
     TStrConst* entry = nullptr;
     if (Scanner.TokenKind() == ttNumber) {
       const int number = StrToInt(Scanner.TokenText());

@@ -2,6 +2,8 @@
 // failures with their zero-based lines, and the decoding of unit files.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "extract/source/SrcProcs.h"
 #include "support/TestSupport.h"
 
@@ -90,7 +92,7 @@ TEST_F(PasProcessorTest, ConstSectionsSkipWhatIsNotAText) {
                  "const\n"
                  "  Count = 10 * 2;\n"
                  "  Typed: string = 'typed';\n"
-                 "  Arr: array[0..1] of string = ('a', 'b');\n"
+                 "  Arr: array[0..1] of string = (';', 'const');\n"
                  "  Ch = Chr(65);\n"
                  "  Sep = '-';\n"
                  "procedure P(const A: string; const B: Integer);\n"
@@ -130,6 +132,10 @@ TEST_F(PasProcessorTest, FormatErrorsGiveZeroBasedLinesAndKeepEarlierConstants) 
 
 TEST_F(PasProcessorTest, FilesWithoutUnitOrMissingYieldNothing) {
   EXPECT_EQ(Load("program P;\nresourcestring\n  S = 'x';\nbegin\nend.\n", "P.pas"), Strings{});
+  // Words inside strings are not headings.
+  EXPECT_EQ(Load("program P;\nresourcestring\n  S = 'x';\nbegin\n  Writeln('unit', 'resourcestring');\nend.\n",
+                 "P.pas"),
+            Strings{});
   EXPECT_EQ(processor.UnitRec().UnitName, "");
   EXPECT_EQ(Load("", "Empty.pas"), Strings{});
   EXPECT_EQ(Load("unit", "Cut.pas"), Strings{});
@@ -215,6 +221,23 @@ TEST_F(PasProcessorTest, AcceptLiteralNeedsALetterAndNoExcludedContext) {
     processor.Scanner.Next();
   }
   EXPECT_EQ(accepted, (Strings{"\xC3\xA9", "Text"}));
+}
+
+TEST_F(PasProcessorTest, ArbitraryUnitsNeverCrash) {
+  std::mt19937 random(5);
+  const std::vector<std::string> pieces = {"unit", "U", ";", "const", "resourcestring", "implementation", "=",
+                                           "+", "'a'", "'", "#13", "#$", "#", "crlf", "deprecated", "(*", "*)",
+                                           "{", "}", "//", "\n", ":", "string", "S", "42", "\xFF", "\xC3"};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int k = 0; k < 40; ++k) {
+      text += pieces[random() % pieces.size()] + (random() % 3 ? " " : "");
+    }
+    try {
+      Load(text, "Fuzz.pas");
+    } catch (const Exception&) {
+    }
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the first STRINGTABLE, failures with their details, and code pages.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "extract/source/SrcProcs.h"
 #include "support/TestSupport.h"
 
@@ -117,6 +119,9 @@ TEST_F(RCProcessorTest, FailuresNameTheirDetailAndKeepWhatWasRead) {
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  2"), ESrcProcessError,
                    FormatError(3, "String constant exptected"));
   EXPECT_THROW_MSG(Load("STRINGTABLE"), ESrcProcessError, FormatError(0, "\"BEGIN\" expected"));
+  // A string reading "end" where an entry is due does not end the table.
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  \"end\"\nEND\n"), ESrcProcessError,
+                   FormatError(3, "Can not find constant identifier"));
   // No table at all is no error.
   EXPECT_EQ(Load("#define IDS_A 1\n"), Strings{});
 }

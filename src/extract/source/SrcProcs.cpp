@@ -11,6 +11,23 @@
 
 namespace sw {
 
+namespace {
+
+// Words and symbols are matched only where they are code: a string literal
+// whose text is "unit" or ";" is not the keyword or the separator.
+bool IsCodeToken(const TScanToken& token) {
+  switch (token.Kind) {
+    case ttIdentifier: case ttKeyword: case ttSymbol: case ttNumber: case ttUserWord1: case ttUserWord2:
+      return true;
+    default:
+      return false;
+  }
+}
+bool Is(const TScanToken& token, std::string_view lower) { return IsCodeToken(token) && token.LowerText == lower; }
+bool At(const TQScanner& scanner, std::string_view lower) { return Is(scanner.TokenRef(0), lower); }
+
+}  // namespace
+
 // ---- Constants and unit records -----------------------------------------------
 
 void TStrConst::SetSelected(bool flag) {
@@ -75,12 +92,11 @@ void ApplyCodePagePragmas(const TStringList& raw, unsigned defaultCodePage, std:
   try {
     scanner.Start();
     while (!scanner.Eof()) {
-      if (scanner.TokenText() == "#" && scanner.TokenRef(1).LowerText == "pragma" &&
-          scanner.TokenRef(2).LowerText == "code_page" && scanner.TokenRef(3).Text == "(" &&
-          scanner.TokenRef(5).Text == ")") {
+      if (At(scanner, "#") && Is(scanner.TokenRef(1), "pragma") && Is(scanner.TokenRef(2), "code_page") &&
+          Is(scanner.TokenRef(3), "(") && Is(scanner.TokenRef(5), ")")) {
         const TScanToken& value = scanner.TokenRef(4);
         int number = 0;
-        if (value.LowerText == "default")
+        if (Is(value, "default"))
           switches.emplace_back(scanner.TokenRef(5).Line + 1, defaultCodePage);
         else if (value.Kind == ttNumber && TryStrToInt(value.Text, number) && number > 0)
           switches.emplace_back(scanner.TokenRef(5).Line + 1, static_cast<unsigned>(number));
@@ -189,7 +205,7 @@ const char* NamedCharValue(const std::string& lower) {
 
 // Moves past the next ";" (or to the end of the text).
 void SkipThroughSemicolon(TQScanner& scanner) {
-  while (!scanner.Eof() && scanner.TokenText() != ";") scanner.Next();
+  while (!scanner.Eof() && !At(scanner, ";")) scanner.Next();
   if (!scanner.Eof()) scanner.Next();
 }
 
@@ -225,7 +241,7 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
   Scanner.SetLineCodePages({});
   Scanner.Start();
 
-  while (!Scanner.Eof() && Scanner.TokenLower() != "unit") Scanner.Next();
+  while (!Scanner.Eof() && !At(Scanner, "unit")) Scanner.Next();
   if (Scanner.Eof()) return;
   Scanner.Next();
   if (Scanner.Eof()) return;
@@ -239,13 +255,13 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
 
   while (!Scanner.Eof()) {
     // Section search.
-    while (!Scanner.Eof() && Scanner.TokenLower() != "resourcestring" && Scanner.TokenLower() != "const") {
+    while (!Scanner.Eof() && !At(Scanner, "resourcestring") && !At(Scanner, "const")) {
       if (Scanner.TokenKind() == ttKeyword && Scanner.TokenLower() == "implementation")
         InsertLine = Scanner.TokenRef(-1).Line;
       Scanner.Next();
     }
     if (Scanner.Eof()) break;
-    const bool constSection = Scanner.TokenLower() == "const";
+    const bool constSection = At(Scanner, "const");
     if (!constSection) HasResourcestring = true;
     Scanner.Next();
 
@@ -258,7 +274,7 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
       auto item = std::make_unique<TStrConst>(&unit);
       item->Name = Scanner.TokenText();
       Scanner.Next();
-      if (Scanner.Eof() || Scanner.TokenText() != "=") {
+      if (Scanner.Eof() || !At(Scanner, "=")) {
         if (!constSection) formatError(fileName);
         SkipThroughSemicolon(Scanner);
         continue;
@@ -309,7 +325,7 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
         item->Parts.Add(piece);
         item->Value += piece;
         Scanner.Next();
-        if (Scanner.Eof() || Scanner.TokenText() != "+") break;
+        if (Scanner.Eof() || !At(Scanner, "+")) break;
         Scanner.Next();
       }
       if (!known) {
@@ -328,8 +344,8 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
         unit.Constants.Add(std::move(item));
       added->SetSelected(true);
 
-      if (!Scanner.Eof() && Scanner.TokenLower() == "deprecated") Scanner.Next();
-      if (!Scanner.Eof() && Scanner.TokenText() == ";") {
+      if (!Scanner.Eof() && At(Scanner, "deprecated")) Scanner.Next();
+      if (!Scanner.Eof() && At(Scanner, ";")) {
         Scanner.Next();
         continue;
       }
@@ -399,7 +415,7 @@ void TCPPProcessor::ReadDefine() {
   // line: "#define GUARD" followed by another line loses nothing that follows.
   if (!Scanner.Available(1)) return;
   const TScanToken& word = Scanner.TokenRef(1);
-  if (word.Kind == ttIdentifier && word.LowerText == "define") {
+  if (Is(word, "define")) {
     Scanner.Next();
     if (!Scanner.Available(1) || Scanner.TokenRef(1).Line != Scanner.TokenLine()) return;
     Scanner.Next();
@@ -415,7 +431,7 @@ void TCPPProcessor::ReadDefine() {
       item->Id = static_cast<std::uint16_t>(number);
       UnitRec().Constants.Add(std::move(item));
     }
-  } else if (word.LowerText == "include") {
+  } else if (Is(word, "include")) {
     Scanner.Next();
   }
 }
@@ -449,7 +465,7 @@ void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
     Scanner.SetLineCodePages(std::move(codePages));
     Scanner.Start();
     while (!Scanner.Eof()) {
-      if (Scanner.TokenText() == "#" && Scanner.TokenStartCol() == 1) ReadDefine();
+      if (At(Scanner, "#") && Scanner.TokenStartCol() == 1) ReadDefine();
       Scanner.Next();
     }
   }
@@ -460,19 +476,19 @@ void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
   unit.UnitName = stem + "_RC";
   Scanner.Start();
 
-  while (!Scanner.Eof() && Scanner.TokenLower() != "stringtable") {
-    if (Scanner.TokenText() == "#" && Scanner.TokenKind() == ttSymbol) ReadDefine();
+  while (!Scanner.Eof() && !At(Scanner, "stringtable")) {
+    if (At(Scanner, "#")) ReadDefine();
     Scanner.Next();
   }
   InsertLine = 0;
   if (Scanner.Eof()) return;
 
   Scanner.Next();
-  if (Scanner.Eof() || (Scanner.TokenLower() != "begin" && Scanner.TokenLower() != "{"))
+  if (Scanner.Eof() || (!At(Scanner, "begin") && !At(Scanner, "{")))
     RCFormatError(fileName, SRCBeginExpected);
   Scanner.Next();
-  while (!Scanner.Eof() && Scanner.TokenLower() != "end" && Scanner.TokenLower() != "}") {
-    if (Scanner.TokenText() == "#" && Scanner.TokenKind() == ttSymbol && Scanner.TokenRef(1).LowerText == "pragma") {
+  while (!Scanner.Eof() && !At(Scanner, "end") && !At(Scanner, "}")) {
+    if (At(Scanner, "#") && Is(Scanner.TokenRef(1), "pragma")) {
       // A code-page switch may stand between entries; the loader applied it
       // when it decoded the lines.
       const std::int32_t line = Scanner.TokenLine();
@@ -498,7 +514,7 @@ void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
     entry->StartCol = Scanner.TokenStartCol();
     entry->Name = Scanner.TokenText();
     Scanner.Next();
-    if (!Scanner.Eof() && Scanner.TokenText() == ",") Scanner.Next();
+    if (!Scanner.Eof() && At(Scanner, ",")) Scanner.Next();
     if (Scanner.Eof() || (Scanner.TokenKind() != ttString && Scanner.TokenKind() != ttWideString))
       RCFormatError(fileName, SRCStringExpected);
     entry->Value = Scanner.TokenText();

@@ -11,6 +11,8 @@ namespace sw {
 
 // ---- Locale catalogue -------------------------------------------------------
 
+inline constexpr const char* SCannotGetLocaleInfo = "Can not get locale info";
+
 // (end of locale block)
 
 // ---- Translation storage and language files ---------------------------------
@@ -36,6 +38,13 @@ inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a
 // (end of form block)
 
 // ---- Compiled resource files ------------------------------------------------
+
+inline constexpr const char* SResCouldntOpen = "Couldn't open: %s";
+// Raised by a reader that maps the file (Win32); the POSIX reader reads the
+// whole file and reports its failures with SResCouldntOpen.
+inline constexpr const char* SResCreateFileMappingFailed = "CreateFileMapping failed";
+inline constexpr const char* SResMapViewOfFileFailed = "MapViewOfFile failed";
+inline constexpr const char* SResInvalidFileFormat = "Invalid file format";
 
 // (end of resource block)
 

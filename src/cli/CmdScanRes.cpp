@@ -1,16 +1,16 @@
 // `shelfwright-cli scan FILE.res [--json]` (also .r32): prints the strings of
 // the file's string tables in identifier order. Plain output is one line per
 // string, the identifier, a tab and the text as UTF-8 with backslash, tab,
-// CR, LF and other control characters escaped; JSON output is {"file", "strings": [{"id", "text"}]}.
-#include <nlohmann/json.hpp>
-
-#include <fmt/format.h>
-
-#include <iostream>
-
+// CR, LF and other control characters escaped; JSON output is
+// {"file", "strings": [{"id", "text"}]}.
 #include "cli/Commands.h"
 #include "extract/resources/WinResProc.h"
 #include "runtime/Unicode.h"
+
+#include <fmt/format.h>
+#include <nlohmann/json.hpp>
+
+#include <iostream>
 
 namespace sw::cli {
 

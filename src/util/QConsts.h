@@ -55,6 +55,13 @@ inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a
 
 // ---- Form extraction and property rules -------------------------------------
 
+// Put in front of any error raised while a form stream is read.
+inline constexpr const char* SFormProcessingError = "Error during processing form %s\r\n";
+// A value tag above 20: component path, ".", property name, tag (low 7 bits).
+inline constexpr const char* SFormValueReadError = "Error reading %s%s%s: %s";
+// External group of the report designs a form holds: form name, report name.
+inline constexpr const char* SFormReportGroup = "FRFORM:%s:%s";
+
 // (end of form block)
 
 // ---- Compiled resource files ------------------------------------------------
@@ -69,6 +76,16 @@ inline constexpr const char* SResInvalidFileFormat = "Invalid file format";
 // (end of resource block)
 
 // ---- Source-code extraction -------------------------------------------------
+
+inline constexpr const char* SNotACharacter = "\"%s\" not a character";
+inline constexpr const char* STokenNotAvailable = "Token %d is not available";
+inline constexpr const char* SNoUnitsToProcess = "No units to process";
+inline constexpr const char* SWrongConstUnitFormat =
+    "Wrong format of the constats unit\r\nFile: \"%s\"\r\nLine: %d";
+inline constexpr const char* SWrongRCFormat = "Wrong format of RC file\r\nFile \"%s\"\r\nLine: %d\r\n%s";
+inline constexpr const char* SRCBeginExpected = "\"BEGIN\" expected";
+inline constexpr const char* SRCNoConstIdentifier = "Can not find constant identifier";
+inline constexpr const char* SRCStringExpected = "String constant exptected";
 
 // (end of source block)
 

@@ -35,10 +35,16 @@ struct TRunLanguageStats {
   int Revision = 0;      // the file's new revision
 };
 
+struct TRunFileError {
+  std::string FileName;
+  std::string Message;
+};
+
 struct TRunStats {
   // Files read successfully per kind: 0 .res/.r32, 1 .pas, 2 .rc, 3 .dfm.
   std::array<int, 4> FilesRead{};
   int FilesFailed = 0;
+  std::vector<TRunFileError> Errors;
   std::vector<TRunLanguageStats> Languages;
   void Clear() { *this = TRunStats(); }
 };

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "platform/NationalLanguage.h"
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
@@ -371,6 +372,6 @@ int TLocItemList::IndexOfId(std::int32_t id) const {
   return -1;
 }
 
-LANGID UserDefaultLangId() { return 0x0409; }
+LANGID UserDefaultLangId() { return platform::GetUserDefaultLangID(); }
 
 }  // namespace sw

@@ -25,6 +25,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -63,6 +64,7 @@ struct TLangFileEntry {
   std::int32_t ItemId = 0;
   std::uint8_t Kind = vkString;  // properties carry their own; others are strings
   std::u16string Text;
+  bool HasPayload = true;  // false: the kind has no payload in this version
   std::int32_t Revision = 0;
   std::uint64_t Stamp = 0;
 };

@@ -32,12 +32,18 @@ class TControlModel {
   void SetCaption(const std::string& caption) { caption_ = caption; Changed(); }
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool enabled) { if (enabled_ != enabled) { enabled_ = enabled; Changed(); } }
-  bool Focused() const { return focused_; }
-  // Gives the control the focus (fires the logic's enter event when set).
+  // Gives the control the focus from code. A bound view moves the focus and
+  // reports it back through `Enter`; without a view the control counts as
+  // entered at once.
   void SetFocus();
+  // The control received the focus (from the user or from `SetFocus`).
+  void Enter() { if (OnEnter) OnEnter(); }
+  // How often the logic asked for the focus; for tests.
+  int FocusRequests() const { return focusRequests_; }
   std::function<void()> OnEnter;
 
   std::function<void()> OnModelChanged;
+  std::function<void()> OnFocusRequest;
 
  protected:
   void Changed() { if (OnModelChanged) OnModelChanged(); }
@@ -45,7 +51,7 @@ class TControlModel {
  private:
   std::string caption_;
   bool enabled_ = true;
-  bool focused_ = false;
+  int focusRequests_ = 0;
 };
 
 class TButtonModel : public TControlModel {
@@ -61,9 +67,10 @@ class TEditModel : public TControlModel {
   const std::string& Text() const { return text_; }
   // Sets the text; fires OnChange when it differs.
   void SetText(const std::string& text);
-  // Selects the whole text (the view shows it selected).
-  void SelectAll() { allSelected_ = true; Changed(); }
+  // Selects the whole text (the view shows it selected) until the text changes.
+  void SelectAll();
   bool AllSelected() const { return allSelected_; }
+  std::function<void()> OnSelectAllRequest;
   bool ReadOnly = false;
   int MaxLength = 0;  // 0: no limit
   std::function<void()> OnChange;

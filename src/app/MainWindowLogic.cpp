@@ -116,7 +116,9 @@ void TMainWindowLogic::LoadLibraryList() {
     cbLibraries.ClearItems();
     for (const auto& name : list.Names) cbLibraries.AddItem(name);
   }
-  if (cbLibraries.Count() == 0 || CurLib > cbLibraries.Count()) CurLib = 0;
+  // A "LastLib" naming no listed library makes none current: saving it later
+  // would write a library section behind a gap, which the list never reads.
+  if (CurLib < 0 || CurLib > cbLibraries.Count()) CurLib = 0;
   if (cbLibraries.Count() > 0 && CurLib > 0) {
     cbLibraries.SetItemIndex(CurLib - 1);
     LoadLibrary(CurLib);
@@ -165,7 +167,15 @@ void TMainWindowLogic::WriteLibIni() {
 
 void TMainWindowLogic::cbLibrariesChange() {
   if (Updating != 0) return;
-  if (CurLib != 0) SaveLibrary(CurLib);
+  if (CurLib != 0) {
+    try {
+      SaveLibrary(CurLib);
+    } catch (...) {
+      // The fields still hold the library that could not be saved: the chooser shows it again.
+      cbLibraries.SetItemIndex(CurLib - 1);
+      throw;
+    }
+  }
   CurLib = cbLibraries.ItemIndex() + 1;
   if (CurLib > 0) LoadLibrary(CurLib);
 }

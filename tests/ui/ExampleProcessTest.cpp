@@ -1,10 +1,15 @@
 // The desktop program's main job, driven through its real main window: the
 // bundled TinyPad library is loaded from its settings file and processed by a
 // click on "Process". A picture of the window is saved beside the test binary
-// (main-window.png) for a look at the layout.
+// (main-window.png) for a look at the layout; on a real X display (for
+// example QT_QPA_PLATFORM=xcb under xvfb-run) also pictures of the whole
+// screen while the run shows its status window (screen-status.png) and with
+// "Processing Complete" on top of the window (screen-complete.png).
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -32,6 +37,24 @@ class ScopedCurrentDir {
   QString old_;
 };
 
+bool RealDisplay() { return QGuiApplication::platformName() == "xcb"; }
+
+void SaveScreen(const char* name) {
+  if (!RealDisplay()) return;
+  QGuiApplication::primaryScreen()->grabWindow(0).save(QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/" + name);
+}
+
+// Takes one picture of the screen while the first language is processed.
+class PicturedStatus : public QtUserInteraction {
+ public:
+  void UpdateStatus(const std::string& text) override {
+    QtUserInteraction::UpdateStatus(text);
+    Texts.push_back(text);
+    if (Texts.size() == 1) SaveScreen("screen-status.png");
+  }
+  std::vector<std::string> Texts;
+};
+
 TEST(ExampleProcessTest, ProcessesTheBundledExampleFromTheWindow) {
   const fs::path example = fs::path(SHELFWRIGHT_EXAMPLES_DIR) / "tinypad";
   if (!fs::exists(example / "tinypad.ini")) GTEST_SKIP() << "the bundled example is not in this tree";
@@ -45,7 +68,7 @@ TEST(ExampleProcessTest, ProcessesTheBundledExampleFromTheWindow) {
 
   testing::ScopedEnv libraryPath("LINGUADESK_LIBRARY_PATH", "");
   testing::DialogScript dialogs;
-  QtUserInteraction ui;
+  PicturedStatus ui;
   ScopedUserInteraction installed(&ui);
   MainWindow window("tinypad.ini", "");
   window.show();
@@ -61,7 +84,13 @@ TEST(ExampleProcessTest, ProcessesTheBundledExampleFromTheWindow) {
   const QString picture = QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/main-window.png";
   EXPECT_TRUE(window.grab().save(picture)) << picture.toStdString();
 
+  dialogs.Then([](QDialog&) {
+    QTest::qWait(RealDisplay() ? 300 : 0);
+    SaveScreen("screen-complete.png");
+    return static_cast<int>(QMessageBox::Ok);
+  });
   QTest::mouseClick(window.findChild<QPushButton*>("btProcess"), Qt::LeftButton);
+  EXPECT_EQ(ui.Texts.size(), 3u) << "one status line per language";
   for (const auto& shown : dialogs.Shown) EXPECT_NE(shown.Title, "Error") << shown.Text;
   ASSERT_FALSE(dialogs.Shown.empty());
   EXPECT_EQ(dialogs.Shown.back().Text, "Processing Complete");

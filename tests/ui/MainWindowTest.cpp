@@ -281,6 +281,7 @@ TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
     EXPECT_EQ(folders->count(), 2);
     folders->setFocus();
     QTest::keyClick(folders, Qt::Key_Down);  // "/french"
+    dialog.grab().save(QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/language-dialog.png");
     EXPECT_EQ(folders->currentText(), "/french");
     EXPECT_TRUE(ok->isEnabled());
     QTest::mouseClick(ok, Qt::LeftButton);
@@ -366,6 +367,7 @@ TEST_F(MainWindowTest, AboutBoxShowsNameVersionAndMoreInfo) {
     EXPECT_EQ(dialog.findChild<QLabel*>("Label1")->text(), "(Polyverb utility)");
     EXPECT_TRUE(dialog.findChild<QLabel*>("lblVersion")->text().startsWith("Version: "));
     EXPECT_NE(dialog.findChild<QPushButton*>("btMoreInfo"), nullptr);
+    dialog.grab().save(QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/about-box.png");
     QTest::mouseClick(dialog.findChild<QPushButton*>("OKButton"), Qt::LeftButton);
     return dialog.result();
   });

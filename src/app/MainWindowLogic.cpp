@@ -133,11 +133,12 @@ void TMainWindowLogic::LoadLibrary(int n) {
     edLibShortName.SetText(library.ShortName);
     edSrcDir.SetText(library.SrcDir);
     edDestDir.SetText(library.DestDir);
-    ScanFlags = library.ScanFiles;
-    cbResFiles.SetChecked((ScanFlags & sfResFiles) != 0);
-    cbPasFiles.SetChecked((ScanFlags & sfPasFiles) != 0);
-    cbRCFiles.SetChecked((ScanFlags & sfRcFiles) != 0);
-    cbDFMFiles.SetChecked((ScanFlags & sfDfmFiles) != 0);
+    cbResFiles.SetChecked((library.ScanFiles & sfResFiles) != 0);
+    cbPasFiles.SetChecked((library.ScanFiles & sfPasFiles) != 0);
+    cbRCFiles.SetChecked((library.ScanFiles & sfRcFiles) != 0);
+    cbDFMFiles.SetChecked((library.ScanFiles & sfDfmFiles) != 0);
+    // Bits beyond the four kinds are dropped, so that what is scanned is what the boxes show.
+    ScanFlags = ScanFlagsFromBoxes();
     Processor.Languages.Assign(library.Languages);
     if (!library.PropRules.Empty()) Processor.PropRules.Assign(library.PropRules);
     RefreshLanguages();
@@ -226,10 +227,14 @@ void TMainWindowLogic::sbDestDirClick() {
   if (dialogs_.SelectFolder(folder)) edDestDir.SetText(folder);
 }
 
+int TMainWindowLogic::ScanFlagsFromBoxes() const {
+  return (cbResFiles.Checked() ? sfResFiles : 0) | (cbPasFiles.Checked() ? sfPasFiles : 0) |
+         (cbRCFiles.Checked() ? sfRcFiles : 0) | (cbDFMFiles.Checked() ? sfDfmFiles : 0);
+}
+
 void TMainWindowLogic::cbResFilesClick() {
   if (Updating != 0) return;
-  ScanFlags = (cbResFiles.Checked() ? sfResFiles : 0) | (cbPasFiles.Checked() ? sfPasFiles : 0) |
-              (cbRCFiles.Checked() ? sfRcFiles : 0) | (cbDFMFiles.Checked() ? sfDfmFiles : 0);
+  ScanFlags = ScanFlagsFromBoxes();
 }
 
 // ---- Library commands -------------------------------------------------------------

@@ -129,6 +129,7 @@ class TMainWindowLogic {
   void sbSrcDirClick();
   void sbDestDirClick();
   void cbResFilesClick();
+  int ScanFlagsFromBoxes() const;
   void miDeleteClick();
   void btProcessClick();
   void btAddLangClick();

@@ -184,7 +184,7 @@ ListViewWidget::ListViewWidget(QWidget* parent) : QTreeWidget(parent) {
   setDropIndicatorShown(true);
   // A drop copies nothing and removes nothing: the model rearranges the rows.
   setDefaultDropAction(Qt::CopyAction);
-  header()->setStretchLastSection(true);
+  header()->setStretchLastSection(false);
 }
 
 int ListViewWidget::RowAt(const QPoint& pos) const {

@@ -228,6 +228,27 @@ TEST_F(MainWindowLogicTest, SwitchingLibrariesSavesTheOneLeftAndLoadsTheChosen) 
   EXPECT_EQ(ini.ReadString("Languages2Lib", "1036", ""), "fr");
 }
 
+TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=A\r\nScanFiles=0\r\n"
+                "[Library2]\r\nName=B\r\nScanFiles=-1\r\n[Library3]\r\nName=C\r\nScanFiles=12\r\n");
+  TMainWindowLogic& w = Open();
+  auto shown = [&w] {
+    return (w.cbResFiles.Checked() ? 1 : 0) | (w.cbPasFiles.Checked() ? 2 : 0) | (w.cbRCFiles.Checked() ? 4 : 0) |
+           (w.cbDFMFiles.Checked() ? 8 : 0);
+  };
+  EXPECT_EQ(w.ScanFlags, 0);
+  EXPECT_EQ(shown(), 0);
+  w.cbLibraries.UserSelect(1);
+  EXPECT_EQ(w.ScanFlags, sfAllFiles);
+  EXPECT_EQ(shown(), sfAllFiles);
+  w.cbLibraries.UserSelect(2);
+  EXPECT_EQ(w.ScanFlags, sfRcFiles | sfDfmFiles);
+  EXPECT_EQ(shown(), sfRcFiles | sfDfmFiles);
+  w.cbDFMFiles.SetChecked(false);
+  EXPECT_EQ(w.ScanFlags, sfRcFiles);
+  EXPECT_EQ(shown(), w.ScanFlags);
+}
+
 TEST_F(MainWindowLogicTest, TypingNameRenamesChooserEntryAtOnce) {
   WriteSettings(kTwoLibraries);
   TMainWindowLogic& w = Open();

@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_EQ(list->headerItem()->text(0), "Language Name");
   EXPECT_EQ(list->headerItem()->text(1), "Sub-Folder");
   EXPECT_EQ(list->columnWidth(0), 220);
-  EXPECT_EQ(list->header()->sectionSize(0), 220);
+  EXPECT_EQ(list->columnWidth(1), 100);
   EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
   EXPECT_TRUE(list->dragEnabled());
 

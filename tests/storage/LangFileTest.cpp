@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -313,6 +315,22 @@ TEST_F(LangFileTest, TruncatedFileRaisesReadErrorNamingFileAndOffset) {
     EXPECT_NE(std::string(e.what()).find("Stream read error"), std::string::npos);
     EXPECT_NE(std::string(e.what()).find(path), std::string::npos);
     EXPECT_NE(std::string(e.what()).find("offset"), std::string::npos);
+  }
+}
+
+TEST_F(LangFileTest, DumpOfMalformedFileGivesOneErrorLineNamingItAndExitCode1) {
+  const std::string bytes = Write(MakeSample(), 7);
+  for (const std::string& content : {bytes.substr(0, bytes.size() - 3), std::string("\x4C\x46\x09\x00", 4)}) {
+    const std::string path = dir.Write("bad.lng", content);
+    const std::string command = std::string(SHELFWRIGHT_CLI_PATH) + " dump " + path + " > " + dir.Path("out") +
+                                " 2> " + dir.Path("err");
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = TempDir::Read(dir.Path("err"));
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(path), std::string::npos) << err;
+    EXPECT_EQ(TempDir::Read(dir.Path("out")), "");
   }
 }
 

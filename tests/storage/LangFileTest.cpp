@@ -385,7 +385,9 @@ TEST_F(LangFileTest, TooManyEntriesRaiseAndWriteNothing) {
   const std::string path = dir.Write("big.lng", "old");
   TLangFile file(dir.Path("big-new.lng"), false);
   file.FileName = path;
-  EXPECT_THROW(file.SaveStorage(&storage, 0, false), ELangFileError);
+  EXPECT_THROW_MSG(file.SaveStorage(&storage, 0, false), ELangFileError,
+                   "Cannot save the constants of unit \"Unit1\": it holds 65536 entries, a language file can "
+                   "store at most 65535");
   EXPECT_EQ(TempDir::Read(path), "old");
   // 65535 still fits.
   storage.Units->Items(0)->Constants->Delete(0);
@@ -397,7 +399,9 @@ TEST_F(LangFileTest, StringTooLongForVersion5RaisesAndWritesNothing) {
   TLangFile file(path, false);
   TLocStorage storage;
   AddConstant(storage, 1, "Long", std::u16string(65536, u'y'));
-  EXPECT_THROW(file.SaveStorage(&storage, 0, false), ELangFileError);
+  EXPECT_THROW_MSG(file.SaveStorage(&storage, 0, false), ELangFileError,
+                   "Unit1.Long: Cannot save a string of 65536 characters in a language file of version 5 "
+                   "(at most 65535)");
   EXPECT_EQ(TempDir::Read(path), Write(Sample{}, 5));
 }
 

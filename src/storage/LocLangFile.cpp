@@ -1,3 +1,6 @@
+// The .lng reader, the loader that merges a file into a storage (native or
+// column load), and the writer that builds the whole file in memory and
+// replaces the file atomically (see LocLangFile.h for the layout).
 #include "storage/LocLangFile.h"
 
 #include <algorithm>

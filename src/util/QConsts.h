@@ -73,6 +73,16 @@ inline constexpr const char* SResInvalidFileFormat = "Invalid file format";
 
 // ---- Source-code extraction -------------------------------------------------
 
+inline constexpr const char* SNotACharacter = "\"%s\" not a character";
+inline constexpr const char* STokenNotAvailable = "Token %d is not available";
+inline constexpr const char* SNoUnitsToProcess = "No units to process";
+inline constexpr const char* SWrongConstUnitFormat =
+    "Wrong format of the constats unit\r\nFile: \"%s\"\r\nLine: %d";
+inline constexpr const char* SWrongRCFormat = "Wrong format of RC file\r\nFile \"%s\"\r\nLine: %d\r\n%s";
+inline constexpr const char* SRCBeginExpected = "\"BEGIN\" expected";
+inline constexpr const char* SRCNoConstIdentifier = "Can not find constant identifier";
+inline constexpr const char* SRCStringExpected = "String constant exptected";
+
 // (end of source block)
 
 // ---- Processing run and library settings ------------------------------------

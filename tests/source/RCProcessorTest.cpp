@@ -1,0 +1,195 @@
+// The resource-script loader: identifiers from the header and the script,
+// the first STRINGTABLE, failures with their details, and code pages.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "extract/source/SrcProcs.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+class RCProcessorTest : public ::testing::Test {
+ protected:
+  RCProcessorTest() { processor.PascalUnitMode = false; }
+
+  // Writes the script (and the header when given) and loads it; returns
+  // "Name=Id=Value" per constant.
+  Strings Load(const std::string& script, const std::string& header = "", const std::string& name = "Strings") {
+    if (!header.empty()) dir.Write(name + ".hpp", header);
+    path = dir.Write(name + ".rc", script);
+    processor.LoadConstants(path);
+    return Constants();
+  }
+  Strings Constants() const {
+    Strings result;
+    for (const auto& c : processor.UnitRec().Constants)
+      result.push_back(c->Name + "=" + std::to_string(c->Id) + "=" + c->Value);
+    return result;
+  }
+  std::string FormatError(int line, const std::string& detail) const {
+    return "Wrong format of RC file\r\nFile \"" + path + "\"\r\nLine: " + std::to_string(line) + "\r\n" + detail;
+  }
+  TempDir dir;
+  std::string path;
+  TCPPProcessor processor;
+};
+
+TEST_F(RCProcessorTest, IdentifiersFromHeaderAndScriptThenNumberedEntries) {
+  EXPECT_EQ(Load("#include \"Strings.hpp\"\n"
+                 "  #define IDS_LOCAL 2000\n"
+                 "#define IDS_UNUSED 2001\n"
+                 "/* a comment\n"
+                 "   STRINGTABLE in a comment */\n"
+                 "STRINGTABLE\n"
+                 "BEGIN\n"
+                 "  3000 \"Numbered\"\n"
+                 "  IDS_LOCAL, \"Local\" // trailing comment\n"
+                 "  ids_hello, \"Hello\"\n"
+                 "  1002 L\"Wide\"\n"
+                 "END\n",
+                 "// header\n"
+                 "#define IDS_HELLO 1001\n"
+                 "  #define IDS_INDENTED 1003\n"
+                 "#define IDS_BYE 1004 /* unused */\n"),
+            (Strings{"ids_hello=1001=Hello", "IDS_LOCAL=2000=Local", "3000=3000=Numbered", "1002=1002=Wide"}));
+  EXPECT_EQ(processor.UnitRec().UnitName, "Strings_RC");
+  EXPECT_EQ(processor.InsertLine, 10);
+  const TStrConst& local = *processor.UnitRec().Constants.Items(1);
+  EXPECT_EQ(local.FirstLine, 8);
+  EXPECT_EQ(local.StartCol, 3);
+  EXPECT_EQ(processor.UnitRec().Constants.Items(3)->Kind, ttWideString);
+}
+
+TEST_F(RCProcessorTest, EscapesCommasAndBracesAndOnlyTheFirstTable) {
+  EXPECT_EQ(Load("STRINGTABLE\n"
+                 "{\n"
+                 "  1, \"line\\nbreak \\\"quoted\\\" \\x41\\101 tab\\t\"\n"
+                 "  2 \"\"\n"
+                 "}\n"
+                 "STRINGTABLE\n"
+                 "BEGIN\n"
+                 "  3 \"second table\"\n"
+                 "END\n"),
+            (Strings{"1=1=line\nbreak \"quoted\" AA tab\t"}));
+}
+
+TEST_F(RCProcessorTest, HeaderIsFoundWithoutRegardToCaseAndMayBeMissing) {
+  dir.Write("MIXED.HPP", "#define IDS_X 7\n");
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n IDS_X \"x\"\nEND\n", "", "Mixed"), (Strings{"IDS_X=7=x"}));
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n 5 \"five\"\nEND\n", "", "NoHeader"), (Strings{"5=5=five"}));
+  processor.LoadConstants(dir.Path("absent.rc"));
+  EXPECT_EQ(Constants(), Strings{});
+  EXPECT_EQ(processor.UnitRec().UnitName, "");
+}
+
+TEST_F(RCProcessorTest, DefinesThatAreNotPlainDecimalNumbersDefineNothing) {
+  const std::string header =
+      "#define IDS_SUM (100+1)\n"
+      "#define IDS_HEX 0x10\n"
+      "#define GUARD\n"
+      "#define IDS_AFTER_GUARD 11\n";
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_SUM \"x\"\nEND\n", header), ESrcProcessError,
+                   FormatError(2, "Can not find constant identifier"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_HEX \"x\"\nEND\n", header), ESrcProcessError,
+                   FormatError(2, "Can not find constant identifier"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  0x10 \"x\"\nEND\n", header), ESrcProcessError,
+                   FormatError(2, "Can not find constant identifier"));
+  // A #define without a value hides neither the next line's directive nor STRINGTABLE.
+  EXPECT_EQ(Load("#define ALSO_GUARD\nSTRINGTABLE\nBEGIN\n  IDS_AFTER_GUARD \"ok\"\nEND\n", header),
+            (Strings{"IDS_AFTER_GUARD=11=ok"}));
+}
+
+TEST_F(RCProcessorTest, FailuresNameTheirDetailAndKeepWhatWasRead) {
+  EXPECT_THROW_MSG(Load("STRINGTABLE DISCARDABLE\nBEGIN\n  1 \"x\"\nEND\n"), ESrcProcessError,
+                   FormatError(0, "\"BEGIN\" expected"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"one\"\n  2\nEND\n"), ESrcProcessError,
+                   FormatError(4, "String constant exptected"));
+  EXPECT_EQ(Constants(), (Strings{"1=1=one"}));
+  EXPECT_EQ(processor.UnitRec().UnitName, "Strings_RC");
+  // A doubled double quote reads as two literals.
+  EXPECT_THROW_MSG(Load("#define IDS_A 1\nSTRINGTABLE\nBEGIN\n  IDS_A \"say \"\"hi\"\"\"\nEND\n"),
+                   ESrcProcessError, FormatError(3, "Can not find constant identifier"));
+  EXPECT_EQ(Constants(), (Strings{"IDS_A=1=say "}));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_OTHER_HEADER \"x\"\nEND\n"), ESrcProcessError,
+                   FormatError(2, "Can not find constant identifier"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  2"), ESrcProcessError,
+                   FormatError(3, "String constant exptected"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE"), ESrcProcessError, FormatError(0, "\"BEGIN\" expected"));
+  // A string reading "end" where an entry is due does not end the table.
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  \"end\"\nEND\n"), ESrcProcessError,
+                   FormatError(3, "Can not find constant identifier"));
+  // No table at all is no error.
+  EXPECT_EQ(Load("#define IDS_A 1\n"), Strings{});
+}
+
+TEST_F(RCProcessorTest, NextIdStaysBelowLoadedHighIdentifiers) {
+  Load("STRINGTABLE\nBEGIN\n  49000 \"a\"\n  45001 \"b\"\n  50001 \"c\"\n  100 \"d\"\nEND\n");
+  EXPECT_EQ(processor.NextId, 45001);
+}
+
+TEST_F(RCProcessorTest, ByteOrderMarksAndCodePagePragmas) {
+  processor.CodePage = 1252;
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  1 \"caf\xE9 \\xE9\"\n"
+                 "#pragma code_page(1251)\n"
+                 "  2 \"\xCF\xF0\xE8\\xE2\"\n"
+                 "  /* #pragma code_page(1253) in a comment changes nothing */\n"
+                 "# pragma code_page(65001)\n"
+                 "  3 \"\xD0\x96 \\xD0\\x96\"\n"
+                 "#pragma code_page(DEFAULT)\n"
+                 "  4 \"\xE9\"\n"
+                 "END\n"),
+            (Strings{"1=1=caf\xC3\xA9 \xC3\xA9", "2=2=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2", "3=3=\xD0\x96 \xD0\x96",
+                     "4=4=\xC3\xA9"}));
+  EXPECT_EQ(processor.UnitRec().Encoding, TextEncoding::Ansi);
+
+  std::string le = "\xFF\xFE";
+  for (char16_t c : std::u16string(u"STRINGTABLE\r\nBEGIN\r\n  1 L\"Жук €\"\r\nEND\r\n"))
+    le += static_cast<char>(c & 0xFF), le += static_cast<char>(c >> 8);
+  EXPECT_EQ(Load(le), (Strings{"1=1=Жук €"}));
+  EXPECT_EQ(processor.UnitRec().Encoding, TextEncoding::Utf16LE);
+  EXPECT_EQ(Load("\xEF\xBB\xBFSTRINGTABLE\nBEGIN\n  1 \"\xC3\xA9\xFF\"\nEND\n"), (Strings{"1=1=\xC3\xA9\xEF\xBF\xBD"}));
+}
+
+TEST_F(RCProcessorTest, PascalUnitModeReadsAConstantsUnit) {
+  TCPPProcessor pascal;
+  ASSERT_TRUE(pascal.PascalUnitMode);
+  const std::string unit = dir.Write("PrjConst.pas",
+                                     "unit PrjConst;\ninterface\nresourcestring\n  SOne = 'one';\nimplementation\nend.\n");
+  pascal.LoadConstants(unit);
+  ASSERT_NE(pascal.PasProcessor(), nullptr);
+  EXPECT_TRUE(pascal.PasProcessor()->SharesUnitRec());
+  EXPECT_EQ(pascal.UnitRec().UnitName, "PrjConst");
+  ASSERT_EQ(pascal.UnitRec().Constants.Count(), 1);
+  EXPECT_EQ(pascal.UnitRec().Constants.Items(0)->Value, "one");
+  EXPECT_EQ(pascal.InsertLine, 3);
+
+  TStrConst wide(&pascal.UnitRec());
+  wide.Name = "SOne";
+  wide.Kind = ttWideString;
+  EXPECT_EQ(pascal.GetReference(wide), "Prjconst_SOne.c_str()");
+  wide.Kind = ttString;
+  EXPECT_EQ(processor.GetReference(wide), "LoadStr(SOne)");
+}
+
+TEST_F(RCProcessorTest, ArbitraryScriptsNeverCrash) {
+  std::mt19937 random(11);
+  const std::vector<std::string> pieces = {"STRINGTABLE", "BEGIN", "END",  "{",  "}",   "#define", "#include",
+                                           "IDS_A",       "1",     "\"x\"", ",", "\n",  "/*",      "*/",
+                                           "L\"w\"",      "\\",    "\"",   "#", "0x1", "99999999999"};
+  for (int round = 0; round < 300; ++round) {
+    std::string script, header;
+    for (int k = 0; k < 30; ++k) script += pieces[random() % pieces.size()] + " ";
+    for (int k = 0; k < 10; ++k) header += pieces[random() % pieces.size()] + " ";
+    try {
+      Load(script, header, "Fuzz");
+    } catch (const Exception&) {
+    }
+  }
+}
+
+}  // namespace
+}  // namespace sw

@@ -25,12 +25,12 @@ namespace {
 
 struct CodePageInfo {
   unsigned CodePage;
-  const char16_t* Single;       // 256 wide characters
-  const char16_t* Double;       // per lead byte 256 entries, or nullptr
-  const std::uint8_t* Lead;     // lead byte -> 1-based block in Double, 0 = no lead byte
-  const std::uint16_t* Extra;   // (wide character, bytes) pairs
+  const char16_t* Single;      // 256 wide characters
+  const char16_t* Double;      // per lead byte 256 entries, or nullptr
+  const std::uint8_t* Lead;    // lead byte -> 1-based block in Double, 0 = no lead byte
+  const std::uint16_t* Extra;  // (wide character, bytes) pairs
   int ExtraCount;
-  char16_t DefaultUnit;         // decoding of an invalid double-byte sequence
+  char16_t DefaultUnit;  // decoding of an invalid double-byte sequence
 };
 
 #include "platform/CodePageTables.inc"
@@ -38,10 +38,7 @@ struct CodePageInfo {
 constexpr std::uint16_t kNoBytes = 0xFFFF;  // no byte sequence is FF FF
 
 // The encode table of one code page: wide character -> bytes, or kNoBytes.
-struct EncodeTable {
-  std::vector<std::uint16_t> BestFit;
-  std::vector<std::uint16_t> Exact;
-};
+using EncodeTable = std::vector<std::uint16_t>;
 
 const CodePageInfo* FindCodePage(unsigned codePage) {
   if (codePage == CpAcp || codePage == CpThreadAcp) codePage = GetACP();
@@ -54,16 +51,15 @@ char16_t DecodePair(const CodePageInfo& cp, std::uint8_t lead, std::uint8_t trai
   return cp.Double[(static_cast<std::size_t>(cp.Lead[lead]) - 1) * 256 + trail];
 }
 
-// Decodes the bytes value of an encode entry back (for the exactness test).
+// Decodes the bytes value of an encode entry back.
 char16_t DecodeBytes(const CodePageInfo& cp, std::uint16_t bytes) {
   if (bytes < 0x100) return cp.Single[bytes];
   return DecodePair(cp, static_cast<std::uint8_t>(bytes >> 8), static_cast<std::uint8_t>(bytes & 0xFF));
 }
 
 std::unique_ptr<EncodeTable> BuildEncodeTable(const CodePageInfo& cp) {
-  auto table = std::make_unique<EncodeTable>();
-  auto& enc = table->BestFit;
-  enc.assign(0x10000, kNoBytes);
+  auto table = std::make_unique<EncodeTable>(0x10000, kNoBytes);
+  auto& enc = *table;
   for (unsigned b = 0; b < 256; ++b)
     if (!(cp.Lead && cp.Lead[b]) && enc[cp.Single[b]] == kNoBytes) enc[cp.Single[b]] = static_cast<std::uint16_t>(b);
   if (cp.Lead) {
@@ -76,10 +72,6 @@ std::unique_ptr<EncodeTable> BuildEncodeTable(const CodePageInfo& cp) {
     }
   }
   for (int i = 0; i < cp.ExtraCount; ++i) enc[cp.Extra[2 * i]] = cp.Extra[2 * i + 1];
-  // The default character '?' is what every unmapped character becomes.
-  table->Exact.assign(0x10000, kNoBytes);
-  for (std::size_t u = 0; u < enc.size(); ++u)
-    if (enc[u] != kNoBytes && DecodeBytes(cp, enc[u]) == static_cast<char16_t>(u)) table->Exact[u] = enc[u];
   return table;
 }
 
@@ -133,12 +125,13 @@ std::u16string Decode(const CodePageInfo& cp, std::string_view bytes) {
 
 std::string Encode(const CodePageInfo& cp, std::u16string_view text, bool bestFit, char defaultChar,
                    bool& usedDefault) {
-  const auto& table = GetEncodeTable(cp);
-  const auto& enc = bestFit ? table.BestFit : table.Exact;
+  const auto& enc = GetEncodeTable(cp);
   std::string out;
   out.reserve(text.size());
   for (char16_t u : text) {
-    const std::uint16_t bytes = enc[u];
+    std::uint16_t bytes = enc[u];
+    // Without best fit only bytes that decode back to the same character count.
+    if (!bestFit && bytes != kNoBytes && DecodeBytes(cp, bytes) != u) bytes = kNoBytes;
     if (bytes == kNoBytes) {
       out.push_back(defaultChar);
       usedDefault = true;
@@ -154,9 +147,7 @@ std::string Encode(const CodePageInfo& cp, std::u16string_view text, bool bestFi
 
 }  // namespace
 
-bool IsValidCodePage(unsigned codePage) {
-  return codePage == CpUtf8 || FindCodePage(codePage) != nullptr;
-}
+bool IsValidCodePage(unsigned codePage) { return codePage == CpUtf8 || FindCodePage(codePage) != nullptr; }
 
 std::optional<std::u16string> ConvertToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return std::nullopt;
@@ -175,10 +166,9 @@ std::optional<std::string> ConvertFromWide(unsigned codePage, std::u16string_vie
   return Encode(*cp, text, true, '?', used);
 }
 
-int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen,
-                        char16_t* dst, int dstLen) {
-  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || flags != 0)
-    return 0;
+int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen, char16_t* dst,
+                        int dstLen) {
+  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || flags != 0) return 0;
   const int n = SourceLength(src, srcLen);
   if (n == 0) return 0;
   const std::string_view bytes(src, static_cast<std::size_t>(n));
@@ -188,10 +178,9 @@ int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src,
   return Deliver(Decode(*cp, bytes), dst, dstLen);
 }
 
-int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen,
-                        char* dst, int dstLen, const char* defaultChar, bool* usedDefaultChar) {
-  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) ||
-      (flags & ~WcNoBestFitChars) != 0)
+int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen, char* dst, int dstLen,
+                        const char* defaultChar, bool* usedDefaultChar) {
+  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || (flags & ~WcNoBestFitChars) != 0)
     return 0;
   const int n = SourceLength(src, srcLen);
   if (n == 0) return 0;
@@ -204,8 +193,7 @@ int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* 
   const CodePageInfo* cp = FindCodePage(codePage);
   if (cp == nullptr) return 0;
   bool used = false;
-  const std::string out =
-      Encode(*cp, text, (flags & WcNoBestFitChars) == 0, defaultChar ? *defaultChar : '?', used);
+  const std::string out = Encode(*cp, text, (flags & WcNoBestFitChars) == 0, defaultChar ? *defaultChar : '?', used);
   const int written = Deliver(out, dst, dstLen);
   if (written != 0 && usedDefaultChar != nullptr) *usedDefaultChar = used;
   return written;

@@ -7,6 +7,9 @@ namespace sw {
 
 // ---- Utilities and runtime ------------------------------------------------
 
+inline constexpr const char* SNotHexDigit = "%s is not a hex digit";
+inline constexpr const char* SNotOctDigit = "%s is not an oct digit";
+
 // (end of utilities block)
 
 // ---- Locale catalogue -------------------------------------------------------
@@ -65,6 +68,13 @@ inline constexpr const char* SFormReportGroup = "FRFORM:%s:%s";
 // (end of form block)
 
 // ---- Compiled resource files ------------------------------------------------
+
+inline constexpr const char* SResCouldntOpen = "Couldn't open: %s";
+// Raised by a reader that maps the file (Win32); the POSIX reader reads the
+// whole file and reports its failures with SResCouldntOpen.
+inline constexpr const char* SResCreateFileMappingFailed = "CreateFileMapping failed";
+inline constexpr const char* SResMapViewOfFileFailed = "MapViewOfFile failed";
+inline constexpr const char* SResInvalidFileFormat = "Invalid file format";
 
 // (end of resource block)
 

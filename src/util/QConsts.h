@@ -58,6 +58,13 @@ inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a
 
 // ---- Form extraction and property rules -------------------------------------
 
+// Put in front of any error raised while a form stream is read.
+inline constexpr const char* SFormProcessingError = "Error during processing form %s\r\n";
+// A value tag above 20: component path, ".", property name, tag (low 7 bits).
+inline constexpr const char* SFormValueReadError = "Error reading %s%s%s: %s";
+// External group of the report designs a form holds: form name, report name.
+inline constexpr const char* SFormReportGroup = "FRFORM:%s:%s";
+
 // (end of form block)
 
 // ---- Compiled resource files ------------------------------------------------

@@ -17,8 +17,10 @@ std::string SampleBytes(unsigned codePage, std::size_t n) {
   std::string s;
   while (s.size() < n) {
     const unsigned r = rng() % 10;
-    if (r < 6) s.push_back(static_cast<char>('a' + rng() % 26));
-    else if (r < 7) s.push_back(' ');
+    if (r < 6)
+      s.push_back(static_cast<char>('a' + rng() % 26));
+    else if (r < 7)
+      s.push_back(' ');
     else if (codePage == 932) {
       s.push_back(static_cast<char>(0x88 + rng() % 8));
       s.push_back(static_cast<char>(0x40 + rng() % 0x3F));
@@ -53,7 +55,7 @@ void BM_ShortTextByLang(benchmark::State& state) {
 BENCHMARK(BM_ShortTextByLang);
 
 void BM_GetLocaleList(benchmark::State& state) {
-  sw::TLocaleList list;
+  sw::TLocaleEntryList list;
   for (auto _ : state) {
     sw::GetLocaleList(list, sw::lmLocalesAndLanguages);
     benchmark::DoNotOptimize(list.data());

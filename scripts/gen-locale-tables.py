@@ -14,8 +14,10 @@ the code pages 874, 932, 936, 949, 950 and 1250-1258) and writes:
 Usage: scripts/gen-locale-tables.py REFERENCE_DIR [PROJECT_DIR]
 
 The reference directory is only read here; the build and the tests use the
-generated files alone. The script checks that the tables it writes reproduce
-every reference answer and stops with an error if they do not.
+generated files alone. The script stops with an error when the reference is
+incomplete (a missing byte pair, a character that decodes to more than one
+unit) or when a wide locale text does not narrow to the reference bytes; the
+tests check the compiled tables against the digests written here.
 """
 
 import csv

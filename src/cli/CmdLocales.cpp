@@ -57,10 +57,14 @@ bool ParseHexId(std::string text, LANGID& id) {
   unsigned value = 0;
   for (char c : text) {
     int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return false;
     value = value * 16 + static_cast<unsigned>(digit);
   }
   id = static_cast<LANGID>(value);
@@ -75,14 +79,16 @@ int RunLocales(const LocalesOptions& options) {
       return kExitUsage;
     }
     const LocaleFields fields = FieldsOf(id, GetLocaleInfoStr(id, LOCALE_SLANGUAGE));
-    if (options.Json) std::cout << ToJson(fields).dump(2) << "\n";
-    else std::cout << ToLine(fields) << "\n";
+    if (options.Json)
+      std::cout << ToJson(fields).dump(2) << "\n";
+    else
+      std::cout << ToLine(fields) << "\n";
     return kExitOk;
   }
   const LocaleListMode mode = options.Mode == "languages" ? lmLanguages
                               : options.Mode == "both"    ? lmLocalesAndLanguages
                                                           : lmLocales;
-  TLocaleList list;
+  TLocaleEntryList list;
   GetLocaleList(list, mode);
   if (options.Json) {
     nlohmann::ordered_json out = nlohmann::ordered_json::array();
@@ -95,8 +101,9 @@ int RunLocales(const LocalesOptions& options) {
 }
 
 void AddLocalesCommand(CLI::App& app) {
-  auto* cmd = app.add_subcommand("locales", "List the supported locales and languages with their abbreviations "
-                                            "and code pages");
+  auto* cmd = app.add_subcommand("locales",
+                                 "List the supported locales and languages with their abbreviations "
+                                 "and code pages");
   auto options = std::make_shared<LocalesOptions>();
   cmd->add_option("--mode", options->Mode, "Which list: languages, locales (default) or both")
       ->check(CLI::IsMember({"languages", "locales", "both"}));

@@ -177,9 +177,9 @@ TLZDictionary::TLZDictionary() {
 
 // ---- TLZSlideWindow -------------------------------------------------------------------------
 
+// A reference word holds lengths up to 18, and FindMatch relies on that bound.
 TLZSlideWindow::TLZSlideWindow(std::uint32_t capacity, std::uint8_t mode, std::uint32_t maxMatch,
                                std::uint32_t maxLookahead)
-    // A reference word holds lengths up to 18, and FindMatch relies on that bound.
     : TSlideWindow(capacity), MaxMatch(std::min(maxMatch, kMaxMatch)), MaxLookahead(maxLookahead), Mode(mode) {
   // Expansion never looks anything up, so only the compressor pays for a dictionary.
   if (mode == ModeCompress) Dictionary = std::make_unique<TLZDictionary>();
@@ -260,6 +260,7 @@ void TQCompressor::DoProgress(std::int64_t position, std::int64_t size) {
 // ---- TLZQCompressor -------------------------------------------------------------------------
 
 bool TLZQCompressor::CheckMagic(std::int32_t& value) {
+  if (!SrcStream) throw EQCompressError(SQCompressNoSource);
   char magic[sizeof kMagic];
   if (SrcStream->Read(magic, sizeof magic) != sizeof magic) return false;
   if (std::memcmp(magic, kMagic, sizeof magic) != 0) return false;

@@ -25,12 +25,12 @@ namespace {
 
 struct CodePageInfo {
   unsigned CodePage;
-  const char16_t* Single;       // 256 wide characters
-  const char16_t* Double;       // per lead byte 256 entries, or nullptr
-  const std::uint8_t* Lead;     // lead byte -> 1-based block in Double, 0 = no lead byte
-  const std::uint16_t* Extra;   // (wide character, bytes) pairs
+  const char16_t* Single;      // 256 wide characters
+  const char16_t* Double;      // per lead byte 256 entries, or nullptr
+  const std::uint8_t* Lead;    // lead byte -> 1-based block in Double, 0 = no lead byte
+  const std::uint16_t* Extra;  // (wide character, bytes) pairs
   int ExtraCount;
-  char16_t DefaultUnit;         // decoding of an invalid double-byte sequence
+  char16_t DefaultUnit;  // decoding of an invalid double-byte sequence
 };
 
 #include "platform/CodePageTables.inc"
@@ -147,9 +147,7 @@ std::string Encode(const CodePageInfo& cp, std::u16string_view text, bool bestFi
 
 }  // namespace
 
-bool IsValidCodePage(unsigned codePage) {
-  return codePage == CpUtf8 || FindCodePage(codePage) != nullptr;
-}
+bool IsValidCodePage(unsigned codePage) { return codePage == CpUtf8 || FindCodePage(codePage) != nullptr; }
 
 std::optional<std::u16string> ConvertToWide(unsigned codePage, std::string_view text) {
   if (text.empty()) return std::nullopt;
@@ -168,10 +166,9 @@ std::optional<std::string> ConvertFromWide(unsigned codePage, std::u16string_vie
   return Encode(*cp, text, true, '?', used);
 }
 
-int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen,
-                        char16_t* dst, int dstLen) {
-  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || flags != 0)
-    return 0;
+int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen, char16_t* dst,
+                        int dstLen) {
+  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || flags != 0) return 0;
   const int n = SourceLength(src, srcLen);
   if (n == 0) return 0;
   const std::string_view bytes(src, static_cast<std::size_t>(n));
@@ -181,10 +178,9 @@ int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src,
   return Deliver(Decode(*cp, bytes), dst, dstLen);
 }
 
-int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen,
-                        char* dst, int dstLen, const char* defaultChar, bool* usedDefaultChar) {
-  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) ||
-      (flags & ~WcNoBestFitChars) != 0)
+int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen, char* dst, int dstLen,
+                        const char* defaultChar, bool* usedDefaultChar) {
+  if (src == nullptr || srcLen < -1 || dstLen < 0 || (dstLen > 0 && dst == nullptr) || (flags & ~WcNoBestFitChars) != 0)
     return 0;
   const int n = SourceLength(src, srcLen);
   if (n == 0) return 0;
@@ -197,8 +193,7 @@ int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* 
   const CodePageInfo* cp = FindCodePage(codePage);
   if (cp == nullptr) return 0;
   bool used = false;
-  const std::string out =
-      Encode(*cp, text, (flags & WcNoBestFitChars) == 0, defaultChar ? *defaultChar : '?', used);
+  const std::string out = Encode(*cp, text, (flags & WcNoBestFitChars) == 0, defaultChar ? *defaultChar : '?', used);
   const int written = Deliver(out, dst, dstLen);
   if (written != 0 && usedDefaultChar != nullptr) *usedDefaultChar = used;
   return written;

@@ -34,12 +34,12 @@ namespace platform {
 
 // Information types of GetLocaleInfoA.
 enum LocaleInfoType : std::uint32_t {
-  LocaleSLanguage = 0x0002,            // localized full name, "German (Germany)"
-  LocaleSAbbrevLangName = 0x0003,      // three-letter abbreviation, "DEU"
-  LocaleSEngLanguage = 0x1001,         // English language name, "German"
-  LocaleIDefaultAnsiCodePage = 0x1004, // default ANSI code page, "1252"
-  LocaleUseCpAcp = 0x40000000,         // flag: narrow text in the system code page
-  LocaleNoUserOverride = 0x80000000,   // flag: accepted, has no effect here
+  LocaleSLanguage = 0x0002,             // localized full name, "German (Germany)"
+  LocaleSAbbrevLangName = 0x0003,       // three-letter abbreviation, "DEU"
+  LocaleSEngLanguage = 0x1001,          // English language name, "German"
+  LocaleIDefaultAnsiCodePage = 0x1004,  // default ANSI code page, "1252"
+  LocaleUseCpAcp = 0x40000000,          // flag: narrow text in the system code page
+  LocaleNoUserOverride = 0x80000000,    // flag: accepted, has no effect here
 };
 
 // Flags of EnumSystemLocalesA.
@@ -47,8 +47,8 @@ inline constexpr std::uint32_t LcidInstalled = 1;
 inline constexpr std::uint32_t LcidSupported = 2;
 
 // Code pages with a meaning of their own.
-inline constexpr unsigned CpAcp = 0;         // the system ANSI code page
-inline constexpr unsigned CpThreadAcp = 3;   // the same here: one thread locale
+inline constexpr unsigned CpAcp = 0;        // the system ANSI code page
+inline constexpr unsigned CpThreadAcp = 3;  // the same here: one thread locale
 inline constexpr unsigned CpUtf8 = 65001;
 
 // Flag of WideCharToMultiByte: characters without an exact byte form become
@@ -67,8 +67,7 @@ int GetLocaleInfoA(LCID locale, std::uint32_t lcType, char* data, int size);
 // Calls `callback` with each supported locale as 8 lowercase hex digits
 // ("00000407"), in the system's enumeration order, until it answers false.
 // Answers false for flags other than LcidInstalled and LcidSupported.
-bool EnumSystemLocalesA(const std::function<bool(const char* localeHex)>& callback,
-                        std::uint32_t flags);
+bool EnumSystemLocalesA(const std::function<bool(const char* localeHex)>& callback, std::uint32_t flags);
 
 // The language of the POSIX locale environment: LC_ALL, then LC_MESSAGES,
 // then LANG (the first one set and not empty). "de_DE.UTF-8" gives 0x0407;
@@ -90,15 +89,14 @@ bool IsValidCodePage(unsigned codePage);
 // byte without a valid trail byte gives the code page's default character
 // (both bytes are consumed, unless the second is the terminating zero or the
 // end); bytes the code page leaves undefined map as Windows maps them.
-int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen,
-                        char16_t* dst, int dstLen);
+int MultiByteToWideChar(unsigned codePage, std::uint32_t flags, const char* src, int srcLen, char16_t* dst, int dstLen);
 
 // Converts `srcLen` UTF-16 units (-1: up to and including the terminating
 // zero) to bytes; counts and failures as MultiByteToWideChar. A unit without
 // a byte form (a surrogate included: a pair gives two) becomes `defaultChar`
 // (nullptr: "?"); `usedDefaultChar`, when given, tells whether that happened.
-int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen,
-                        char* dst, int dstLen, const char* defaultChar, bool* usedDefaultChar);
+int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* src, int srcLen, char* dst, int dstLen,
+                        const char* defaultChar, bool* usedDefaultChar);
 
 // The same conversions for texts of any length, with flags 0: std::nullopt
 // where the Windows-shaped functions above answer 0 (an unknown code page or

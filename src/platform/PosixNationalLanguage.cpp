@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -40,8 +41,8 @@ const LocaleRow kLocaleRows[] = {
 
 const LocaleRow* FindRow(LCID id) {
   const auto* end = std::end(kLocaleRows);
-  const auto* it = std::lower_bound(std::begin(kLocaleRows), end, id,
-                                    [](const LocaleRow& row, LCID key) { return row.Id < key; });
+  const auto* it =
+      std::lower_bound(std::begin(kLocaleRows), end, id, [](const LocaleRow& row, LCID key) { return row.Id < key; });
   return (it != end && it->Id == id) ? it : nullptr;
 }
 
@@ -80,9 +81,12 @@ LANGID LangIdFromPosixName(std::string_view name) {
   const std::string territory = sep == std::string_view::npos ? "" : Lower(name.substr(sep + 1));
   if (language.empty()) return 0;
   std::string script;
-  if (modifier == "latin") script = "latn";
-  else if (modifier == "cyrillic") script = "cyrl";
-  else if (modifier == "devanagari") script = "deva";
+  if (modifier == "latin")
+    script = "latn";
+  else if (modifier == "cyrillic")
+    script = "cyrl";
+  else if (modifier == "devanagari")
+    script = "deva";
 
   const auto& rows = EnumeratedRows();
   auto find = [&](const std::string& wanted) -> LANGID {
@@ -114,15 +118,27 @@ LANGID LangIdFromPosixName(std::string_view name) {
   return 0;
 }
 
+// The last name looked up: conversions in the system code page ask for the
+// default language on every call, and the environment rarely changes.
+LANGID CachedLangIdFromPosixName(const char* name) {
+  static std::mutex mutex;
+  static std::string lastName;
+  static LANGID lastId = 0;
+  std::lock_guard<std::mutex> lock(mutex);
+  if (lastId == 0 || lastName != name) {
+    const LANGID id = LangIdFromPosixName(name);
+    lastName = name;
+    lastId = id ? id : 0x0409;
+  }
+  return lastId;
+}
+
 }  // namespace
 
 LANGID GetUserDefaultLangID() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* value = std::getenv(var);
-    if (value != nullptr && *value != '\0') {
-      const LANGID id = LangIdFromPosixName(value);
-      return id ? id : 0x0409;
-    }
+    if (value != nullptr && *value != '\0') return CachedLangIdFromPosixName(value);
   }
   return 0x0409;
 }
@@ -138,18 +154,26 @@ int GetLocaleInfoA(LCID locale, std::uint32_t lcType, char* data, int size) {
   if (size < 0 || (size > 0 && data == nullptr)) return 0;
   const bool useAcp = (lcType & LocaleUseCpAcp) != 0;
   lcType &= ~static_cast<std::uint32_t>(LocaleUseCpAcp | LocaleNoUserOverride);
-  if (locale == 0x0000 || locale == 0x0400 || locale == 0x0800 || locale == 0x0C00)
-    locale = GetUserDefaultLangID();
+  if (locale == 0x0000 || locale == 0x0400 || locale == 0x0800 || locale == 0x0C00) locale = GetUserDefaultLangID();
   const LocaleRow* row = FindRow(locale);
   if (row == nullptr) return 0;
   std::string text;
   const char* wide = nullptr;
   switch (lcType) {
-    case LocaleSLanguage: wide = row->Name; break;
-    case LocaleSAbbrevLangName: wide = row->Abbr; break;
-    case LocaleSEngLanguage: wide = row->EnglishName; break;
-    case LocaleIDefaultAnsiCodePage: text = std::to_string(row->CodePage); break;
-    default: return 0;
+    case LocaleSLanguage:
+      wide = row->Name;
+      break;
+    case LocaleSAbbrevLangName:
+      wide = row->Abbr;
+      break;
+    case LocaleSEngLanguage:
+      wide = row->EnglishName;
+      break;
+    case LocaleIDefaultAnsiCodePage:
+      text = std::to_string(row->CodePage);
+      break;
+    default:
+      return 0;
   }
   if (wide != nullptr) {
     const std::u16string w = Utf8ToUtf16(wide);

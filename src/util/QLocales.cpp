@@ -167,8 +167,8 @@ std::string DefaultWideToAnsi(std::u16string_view text) {
 }
 
 // The supported locales with their localized full names, in enumeration order.
-TLocaleList EnumerateLocales() {
-  TLocaleList list;
+TLocaleEntryList EnumerateLocales() {
+  TLocaleEntryList list;
   platform::EnumSystemLocalesA(
       [&list](const char* localeHex) {
         const auto id = static_cast<LANGID>(HexToInt(localeHex));
@@ -184,7 +184,7 @@ TLocaleList EnumerateLocales() {
   return list;
 }
 
-void MergeLanguages(TLocaleList& list) {
+void MergeLanguages(TLocaleEntryList& list) {
   for (std::size_t i = 0; i < list.size(); ++i) {
     const LANGID p = PrimaryLangId(list[i].Id);
     bool deleted = false;
@@ -200,7 +200,7 @@ void MergeLanguages(TLocaleList& list) {
   }
 }
 
-void InsertLanguages(TLocaleList& list) {
+void InsertLanguages(TLocaleEntryList& list) {
   for (std::size_t i = 0; i + 1 < list.size();) {
     const LANGID p = PrimaryLangId(list[i].Id);
     const bool present = std::any_of(list.begin(), list.end(), [p](const TLocaleEntry& e) { return e.Id == p; });
@@ -215,12 +215,12 @@ void InsertLanguages(TLocaleList& list) {
   }
 }
 
-const TLocaleList& CachedList(LocaleListMode mode) {
+const TLocaleEntryList& CachedList(LocaleListMode mode) {
   static std::once_flag once[3];
-  static TLocaleList lists[3];
+  static TLocaleEntryList lists[3];
   const int index = (mode == lmLanguages || mode == lmLocalesAndLanguages) ? mode : lmLocales;
   std::call_once(once[index], [index] {
-    TLocaleList list = EnumerateLocales();
+    TLocaleEntryList list = EnumerateLocales();
     if (index == lmLanguages) MergeLanguages(list);
     if (index == lmLocalesAndLanguages) InsertLanguages(list);
     lists[index] = std::move(list);
@@ -270,7 +270,7 @@ unsigned GetCodePage(LANGID id) {
 
 // ---- Lists and look-ups -----------------------------------------------------
 
-void GetLocaleList(TLocaleList& list, LocaleListMode mode) { list = CachedList(mode); }
+void GetLocaleList(TLocaleEntryList& list, LocaleListMode mode) { list = CachedList(mode); }
 
 LANGID LangIdFromAbbr(std::string_view abbr) {
   for (const auto& entry : CachedList(lmLocalesAndLanguages))
@@ -323,7 +323,11 @@ void TLocaleTree::Clear() { root_->children_.clear(); }
 int TLocaleTree::CompareNodeText(std::string_view a, std::string_view b) {
   const int folded = CompareText(a, b);
   if (folded != 0) return folded;
-  return a.compare(b);
+  // Texts that differ only in case: the lower-case letter first, as the
+  // system's word sort orders them.
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (a[i] != b[i]) return (a[i] >= 'a' && a[i] <= 'z') ? -1 : 1;
+  return 0;
 }
 
 TLocaleTreeNode* TLocaleTree::Add(TLocaleTreeNode* parent, std::string text, int data) {
@@ -364,7 +368,7 @@ void TLocaleTree::SortChildren(TLocaleTreeNode& node, bool recursive) {
 
 void FillLocaleTree(TLocaleTree& tree) {
   tree.Clear();
-  TLocaleList list;
+  TLocaleEntryList list;
   GetLocaleList(list, lmLocales);
   std::map<std::string, TLocaleTreeNode*> groups;
   std::vector<TLocaleTreeNode*> groupOrder;

@@ -75,11 +75,11 @@ struct TLocaleEntry {
   LANGID Id = 0;
   bool operator==(const TLocaleEntry&) const = default;
 };
-using TLocaleList = std::vector<TLocaleEntry>;
+using TLocaleEntryList = std::vector<TLocaleEntry>;
 
 // Replaces `list` with a copy of the cached list of `mode`; any mode value
 // other than 0 and 2 gives the list of mode 1.
-void GetLocaleList(TLocaleList& list, LocaleListMode mode);
+void GetLocaleList(TLocaleEntryList& list, LocaleListMode mode);
 
 // ---- Locale tree --------------------------------------------------------------
 
@@ -121,8 +121,8 @@ class TLocaleTree {
   int Count() const { return root_->Count(); }
   TLocaleTreeNode* Item(int index) const { return root_->Item(index); }
 
-  // The order of sorted nodes: letters compared without regard to case,
-  // then byte by byte.
+  // The order of sorted nodes: letters compared without regard to case;
+  // of two texts that differ only in case, the lower-case one first.
   static int CompareNodeText(std::string_view a, std::string_view b);
 
  private:

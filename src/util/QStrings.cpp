@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/FileSystem.h"
+#include "util/QConsts.h"
 
 namespace sw {
 
@@ -82,45 +83,36 @@ std::string MapBytes(std::string_view text, const std::array<unsigned char, 256>
   return result;
 }
 
-bool MatchFrom(std::string_view text, std::size_t tp, std::string_view mask, std::size_t mp);
-
-// The whole rule, applied to what is left of the text and the mask.
-bool MatchRest(std::string_view text, std::string_view mask) {
+// The wildcard match. Trying, after each asterisk, every occurrence of the
+// literal that follows it until the rest of the mask matches is the same as
+// letting the asterisk take any run of characters, which the loop below does
+// by returning to the last asterisk only: O(text x mask) even for a mask
+// with many asterisks on a long text. An asterisk followed by another
+// wildcard never matches (every successful match would pass it), so such a
+// mask matches nothing.
+bool MatchMask(std::string_view text, std::string_view mask) {
   if (text.empty() && mask.empty()) return true;
   if (mask == "*") return true;
-  return MatchFrom(text, 0, mask, 0);
-}
-
-bool MatchFrom(std::string_view text, std::size_t tp, std::string_view mask, std::size_t mp) {
-  for (;;) {
-    // The literal run up to the next wildcard must stand at the text position.
-    std::size_t end = mask.find_first_of("*?", mp);
-    if (end == std::string_view::npos) end = mask.size();
-    const std::string_view run = mask.substr(mp, end - mp);
-    if (text.substr(tp, run.size()) != run) return false;
-    tp += run.size();
-    mp = end;
-    if (mp == mask.size()) return tp == text.size();
-    if (mask[mp] == '?') {
-      if (tp >= text.size()) return false;
-      ++tp;
-      ++mp;
-      continue;
+  for (std::size_t i = 0; i + 1 < mask.size(); ++i)
+    if (mask[i] == '*' && (mask[i + 1] == '*' || mask[i + 1] == '?')) return false;
+  std::size_t t = 0, m = 0;
+  std::size_t starMask = std::string_view::npos, starText = 0;
+  while (t < text.size()) {
+    if (m < mask.size() && mask[m] == '*') {
+      starMask = m++;
+      starText = t;
+    } else if (m < mask.size() && (mask[m] == '?' || mask[m] == text[t])) {
+      ++t;
+      ++m;
+    } else if (starMask != std::string_view::npos) {
+      m = starMask + 1;
+      t = ++starText;
+    } else {
+      return false;
     }
-    // An asterisk.
-    if (mp + 1 == mask.size()) return true;
-    std::size_t litEnd = mask.find_first_of("*?", mp + 1);
-    if (litEnd == std::string_view::npos) litEnd = mask.size();
-    const std::string_view literal = mask.substr(mp + 1, litEnd - mp - 1);
-    if (literal.empty()) return false;
-    const std::string_view maskRest = mask.substr(litEnd);
-    for (int pos = FindFrom(literal, text, tp + 1); pos != 0;
-         pos = FindFrom(literal, text, static_cast<std::size_t>(pos) + 1)) {
-      const std::size_t after = static_cast<std::size_t>(pos) - 1 + literal.size();
-      if (MatchRest(text.substr(after), maskRest)) return true;
-    }
-    return false;
   }
+  while (m < mask.size() && mask[m] == '*') ++m;
+  return m == mask.size();
 }
 
 // Parses an integer as the runtime's StrToInt does: leading blanks, a sign,
@@ -416,7 +408,7 @@ int HexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  throw EQStringsError(std::string(1, c) + " is not a hex digit");
+  throw EQStringsError(Format(SNotHexDigit, std::string(1, c)));
 }
 
 int HexToInt(std::string_view text) {
@@ -427,7 +419,7 @@ int HexToInt(std::string_view text) {
 
 int OctDigitValue(char c) {
   if (c >= '0' && c <= '7') return c - '0';
-  throw EQStringsError(std::string(1, c) + " is not an oct digit");
+  throw EQStringsError(Format(SNotOctDigit, std::string(1, c)));
 }
 
 int OctToInt(std::string_view text) {
@@ -610,8 +602,8 @@ int ReadSection(int start, const TStringList& list, std::string_view name, TStri
 }
 
 bool MatchesMask(std::string_view text, std::string_view mask, bool caseSensitive) {
-  if (caseSensitive) return MatchRest(text, mask);
-  return MatchRest(LowerAnsi(text), LowerAnsi(mask));
+  if (caseSensitive) return MatchMask(text, mask);
+  return MatchMask(LowerAnsi(text), LowerAnsi(mask));
 }
 
 }  // namespace sw

@@ -80,11 +80,12 @@ void HideStatus() { UserInteraction().HideStatus(); }
 TerminalUserInteraction::TerminalUserInteraction()
     : out_(&std::cerr),
       in_(&std::cin),
-      terminal_(platform::IsTerminal(platform::StdStream::Err) && platform::IsTerminal(platform::StdStream::In)),
+      terminal_(platform::IsTerminal(platform::StdStream::Err)),
+      interactive_(platform::IsTerminal(platform::StdStream::In)),
       columns_(platform::TerminalColumns(platform::StdStream::Err)) {}
 
 TerminalUserInteraction::TerminalUserInteraction(std::ostream& out, std::istream& in, bool terminal, int columns)
-    : out_(&out), in_(&in), terminal_(terminal), columns_(columns) {}
+    : out_(&out), in_(&in), terminal_(terminal), interactive_(terminal), columns_(columns) {}
 
 TerminalUserInteraction::~TerminalUserInteraction() {
   // Leave the terminal's cursor on a clean line.
@@ -126,7 +127,7 @@ void TerminalUserInteraction::ShowMessage(const std::string& caption, const std:
 int TerminalUserInteraction::Ask(const std::string& prompt, char yesKey, int yes, char noKey, int no) {
   if (StatusOnScreen()) ClearStatusLine();
   int answer = no;
-  if (!terminal_) {
+  if (!interactive_) {
     // Nobody can answer: say so and take the safe answer.
     *out_ << prompt << noKey << '\n' << std::flush;
   } else {

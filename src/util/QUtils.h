@@ -154,7 +154,8 @@ void HideStatus();
 // answered from stdin when it is a terminal, otherwise with No / Cancel.
 class TerminalUserInteraction : public IUserInteraction {
  public:
-  // stderr and stdin; terminal behaviour when both are terminals.
+  // stderr and stdin: one rewritten status line when stderr is a terminal,
+  // questions asked when stdin is one.
   TerminalUserInteraction();
   // Explicit streams, for tests: `terminal` says whether they act as an
   // interactive terminal `columns` wide (0: unknown width).
@@ -182,7 +183,8 @@ class TerminalUserInteraction : public IUserInteraction {
 
   std::ostream* out_;
   std::istream* in_;
-  bool terminal_;
+  bool terminal_;     // output: status rewritten in place
+  bool interactive_;  // input: questions can be answered
   int columns_;
   bool statusVisible_ = false;
   std::string statusText_;

@@ -23,8 +23,8 @@ class CmdLocalesTest : public ::testing::Test {
 
   RunResult Run(const std::string& args) {
     const std::string out = dir_.Path("out.txt");
-    const std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' locales " + args + " >'" + out +
-                                "' 2>'" + dir_.Path("err.txt") + "'";
+    const std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' locales " + args + " >'" + out + "' 2>'" +
+                                dir_.Path("err.txt") + "'";
     const int status = std::system(command.c_str());
     const int code = (status >= 0 && (status & 0x7F) == 0) ? (status >> 8) & 0xFF : -1;
     return {code, TempDir::Read(out)};

@@ -52,8 +52,7 @@ struct CodePageDigest {
 // unset) and restores the previous values afterwards.
 class LocaleEnv {
  public:
-  LocaleEnv(std::optional<std::string> lcAll, std::optional<std::string> lcMessages,
-            std::optional<std::string> lang) {
+  LocaleEnv(std::optional<std::string> lcAll, std::optional<std::string> lcMessages, std::optional<std::string> lang) {
     Set("LC_ALL", lcAll);
     Set("LC_MESSAGES", lcMessages);
     Set("LANG", lang);
@@ -72,8 +71,10 @@ class LocaleEnv {
     Apply(name, value);
   }
   static void Apply(const std::string& name, const std::optional<std::string>& value) {
-    if (value) ::setenv(name.c_str(), value->c_str(), 1);
-    else ::unsetenv(name.c_str());
+    if (value)
+      ::setenv(name.c_str(), value->c_str(), 1);
+    else
+      ::unsetenv(name.c_str());
   }
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };

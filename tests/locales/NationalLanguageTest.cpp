@@ -41,10 +41,12 @@ std::u16string Decode(unsigned cp, const std::string& bytes) {
 }
 
 std::string Encode(unsigned cp, const std::u16string& text, std::uint32_t flags = 0, bool* used = nullptr) {
-  const int n = WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n =
+      WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<std::size_t>(n), '\0');
   if (n) {
-    EXPECT_EQ(WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, used), n);
+    EXPECT_EQ(WideCharToMultiByte(cp, flags, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, used),
+              n);
   }
   return out;
 }
@@ -75,7 +77,8 @@ TEST_F(NationalLanguageTest, EnumerationFollowsReferenceOrder) {
       [&](const char* hex) {
         EXPECT_EQ(std::strlen(hex), 8u);
         EXPECT_EQ(std::string(hex), std::string(hex).find_first_not_of("0123456789abcdef") == std::string::npos
-                                        ? std::string(hex) : std::string("(not lowercase hex)"));
+                                        ? std::string(hex)
+                                        : std::string("(not lowercase hex)"));
         got.push_back(static_cast<LCID>(std::stoul(hex, nullptr, 16)));
         return true;
       },
@@ -112,7 +115,7 @@ TEST_F(NationalLanguageTest, LocaleInfoCountsAndFlags) {
   EXPECT_EQ(GetLocaleInfoA(0x0409, LocaleSAbbrevLangName, buf, 3), 0);  // too small
   EXPECT_EQ(GetLocaleInfoA(0x0409, LocaleSAbbrevLangName, buf, 8), 4);
   EXPECT_STREQ(buf, "ENU");
-  EXPECT_EQ(GetLocaleInfoA(0x0409, 0x5A, nullptr, 0), 0);         // type not kept
+  EXPECT_EQ(GetLocaleInfoA(0x0409, 0x5A, nullptr, 0), 0);              // type not kept
   EXPECT_EQ(GetLocaleInfoA(0x10407, LocaleSLanguage, nullptr, 0), 0);  // sort identifier
   EXPECT_EQ(Info(0x0409, LocaleSAbbrevLangName | LocaleNoUserOverride), "ENU");
   // The narrow text follows the locale's code page, or the system's on request.
@@ -217,14 +220,18 @@ TEST_F(NationalLanguageTest, KnownCharactersAndUndefinedBytes) {
   EXPECT_EQ(Decode(936, "\xD6\xD0\xCE\xC4"), u"\u4E2D\u6587");
   EXPECT_EQ(Decode(949, "\xB0\xA1"), u"\uAC00");
   EXPECT_EQ(Decode(950, "\xA4\xA4"), u"\u4E2D");
-  EXPECT_EQ(Encode(932, u"\u00A5\u3042"), "\x5C\x82\xA0");          // best fit, then exact
+  EXPECT_EQ(Encode(932, u"\u00A5\u3042"), "\x5C\x82\xA0");  // best fit, then exact
   EXPECT_EQ(Encode(932, u"\u00A5", WcNoBestFitChars), "?");
   EXPECT_EQ(Encode(1252, u"\u0141\u2212"), "L-");
 }
 
 TEST_F(NationalLanguageTest, BrokenDoubleByteSequencesGiveDefaultCharacter) {
-  EXPECT_EQ(Decode(932, "\x81"), u"\u30FB");              // lone lead byte at the end
-  EXPECT_EQ(Decode(932, "\x81\x20" "A"), u"\u30FB" u"A");  // invalid trail: both bytes go
+  EXPECT_EQ(Decode(932, "\x81"), u"\u30FB");  // lone lead byte at the end
+  EXPECT_EQ(Decode(932,
+                   "\x81\x20"
+                   "A"),
+            u"\u30FB"
+            u"A");                                                                // invalid trail: both bytes go
   EXPECT_EQ(Decode(936, std::string("\x81\0A", 3)), std::u16string(u"?\0A", 3));  // zero kept
   EXPECT_EQ(Decode(950, "A\xFE"), u"A?");
 }
@@ -248,10 +255,10 @@ TEST_F(NationalLanguageTest, CallsFailAsWindowsCallsDo) {
   char16_t w[4];
   char a[4];
   EXPECT_EQ(MultiByteToWideChar(1252, 0, "", 0, nullptr, 0), 0);
-  EXPECT_EQ(MultiByteToWideChar(437, 0, "abc", 3, nullptr, 0), 0);  // unknown code page
+  EXPECT_EQ(MultiByteToWideChar(437, 0, "abc", 3, nullptr, 0), 0);   // unknown code page
   EXPECT_EQ(MultiByteToWideChar(1252, 8, "abc", 3, nullptr, 0), 0);  // unsupported flag
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 3, w, 2), 0);       // too small
-  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", -1, w, 4), 4);      // with the terminator
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", 3, w, 2), 0);        // too small
+  EXPECT_EQ(MultiByteToWideChar(1252, 0, "abc", -1, w, 4), 4);       // with the terminator
   EXPECT_EQ(w[3], u'\0');
   EXPECT_EQ(WideCharToMultiByte(1252, 0, u"abc", 3, a, 2, nullptr, nullptr), 0);
   EXPECT_EQ(WideCharToMultiByte(1252, 0, u"abc", -1, a, 4, nullptr, nullptr), 4);

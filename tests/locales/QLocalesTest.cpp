@@ -19,12 +19,12 @@ class QLocalesTest : public ::testing::Test {
  protected:
   LocaleEnv env_{"C.UTF-8"};
 
-  static TLocaleList List(LocaleListMode mode) {
-    TLocaleList list{{"stale", 1}};
+  static TLocaleEntryList List(LocaleListMode mode) {
+    TLocaleEntryList list{{"stale", 1}};
     GetLocaleList(list, mode);
     return list;
   }
-  static int IndexOf(const TLocaleList& list, LANGID id) {
+  static int IndexOf(const TLocaleEntryList& list, LANGID id) {
     for (std::size_t i = 0; i < list.size(); ++i)
       if (list[i].Id == id) return static_cast<int>(i);
     return -1;
@@ -49,12 +49,12 @@ TEST_F(QLocalesTest, EnglishNamesComeFromTableThenLocaleDatabase) {
   EXPECT_EQ(GetEnglishLangName(0x0409), "English (United States)");
   EXPECT_EQ(GetEnglishLangName(0x040A), "Spanish (Traditional Sort)");  // table, not "Spanish (ESP)"
   EXPECT_EQ(GetEnglishLangName(0x0417), "Romansh (RMC)");
-  EXPECT_EQ(GetEnglishLangName(0x0428), "Tajik (TAJ)");                // script qualifier cut
+  EXPECT_EQ(GetEnglishLangName(0x0428), "Tajik (TAJ)");  // script qualifier cut
   EXPECT_EQ(GetEnglishLangName(0x7C04), "Chinese (ZHH)");
-  EXPECT_EQ(GetEnglishLangName(0x0009), "English");                    // language-only
+  EXPECT_EQ(GetEnglishLangName(0x0009), "English");  // language-only
   EXPECT_EQ(GetEnglishLangName(0x0004), "Chinese (Simplified)");
-  EXPECT_EQ(GetEnglishLangName(0x0069), "");                           // unknown language-only
-  EXPECT_EQ(GetEnglishLangName(0x0469), " ()");                        // unknown locale
+  EXPECT_EQ(GetEnglishLangName(0x0069), "");     // unknown language-only
+  EXPECT_EQ(GetEnglishLangName(0x0469), " ()");  // unknown locale
   EXPECT_EQ(GetEnglishLangName(0x0414), "Norwegian (Bokmal)");
   EXPECT_EQ(GetEnglishLangName(0x0814), "Norwegian (Nynorsk)");
 }
@@ -90,7 +90,7 @@ TEST_F(QLocalesTest, CodePagesOfLanguages) {
 }
 
 TEST_F(QLocalesTest, LocalesModeListsEverySupportedLocaleInOrder) {
-  const TLocaleList list = List(lmLocales);
+  const TLocaleEntryList list = List(lmLocales);
   ASSERT_EQ(list.size(), 255u);
   EXPECT_EQ(list.front(), (TLocaleEntry{"Afrikaans (South Africa)", 0x0436}));
   EXPECT_EQ(list.back(), (TLocaleEntry{"Zulu (South Africa)", 0x0435}));
@@ -99,7 +99,7 @@ TEST_F(QLocalesTest, LocalesModeListsEverySupportedLocaleInOrder) {
 }
 
 TEST_F(QLocalesTest, LanguagesModeMergesLanguagesWithSeveralLocales) {
-  const TLocaleList list = List(lmLanguages);
+  const TLocaleEntryList list = List(lmLanguages);
   EXPECT_EQ(list.size(), 134u);
   // A single locale keeps its full name and identifier.
   EXPECT_EQ(list[0], (TLocaleEntry{"Afrikaans (South Africa)", 0x0436}));
@@ -113,7 +113,7 @@ TEST_F(QLocalesTest, LanguagesModeMergesLanguagesWithSeveralLocales) {
 }
 
 TEST_F(QLocalesTest, LocalesAndLanguagesModeInsertsLanguageEntries) {
-  const TLocaleList list = List(lmLocalesAndLanguages);
+  const TLocaleEntryList list = List(lmLocalesAndLanguages);
   EXPECT_EQ(list.size(), 288u);  // 255 locales + 33 languages with several
   EXPECT_EQ(list[2], (TLocaleEntry{"Arabic", 0x0001}));
   EXPECT_EQ(list[3].Id, 0x3801);
@@ -123,7 +123,7 @@ TEST_F(QLocalesTest, LocalesAndLanguagesModeInsertsLanguageEntries) {
   EXPECT_EQ(PrimaryLangId(list[static_cast<std::size_t>(english) + 1].Id), 0x09);
   EXPECT_EQ(IndexOf(list, 0x0036), -1);  // Afrikaans has one locale
   // Every locale of mode 1 is still there, in the same order.
-  TLocaleList locales;
+  TLocaleEntryList locales;
   for (const auto& e : list)
     if (e.Id != PrimaryLangId(e.Id)) locales.push_back(e);
   EXPECT_EQ(locales, List(lmLocales));
@@ -144,7 +144,7 @@ TEST_F(QLocalesTest, EnglishNameLookUpMatchesPrefixesOfLanguageNames) {
   EXPECT_EQ(LangIdFromEnglishName("eng"), 0x2409);  // first enumerated English locale
   EXPECT_EQ(LangIdFromEnglishName("GERMAN"), 0x0C07);
   EXPECT_EQ(LangIdFromEnglishName("Chinese"), 0x0804);
-  EXPECT_EQ(LangIdFromEnglishName(""), 0x0436);     // first entry of mode 1
+  EXPECT_EQ(LangIdFromEnglishName(""), 0x0436);  // first entry of mode 1
   EXPECT_EQ(LangIdFromEnglishName("German (Germany)"), 0);
   EXPECT_EQ(LangIdFromEnglishName("Klingon"), 0);
 }
@@ -199,7 +199,7 @@ TEST_F(QLocalesTest, TreeStaysSortedAndChecksIndexes) {
   tree.SetText(b, "zeta");
   std::vector<std::string> texts;
   for (int i = 0; i < tree.Count(); ++i) texts.push_back(tree.Item(i)->Text());
-  EXPECT_EQ(texts, (std::vector<std::string>{"ALPHA", "Alpha", "gamma", "zeta"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"Alpha", "ALPHA", "gamma", "zeta"}));
   EXPECT_THROW_MSG(tree.Item(4), EListError, "List index out of bounds (4)");
   tree.Clear();
   EXPECT_EQ(tree.Count(), 0);

@@ -63,6 +63,10 @@ TEST(VariantTest, TextConvertsBetweenAnsiAndWide) {
   EXPECT_EQ(TVariant("Caption").ToAnsi(1252), "Caption");
   EXPECT_EQ(TVariant(u"Caption").ToAnsi(1252), "Caption");
   EXPECT_EQ(TVariant(u"Caption").ToWide(), u"Caption");
+  EXPECT_EQ(TVariant("\xE9t\xE9").ToWide(1252), u"\u00E9t\u00E9");
+  EXPECT_EQ(TVariant("\xC6").ToWide(1251), u"\u0416");
+  EXPECT_EQ(TVariant(u"\u0416").ToAnsi(1251), "\xC6");
+  EXPECT_EQ(TVariant(u"\u20AC").ToAnsi(1252), "\x80");
 }
 
 }  // namespace

@@ -277,6 +277,67 @@ TEST(QStringsTest, MatchesMaskBacktracksOverOccurrences) {
   EXPECT_FALSE(MatchesMask("Form1.Caption", "*.*.Caption", true));
 }
 
+TEST(QStringsTest, MatchesMaskWithManyAsterisksOnALongTextEnds) {
+  const std::string text(2000, 'a');
+  EXPECT_FALSE(MatchesMask(text, "*a*a*a*a*a*a*a*a*a*a*b", true));
+  EXPECT_TRUE(MatchesMask(text + "b", "*a*a*a*a*a*a*a*a*a*a*b", true));
+  EXPECT_FALSE(MatchesMask(text, "*a?*a?*a?*a?*a?*b", true));
+  EXPECT_FALSE(MatchesMask(text, "*a?a*a?a*a?a*a?a*a?a*b", true));
+}
+
+// The match rule written out literally: literal runs, question marks, and
+// after an asterisk every occurrence of the following literal (PosFrom) tried
+// against the rest of the mask.
+bool ReferenceMatch(const std::string& text, const std::string& mask) {
+  if (text.empty() && mask.empty()) return true;
+  if (mask == "*") return true;
+  std::size_t tp = 0, mp = 0;
+  for (;;) {
+    std::size_t end = mask.find_first_of("*?", mp);
+    if (end == std::string::npos) end = mask.size();
+    if (text.compare(tp, end - mp, mask, mp, end - mp) != 0 || tp + (end - mp) > text.size()) return false;
+    tp += end - mp;
+    mp = end;
+    if (mp == mask.size()) return tp == text.size();
+    if (mask[mp] == '?') {
+      if (tp >= text.size()) return false;
+      ++tp, ++mp;
+      continue;
+    }
+    if (mp + 1 == mask.size()) return true;
+    std::size_t litEnd = mask.find_first_of("*?", mp + 1);
+    if (litEnd == std::string::npos) litEnd = mask.size();
+    const std::string literal = mask.substr(mp + 1, litEnd - mp - 1);
+    if (literal.empty()) return false;
+    for (int n = 1;; ++n) {
+      const int pos = PosFrom(literal, text, static_cast<int>(tp) + 1, n);
+      if (pos == 0) return false;
+      if (ReferenceMatch(text.substr(static_cast<std::size_t>(pos) - 1 + literal.size()), mask.substr(litEnd)))
+        return true;
+    }
+  }
+}
+
+std::vector<std::string> AllWords(const std::string& alphabet, std::size_t maxLength) {
+  std::vector<std::string> words{""};
+  for (std::size_t i = 0; i < words.size(); ++i)
+    if (words[i].size() < maxLength)
+      for (char c : alphabet) words.push_back(words[i] + c);
+  return words;
+}
+
+TEST(QStringsTest, MatchesMaskAgreesWithTheRuleOnEverySmallCase) {
+  const auto texts = AllWords("ab", 6);
+  const auto masks = AllWords("ab*?", 5);
+  int checked = 0;
+  for (const auto& mask : masks)
+    for (const auto& text : texts) {
+      ASSERT_EQ(MatchesMask(text, mask, true), ReferenceMatch(text, mask)) << "text " << text << " mask " << mask;
+      ++checked;
+    }
+  EXPECT_GT(checked, 100000);
+}
+
 TEST(QStringsTest, MatchesMaskRuleExamples) {
   EXPECT_TRUE(MatchesMask(".Caption", ".Caption", false));
   EXPECT_TRUE(MatchesMask(".CAPTION", ".Caption", false));

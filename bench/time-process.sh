@@ -55,9 +55,9 @@ run() {
   local t0 t1 rss=""
   t0=$(now)
   if command -v /usr/bin/time > /dev/null; then
-    /usr/bin/time -f "%M" -o "$work/rss" "$cli" process --settings "$settings" --library 1 --quiet --json \
+    /usr/bin/time -f "%M %U %S" -o "$work/rss" "$cli" process --settings "$settings" --library 1 --quiet --json \
       > "$work/summary.json" || true
-    rss="$(cat "$work/rss") KiB peak"
+    rss="$(awk '{ printf "(cpu %.2f s user + %.2f s system, %d KiB peak)", $2, $3, $1 }' "$work/rss")"
   else
     "$cli" process --settings "$settings" --library 1 --quiet --json > "$work/summary.json" || true
   fi

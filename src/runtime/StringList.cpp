@@ -147,6 +147,8 @@ void TStringList::LoadFromBytes(std::string bytes) {
       const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
       wide.push_back(static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b)));
     }
+    // A dangling last byte is no character: show that something was there.
+    if (bytes.size() % 2 != 0) wide.push_back(u'\uFFFD');
     bytes = Utf16ToUtf8(wide);
   }
   SetText(bytes);

@@ -1,3 +1,8 @@
+// Stream primitives of the language file, the default property rules, the
+// save-retry prompt, and the storage's base types: values with their
+// kind-dependent comparison and payload, sorted named lists with the
+// look-up shortcut through `LastIndex`, and translatable items (see
+// LocCommon.h).
 #include "storage/LocCommon.h"
 
 #include <charconv>

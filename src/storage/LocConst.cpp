@@ -1,3 +1,6 @@
+// Units and their string constants (see LocConst.h): constants are found by
+// name ordinally, numbered through the storage before the look-up, and a
+// unit goes when its last constant is purged.
 #include "storage/LocConst.h"
 
 #include "storage/LocStorage.h"

@@ -1,3 +1,6 @@
+// The .lng reader, the loader that merges a file into a storage (native or
+// column load), and the writer that builds the whole file in memory and
+// replaces the file atomically (see LocLangFile.h for the layout).
 #include "storage/LocLangFile.h"
 
 #include <algorithm>
@@ -18,9 +21,21 @@ std::int32_t MaxUnsigned(std::int32_t a, std::int32_t b) {
   return static_cast<std::uint32_t>(a) >= static_cast<std::uint32_t>(b) ? a : b;
 }
 
-void CheckCount(std::size_t count, const char* what) {
+// `what` names the list; it is only built when the list is too long.
+template <typename Name>
+void CheckCount(std::size_t count, const Name& what) {
   if (count > static_cast<std::size_t>(MaxListCount))
-    throw ELangFileError(Format(SLangFileListTooLong, what, static_cast<long long>(count)));
+    throw ELangFileError(Format(SLangFileListTooLong, std::string(what()), static_cast<long long>(count)));
+}
+
+// Puts the item's full name in front of a limit error raised while it is written.
+template <typename Write>
+void WriteItem(const TLocItem* item, const Write& write) {
+  try {
+    write();
+  } catch (const ELangFileError& e) {
+    throw ELangFileError(item->FullName('.') + ": " + e.Message());
+  }
 }
 
 }  // namespace
@@ -459,45 +474,49 @@ std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool u
   auto writeProperties = [&](const TLocPropertyList& props) {
     std::size_t count = 0;
     for (int i = 0; i < props.Count(); ++i) count += writable(props.Items(i)) ? 1 : 0;
-    CheckCount(count, "the properties of a component");
+    CheckCount(count, [&] { return "the properties of \"" + props.OwnerComponent->FullName('.') + "\""; });
     s.WriteU16(static_cast<std::uint16_t>(count));
     for (int i = 0; i < props.Count(); ++i) {
       const TLocProperty* p = props.Items(i);
       if (!writable(p)) continue;
       const TLocValue* value = p->Values(column);
-      WriteAnsiString(s, p->ItemName, version);
-      s.WriteU16(status(p, value));
-      s.WriteI32(p->ItemId);
-      s.WriteU32(p->ValueKind() & 0x7Fu);
-      value->SaveValue(s, version);
-      writeTail(p, value);
+      WriteItem(p, [&] {
+        WriteAnsiString(s, p->ItemName, version);
+        s.WriteU16(status(p, value));
+        s.WriteI32(p->ItemId);
+        s.WriteU32(p->ValueKind() & 0x7Fu);
+        value->SaveValue(s, version);
+        writeTail(p, value);
+      });
     }
   };
 
   const TLocUnitList& units = *storage->Units;
-  CheckCount(static_cast<std::size_t>(units.Count()), "the units");
+  CheckCount(static_cast<std::size_t>(units.Count()), [] { return "the units"; });
   s.WriteU16(static_cast<std::uint16_t>(units.Count()));
   for (int u = 0; u < units.Count(); ++u) {
     const TLocUnit* unit = units.Items(u);
     WriteAnsiString(s, unit->ItemName, version);
     s.WriteU16(unit->Attributes);
     const TLocConstantList& constants = *unit->Constants;
-    CheckCount(static_cast<std::size_t>(constants.Count()), "the constants of a unit");
+    CheckCount(static_cast<std::size_t>(constants.Count()), [&] { return "the constants of unit \"" + unit->ItemName + "\""; });
     s.WriteU16(static_cast<std::uint16_t>(constants.Count()));
     for (int c = 0; c < constants.Count(); ++c) {
       const TLocConstant* k = constants.Items(c);
       const TLocValue* value = k->Values(column);
-      WriteAnsiString(s, k->ItemName, version);
-      s.WriteU16(status(k, value));
-      s.WriteU16(k->StringId);
-      s.WriteI32(k->ItemId);
-      WriteWideString(s, value->Text, version);
-      writeTail(k, value);
+      WriteItem(k, [&] {
+        WriteAnsiString(s, k->ItemName, version);
+        s.WriteU16(status(k, value));
+        s.WriteU16(k->StringId);
+        s.WriteI32(k->ItemId);
+        WriteWideString(s, value->Text, version);
+        writeTail(k, value);
+      });
     }
   }
 
   const TLocFormList& forms = *storage->Forms;
-  CheckCount(static_cast<std::size_t>(forms.Count()), "the forms");
+  CheckCount(static_cast<std::size_t>(forms.Count()), [] { return "the forms"; });
   s.WriteU16(static_cast<std::uint16_t>(forms.Count()));
   for (int f = 0; f < forms.Count(); ++f) {
     const TLocForm* form = forms.Items(f);
@@ -505,7 +524,7 @@ std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool u
     s.WriteU16(form->Attributes);
     writeProperties(*form->Properties);
     const TLocComponentList& components = *form->Components;
-    CheckCount(static_cast<std::size_t>(components.Count()), "the components of a form");
+    CheckCount(static_cast<std::size_t>(components.Count()), [&] { return "the components of form \"" + form->ItemName + "\""; });
     s.WriteU16(static_cast<std::uint16_t>(components.Count()));
     for (int c = 0; c < components.Count(); ++c) {
       const TLocComponent* component = components.Items(c);
@@ -517,23 +536,25 @@ std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool u
 
   if (version > 6) {
     const TLocExtGroupList& groups = *storage->ExtGroups;
-    CheckCount(static_cast<std::size_t>(groups.Count()), "the external groups");
+    CheckCount(static_cast<std::size_t>(groups.Count()), [] { return "the external groups"; });
     s.WriteU16(static_cast<std::uint16_t>(groups.Count()));
     for (int g = 0; g < groups.Count(); ++g) {
       const TLocExtGroup* group = groups.Items(g);
       WriteAnsiString(s, group->ItemName, version);
       s.WriteU16(group->Attributes);
       const TLocExtItemList& items = *group->ExtItems;
-      CheckCount(static_cast<std::size_t>(items.Count()), "the items of an external group");
+      CheckCount(static_cast<std::size_t>(items.Count()), [&] { return "the items of group \"" + group->ItemName + "\""; });
       s.WriteU16(static_cast<std::uint16_t>(items.Count()));
       for (int i = 0; i < items.Count(); ++i) {
         const TLocExtItem* x = items.Items(i);
         const TLocValue* value = x->Values(column);
-        WriteAnsiString(s, x->ItemName, version);
-        s.WriteU16(status(x, value));
-        s.WriteI32(x->ItemId);
-        WriteWideString(s, value->Text, version);
-        writeTail(x, value);
+        WriteItem(x, [&] {
+          WriteAnsiString(s, x->ItemName, version);
+          s.WriteU16(status(x, value));
+          s.WriteI32(x->ItemId);
+          WriteWideString(s, value->Text, version);
+          writeTail(x, value);
+        });
       }
     }
   }

@@ -1,3 +1,6 @@
+// Forms, components and properties; external groups and items; and the
+// storage that owns the three trees with its column list, numbering counters,
+// look-ups and column-wide operations (see LocStorage.h).
 #include "storage/LocStorage.h"
 
 #include "util/QConsts.h"

@@ -202,28 +202,26 @@ class TLocExtGroupList : public TNamedItemList {
 
 // ---- The storage -------------------------------------------------------------
 
+// The language identifier of each column, in column order.
+class TLocaleList {
+ public:
+  int Count() const { return static_cast<int>(ids_.size()); }
+  void Add(LANGID id) { ids_.push_back(id); }
+  LANGID Items(int index) const {
+    if (index < 0 || index >= Count()) RaiseListIndexError(index);
+    return ids_[static_cast<std::size_t>(index)];
+  }
+  void PutItem(int index, LANGID id) {
+    if (index < 0 || index >= Count()) RaiseListIndexError(index);
+    ids_[static_cast<std::size_t>(index)] = id;
+  }
+
+ private:
+  std::vector<LANGID> ids_;
+};
+
 class TLocStorage {
  public:
-  // The language identifier of each column, in column order. Nested: the
-  // locale catalogue (QLocales.h) uses the name TLocaleList for its list of
-  // locale entries.
-  class TLocaleList {
-   public:
-    int Count() const { return static_cast<int>(ids_.size()); }
-    void Add(LANGID id) { ids_.push_back(id); }
-    LANGID Items(int index) const {
-      if (index < 0 || index >= Count()) RaiseListIndexError(index);
-      return ids_[static_cast<std::size_t>(index)];
-    }
-    void PutItem(int index, LANGID id) {
-      if (index < 0 || index >= Count()) RaiseListIndexError(index);
-      ids_[static_cast<std::size_t>(index)] = id;
-    }
-
-   private:
-    std::vector<LANGID> ids_;
-  };
-
   TLocStorage();
   ~TLocStorage();
   TLocStorage(const TLocStorage&) = delete;

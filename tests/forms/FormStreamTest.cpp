@@ -180,6 +180,29 @@ TEST(FormTextConverterTest, DeepNestingIsRejectedNotOverflowed) {
   EXPECT_THROW(ToBinary(objects), EParserError);
 }
 
+TEST(FormTextConverterTest, DamagedTextEitherConvertsOrFailsCleanly) {
+  const std::string text = kEveryConstruct;
+  const char pieces[] = {'\'', '#', '(', ')', '<', '>', '[', ']', '{', '}', '+', '=', '\n', '$', '-', '.', '9', 'x'};
+  std::mt19937 random(99);
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = text;
+    for (int i = 0; i < 3; ++i) {
+      const std::size_t at = random() % damaged.size();
+      switch (random() % 3) {
+        case 0: damaged[at] = pieces[random() % sizeof(pieces)]; break;
+        case 1: damaged.erase(at, 1 + random() % 8); break;
+        default: damaged.resize(at); break;
+      }
+      if (damaged.empty()) break;
+    }
+    try {
+      // Whatever converts must read back as a well-formed stream.
+      DumpFormStream(ToBinary(damaged));
+    } catch (const EParserError&) {
+    }
+  }
+}
+
 TEST(FormReaderTest, ExtendedFloatsRoundTrip) {
   for (double v : {0.0, 1.5, -2.25, 1e300, -1e-300, 4.9406564584124654e-324, 123456.789,
                    std::numeric_limits<double>::infinity()}) {

@@ -62,6 +62,10 @@ TEST(StringListTest, LoadRecognisesByteOrderMarks) {
   EXPECT_EQ(list.Encoding(), TextEncoding::Utf16BE);
   EXPECT_EQ(list.Lines(), (Lines{"a", "\xD0\x96"}));
 
+  // An odd last byte is not silently dropped.
+  list.LoadFromBytes(std::string("\xFF\xFE" "a\0b", 5));
+  EXPECT_EQ(list.Lines(), (Lines{"a\xEF\xBF\xBD"}));
+
   list.LoadFromBytes("\xE9t\xE9");
   EXPECT_EQ(list.Encoding(), TextEncoding::Ansi);
   EXPECT_EQ(list.Lines(), (Lines{"\xE9t\xE9"}));

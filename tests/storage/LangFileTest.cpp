@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -316,6 +318,22 @@ TEST_F(LangFileTest, TruncatedFileRaisesReadErrorNamingFileAndOffset) {
   }
 }
 
+TEST_F(LangFileTest, DumpOfMalformedFileGivesOneErrorLineNamingItAndExitCode1) {
+  const std::string bytes = Write(MakeSample(), 7);
+  for (const std::string& content : {bytes.substr(0, bytes.size() - 3), std::string("\x4C\x46\x09\x00", 4)}) {
+    const std::string path = dir.Write("bad.lng", content);
+    const std::string command = std::string(SHELFWRIGHT_CLI_PATH) + " dump " + path + " > " + dir.Path("out") +
+                                " 2> " + dir.Path("err");
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    const std::string err = TempDir::Read(dir.Path("err"));
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find(path), std::string::npos) << err;
+    EXPECT_EQ(TempDir::Read(dir.Path("out")), "");
+  }
+}
+
 TEST_F(LangFileTest, HostileLengthsAndCountsNeverReadPastTheData) {
   // Every prefix of a valid file, and every single-byte corruption of the
   // header area, either loads or raises one of the module's errors.
@@ -367,7 +385,9 @@ TEST_F(LangFileTest, TooManyEntriesRaiseAndWriteNothing) {
   const std::string path = dir.Write("big.lng", "old");
   TLangFile file(dir.Path("big-new.lng"), false);
   file.FileName = path;
-  EXPECT_THROW(file.SaveStorage(&storage, 0, false), ELangFileError);
+  EXPECT_THROW_MSG(file.SaveStorage(&storage, 0, false), ELangFileError,
+                   "Cannot save the constants of unit \"Unit1\": it holds 65536 entries, a language file can "
+                   "store at most 65535");
   EXPECT_EQ(TempDir::Read(path), "old");
   // 65535 still fits.
   storage.Units->Items(0)->Constants->Delete(0);
@@ -379,7 +399,9 @@ TEST_F(LangFileTest, StringTooLongForVersion5RaisesAndWritesNothing) {
   TLangFile file(path, false);
   TLocStorage storage;
   AddConstant(storage, 1, "Long", std::u16string(65536, u'y'));
-  EXPECT_THROW(file.SaveStorage(&storage, 0, false), ELangFileError);
+  EXPECT_THROW_MSG(file.SaveStorage(&storage, 0, false), ELangFileError,
+                   "Unit1.Long: Cannot save a string of 65536 characters in a language file of version 5 "
+                   "(at most 65535)");
   EXPECT_EQ(TempDir::Read(path), Write(Sample{}, 5));
 }
 

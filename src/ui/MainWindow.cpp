@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -53,6 +54,37 @@ QLabel* Label(TLabelModel& model, QWidget* buddy, QWidget* parent) {
   if (buddy) label->setBuddy(buddy);
   return label;
 }
+
+// The folder selection dialog: a folder may be created with the dialog's own
+// button, and a folder typed in that does not exist yet is created on OK
+// after the user confirmed it.
+class FolderDialog : public QFileDialog {
+ public:
+  FolderDialog(QWidget* parent, const QString& start) : QFileDialog(parent, QString(), start) {
+    setObjectName("SelectFolder");
+    setFileMode(QFileDialog::Directory);
+    setOption(QFileDialog::ShowDirsOnly, true);
+    setAcceptMode(QFileDialog::AcceptOpen);
+  }
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    if (!files.isEmpty() && !QFileInfo::exists(files.first())) {
+      const QString folder = QDir::toNativeSeparators(files.first());
+      QMessageBox box(QMessageBox::Question, QString(), QString("The folder %1 does not exist. Create it?").arg(folder),
+                      QMessageBox::Yes | QMessageBox::No, this);
+      box.setObjectName("CreateFolder");
+      if (ExecModal(box) != QMessageBox::Yes) return;
+      if (!QDir().mkpath(folder)) {
+        QMessageBox error(QMessageBox::Critical, "Error", QString("Cannot create the folder %1").arg(folder),
+                          QMessageBox::Ok, this);
+        ExecModal(error);
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
 
 }  // namespace
 
@@ -240,11 +272,7 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
 // ---- Dialogs ------------------------------------------------------------------
 
 bool MainWindow::SelectFolder(std::string& folder) {
-  QFileDialog dialog(this, QString(), ToQ(folder));
-  dialog.setObjectName("SelectFolder");
-  dialog.setFileMode(QFileDialog::Directory);
-  dialog.setOption(QFileDialog::ShowDirsOnly, true);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  FolderDialog dialog(this, ToQ(folder));
   if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   folder = FromQ(QDir::toNativeSeparators(dialog.selectedFiles().first()));
   return true;

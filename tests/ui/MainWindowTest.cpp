@@ -342,6 +342,29 @@ TEST_F(MainWindowTest, FolderButtonOpensFolderDialogAtTheEditsFolder) {
   EXPECT_EQ(Find<QLineEdit>("edDestDir")->text(), QString::fromStdString(dir_.Path("start/inner")));
 }
 
+TEST_F(MainWindowTest, FolderTypedIntoTheFolderDialogIsCreatedOnOkAfterConfirmation) {
+  Open();
+  const std::string wanted = dir_.Path("new/deeper");
+  auto typeAndAccept = [&](QDialog& dialog) {
+    static_cast<QFileDialog&>(dialog).selectFile(QString::fromStdString(wanted));
+    dialog.accept();
+    return dialog.result();
+  };
+  dialogs_.Then(typeAndAccept);
+  dialogs_.ThenPress(QMessageBox::No);
+  QTest::mouseClick(Find<QToolButton>("sbSrcDir"), Qt::LeftButton);
+  EXPECT_FALSE(std::filesystem::exists(wanted));
+  EXPECT_EQ(Logic().edSrcDir.Text(), "");
+
+  dialogs_.Then(typeAndAccept);
+  dialogs_.ThenPress(QMessageBox::Yes);
+  QTest::mouseClick(Find<QToolButton>("sbSrcDir"), Qt::LeftButton);
+  EXPECT_TRUE(std::filesystem::is_directory(wanted));
+  EXPECT_EQ(Logic().edSrcDir.Text(), wanted);
+  ASSERT_EQ(dialogs_.Shown.size(), 4u);
+  EXPECT_EQ(dialogs_.Shown[1].ObjectName, "CreateFolder");
+}
+
 TEST_F(MainWindowTest, DeleteLibraryAsksYesNoWithEmptyCaption) {
   Open();
   dialogs_.ThenPress(QMessageBox::No);

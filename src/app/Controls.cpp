@@ -16,8 +16,9 @@ void TEditModel::SelectAll() {
 }
 
 void TEditModel::SetText(const std::string& text) {
-  std::string newText =
-      MaxLength > 0 && static_cast<int>(text.size()) > MaxLength ? text.substr(0, static_cast<std::size_t>(MaxLength)) : text;
+  std::string newText = MaxLength > 0 && static_cast<int>(text.size()) > MaxLength
+                            ? text.substr(0, static_cast<std::size_t>(MaxLength))
+                            : text;
   if (newText == text_) return;
   text_ = std::move(newText);
   allSelected_ = false;

@@ -96,9 +96,7 @@ void TLangDialogLogic::SelectSubFolder(const std::string& name) {
   UpdateOK();
 }
 
-LANGID TLangDialogLogic::SelectedLangId() const {
-  return selected_ ? static_cast<LANGID>(selected_->Data()) : 0;
-}
+LANGID TLangDialogLogic::SelectedLangId() const { return selected_ ? static_cast<LANGID>(selected_->Data()) : 0; }
 
 std::string TLangDialogLogic::SelectedSubFolder() const {
   const std::string text = cbSubFolders.Text();

@@ -160,8 +160,7 @@ void TMainWindowLogic::SaveLibrary(int n) {
 void TMainWindowLogic::SaveLastLib() { settings_.SaveLastLib(CurLib); }
 
 void TMainWindowLogic::WriteLibIni() {
-  sw::WriteLibIni(Processor.DestDir, edLibName.Text(), edLibShortName.Text(), Processor.Languages,
-                  Processor.PropRules);
+  sw::WriteLibIni(Processor.DestDir, edLibName.Text(), edLibShortName.Text(), Processor.Languages, Processor.PropRules);
 }
 
 // ---- Library chooser and fields -------------------------------------------------

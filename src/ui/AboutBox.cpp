@@ -16,8 +16,7 @@
 namespace sw::ui {
 
 AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
-    : QDialog(parent),
-      logic_(std::make_unique<TAboutBoxLogic>(programFile, [](const std::string& file) {
+    : QDialog(parent), logic_(std::make_unique<TAboutBoxLogic>(programFile, [](const std::string& file) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
       })) {
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);

@@ -113,9 +113,8 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
 
   FillTree();
   logic_.OnTreeChanged = [this] { FillTree(); };
-  connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current, QTreeWidgetItem*) {
-    logic_.SelectNode(NodeOf(current));
-  });
+  connect(tree_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { logic_.SelectNode(NodeOf(current)); });
 
   // A fixed dialog border: the size the layout asks for.
   layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -126,8 +125,8 @@ LangDialog::~LangDialog() {
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
   logic_.OnTreeChanged = nullptr;
   for (TControlModel* model : std::initializer_list<TControlModel*>{
-           &logic_.dlgLangParams, &logic_.Label1, &logic_.lbEngName, &logic_.edEngName, &logic_.lbExt,
-           &logic_.edExt, &logic_.lbLangFolder, &logic_.cbSubFolders, &logic_.btOK, &logic_.btCancel})
+           &logic_.dlgLangParams, &logic_.Label1, &logic_.lbEngName, &logic_.edEngName, &logic_.lbExt, &logic_.edExt,
+           &logic_.lbLangFolder, &logic_.cbSubFolders, &logic_.btOK, &logic_.btCancel})
     Unbind(*model);
 }
 

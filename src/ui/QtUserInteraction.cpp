@@ -22,8 +22,7 @@ constexpr int kStatusMargin = 10;
 class StatusWindow : public QWidget {
  public:
   StatusWindow()
-      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-        label_(new QLabel(this)) {
+      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), label_(new QLabel(this)) {
     setObjectName("StatusWindow");
     setAttribute(Qt::WA_ShowWithoutActivating);
     label_->setObjectName("pnlStatus");

@@ -33,9 +33,8 @@ int main(int argc, char* argv[]) {
   parser.addOption(settingsOption);
   parser.process(app);  // --help and --version print and exit; unknown options exit with 1
 
-  const std::string settingsFile = parser.isSet(settingsOption)
-                                       ? sw::ui::FromQ(parser.value(settingsOption))
-                                       : sw::platform::SettingsFileName();
+  const std::string settingsFile =
+      parser.isSet(settingsOption) ? sw::ui::FromQ(parser.value(settingsOption)) : sw::platform::SettingsFileName();
   std::string programFile = sw::platform::ExecutablePath();
   if (programFile.empty()) programFile = sw::ui::FromQ(QApplication::applicationFilePath());
 

@@ -45,7 +45,7 @@ class ScopedEnv {
 class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
  public:
   std::vector<std::string> Log;
-  std::deque<int> Answers;  // for AskYesNo; No when empty
+  std::deque<int> Answers;                         // for AskYesNo; No when empty
   std::deque<std::optional<std::string>> Folders;  // for SelectFolder; nullopt = Cancel
   std::function<bool(TLangDialogLogic&)> LanguageDialog;
   int WaitCursorDepth = 0;
@@ -229,8 +229,9 @@ TEST_F(MainWindowLogicTest, SwitchingLibrariesSavesTheOneLeftAndLoadsTheChosen) 
 }
 
 TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
-  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=A\r\nScanFiles=0\r\n"
-                "[Library2]\r\nName=B\r\nScanFiles=-1\r\n[Library3]\r\nName=C\r\nScanFiles=12\r\n");
+  WriteSettings(
+      "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=A\r\nScanFiles=0\r\n"
+      "[Library2]\r\nName=B\r\nScanFiles=-1\r\n[Library3]\r\nName=C\r\nScanFiles=12\r\n");
   TMainWindowLogic& w = Open();
   auto shown = [&w] {
     return (w.cbResFiles.Checked() ? 1 : 0) | (w.cbPasFiles.Checked() ? 2 : 0) | (w.cbRCFiles.Checked() ? 4 : 0) |
@@ -331,7 +332,8 @@ class MainWindowLanguagesTest : public MainWindowLogicTest {
  protected:
   // A source folder whose entries name languages by abbreviation or English name.
   std::string MakeSource() const {
-    for (const char* sub : {"src/DEU", "src/fra", "src/Germ", "src/German", "src/Ital", "src/misc", "src/.git", "src/ENU"})
+    for (const char* sub :
+         {"src/DEU", "src/fra", "src/Germ", "src/German", "src/Ital", "src/misc", "src/.git", "src/ENU"})
       std::filesystem::create_directories(dir_.Path(sub));
     dir_.Write("src/readme.txt", "x");
     return dir_.Path("src");
@@ -621,9 +623,11 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_EQ(w.Processor.ScanFiles, sfAllFiles);
   const std::string en = GetLangAbbr(w.Processor.Languages[0]->LangId);
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/NewLibrary." + en + ".lng")));
-  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/NewLibrary." + GetLangAbbr(w.Processor.Languages[1]->LangId) + ".lng")));
+  EXPECT_TRUE(
+      std::filesystem::exists(dir_.Path("out/NewLibrary." + GetLangAbbr(w.Processor.Languages[1]->LangId) + ".lng")));
   const std::string libIni = TempDir::Read(dir_.Path("out/lib.ini"));
-  EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos) << libIni;
+  EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos)
+      << libIni;
   EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "Process saves no setting";
 }
 

@@ -9,8 +9,8 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -30,7 +30,9 @@ namespace fs = std::filesystem;
 // relative to the folder the program starts in.
 class ScopedCurrentDir {
  public:
-  explicit ScopedCurrentDir(const std::string& dir) : old_(QDir::currentPath()) { QDir::setCurrent(QString::fromStdString(dir)); }
+  explicit ScopedCurrentDir(const std::string& dir) : old_(QDir::currentPath()) {
+    QDir::setCurrent(QString::fromStdString(dir));
+  }
   ~ScopedCurrentDir() { QDir::setCurrent(old_); }
 
  private:

@@ -64,9 +64,9 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_EQ(w.objectName(), "MainForm");
   EXPECT_EQ(w.windowTitle(), "Shelfwright");
 
-  const std::vector<std::pair<const char*, const char*>> buttons = {
-      {"btProcess", "Process"}, {"btClose", "Close"}, {"btAuto", "Au&to"},
-      {"btAddLang", "&Add"},    {"btEditLang", "&Edit"}, {"btDelLang", "&Delete"}};
+  const std::vector<std::pair<const char*, const char*>> buttons = {{"btProcess", "Process"}, {"btClose", "Close"},
+                                                                    {"btAuto", "Au&to"},      {"btAddLang", "&Add"},
+                                                                    {"btEditLang", "&Edit"},  {"btDelLang", "&Delete"}};
   for (const auto& [name, caption] : buttons)
     if (auto* button = Find<QPushButton>(name)) {
       EXPECT_EQ(button->text(), caption) << name;
@@ -81,9 +81,12 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_NE(Find<QToolButton>("sbSrcDir"), nullptr);
   EXPECT_NE(Find<QToolButton>("sbDestDir"), nullptr);
 
-  const std::vector<std::pair<const char*, const char*>> labels = {
-      {"Label1", "Available libraries:"}, {"Label2", "Name"}, {"Label3", "Short Name"},
-      {"lblSrcDir", "Source Folder"}, {"lblDestDir", "Destination Folder"}, {"pnlLangCount", "Languages: 0"}};
+  const std::vector<std::pair<const char*, const char*>> labels = {{"Label1", "Available libraries:"},
+                                                                   {"Label2", "Name"},
+                                                                   {"Label3", "Short Name"},
+                                                                   {"lblSrcDir", "Source Folder"},
+                                                                   {"lblDestDir", "Destination Folder"},
+                                                                   {"pnlLangCount", "Languages: 0"}};
   for (const auto& [name, caption] : labels)
     if (auto* label = Find<QLabel>(name)) {
       EXPECT_EQ(label->text(), caption) << name;
@@ -111,8 +114,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   }
 
   for (const char* name : {"edLibName", "edLibShortName", "edSrcDir", "edDestDir"}) Find<QLineEdit>(name);
-  for (const char* name : {"pnlRight", "pnlTop", "pnlLibNames", "pnlLibSetsTop", "pnlLangControl"})
-    Find<QWidget>(name);
+  for (const char* name : {"pnlRight", "pnlTop", "pnlLibNames", "pnlLibSetsTop", "pnlLangControl"}) Find<QWidget>(name);
   auto* chooser = Find<QComboBox>("cbLibraries");
   EXPECT_FALSE(chooser->isEditable());
 

@@ -146,7 +146,16 @@ void TMainWindowLogic::LoadLibrary(int n) {
   UpdateButtons();
 }
 
+// The settings file's folder is made before the first write: at first start
+// the per-user configuration folder may not exist yet, and the libraries typed
+// in would otherwise be lost when the window closes.
+void TMainWindowLogic::PrepareSettingsFolder() const {
+  const std::string folder = ExtractFilePath(settings_.FileName());
+  if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+}
+
 void TMainWindowLogic::SaveLibrary(int n) {
+  PrepareSettingsFolder();
   TLibraryDefinition library;
   library.Name = edLibName.Text();
   library.ShortName = edLibShortName.Text();
@@ -157,7 +166,10 @@ void TMainWindowLogic::SaveLibrary(int n) {
   settings_.SaveLibrary(n, library);
 }
 
-void TMainWindowLogic::SaveLastLib() { settings_.SaveLastLib(CurLib); }
+void TMainWindowLogic::SaveLastLib() {
+  PrepareSettingsFolder();
+  settings_.SaveLastLib(CurLib);
+}
 
 void TMainWindowLogic::WriteLibIni() {
   sw::WriteLibIni(Processor.DestDir, edLibName.Text(), edLibShortName.Text(), Processor.Languages, Processor.PropRules);

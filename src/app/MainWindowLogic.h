@@ -136,7 +136,7 @@ class TMainWindowLogic {
   void btEditLangClick();
   void btDelLangClick();
   void lvLanguagesDragDrop(int targetRow);
-  TLibLanguage MakeRowLanguage(int index) const;
+  void PrepareSettingsFolder() const;
 
   TLibrarySettings settings_;
   IMainWindowDialogs& dialogs_;

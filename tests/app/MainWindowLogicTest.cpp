@@ -172,6 +172,15 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_EQ(ini.ReadString("Library1", "ScanFiles", ""), "15");
 }
 
+TEST_F(MainWindowLogicTest, FirstCloseCreatesTheSettingsFolder) {
+  const std::string settings = dir_.Path("config/shelfwright/shelfwright.ini");
+  window_ = std::make_unique<TMainWindowLogic>(settings, user_);
+  window_->FormShow();
+  Close();
+  EXPECT_TRUE(user_.Log.empty()) << user_.Log.front();
+  EXPECT_EQ(TIniFile(settings).ReadString("Library1", "Name", ""), "New Library");
+}
+
 TEST_F(MainWindowLogicTest, LastLibZeroOrOutOfRangeAppendsNewLibraryBehindTheListed) {
   for (const char* lastLib : {"0", "7", "-3", " "}) {
     WriteSettings(std::string("[Main]\r\nLastLib=") + lastLib +

@@ -146,16 +146,7 @@ void TMainWindowLogic::LoadLibrary(int n) {
   UpdateButtons();
 }
 
-// The settings file's folder is made before the first write: at first start
-// the per-user configuration folder may not exist yet, and the libraries typed
-// in would otherwise be lost when the window closes.
-void TMainWindowLogic::PrepareSettingsFolder() const {
-  const std::string folder = ExtractFilePath(settings_.FileName());
-  if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
-}
-
 void TMainWindowLogic::SaveLibrary(int n) {
-  PrepareSettingsFolder();
   TLibraryDefinition library;
   library.Name = edLibName.Text();
   library.ShortName = edLibShortName.Text();
@@ -167,7 +158,6 @@ void TMainWindowLogic::SaveLibrary(int n) {
 }
 
 void TMainWindowLogic::SaveLastLib() {
-  PrepareSettingsFolder();
   settings_.SaveLastLib(CurLib);
 }
 

@@ -136,7 +136,6 @@ class TMainWindowLogic {
   void btEditLangClick();
   void btDelLangClick();
   void lvLanguagesDragDrop(int targetRow);
-  void PrepareSettingsFolder() const;
 
   TLibrarySettings settings_;
   IMainWindowDialogs& dialogs_;

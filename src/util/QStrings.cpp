@@ -68,8 +68,6 @@ constexpr std::array<unsigned char, 256> kUpperAnsi = MakeUpperTable();
 
 inline unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
 
-
-
 // 1-based position of the first occurrence of `sub` at or after the 1-based
 // `start`; 0 when none.
 int FindFrom(std::string_view sub, std::string_view text, std::size_t start) {

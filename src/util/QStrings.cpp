@@ -64,6 +64,13 @@ constexpr std::array<unsigned char, 256> MakeUpperTable() {
 }
 
 constexpr std::array<unsigned char, 256> kLowerAnsi = MakeLowerTable();
+
+constexpr std::array<unsigned char, 256> MakeIdentityTable() {
+  std::array<unsigned char, 256> table{};
+  for (int i = 0; i < 256; ++i) table[static_cast<std::size_t>(i)] = static_cast<unsigned char>(i);
+  return table;
+}
+constexpr std::array<unsigned char, 256> kIdentity = MakeIdentityTable();
 constexpr std::array<unsigned char, 256> kUpperAnsi = MakeUpperTable();
 
 inline unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
@@ -89,7 +96,8 @@ std::string MapBytes(std::string_view text, const std::array<unsigned char, 256>
 // with many asterisks on a long text. An asterisk followed by another
 // wildcard never matches (every successful match would pass it), so such a
 // mask matches nothing.
-bool MatchMask(std::string_view text, std::string_view mask) {
+// `fold` maps every byte before comparing (identity, or the locale's lower case).
+bool MatchMask(std::string_view text, std::string_view mask, const std::array<unsigned char, 256>& fold) {
   if (text.empty() && mask.empty()) return true;
   if (mask == "*") return true;
   for (std::size_t i = 0; i + 1 < mask.size(); ++i)
@@ -100,7 +108,7 @@ bool MatchMask(std::string_view text, std::string_view mask) {
     if (m < mask.size() && mask[m] == '*') {
       starMask = m++;
       starText = t;
-    } else if (m < mask.size() && (mask[m] == '?' || mask[m] == text[t])) {
+    } else if (m < mask.size() && (mask[m] == '?' || fold[Byte(mask[m])] == fold[Byte(text[t])])) {
       ++t;
       ++m;
     } else if (starMask != std::string_view::npos) {
@@ -596,8 +604,10 @@ int ReadSection(int start, const TStringList& list, std::string_view name, TStri
 }
 
 bool MatchesMask(std::string_view text, std::string_view mask, bool caseSensitive) {
-  if (caseSensitive) return MatchMask(text, mask);
-  return MatchMask(LowerAnsi(text), LowerAnsi(mask));
+  // Folding byte by byte compares as lower-casing both texts first would,
+  // without building two new strings per call (the property rules call this
+  // for every property of every form).
+  return MatchMask(text, mask, caseSensitive ? kIdentity : kLowerAnsi);
 }
 
 }  // namespace sw

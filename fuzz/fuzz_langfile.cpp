@@ -1,0 +1,150 @@
+// libFuzzer harness for language files (.lng), plain or LZQ-compressed: the
+// header read, the record reader behind `dump`, a native load (with and
+// without renumbering) and column loads, by names and by ids, into a storage
+// made from the input itself and into a small fixed one. Damaged input must
+// end in one of the project's exceptions; anything else escaping, a crash, a
+// hang or a sanitizer report is a fault. A storage loaded natively must also
+// survive being written and read back.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "runtime/Exceptions.h"
+#include "runtime/Streams.h"
+#include "storage/LocLangFile.h"
+#include "storage/LocStorage.h"
+
+namespace {
+
+// The file name never exists, so TLangFile starts empty and reads only the
+// stream handed to it.
+constexpr const char* kName = "/nonexistent-fuzz-dir/fuzz.lng";
+
+// Touches every field so that the sanitizers see every byte the reader
+// produced, and checks the record order the reader promises.
+class TCheckingVisitor : public sw::TLangFileVisitor {
+ public:
+  void Header(const sw::TLangFileHeader& h) override { sum_ += h.LangName.size() + h.NativeName.size(); }
+  void Unit(const std::string& name, std::uint16_t) override {
+    if (phase_ != 0) __builtin_trap();
+    sum_ += name.size();
+  }
+  void Constant(const sw::TLangFileEntry& e) override {
+    if (phase_ != 0) __builtin_trap();
+    Entry(e);
+  }
+  void UnitsDone() override { phase_ = 1; }
+  void Form(const std::string& name, std::uint16_t) override {
+    if (phase_ != 1) __builtin_trap();
+    sum_ += name.size();
+  }
+  void Component(const std::string& name, std::uint16_t) override {
+    if (phase_ != 1) __builtin_trap();
+    sum_ += name.size();
+  }
+  void Property(const sw::TLangFileEntry& e) override {
+    if (phase_ != 1) __builtin_trap();
+    Entry(e);
+  }
+  void FormsDone() override { phase_ = 2; }
+  void ExtGroup(const std::string& name, std::uint16_t) override {
+    if (phase_ != 2) __builtin_trap();
+    sum_ += name.size();
+  }
+  void ExtItem(const sw::TLangFileEntry& e) override {
+    if (phase_ != 2) __builtin_trap();
+    Entry(e);
+  }
+  std::size_t Sum() const { return sum_; }
+
+ private:
+  void Entry(const sw::TLangFileEntry& e) {
+    sum_ += e.Name.size() + e.Text.size() + e.Kind + e.Status;
+    for (char16_t c : e.Text) sum_ += c;
+  }
+  int phase_ = 0;
+  std::size_t sum_ = 0;
+};
+
+void FillFixedStorage(sw::TLocStorage& storage) {
+  storage.FindOrAddConstant(1, "Main", 0, "SError")->NativeValue()->SetText(u"Error");
+  storage.FindOrAddConstant(2, "Main", 0, "SOk")->NativeValue()->SetText(u"OK");
+  storage.Forms->FindOrAdd("Form1")->FindOrAddProperty(11, "Button1", sw::vkString, "Caption");
+  storage.ExtGroups->FindOrAdd("Other")->FindOrAddExtItem(20, "Memo1.Text", sw::vkString);
+  storage.LastConstantId = 2;
+  storage.LastPropertyId = 11;
+  storage.LastExtItemId = 20;
+}
+
+template <typename F>
+bool Try(F&& f) {
+  try {
+    f();
+    return true;
+  } catch (const sw::Exception&) {
+    return false;
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+
+  // Header only, through TLangFile (expands a compressed file itself).
+  Try([&] {
+    sw::TMemoryStream stream(input);
+    sw::TLangFile file(kName, true);
+    file.ReadHeader(stream, false);
+  });
+
+  // The record reader, as `dump` drives it.
+  Try([&] {
+    sw::TMemoryStream stream(input);
+    sw::ExpandIfCompressed(stream);
+    sw::TLangFileReader reader(stream, kName);
+    TCheckingVisitor visitor;
+    reader.Read(visitor);
+    if (visitor.Sum() == static_cast<std::size_t>(-1)) __builtin_trap();
+  });
+
+  // Native loads, then a column load of the same file into what it loaded.
+  for (int flags : {0, sw::lfRenumber}) {
+    sw::TLocStorage storage;
+    sw::TLangFile file(kName, false);
+    const bool loaded = Try([&] {
+      sw::TMemoryStream stream(input);
+      file.LoadStorageFromStream(&storage, -1, flags, stream);
+    });
+    if (!loaded || flags != 0) continue;
+
+    // What a native load accepted must be written and read back.
+    std::string image;
+    if (Try([&] { image = file.BuildImage(&storage, 0, false); })) {
+      sw::TLocStorage again;
+      sw::TLangFile reread(kName, false);
+      sw::TMemoryStream stream(image);
+      reread.LoadStorageFromStream(&again, -1, 0, stream);  // must not throw
+    }
+
+    Try([&] {
+      const int column = storage.AddLanguage(0, 0x0407);
+      sw::TLangFile translation(kName, false);
+      sw::TMemoryStream stream(input);
+      translation.LoadStorageFromStream(&storage, column, sw::lfFindByName, stream);
+    });
+  }
+
+  // Column loads into a small fixed storage, by ids and by names.
+  for (int flags : {0, sw::lfFindByName}) {
+    sw::TLocStorage storage;
+    FillFixedStorage(storage);
+    const int column = storage.AddLanguage(0, 0x0407);
+    Try([&] {
+      sw::TLangFile file(kName, false);
+      sw::TMemoryStream stream(input);
+      file.LoadStorageFromStream(&storage, column, flags, stream);
+    });
+  }
+  return 0;
+}

@@ -58,6 +58,13 @@ inline constexpr const char* SQCompressCutToken = "Compressed data ends inside a
 
 // ---- Form extraction and property rules -------------------------------------
 
+// Put in front of any error raised while a form stream is read.
+inline constexpr const char* SFormProcessingError = "Error during processing form %s\r\n";
+// A value tag above 20: component path, ".", property name, tag (low 7 bits).
+inline constexpr const char* SFormValueReadError = "Error reading %s%s%s: %s";
+// External group of the report designs a form holds: form name, report name.
+inline constexpr const char* SFormReportGroup = "FRFORM:%s:%s";
+
 // (end of form block)
 
 // ---- Compiled resource files ------------------------------------------------
@@ -86,6 +93,22 @@ inline constexpr const char* SRCStringExpected = "String constant exptected";
 // (end of source block)
 
 // ---- Processing run and library settings ------------------------------------
+
+inline constexpr const char* SStartingProcessing = "Starting processing...";
+inline constexpr const char* SProcessingResources = "Processing %s resources";
+inline constexpr const char* SProcessingComplete = "Processing Complete";
+inline constexpr const char* SErrorCaption = "Error";
+inline constexpr const char* SNoResourcesToProcess = "There are no resources to process";
+inline constexpr const char* SLibraryHasNoLanguages =
+    "The library \"%s\" has no languages: nothing was processed";
+inline constexpr const char* SLibIniNoLanguages =
+    "lib.ini of library \"%s\" was not written: the library has no languages";
+inline constexpr const char* SUnknownLanguage =
+    "Language identifier %d (0x%.4X) of library \"%s\" is not a known language: nothing was processed";
+inline constexpr const char* SDuplicateLanguageFile =
+    "Languages %d and %d of library \"%s\" would both be written to \"%s\": nothing was processed";
+inline constexpr const char* SBadLanguageId = "[%s]: '%s' is not a valid language identifier";
+inline constexpr const char* SCannotCreateFolder = "Cannot create folder \"%s\"";
 
 // (end of run block)
 

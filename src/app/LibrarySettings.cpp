@@ -1,0 +1,234 @@
+// Library definitions, the settings file, the sibling tool's library path and
+// lib.ini (formats described in LibrarySettings.h).
+//
+// The settings file is read two ways, as the window always did: the library
+// list and the renumbering after a deletion work on the file as plain lines,
+// loading and saving one library go through the profile-file class. Both keep
+// every line they do not change as it was.
+#include "app/LibrarySettings.h"
+
+#include <utility>
+
+#include "platform/FileSystem.h"
+#include "platform/SettingsLocation.h"
+#include "runtime/IniFile.h"
+#include "util/QConsts.h"
+#include "util/QLocales.h"
+#include "util/QStrings.h"
+
+namespace sw {
+
+// ---- TLibLangList ----------------------------------------------------------
+
+int TLibLangList::IndexOfLangId(int langId) const {
+  const auto wanted = static_cast<std::uint16_t>(langId);
+  for (int i = 0; i < Count(); ++i)
+    if (static_cast<std::uint16_t>(Items(i)->LangId) == wanted) return i;
+  return -1;
+}
+
+TLibLanguage* TLibLangList::AddLibLanguage(int langId, const std::string& subFolder) {
+  if (IndexOfLangId(langId) != -1) return nullptr;
+  return AddNew(langId, subFolder);
+}
+
+void TLibLangList::Move(int fromIndex, int toIndex) {
+  if (fromIndex == toIndex) {
+    CheckIndex(fromIndex);
+    return;
+  }
+  CheckIndex(toIndex);
+  auto item = Remove(fromIndex);
+  Insert(toIndex, std::move(item));
+}
+
+void TLibLangList::Assign(const TLibLangList& other) {
+  if (&other == this) return;
+  Clear();
+  for (const auto& language : other) AddNew(language->LangId, language->SubFolder);
+}
+
+// ---- Section names ---------------------------------------------------------
+
+std::string LibrarySectionName(int n) { return "Library" + std::to_string(n); }
+std::string LanguagesSectionName(int n) { return "Languages" + std::to_string(n) + "Lib"; }
+std::string PropRulesSectionName(int n) { return "PropRules" + std::to_string(n) + "Lib"; }
+
+namespace {
+
+// The value of `key` in section lines read as text: the text after the first
+// "=" of the first line whose key part equals the key without regard to case.
+std::string SectionValue(const TStringList& content, std::string_view key) {
+  for (const auto& line : content) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) continue;
+    if (SameText(TrimSpaces(std::string_view(line).substr(0, eq)), key)) return line.substr(eq + 1);
+  }
+  return "";
+}
+
+// The settings file as lines; a file that does not exist yet has none (first
+// start), so the program starts with an empty list instead of an error.
+TStringList ReadSettingsLines(const std::string& fileName) {
+  TStringList lines;
+  if (platform::FileExists(fileName)) lines.LoadFromFile(fileName);
+  return lines;
+}
+
+int LanguageIdFromKey(const std::string& section, const std::string& key) {
+  const int id = StrToInt(TrimSpaces(key));
+  // An identifier is 16 bits wide; a larger number would silently name
+  // another language, so it is refused like text that is no number.
+  if (id < 0 || id > 0xFFFF) throw EConvertError(Format(SBadLanguageId, section, key));
+  return id;
+}
+
+}  // namespace
+
+// ---- TLibrarySettings ------------------------------------------------------
+
+TLibraryList TLibrarySettings::LoadLibraryList() const {
+  TLibraryList result;
+  const TStringList lines = ReadSettingsLines(fileName_);
+  TStringList content;
+  int line = ReadSection(0, lines, "Main", content);
+  result.LastLib = StrToIntTrim(SectionValue(content, "LastLib"));
+  line = ReadSection(line, lines, "PropRules", content);
+  if (content.Count() > 0) result.GlobalPropRules.Assign(content);
+  for (int n = 1;; ++n) {
+    line = ReadSection(line, lines, LibrarySectionName(n), content);
+    if (content.Count() == 0) break;
+    result.Names.push_back(SectionValue(content, "Name"));
+  }
+  return result;
+}
+
+TLibraryDefinition TLibrarySettings::LoadLibrary(int n) const {
+  TLibraryDefinition library;
+  if (!platform::FileExists(fileName_)) return library;
+  TIniFile ini(fileName_);
+  const std::string section = LibrarySectionName(n);
+  library.Name = ini.ReadString(section, "Name", "");
+  library.ShortName = ini.ReadString(section, "ShortName", "");
+  library.SrcDir = ini.ReadString(section, "SrcDir", "");
+  library.DestDir = ini.ReadString(section, "DestDir", "");
+  library.ScanFiles = ini.ReadInteger(section, "ScanFiles", sfResFiles);
+
+  const std::string langSection = LanguagesSectionName(n);
+  TStringList keys;
+  ini.ReadSection(langSection, keys);
+  for (const auto& key : keys)
+    library.Languages.AddLibLanguage(LanguageIdFromKey(langSection, key), ini.ReadString(langSection, key, ""));
+
+  ini.ReadSection(PropRulesSectionName(n), keys);
+  // Only the part before the first "=" of a rule line counts.
+  for (const auto& key : keys) library.PropRules.Add(key);
+  return library;
+}
+
+void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
+  TIniFile ini(fileName_);
+  const std::string section = LibrarySectionName(n);
+  ini.WriteString(section, "Name", library.Name);
+  ini.WriteString(section, "ShortName", library.ShortName);
+  ini.WriteString(section, "SrcDir", library.SrcDir);
+  ini.WriteString(section, "DestDir", library.DestDir);
+  ini.WriteInteger(section, "ScanFiles", library.ScanFiles);
+  const std::string langSection = LanguagesSectionName(n);
+  ini.EraseSection(langSection);
+  for (const auto& language : library.Languages)
+    ini.WriteString(langSection, std::to_string(language->LangId), language->SubFolder);
+  ini.UpdateFile();
+}
+
+void TLibrarySettings::SaveLastLib(int curLib) {
+  TIniFile ini(fileName_);
+  ini.WriteInteger("Main", "LastLib", curLib);
+  ini.UpdateFile();
+}
+
+void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
+  {
+    TIniFile ini(fileName_);
+    ini.EraseSection(LibrarySectionName(n));
+    ini.EraseSection(LanguagesSectionName(n));
+    ini.UpdateFile();
+  }
+  if (n >= libraryCount) return;
+  TStringList lines = ReadSettingsLines(fileName_);
+  for (int a = n + 1; a <= libraryCount; ++a) {
+    const int libLine = FindSection(0, lines, LibrarySectionName(a));
+    if (libLine >= 0) lines[libLine] = "[" + LibrarySectionName(a - 1) + "]";
+    const int langLine = FindSection(0, lines, LanguagesSectionName(a));
+    if (langLine >= 0) lines[langLine] = "[" + LanguagesSectionName(a - 1) + "]";
+  }
+  lines.SaveToFile(fileName_);
+}
+
+int TLibrarySettings::FindLibraryByName(const std::string& name) const {
+  const TLibraryList list = LoadLibraryList();
+  for (std::size_t i = 0; i < list.Names.size(); ++i)
+    if (list.Names[i] == name) return static_cast<int>(i) + 1;
+  for (std::size_t i = 0; i < list.Names.size(); ++i)
+    if (SameText(list.Names[i], name)) return static_cast<int>(i) + 1;
+  return 0;
+}
+
+// ---- Library path ----------------------------------------------------------
+
+std::string FirstLibraryPath(std::string_view value) {
+  std::size_t pos = 0;
+  const auto isBlankOrControl = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+  // Items are separated by ";"; blanks and control characters before an item
+  // are skipped, and an empty item counts as an item.
+  while (pos < value.size() && isBlankOrControl(value[pos])) ++pos;
+  if (pos >= value.size()) return "";
+  if (value[pos] == '"') {
+    // Quoted item: up to the closing quote, a doubled quote standing for one.
+    std::string item;
+    ++pos;
+    while (pos < value.size()) {
+      if (value[pos] == '"') {
+        if (pos + 1 < value.size() && value[pos + 1] == '"') {
+          item += '"';
+          pos += 2;
+          continue;
+        }
+        break;
+      }
+      item += value[pos++];
+    }
+    return item;
+  }
+  std::size_t end = pos;
+  while (end < value.size() && value[end] != ';' && !isBlankOrControl(value[end])) ++end;
+  return std::string(value.substr(pos, end - pos));
+}
+
+std::string ReadLibraryPath() { return FirstLibraryPath(platform::ReadSiblingLibraryPath()); }
+
+// ---- lib.ini ---------------------------------------------------------------
+
+std::string BuildLibIni(const std::string& name, const std::string& shortName, const TLibLangList& languages,
+                        const TStringList& propRules) {
+  // Without a first language there is no native abbreviation to write; say so
+  // instead of failing with a bare list index error.
+  if (languages.Count() == 0) throw EShelfwrightError(Format(SLibIniNoLanguages, name));
+  TStringList lines;
+  lines.Add("[Common]");
+  lines.Add("Name=" + name);
+  lines.Add("FileName=" + shortName);
+  lines.Add("NativeExt=" + GetLangAbbr(static_cast<LANGID>(languages[0]->LangId)));
+  lines.Add("");
+  lines.Add("[PropRules]");
+  lines.AddStrings(propRules);
+  return lines.Text();
+}
+
+void WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
+                 const TLibLangList& languages, const TStringList& propRules) {
+  const std::string text = BuildLibIni(name, shortName, languages, propRules);
+  platform::WriteFileAtomic(JoinPath(destDir, "lib.ini"), text);
+}
+
+}  // namespace sw

@@ -1,0 +1,147 @@
+// Library definitions and their persistence, free of any window toolkit.
+//
+// A library is one application's translation project: display name, short
+// name (the stem of its language files), source and destination folders, the
+// file kinds to scan and an ordered language list whose first entry is the
+// native language. This module owns the in-memory language list
+// (`TLibLanguage`, `TLibLangList`) and every persistent format of the
+// application layer:
+//
+// - the settings file, a profile (ini) file with the sections
+//   [Main] (LastLib=n), [PropRules] (global rules, hand-edited),
+//   [Library<N>] (Name, ShortName, SrcDir, DestDir, ScanFiles),
+//   [Languages<N>Lib] (one "decimal language id=sub-folder" line per language,
+//   native first) and [PropRules<N>Lib] (per-library rules, hand-edited);
+// - the sibling tool's "LibraryPath" value (a semicolon-separated folder list);
+// - lib.ini in the destination folder: [Common] Name=, FileName=, NativeExt=,
+//   an empty line, [PropRules] and the rules in force, every line ended by CR LF.
+//
+// The main window drives these operations; nothing here talks to the user.
+// Files are replaced atomically, so a crash never leaves half a settings file.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/Exceptions.h"
+#include "runtime/StringList.h"
+#include "util/QUtils.h"
+
+namespace sw {
+
+// The error of the application layer (processing run and library settings).
+SW_DECLARE_EXCEPTION(EShelfwrightError, Exception)
+
+// File kinds of `ScanFiles` (bit values).
+inline constexpr int sfResFiles = 1;  // .RES, .R32
+inline constexpr int sfPasFiles = 2;  // .PAS
+inline constexpr int sfRcFiles = 4;   // .RC
+inline constexpr int sfDfmFiles = 8;  // .DFM
+inline constexpr int sfAllFiles = 15;
+
+// One language of a library: a 16-bit Windows language identifier (held in a
+// 32-bit field) and its folder below the library's source folder.
+class TLibLanguage {
+ public:
+  TLibLanguage() = default;
+  TLibLanguage(int langId, std::string subFolder) : LangId(langId), SubFolder(std::move(subFolder)) {}
+  int LangId = 0;
+  std::string SubFolder;
+};
+
+// The languages of a library in order; the first is the native language.
+class TLibLangList : public TQObjectList<TLibLanguage> {
+ public:
+  // First index whose `LangId` equals the 16-bit identifier, -1 when none.
+  int IndexOfLangId(int langId) const;
+  // Appends a new language only when the identifier is not in the list yet;
+  // returns the new entry, or nullptr when the identifier was already there.
+  TLibLanguage* AddLibLanguage(int langId, const std::string& subFolder);
+  // Moves the entry at `fromIndex` so that it ends up at `toIndex`.
+  void Move(int fromIndex, int toIndex);
+  // Replaces the content by copies of `other`'s languages.
+  void Assign(const TLibLangList& other);
+};
+
+// One library as stored in [Library<N>] and [Languages<N>Lib].
+struct TLibraryDefinition {
+  std::string Name;
+  std::string ShortName;
+  std::string SrcDir;
+  std::string DestDir;
+  int ScanFiles = sfResFiles;
+  TLibLangList Languages;
+  // The keys of [PropRules<N>Lib] (the part of each line before the first
+  // "="). Empty when the library has none: the rules in force then stay.
+  TStringList PropRules;
+};
+
+// What `LoadLibraryList` finds in the settings file.
+struct TLibraryList {
+  int LastLib = 0;               // [Main] LastLib; 0 = none
+  TStringList GlobalPropRules;   // [PropRules] lines as written; empty when none
+  std::vector<std::string> Names;  // "Name" of Library1, Library2, ... up to the first gap
+};
+
+// Section names of library n.
+std::string LibrarySectionName(int n);    // "Library<n>"
+std::string LanguagesSectionName(int n);  // "Languages<n>Lib"
+std::string PropRulesSectionName(int n);  // "PropRules<n>Lib"
+
+// The settings file holding every library definition. Every operation reads
+// or writes the file itself; the object only remembers its name.
+class TLibrarySettings {
+ public:
+  explicit TLibrarySettings(std::string fileName) : fileName_(std::move(fileName)) {}
+  const std::string& FileName() const { return fileName_; }
+
+  // Reads [Main], [PropRules] and the library names. A settings file that does
+  // not exist yet is an empty list. A "LastLib" that is not a whole number
+  // raises EConvertError.
+  TLibraryList LoadLibraryList() const;
+
+  // Reads library n (1-based). Missing keys give empty texts and ScanFiles 1;
+  // a repeated language identifier is ignored after its first line; a language
+  // key that is not a whole number raises EConvertError.
+  TLibraryDefinition LoadLibrary(int n) const;
+
+  // Writes [Library<n>] and replaces [Languages<n>Lib]; [PropRules<n>Lib] is
+  // left as it is.
+  void SaveLibrary(int n, const TLibraryDefinition& library);
+
+  // Writes [Main] LastLib.
+  void SaveLastLib(int curLib);
+
+  // Removes library n and renumbers libraries n+1 .. `libraryCount` one down
+  // (their [Library<a>] and [Languages<a>Lib] headers only; nothing else in
+  // the text changes, [PropRules<a>Lib] sections included).
+  void DeleteLibrarySettings(int n, int libraryCount);
+
+  // Finds a library by its display name (exact, then without regard to case);
+  // returns its number or 0.
+  int FindLibraryByName(const std::string& name) const;
+
+ private:
+  std::string fileName_;
+};
+
+// The first folder of a semicolon-separated list as the sibling tool stores
+// it: an item in double quotes may hold blanks; an unquoted item ends at a
+// blank or control character. "" when the list is empty.
+std::string FirstLibraryPath(std::string_view value);
+
+// The sibling tool's "LibraryPath", first folder only ("" when not set).
+std::string ReadLibraryPath();
+
+// The seven kinds of lines of lib.ini, each ended by CR LF. Raises
+// EShelfwrightError for a library without languages.
+std::string BuildLibIni(const std::string& name, const std::string& shortName,
+                        const TLibLangList& languages, const TStringList& propRules);
+
+// Writes lib.ini into `destDir`, replacing any existing file atomically.
+void WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
+                 const TLibLangList& languages, const TStringList& propRules);
+
+}  // namespace sw

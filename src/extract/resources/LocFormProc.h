@@ -1,0 +1,106 @@
+// Form extraction: `TLocFormProcessor` reads one form file, walks its tree of
+// components and records the translatable properties in a translation
+// storage, one language column at a time. It accepts the three shapes of a
+// form file: the binary form stream ("TPF0"), the same stream behind a
+// 16-bit resource header (0xFF, RCDATA, name, flags, size) and the text form,
+// which is first converted to the binary stream.
+//
+// The library's property rules decide what is recorded: a rule is a marker
+// ("-" excludes, "*" includes and records even values that fail the
+// translatable-text test, any other character includes) followed by a
+// wildcard mask tested against several spellings of the property
+// (".Caption", "TLabel.Caption", "Form1.Label1.Caption", ...). The same rules
+// exclude whole components and the font character set of components. Texts
+// of report designs (components of class "TfrxReport" and their children)
+// are recorded as external items of the group "FRFORM:<form>:<report>".
+//
+// What the processor stores stays in the storage when an error stops it;
+// every error raised while the stream is read carries the prefix
+// "Error during processing form <name>\r\n". It never talks to the user.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/FormReader.h"
+#include "runtime/StringList.h"
+#include "runtime/Streams.h"
+#include "runtime/Variant.h"
+#include "storage/LocStorage.h"
+
+namespace sw {
+
+// The value of the property just read.
+struct TFormValue {
+  std::uint8_t Kind = vkString;
+  std::string Text;                    // narrow text (string, identifier, set names)
+  std::u16string WideText;             // wide text; for a list its lines joined with CR LF
+  std::vector<std::u16string> Strings; // lines of a list whose elements are all strings
+  std::int32_t Integer = 0;
+  double Float = 0;
+  std::int64_t Int64 = 0;
+};
+
+struct TPropRuleMatch {
+  bool Selected = false;
+  bool Star = false;
+};
+
+class TLocFormProcessor {
+ public:
+  TLocFormProcessor() = default;
+  TLocFormProcessor(const TLocFormProcessor&) = delete;
+  TLocFormProcessor& operator=(const TLocFormProcessor&) = delete;
+
+  TLocStorage* Storage = nullptr;  // not owned
+  std::int32_t Column = 0;
+  LANGID LangId = 0;
+  std::int32_t Revision = 0;
+  std::int32_t LastPropertyId = 0;
+  TStringList PropRules;
+  std::string FormName;
+  TLocForm* CurrentForm = nullptr;  // not owned
+  std::string InlinePrefix;
+  bool InheritedFlag = false;
+  std::string CurrentClass;
+  TLocExtGroup* ReportGroup = nullptr;  // not owned
+  TFormValue Value;
+  TMemoryStream BinaryBuffer;
+
+  void SetPropRules(const TStringList& rules) { PropRules.Assign(rules); }
+
+  // Loads the file, brings it into the binary stream shape and processes it.
+  // Raises EFOpenError for a file that cannot be opened and EParserError for
+  // a text form that does not parse (both without the form prefix).
+  void ProcessFile(const std::string& fileName);
+  // Processes a file already in memory; `fileBytes` in any of the three shapes.
+  void ProcessBytes(const std::string& fileBytes);
+  // Processes a binary form stream from its current position.
+  void ProcessStream(TStream& stream);
+
+  // Property rules.
+  TPropRuleMatch MatchPropRules(const std::string& className, const std::string& path,
+                                const std::string& propName) const;
+  bool IsComponentExcluded(const std::string& path, const std::string& className) const;
+  bool IsCharsetExcluded(const std::string& path, const std::string& className) const;
+  bool IsTranslatableText() const;
+
+  // Recording of the current value.
+  void StoreProperty(const std::string& path, const std::string& propName, bool star);
+  void StoreReportText(const std::string& path);
+
+ private:
+  void ReadComponentHeader(TFormReader& reader, std::string& className, std::string& name, bool& isInline);
+  void ProcessComponent(TFormReader& reader, const std::string& rawName, const std::string& className, int depth);
+  void ProcessProperty(TFormReader& reader, TLocComponent*& component, const std::string& path,
+                       const std::string& className, int depth);
+  // Fills `Value`; false for a collection or a date, whose own value is not
+  // recorded.
+  bool ReadValue(TFormReader& reader, const std::string& path, const std::string& propName, int depth);
+  void ReadCollection(TFormReader& reader, const std::string& path, const std::string& propName, int depth);
+  TVariant CurrentVariant() const;
+  void CheckDepth(const TFormReader& reader, int depth) const;
+};
+
+}  // namespace sw

@@ -3,10 +3,15 @@
 // without renumbering) and column loads, by names and by ids, into a storage
 // made from the input itself and into a small fixed one. Damaged input must
 // end in one of the project's exceptions; anything else escaping, a crash, a
-// hang or a sanitizer report is a fault. A storage loaded natively must also
-// survive being written and read back.
+// hang or a sanitizer report is a fault. A file that loads must also open
+// through the constructor (which reads only the header, of a compressed file
+// from a prefix), and what a native load accepted must write and read back.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "runtime/Exceptions.h"
@@ -66,6 +71,19 @@ class TCheckingVisitor : public sw::TLangFileVisitor {
   std::size_t sum_ = 0;
 };
 
+// Writes the input to a file of its own so that the constructor reads it.
+std::string WriteInputFile(const std::string& bytes) {
+  static const std::string path = [] {
+    std::string pattern = "/tmp/sw-fuzz-langfile-XXXXXX";
+    if (!mkdtemp(pattern.data())) std::abort();
+    return pattern + "/fuzz.lng";
+  }();
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!out) std::abort();
+  return path;
+}
+
 void FillFixedStorage(sw::TLocStorage& storage) {
   storage.FindOrAddConstant(1, "Main", 0, "SError")->NativeValue()->SetText(u"Error");
   storage.FindOrAddConstant(2, "Main", 0, "SOk")->NativeValue()->SetText(u"OK");
@@ -117,6 +135,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       file.LoadStorageFromStream(&storage, -1, flags, stream);
     });
     if (!loaded || flags != 0) continue;
+
+    // A file that loads must also open: the constructor reads its header
+    // from the file, from a prefix of it when it is compressed.
+    sw::TLangFile opened(WriteInputFile(input), true);
+    sw::TLangFile expected(kName, true);
+    sw::TMemoryStream header(input);
+    expected.ReadHeader(header, false);
+    if (opened.Version != expected.Version || opened.LangId != expected.LangId ||
+        opened.Revision != expected.Revision || opened.Compressed != file.Compressed)
+      __builtin_trap();
 
     // What a native load accepted must be written and read back.
     std::string image;

@@ -3,14 +3,24 @@
 namespace sw {
 
 void TControlModel::SetFocus() {
-  focused_ = true;
-  Changed();
-  if (OnEnter) OnEnter();
+  ++focusRequests_;
+  if (OnFocusRequest)
+    OnFocusRequest();
+  else
+    Enter();
+}
+
+void TEditModel::SelectAll() {
+  allSelected_ = true;
+  if (OnSelectAllRequest) OnSelectAllRequest();
 }
 
 void TEditModel::SetText(const std::string& text) {
-  if (text == text_) return;
-  text_ = MaxLength > 0 && static_cast<int>(text.size()) > MaxLength ? text.substr(0, static_cast<std::size_t>(MaxLength)) : text;
+  std::string newText = MaxLength > 0 && static_cast<int>(text.size()) > MaxLength
+                            ? text.substr(0, static_cast<std::size_t>(MaxLength))
+                            : text;
+  if (newText == text_) return;
+  text_ = std::move(newText);
   allSelected_ = false;
   Changed();
   if (OnChange) OnChange();

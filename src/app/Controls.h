@@ -20,7 +20,8 @@ namespace sw {
 // follow; the logic never uses it.
 class TControlModel {
  public:
-  explicit TControlModel(std::string name, std::string caption = "") : Name(std::move(name)), caption_(std::move(caption)) {}
+  explicit TControlModel(std::string name, std::string caption = "")
+      : Name(std::move(name)), caption_(std::move(caption)) {}
   virtual ~TControlModel() = default;
   TControlModel(const TControlModel&) = delete;
   TControlModel& operator=(const TControlModel&) = delete;
@@ -29,30 +30,50 @@ class TControlModel {
   std::string Hint;
 
   const std::string& Caption() const { return caption_; }
-  void SetCaption(const std::string& caption) { caption_ = caption; Changed(); }
+  void SetCaption(const std::string& caption) {
+    caption_ = caption;
+    Changed();
+  }
   bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { if (enabled_ != enabled) { enabled_ = enabled; Changed(); } }
-  bool Focused() const { return focused_; }
-  // Gives the control the focus (fires the logic's enter event when set).
+  void SetEnabled(bool enabled) {
+    if (enabled_ != enabled) {
+      enabled_ = enabled;
+      Changed();
+    }
+  }
+  // Gives the control the focus from code. A bound view moves the focus and
+  // reports it back through `Enter`; without a view the control counts as
+  // entered at once.
   void SetFocus();
+  // The control received the focus (from the user or from `SetFocus`).
+  void Enter() {
+    if (OnEnter) OnEnter();
+  }
+  // How often the logic asked for the focus; for tests.
+  int FocusRequests() const { return focusRequests_; }
   std::function<void()> OnEnter;
 
   std::function<void()> OnModelChanged;
+  std::function<void()> OnFocusRequest;
 
  protected:
-  void Changed() { if (OnModelChanged) OnModelChanged(); }
+  void Changed() {
+    if (OnModelChanged) OnModelChanged();
+  }
 
  private:
   std::string caption_;
   bool enabled_ = true;
-  bool focused_ = false;
+  int focusRequests_ = 0;
 };
 
 class TButtonModel : public TControlModel {
  public:
   using TControlModel::TControlModel;
   std::function<void()> OnClick;
-  void Click() { if (Enabled() && OnClick) OnClick(); }
+  void Click() {
+    if (Enabled() && OnClick) OnClick();
+  }
 };
 
 class TEditModel : public TControlModel {
@@ -61,9 +82,10 @@ class TEditModel : public TControlModel {
   const std::string& Text() const { return text_; }
   // Sets the text; fires OnChange when it differs.
   void SetText(const std::string& text);
-  // Selects the whole text (the view shows it selected).
-  void SelectAll() { allSelected_ = true; Changed(); }
+  // Selects the whole text (the view shows it selected) until the text changes.
+  void SelectAll();
   bool AllSelected() const { return allSelected_; }
+  std::function<void()> OnSelectAllRequest;
   bool ReadOnly = false;
   int MaxLength = 0;  // 0: no limit
   std::function<void()> OnChange;
@@ -92,14 +114,23 @@ class TComboBoxModel : public TControlModel {
   using TControlModel::TControlModel;
   const std::vector<std::string>& Items() const { return items_; }
   int Count() const { return static_cast<int>(items_.size()); }
-  void AddItem(const std::string& item) { items_.push_back(item); Changed(); }
+  void AddItem(const std::string& item) {
+    items_.push_back(item);
+    Changed();
+  }
   void SetItem(int index, const std::string& item);
   void DeleteItem(int index);
-  void ClearItems() { items_.clear(); itemIndex_ = -1; Changed(); }
+  void ClearItems() {
+    items_.clear();
+    itemIndex_ = -1;
+    Changed();
+  }
   int ItemIndex() const { return itemIndex_; }
   // Selects from code: fires nothing.
   void SetItemIndex(int index);
-  std::string Text() const { return itemIndex_ >= 0 && itemIndex_ < Count() ? items_[static_cast<std::size_t>(itemIndex_)] : ""; }
+  std::string Text() const {
+    return itemIndex_ >= 0 && itemIndex_ < Count() ? items_[static_cast<std::size_t>(itemIndex_)] : "";
+  }
   // The user picked an entry: selects it and fires OnChange.
   void UserSelect(int index);
   std::function<void()> OnChange;
@@ -125,11 +156,19 @@ class TListViewModel : public TControlModel {
 
   const std::vector<Row>& Rows() const { return rows_; }
   int RowCount() const { return static_cast<int>(rows_.size()); }
-  int AddRow(Row row) { rows_.push_back(std::move(row)); Changed(); return RowCount() - 1; }
+  int AddRow(Row row) {
+    rows_.push_back(std::move(row));
+    Changed();
+    return RowCount() - 1;
+  }
   void InsertRow(int index, Row row);
   void SetRow(int index, Row row);
   void DeleteRow(int index);
-  void ClearRows() { rows_.clear(); selected_ = -1; Changed(); }
+  void ClearRows() {
+    rows_.clear();
+    selected_ = -1;
+    Changed();
+  }
   int Selected() const { return selected_; }
   // Selects from code (-1: none); fires nothing.
   void SetSelected(int index);

@@ -126,6 +126,14 @@ TLibraryDefinition TLibrarySettings::LoadLibrary(int n) const {
   return library;
 }
 
+void TLibrarySettings::Save(TIniFile& ini) const {
+  // The default settings folder does not exist at first start; a library
+  // typed in then must not be lost when the window closes.
+  const std::string folder = ExtractFilePath(fileName_);
+  if (!folder.empty() && !platform::DirectoryExists(folder)) platform::ForceDirectories(folder);
+  ini.UpdateFile();
+}
+
 void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
   TIniFile ini(fileName_);
   const std::string section = LibrarySectionName(n);
@@ -138,13 +146,13 @@ void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
   ini.EraseSection(langSection);
   for (const auto& language : library.Languages)
     ini.WriteString(langSection, std::to_string(language->LangId), language->SubFolder);
-  ini.UpdateFile();
+  Save(ini);
 }
 
 void TLibrarySettings::SaveLastLib(int curLib) {
   TIniFile ini(fileName_);
   ini.WriteInteger("Main", "LastLib", curLib);
-  ini.UpdateFile();
+  Save(ini);
 }
 
 void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
@@ -152,7 +160,7 @@ void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
     TIniFile ini(fileName_);
     ini.EraseSection(LibrarySectionName(n));
     ini.EraseSection(LanguagesSectionName(n));
-    ini.UpdateFile();
+    Save(ini);
   }
   if (n >= libraryCount) return;
   TStringList lines = ReadSettingsLines(fileName_);

@@ -31,6 +31,8 @@
 
 namespace sw {
 
+class TIniFile;
+
 // The error of the application layer (processing run and library settings).
 SW_DECLARE_EXCEPTION(EShelfwrightError, Exception)
 
@@ -124,6 +126,8 @@ class TLibrarySettings {
   int FindLibraryByName(const std::string& name) const;
 
  private:
+  // Writes the profile back, creating the settings folder when needed.
+  void Save(TIniFile& ini) const;
   std::string fileName_;
 };
 

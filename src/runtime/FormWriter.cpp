@@ -4,24 +4,10 @@
 #include <cstring>
 #include <limits>
 
+#include "runtime/AsciiText.h"
 #include "runtime/Unicode.h"
 
 namespace sw {
-
-namespace {
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 void TFormWriter::WriteSignature() { stream_.WriteBuffer(FilerSignature, 4); }
 
@@ -132,13 +118,13 @@ void TFormWriter::WriteString(std::u16string_view text) {
 }
 
 void TFormWriter::WriteIdent(std::string_view ident) {
-  if (EqualsNoCase(ident, "False")) {
+  if (SameTextAscii(ident, "False")) {
     WriteValue(vaFalse);
-  } else if (EqualsNoCase(ident, "True")) {
+  } else if (SameTextAscii(ident, "True")) {
     WriteValue(vaTrue);
-  } else if (EqualsNoCase(ident, "nil")) {
+  } else if (SameTextAscii(ident, "nil")) {
     WriteValue(vaNil);
-  } else if (EqualsNoCase(ident, "Null")) {
+  } else if (SameTextAscii(ident, "Null")) {
     WriteValue(vaNull);
   } else {
     WriteValue(vaIdent);

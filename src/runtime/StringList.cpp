@@ -1,25 +1,11 @@
 #include "runtime/StringList.h"
 
 #include "platform/FileSystem.h"
+#include "runtime/AsciiText.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Unicode.h"
 
 namespace sw {
-
-namespace {
-
-bool SameTextAscii(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 void TStringList::CheckIndex(int index) const {
   if (index < 0 || index >= Count()) RaiseListIndexError(index);

@@ -1,6 +1,11 @@
 #include "ui/Binding.h"
 
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
 #include <QEvent>
+#include <QFocusEvent>
+#include <QHeaderView>
 #include <QSignalBlocker>
 
 namespace sw::ui {
@@ -11,14 +16,18 @@ std::string FromQ(const QString& text) { return text.toUtf8().toStdString(); }
 
 namespace {
 
-// Calls the model's enter event when the widget gets the focus.
+// Reports the focus a widget receives to its model. Getting the focus back
+// when the whole window is activated again is not entering the control.
 class FocusWatcher : public QObject {
  public:
   FocusWatcher(TControlModel& model, QObject* parent) : QObject(parent), model_(model) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusIn && model_.OnEnter) model_.OnEnter();
+    if (event->type() == QEvent::FocusIn) {
+      const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) model_.Enter();
+    }
     return QObject::eventFilter(watched, event);
   }
 
@@ -28,6 +37,7 @@ class FocusWatcher : public QObject {
 
 void WatchFocus(TControlModel& model, QWidget* widget) {
   widget->installEventFilter(new FocusWatcher(model, widget));
+  model.OnFocusRequest = [widget] { widget->setFocus(Qt::OtherFocusReason); };
 }
 
 }  // namespace
@@ -49,6 +59,7 @@ void Bind(TButtonModel& model, QAction* action) {
   auto sync = [&model, action] {
     action->setText(ToQ(model.Caption()));
     action->setEnabled(model.Enabled());
+    action->setToolTip(ToQ(model.Hint));
   };
   sync();
   model.OnModelChanged = sync;
@@ -65,12 +76,12 @@ void Bind(TEditModel& model, QLineEdit* edit) {
     }
     edit->setEnabled(model.Enabled());
     edit->setReadOnly(model.ReadOnly);
-    if (model.MaxLength > 0) edit->setMaxLength(model.MaxLength);
-    if (model.AllSelected()) edit->selectAll();
-    if (model.Focused() && !edit->hasFocus()) edit->setFocus();
+    edit->setMaxLength(model.MaxLength > 0 ? model.MaxLength : 32767);
+    edit->setToolTip(ToQ(model.Hint));
   };
   sync();
   model.OnModelChanged = sync;
+  model.OnSelectAllRequest = [edit] { edit->selectAll(); };
   QObject::connect(edit, &QLineEdit::textEdited, edit, [&model](const QString& text) { model.SetText(FromQ(text)); });
   WatchFocus(model, edit);
 }
@@ -82,6 +93,7 @@ void Bind(TCheckBoxModel& model, QCheckBox* box) {
     box->setText(ToQ(model.Caption()));
     box->setChecked(model.Checked());
     box->setEnabled(model.Enabled());
+    box->setToolTip(ToQ(model.Hint));
   };
   sync();
   model.OnModelChanged = sync;
@@ -103,10 +115,12 @@ void Bind(TComboBoxModel& model, QComboBox* combo) {
     }
     combo->setCurrentIndex(model.ItemIndex());
     combo->setEnabled(model.Enabled());
+    combo->setToolTip(ToQ(model.Hint));
   };
   sync();
   model.OnModelChanged = sync;
   QObject::connect(combo, &QComboBox::activated, combo, [&model](int index) { model.UserSelect(index); });
+  WatchFocus(model, combo);
 }
 
 void Bind(TLabelModel& model, QLabel* label) {
@@ -114,6 +128,7 @@ void Bind(TLabelModel& model, QLabel* label) {
   auto sync = [&model, label] {
     label->setText(ToQ(model.Caption()));
     label->setEnabled(model.Enabled());
+    label->setToolTip(ToQ(model.Hint));
   };
   sync();
   model.OnModelChanged = sync;
@@ -121,9 +136,145 @@ void Bind(TLabelModel& model, QLabel* label) {
 
 void Bind(TLabelModel& model, QGroupBox* group) {
   group->setObjectName(ToQ(model.Name));
-  auto sync = [&model, group] { group->setTitle(ToQ(model.Caption())); };
+  auto sync = [&model, group] {
+    group->setTitle(ToQ(model.Caption()));
+    group->setEnabled(model.Enabled());
+  };
   sync();
   model.OnModelChanged = sync;
+}
+
+void Bind(TLabelModel& model, QMenu* menu) {
+  menu->setObjectName(ToQ(model.Name));
+  auto sync = [&model, menu] {
+    menu->setTitle(ToQ(model.Caption()));
+    menu->setEnabled(model.Enabled());
+  };
+  sync();
+  model.OnModelChanged = sync;
+}
+
+void Unbind(TControlModel& model) {
+  model.OnModelChanged = nullptr;
+  model.OnFocusRequest = nullptr;
+  if (auto* edit = dynamic_cast<TEditModel*>(&model)) edit->OnSelectAllRequest = nullptr;
+}
+
+void BindWindowTitle(TLabelModel& model, QWidget* window) {
+  window->setObjectName(ToQ(model.Name));
+  auto sync = [&model, window] { window->setWindowTitle(ToQ(model.Caption())); };
+  sync();
+  model.OnModelChanged = sync;
+}
+
+// ---- List view -------------------------------------------------------------------
+
+ListViewWidget::ListViewWidget(QWidget* parent) : QTreeWidget(parent) {
+  setRootIsDecorated(false);
+  setItemsExpandable(false);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setAllColumnsShowFocus(true);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DragDrop);
+  setDropIndicatorShown(true);
+  // A drop copies nothing and removes nothing: the model rearranges the rows.
+  setDefaultDropAction(Qt::CopyAction);
+  header()->setStretchLastSection(false);
+}
+
+int ListViewWidget::RowAt(const QPoint& pos) const {
+  const QModelIndex index = indexAt(pos);
+  return index.isValid() ? index.row() : -1;
+}
+
+void ListViewWidget::DropAt(const QPoint& pos) {
+  if (Model) Model->UserDragDrop(RowAt(pos));
+}
+
+// Only rows of this list may be dragged onto it.
+void ListViewWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->source() == this) {
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void ListViewWidget::dragMoveEvent(QDragMoveEvent* event) {
+  if (event->source() == this) {
+    QTreeWidget::dragMoveEvent(event);
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}
+
+void ListViewWidget::dropEvent(QDropEvent* event) {
+  if (event->source() != this) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  DropAt(event->position().toPoint());
+}
+
+void Bind(TListViewModel& model, ListViewWidget* list) {
+  list->setObjectName(ToQ(model.Name));
+  list->Model = &model;
+  QStringList headers;
+  for (const auto& column : model.Columns) headers << ToQ(column.Caption);
+  list->setColumnCount(static_cast<int>(model.Columns.size()));
+  list->setHeaderLabels(headers);
+  for (std::size_t i = 0; i < model.Columns.size(); ++i)
+    list->setColumnWidth(static_cast<int>(i), model.Columns[i].Width);
+  auto sync = [&model, list] {
+    QSignalBlocker block(list);
+    QSignalBlocker blockSelection(list->selectionModel());
+    bool same = list->topLevelItemCount() == model.RowCount();
+    for (int i = 0; same && i < model.RowCount(); ++i) {
+      const auto& row = model.Rows()[static_cast<std::size_t>(i)];
+      const QTreeWidgetItem* item = list->topLevelItem(i);
+      same = item->text(0) == ToQ(row.Caption);
+      for (std::size_t s = 0; same && s < row.SubItems.size(); ++s)
+        same = item->text(static_cast<int>(s) + 1) == ToQ(row.SubItems[s]);
+    }
+    if (!same) {
+      list->clear();
+      for (const auto& row : model.Rows()) {
+        QStringList texts;
+        texts << ToQ(row.Caption);
+        for (const auto& sub : row.SubItems) texts << ToQ(sub);
+        auto* item = new QTreeWidgetItem(texts);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled);
+        list->addTopLevelItem(item);
+      }
+    }
+    QTreeWidgetItem* selected = model.Selected() >= 0 ? list->topLevelItem(model.Selected()) : nullptr;
+    list->clearSelection();
+    if (selected) {
+      list->setCurrentItem(selected);
+      selected->setSelected(true);
+    }
+    list->viewport()->update();
+    list->setEnabled(model.Enabled());
+  };
+  sync();
+  model.OnModelChanged = sync;
+  // Whatever changes the selection (a click, the keyboard, the start of a
+  // drag) is the user's: the model learns the selected row.
+  QObject::connect(list, &QTreeWidget::itemSelectionChanged, list, [&model, list] {
+    const QList<QTreeWidgetItem*> items = list->selectedItems();
+    model.UserClick(items.isEmpty() ? -1 : list->indexOfTopLevelItem(items.first()));
+  });
+  WatchFocus(model, list);
 }
 
 }  // namespace sw::ui

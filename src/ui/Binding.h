@@ -1,16 +1,18 @@
 // Two-way binding between the toolkit-free control models of src/app/ and
 // Qt widgets. A widget takes the model's name as its object name, follows
 // every change made through the model, and hands the user's actions back to
-// the model. The binding decides nothing.
+// the model. The binding decides nothing: which event a user action fires and
+// what it does is the model's and the window logic's business.
 #pragma once
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAbstractButton>
-#include <QGroupBox>
+#include <QMenu>
 #include <QTreeWidget>
 
 #include "app/Controls.h"
@@ -27,6 +29,31 @@ void Bind(TCheckBoxModel& model, QCheckBox* box);
 void Bind(TComboBoxModel& model, QComboBox* combo);
 void Bind(TLabelModel& model, QLabel* label);
 void Bind(TLabelModel& model, QGroupBox* group);
-// The list view is bound by ListViewBinding (it needs drag and drop).
+void Bind(TLabelModel& model, QMenu* menu);
+// Detaches a model from its view (the view is about to go).
+void Unbind(TControlModel& model);
+// The model's caption becomes the window title.
+void BindWindowTitle(TLabelModel& model, QWidget* window);
+
+// The report list of a TListViewModel: whole rows, one selection, rows the
+// user may drag within the list. A drop reaches the model as
+// `UserDragDrop(row under the drop point, -1 for none)`; the list itself moves
+// nothing, the model's rows come back through the binding.
+class ListViewWidget : public QTreeWidget {
+ public:
+  explicit ListViewWidget(QWidget* parent = nullptr);
+  // The row a drop at `pos` (viewport coordinates) lands on; -1 for none.
+  int RowAt(const QPoint& pos) const;
+  // What a drop of the list's own row at `pos` does.
+  void DropAt(const QPoint& pos);
+  TListViewModel* Model = nullptr;
+
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+};
+
+void Bind(TListViewModel& model, ListViewWidget* list);
 
 }  // namespace sw::ui

@@ -9,10 +9,12 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "ui/Binding.h"
+#include "ui/ModalDialogs.h"
+
 namespace sw::ui {
 
 namespace {
-QString ToQ(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 constexpr int kStatusHeight = 50;
 constexpr int kStatusMargin = 10;
 }  // namespace
@@ -20,9 +22,9 @@ constexpr int kStatusMargin = 10;
 class StatusWindow : public QWidget {
  public:
   StatusWindow()
-      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
-        label_(new QLabel(this)) {
+      : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint), label_(new QLabel(this)) {
     setObjectName("StatusWindow");
+    setAttribute(Qt::WA_ShowWithoutActivating);
     label_->setObjectName("pnlStatus");
     label_->setAlignment(Qt::AlignCenter);
     label_->setFrameShape(QFrame::Panel);
@@ -61,19 +63,20 @@ QtUserInteraction::~QtUserInteraction() = default;
 void QtUserInteraction::ShowMessage(const std::string& caption, const std::string& text) {
   QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok, QApplication::activeWindow());
   if (caption == "Error") box.setIcon(QMessageBox::Critical);
-  box.exec();
+  ExecModal(box);
 }
 
 int QtUserInteraction::AskYesNo(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QString(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
-  return box.exec() == QMessageBox::Yes ? idYes : idNo;
+  box.setObjectName("AskYesNo");
+  return ExecModal(box) == QMessageBox::Yes ? idYes : idNo;
 }
 
 int QtUserInteraction::AskRetryCancel(const std::string& caption, const std::string& text) {
   QMessageBox box(QMessageBox::Warning, ToQ(caption), ToQ(text), QMessageBox::Retry | QMessageBox::Cancel,
                   QApplication::activeWindow());
-  return box.exec() == QMessageBox::Retry ? idRetry : idCancel;
+  return ExecModal(box) == QMessageBox::Retry ? idRetry : idCancel;
 }
 
 void QtUserInteraction::ShowStatus(const std::string& text) {

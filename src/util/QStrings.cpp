@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/FileSystem.h"
+#include "runtime/AsciiText.h"
 #include "util/QConsts.h"
 
 namespace sw {
@@ -66,8 +67,6 @@ constexpr std::array<unsigned char, 256> kLowerAnsi = MakeLowerTable();
 constexpr std::array<unsigned char, 256> kUpperAnsi = MakeUpperTable();
 
 inline unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
-
-inline char UpAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 // 1-based position of the first occurrence of `sub` at or after the 1-based
 // `start`; 0 when none.
@@ -236,21 +235,16 @@ std::string LowerAscii(std::string_view text) {
 
 std::string UpperAscii(std::string_view text) {
   std::string result(text);
-  for (char& c : result) c = UpAscii(c);
+  for (char& c : result) c = UpCaseAscii(c);
   return result;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (UpAscii(a[i]) != UpAscii(b[i])) return false;
-  return true;
-}
+bool SameText(std::string_view a, std::string_view b) { return SameTextAscii(a, b); }
 
 int CompareText(std::string_view a, std::string_view b) {
   const std::size_t n = a.size() < b.size() ? a.size() : b.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const int x = Byte(UpAscii(a[i])), y = Byte(UpAscii(b[i]));
+    const int x = Byte(UpCaseAscii(a[i])), y = Byte(UpCaseAscii(b[i]));
     if (x != y) return x - y;
   }
   if (a.size() == b.size()) return 0;

@@ -1,0 +1,59 @@
+// The language settings dialog: the user picks one language from the tree of
+// supported locales (grouped by language) and the sub-folder of the
+// library's source folder that holds that language's files. "OK" is enabled
+// only when both are chosen, so every language gets a sub-folder.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/Controls.h"
+#include "util/QLocales.h"
+
+namespace sw {
+
+class TLangDialogLogic {
+ public:
+  TLangDialogLogic();
+
+  TLabelModel dlgLangParams{"dlgLangParams", "Language Settings"};
+  TLabelModel Label1{"Label1", "Language Identifier"};
+  TLabelModel lbEngName{"lbEngName", "English Name"};
+  TEditModel edEngName{"edEngName"};
+  TLabelModel lbExt{"lbExt", "Abbreviation"};
+  TEditModel edExt{"edExt"};
+  TLabelModel lbLangFolder{"lbLangFolder", "Language folder (a subfolder of %s )"};
+  TComboBoxModel cbSubFolders{"cbSubFolders"};
+  TButtonModel btOK{"btOK", "OK"};
+  TButtonModel btCancel{"btCancel", "Cancel"};
+
+  // The language tree `tvLang` and its selection.
+  TLocaleTree tvLang;
+  const TLocaleTreeNode* Selected() const { return selected_; }
+  // The user (or a test) selects a node: fires tvLangChange.
+  void SelectNode(const TLocaleTreeNode* node);
+  // Called after the tree was refilled, for the view binding.
+  std::function<void()> OnTreeChanged;
+
+  // Fills the tree and preselects the user's default language.
+  void FillLanguages();
+  // Remembers the library's source folder and lists its sub-folders.
+  void SetSourceFolder(const std::string& folder);
+  // Preselects the sub-folder `name` (ignoring case); none when absent.
+  void SelectSubFolder(const std::string& name);
+
+  // 0 when no node is selected.
+  LANGID SelectedLangId() const;
+  // The chosen sub-folder without its "/" prefix; "" when none.
+  std::string SelectedSubFolder() const;
+
+ private:
+  void tvLangChange();
+  void FillSubFolders();
+  void UpdateOK();
+
+  const TLocaleTreeNode* selected_ = nullptr;
+  std::string sourceFolder_;
+};
+
+}  // namespace sw

@@ -1,0 +1,398 @@
+#include "app/MainWindowLogic.h"
+
+#include "app/LangDialogLogic.h"
+#include "platform/FileSystem.h"
+#include "util/QLocales.h"
+#include "util/QStrings.h"
+#include "util/QUtils.h"
+
+namespace sw {
+
+namespace {
+
+// Sets `Updating` for the duration of a scope, back to 0 also on failure.
+class UpdatingScope {
+ public:
+  UpdatingScope(int& updating, int value) : updating_(updating) { updating_ = value; }
+  ~UpdatingScope() { updating_ = 0; }
+  UpdatingScope(const UpdatingScope&) = delete;
+  UpdatingScope& operator=(const UpdatingScope&) = delete;
+
+ private:
+  int& updating_;
+};
+
+class WaitCursor {
+ public:
+  explicit WaitCursor(IMainWindowDialogs& dialogs) : dialogs_(dialogs) { dialogs_.SetWaitCursor(true); }
+  ~WaitCursor() { dialogs_.SetWaitCursor(false); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  IMainWindowDialogs& dialogs_;
+};
+
+}  // namespace
+
+template <typename F>
+void TMainWindowLogic::Guarded(F&& handler) {
+  try {
+    handler();
+  } catch (const Exception& e) {
+    dialogs_.ShowError(e.Message());
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(e.what());
+  }
+}
+
+TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs)
+    : settings_(std::move(settingsFileName)), dialogs_(dialogs) {
+  // The boxes start checked, so the library scans all four kinds until told otherwise.
+  ScanFlags = sfAllFiles;
+  DefaultLibPath = ReadLibraryPath();
+
+  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}};
+  btAuto.Hint = "automatically retrieve translations ";
+  btAddLang.Hint = "Add new translation";
+  btEditLang.Hint = "Edit translation settings";
+  btDelLang.Hint = "Delete translation";
+  btAddLang.SetEnabled(false);
+  btEditLang.SetEnabled(false);
+  btDelLang.SetEnabled(false);
+
+  btProcess.OnClick = [this] { btProcessClick(); };
+  btClose.OnClick = [this] { dialogs_.CloseWindow(); };
+  miExit.OnClick = [this] { dialogs_.CloseWindow(); };
+  About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
+  miNew.OnClick = [this] { Guarded([this] { NewLibrary(); }); };
+  miDelete.OnClick = [this] { Guarded([this] { miDeleteClick(); }); };
+  cbLibraries.OnChange = [this] { Guarded([this] { cbLibrariesChange(); }); };
+  edLibName.OnChange = [this] { Guarded([this] { edLibNameChange(); }); };
+  edLibShortName.OnEnter = [this] { edLibShortNameEnter(); };
+  edDestDir.OnEnter = [this] { edDestDirEnter(); };
+  edSrcDir.OnChange = [this] { Guarded([this] { edSrcDirChange(); }); };
+  sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
+  sbDestDir.OnClick = [this] { sbDestDirClick(); };
+  for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles})
+    box->OnClick = [this] { cbResFilesClick(); };
+  btAuto.OnClick = [this] { Guarded([this] { AutoRetrieve(); }); };
+  btAddLang.OnClick = [this] { Guarded([this] { btAddLangClick(); }); };
+  btEditLang.OnClick = [this] { Guarded([this] { btEditLangClick(); }); };
+  btDelLang.OnClick = [this] { Guarded([this] { btDelLangClick(); }); };
+  lvLanguages.OnClick = [this] { UpdateButtons(); };
+  lvLanguages.OnDragDrop = [this](int targetRow) { Guarded([this, targetRow] { lvLanguagesDragDrop(targetRow); }); };
+}
+
+TMainWindowLogic::~TMainWindowLogic() = default;
+
+// ---- Window events ------------------------------------------------------------
+
+void TMainWindowLogic::FormShow() {
+  bool listed = false;
+  Guarded([&] {
+    LoadLibraryList();
+    listed = true;
+  });
+  // A settings file that cannot be read lists nothing and starts nothing.
+  if (listed && CurLib == 0) Guarded([this] { NewLibrary(); });
+}
+
+void TMainWindowLogic::FormClose() {
+  Guarded([this] {
+    SaveLastLib();
+    if (CurLib > 0) SaveLibrary(CurLib);
+  });
+}
+
+// ---- Settings -------------------------------------------------------------------
+
+void TMainWindowLogic::LoadLibraryList() {
+  const TLibraryList list = settings_.LoadLibraryList();
+  CurLib = list.LastLib;
+  if (!list.GlobalPropRules.Empty()) Processor.PropRules.Assign(list.GlobalPropRules);
+  {
+    UpdatingScope scope(Updating, 1);
+    cbLibraries.ClearItems();
+    for (const auto& name : list.Names) cbLibraries.AddItem(name);
+  }
+  // A "LastLib" naming no listed library makes none current: saving it later
+  // would write a library section behind a gap, which the list never reads.
+  if (CurLib < 0 || CurLib > cbLibraries.Count()) CurLib = 0;
+  if (cbLibraries.Count() > 0 && CurLib > 0) {
+    cbLibraries.SetItemIndex(CurLib - 1);
+    LoadLibrary(CurLib);
+  }
+}
+
+void TMainWindowLogic::LoadLibrary(int n) {
+  {
+    UpdatingScope scope(Updating, 1);
+    TLibraryDefinition library = settings_.LoadLibrary(n);
+    edLibName.SetText(library.Name);
+    edLibShortName.SetText(library.ShortName);
+    edSrcDir.SetText(library.SrcDir);
+    edDestDir.SetText(library.DestDir);
+    cbResFiles.SetChecked((library.ScanFiles & sfResFiles) != 0);
+    cbPasFiles.SetChecked((library.ScanFiles & sfPasFiles) != 0);
+    cbRCFiles.SetChecked((library.ScanFiles & sfRcFiles) != 0);
+    cbDFMFiles.SetChecked((library.ScanFiles & sfDfmFiles) != 0);
+    // Bits beyond the four kinds are dropped, so that what is scanned is what the boxes show.
+    ScanFlags = ScanFlagsFromBoxes();
+    Processor.Languages.Assign(library.Languages);
+    if (!library.PropRules.Empty()) Processor.PropRules.Assign(library.PropRules);
+    RefreshLanguages();
+  }
+  UpdateButtons();
+}
+
+void TMainWindowLogic::SaveLibrary(int n) {
+  TLibraryDefinition library;
+  library.Name = edLibName.Text();
+  library.ShortName = edLibShortName.Text();
+  library.SrcDir = edSrcDir.Text();
+  library.DestDir = edDestDir.Text();
+  library.ScanFiles = ScanFlags;
+  library.Languages.Assign(Processor.Languages);
+  settings_.SaveLibrary(n, library);
+}
+
+void TMainWindowLogic::SaveLastLib() {
+  settings_.SaveLastLib(CurLib);
+}
+
+void TMainWindowLogic::WriteLibIni() {
+  sw::WriteLibIni(Processor.DestDir, edLibName.Text(), edLibShortName.Text(), Processor.Languages, Processor.PropRules);
+}
+
+// ---- Library chooser and fields -------------------------------------------------
+
+void TMainWindowLogic::cbLibrariesChange() {
+  if (Updating != 0) return;
+  if (CurLib != 0) {
+    try {
+      SaveLibrary(CurLib);
+    } catch (...) {
+      // The fields still hold the library that could not be saved: the chooser shows it again.
+      cbLibraries.SetItemIndex(CurLib - 1);
+      throw;
+    }
+  }
+  CurLib = cbLibraries.ItemIndex() + 1;
+  if (CurLib > 0) LoadLibrary(CurLib);
+}
+
+void TMainWindowLogic::edLibNameChange() {
+  if (Updating != 0) return;
+  UpdatingScope scope(Updating, 2);
+  if (CurLib > 0) cbLibraries.SetItem(CurLib - 1, edLibName.Text());
+  cbLibraries.SetItemIndex(CurLib - 1);
+}
+
+void TMainWindowLogic::edLibShortNameEnter() {
+  if (edLibShortName.Text().empty()) edLibShortName.SetText(ShortNameFromName(edLibName.Text()));
+}
+
+std::string TMainWindowLogic::ShortNameFromName(const std::string& name) {
+  std::string result;
+  bool upperNext = true;
+  for (const char c : name) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_') {
+      result += upperNext && c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      upperNext = false;
+    } else {
+      upperNext = true;
+    }
+  }
+  return result;
+}
+
+void TMainWindowLogic::edDestDirEnter() {
+  if (edDestDir.Text().empty()) edDestDir.SetText(JoinPath(DefaultLibPath, edLibShortName.Text()));
+}
+
+void TMainWindowLogic::edSrcDirChange() {
+  if (Updating != 0) return;
+  if (!platform::DirectoryExists(edSrcDir.Text())) return;
+  if (lvLanguages.RowCount() == 0) AutoRetrieve();
+  UpdateButtons();
+}
+
+void TMainWindowLogic::sbSrcDirClick() {
+  std::string folder = edSrcDir.Text();
+  if (dialogs_.SelectFolder(folder)) edSrcDir.SetText(folder);
+}
+
+void TMainWindowLogic::sbDestDirClick() {
+  std::string folder = edDestDir.Text();
+  if (dialogs_.SelectFolder(folder)) edDestDir.SetText(folder);
+}
+
+int TMainWindowLogic::ScanFlagsFromBoxes() const {
+  return (cbResFiles.Checked() ? sfResFiles : 0) | (cbPasFiles.Checked() ? sfPasFiles : 0) |
+         (cbRCFiles.Checked() ? sfRcFiles : 0) | (cbDFMFiles.Checked() ? sfDfmFiles : 0);
+}
+
+void TMainWindowLogic::cbResFilesClick() {
+  if (Updating != 0) return;
+  ScanFlags = ScanFlagsFromBoxes();
+}
+
+// ---- Library commands -------------------------------------------------------------
+
+void TMainWindowLogic::NewLibrary() {
+  if (CurLib > 0) SaveLibrary(CurLib);
+  {
+    UpdatingScope scope(Updating, 2);
+    edLibName.SetText("New Library");
+    edLibShortName.SetText("");
+    edSrcDir.SetText("");
+    edDestDir.SetText("");
+    lvLanguages.ClearRows();
+    Processor.Languages.Clear();
+    pnlLangCount.SetCaption(Format("Languages: %d", 0));
+    // A new library scans every kind, and the boxes say so.
+    for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
+    ScanFlags = sfAllFiles;
+    CurLib = cbLibraries.Count() + 1;
+    cbLibraries.AddItem("New library");
+    cbLibraries.SetItemIndex(CurLib - 1);
+  }
+  edLibName.SetFocus();
+  edLibName.SelectAll();
+  UpdateButtons();
+}
+
+void TMainWindowLogic::miDeleteClick() {
+  if (CurLib == 0) return;
+  if (AskYesNo("Delete library?") != idYes) return;
+  settings_.DeleteLibrarySettings(CurLib, cbLibraries.Count());
+  cbLibraries.DeleteItem(CurLib - 1);
+  if (CurLib > cbLibraries.Count()) {
+    --CurLib;
+    if (CurLib > 0) cbLibraries.SetItemIndex(CurLib - 1);
+  } else {
+    cbLibraries.SetItemIndex(CurLib - 1);
+  }
+  if (CurLib > 0) LoadLibrary(CurLib);
+  UpdateButtons();
+}
+
+// ---- Processing -------------------------------------------------------------------
+
+void TMainWindowLogic::btProcessClick() {
+  ShowStatus("Starting processing...");
+  try {
+    Processor.SrcDir = edSrcDir.Text();
+    Processor.DestDir = edDestDir.Text();
+    Processor.ShortName = edLibShortName.Text();
+    Processor.ScanFiles = ScanFlags;
+    Processor.RemoveUnused = cbRemoveUnusedItems.Checked();
+    Processor.Run();
+    WriteLibIni();
+  } catch (const std::exception& e) {
+    // The status window goes first, so the error is not hidden behind it.
+    HideStatus();
+    dialogs_.ShowError(e.what());
+    return;
+  }
+  HideStatus();
+  dialogs_.ShowInformation("Processing Complete");
+}
+
+// ---- Languages -------------------------------------------------------------------
+
+std::vector<std::string> TMainWindowLogic::ListFolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  if (!platform::DirectoryExists(folder)) return names;
+  for (const auto& entry : platform::ListFolder(folder, true)) {
+    if ((entry.Attributes & (platform::faHidden | platform::faSysFile)) != 0) continue;
+    names.push_back(entry.Name);
+  }
+  return names;
+}
+
+void TMainWindowLogic::AutoRetrieve() {
+  WaitCursor wait(dialogs_);
+  for (const auto& name : ListFolderEntries(edSrcDir.Text())) {
+    LANGID id = LangIdFromAbbr(name);
+    if (id == 0) id = LangIdFromEnglishName(name);
+    if (id != 0) Processor.Languages.AddLibLanguage(id, name);
+  }
+  RefreshLanguages();
+}
+
+void TMainWindowLogic::UpdateButtons() {
+  btAddLang.SetEnabled(!edSrcDir.Text().empty());
+  const bool selected = lvLanguages.Selected() >= 0;
+  btEditLang.SetEnabled(selected);
+  btDelLang.SetEnabled(selected);
+}
+
+void TMainWindowLogic::RefreshLanguages() {
+  lvLanguages.ClearRows();
+  for (int i = 0; i < Processor.Languages.Count(); ++i) {
+    lvLanguages.AddRow({});
+    FillLanguageRow(i);
+  }
+  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+}
+
+void TMainWindowLogic::FillLanguageRow(int index) {
+  const TLibLanguage* language = Processor.Languages.Items(index);
+  lvLanguages.SetRow(index, {GetEnglishLangName(static_cast<LANGID>(language->LangId)), {" /" + language->SubFolder}});
+}
+
+bool TMainWindowLogic::EditLanguage(TLibLanguage& language) {
+  TLangDialogLogic dialog;
+  dialog.FillLanguages();
+  dialog.SetSourceFolder(edSrcDir.Text());
+  dialog.SelectSubFolder(language.SubFolder);
+  if (!dialogs_.ExecLanguageDialog(dialog)) return false;
+  language.LangId = dialog.SelectedLangId();
+  language.SubFolder = dialog.SelectedSubFolder();
+  return true;
+}
+
+void TMainWindowLogic::btAddLangClick() {
+  auto language = std::make_unique<TLibLanguage>();
+  if (!EditLanguage(*language)) return;
+  const int index = Processor.Languages.Add(std::move(language));
+  lvLanguages.AddRow({});
+  FillLanguageRow(index);
+  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+}
+
+void TMainWindowLogic::btEditLangClick() {
+  const int index = lvLanguages.Selected();
+  if (index < 0) return;
+  if (EditLanguage(*Processor.Languages.Items(index))) FillLanguageRow(index);
+}
+
+void TMainWindowLogic::btDelLangClick() {
+  const int index = lvLanguages.Selected();
+  if (index < 0) return;
+  if (AskYesNo("Delete language?") != idYes) return;
+  Processor.Languages.Delete(index);
+  lvLanguages.DeleteRow(index);
+  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+  UpdateButtons();
+}
+
+void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
+  const int from = lvLanguages.Selected();
+  // Nothing is dragged while no row is selected.
+  if (from < 0) return;
+  const int rows = lvLanguages.RowCount();
+  if (targetRow < 0 || targetRow >= rows) targetRow = rows;
+  const TListViewModel::Row row = lvLanguages.Rows()[static_cast<std::size_t>(from)];
+  lvLanguages.InsertRow(targetRow, row);
+  const int dragged = targetRow <= from ? from + 1 : from;
+  lvLanguages.DeleteRow(dragged);
+  const int to = targetRow <= from ? targetRow : targetRow - 1;
+  lvLanguages.SetSelected(to);
+  Processor.Languages.Move(from, to);
+  UpdateButtons();
+}
+
+}  // namespace sw

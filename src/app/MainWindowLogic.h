@@ -1,0 +1,144 @@
+// The main window's logic, free of any window toolkit: the library chooser
+// and fields, the file kinds to scan, the language list with its buttons and
+// drag-and-drop reordering, the library menu, and the Process command. It
+// holds the window's state (`CurLib`, `ScanFlags`, `Updating`, `Processor`)
+// and one model per control, named as the controls are; the Qt binding in
+// src/ui/ shows those models and delivers the user's actions to them.
+//
+// Dialogs (folder selection, the language dialog, the about box, the error
+// display) go through `IMainWindowDialogs`, so tests can script them.
+// Questions and the status window go through the user-interaction seam.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Controls.h"
+#include "app/LibraryFilesProcessor.h"
+#include "app/LibrarySettings.h"
+
+namespace sw {
+
+class TLangDialogLogic;
+
+class IMainWindowDialogs {
+ public:
+  virtual ~IMainWindowDialogs() = default;
+  // Folder selection starting at `folder`; on OK stores the choice and answers true.
+  virtual bool SelectFolder(std::string& folder) = 0;
+  // Shows the prepared language dialog modally; true when closed with OK.
+  virtual bool ExecLanguageDialog(TLangDialogLogic& dialog) = 0;
+  virtual void ShowAboutBox() = 0;
+  // "Processing Complete" with an OK button.
+  virtual void ShowInformation(const std::string& text) = 0;
+  // The standard error display for a failure that ends an action.
+  virtual void ShowError(const std::string& message) = 0;
+  virtual void SetWaitCursor(bool wait) = 0;
+  virtual void CloseWindow() = 0;
+};
+
+class TMainWindowLogic {
+ public:
+  // FormCreate: the processor with default rules, `DefaultLibPath` from the
+  // sibling tool's library path. Nothing is read from the settings yet.
+  TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs);
+  ~TMainWindowLogic();
+  TMainWindowLogic(const TMainWindowLogic&) = delete;
+  TMainWindowLogic& operator=(const TMainWindowLogic&) = delete;
+
+  // Window state.
+  TLibraryFilesProcessor Processor;
+  int CurLib = 0;
+  int ScanFlags = sfAllFiles;
+  int Updating = 0;
+  std::string DefaultLibPath;
+
+  // Controls.
+  TLabelModel MainForm{"MainForm", "Shelfwright"};
+  TButtonModel btProcess{"btProcess", "Process"};
+  TButtonModel btClose{"btClose", "Close"};
+  TLabelModel Label1{"Label1", "Available libraries:"};
+  TComboBoxModel cbLibraries{"cbLibraries"};
+  TLabelModel gbLibSettings{"gbLibSettings", "Library Settings"};
+  TLabelModel Label2{"Label2", "Name"};
+  TEditModel edLibName{"edLibName"};
+  TLabelModel Label3{"Label3", "Short Name"};
+  TEditModel edLibShortName{"edLibShortName"};
+  TLabelModel lblSrcDir{"lblSrcDir", "Source Folder"};
+  TEditModel edSrcDir{"edSrcDir"};
+  TButtonModel sbSrcDir{"sbSrcDir"};
+  TLabelModel lblDestDir{"lblDestDir", "Destination Folder"};
+  TEditModel edDestDir{"edDestDir"};
+  TButtonModel sbDestDir{"sbDestDir"};
+  TCheckBoxModel cbRemoveUnusedItems{"cbRemoveUnusedItems", "Remove unused items during refresh", false};
+  TLabelModel gbFilesToScan{"gbFilesToScan", "Files to Scan"};
+  TCheckBoxModel cbResFiles{"cbResFiles", ".RES, .R32 files", true};
+  TCheckBoxModel cbPasFiles{"cbPasFiles", ".PAS files", true};
+  TCheckBoxModel cbDFMFiles{"cbDFMFiles", ".DFM Files", true};
+  TCheckBoxModel cbRCFiles{"cbRCFiles", ".RC Files", true};
+  TLabelModel gbLanguages{"gbLanguages", "Languages"};
+  TListViewModel lvLanguages{"lvLanguages"};
+  TButtonModel btAuto{"btAuto", "Au&to"};
+  TButtonModel btAddLang{"btAddLang", "&Add"};
+  TButtonModel btEditLang{"btEditLang", "&Edit"};
+  TButtonModel btDelLang{"btDelLang", "&Delete"};
+  TLabelModel pnlLangCount{"pnlLangCount", "Languages"};
+  TLabelModel miLibrary{"miLibrary", "&Library"};
+  TButtonModel miNew{"miNew", "&New"};
+  TButtonModel miDelete{"miDelete", "&Delete"};
+  TButtonModel miExit{"miExit", "E&xit"};
+  TLabelModel Help1{"Help1", "&Help"};
+  TButtonModel About1{"About1", "&About"};
+
+  // Window events.
+  void FormShow();
+  void FormClose();
+
+  // Settings operations.
+  void LoadLibraryList();
+  void LoadLibrary(int n);
+  void SaveLibrary(int n);
+  void SaveLastLib();
+
+  // Commands and operations of the window.
+  void NewLibrary();
+  void AutoRetrieve();
+  void UpdateButtons();
+  void RefreshLanguages();
+  void FillLanguageRow(int index);
+  bool EditLanguage(TLibLanguage& language);
+  void WriteLibIni();
+  static std::string ShortNameFromName(const std::string& name);
+  // Names of the folder's entries (files and folders, "." and ".." too),
+  // hidden and system entries left out; empty when the folder does not exist.
+  static std::vector<std::string> ListFolderEntries(const std::string& folder);
+
+  const std::string& SettingsFileName() const { return settings_.FileName(); }
+
+ private:
+  // Runs an event handler; a failure goes to the error display.
+  template <typename F>
+  void Guarded(F&& handler);
+
+  void cbLibrariesChange();
+  void edLibNameChange();
+  void edLibShortNameEnter();
+  void edDestDirEnter();
+  void edSrcDirChange();
+  void sbSrcDirClick();
+  void sbDestDirClick();
+  void cbResFilesClick();
+  int ScanFlagsFromBoxes() const;
+  void miDeleteClick();
+  void btProcessClick();
+  void btAddLangClick();
+  void btEditLangClick();
+  void btDelLangClick();
+  void lvLanguagesDragDrop(int targetRow);
+
+  TLibrarySettings settings_;
+  IMainWindowDialogs& dialogs_;
+};
+
+}  // namespace sw

@@ -1,0 +1,85 @@
+#include "ui/AboutBox.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "ui/Binding.h"
+
+namespace sw::ui {
+
+AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
+    : QDialog(parent), logic_(std::make_unique<TAboutBoxLogic>(programFile, [](const std::string& file) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
+      })) {
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  BindWindowTitle(logic_->AboutBox, this);
+
+  auto* pnlMain = new QFrame(this);
+  pnlMain->setObjectName("pnlMain");
+  pnlMain->setFrameShape(QFrame::StyledPanel);
+  pnlMain->setFrameShadow(QFrame::Sunken);
+
+  auto* programIcon = new QLabel(pnlMain);
+  programIcon->setObjectName("ProgramIcon");
+  programIcon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(48, 48));
+  programIcon->setAlignment(Qt::AlignTop);
+
+  auto* productName = new QLabel(pnlMain);
+  Bind(logic_->ProductName, productName);
+  QFont bold = productName->font();
+  bold.setBold(true);
+  bold.setPointSizeF(bold.pointSizeF() * 1.6);
+  productName->setFont(bold);
+  auto* label1 = new QLabel(pnlMain);
+  Bind(logic_->Label1, label1);
+  auto* lblVersion = new QLabel(pnlMain);
+  Bind(logic_->lblVersion, lblVersion);
+  auto* lblCopyright = new QLabel(pnlMain);
+  Bind(logic_->lblCopyright, lblCopyright);
+  lblCopyright->setWordWrap(true);
+
+  auto* texts = new QVBoxLayout;
+  texts->addWidget(productName);
+  texts->addWidget(label1);
+  texts->addSpacing(12);
+  texts->addWidget(lblVersion);
+  texts->addWidget(lblCopyright);
+  texts->addStretch();
+  auto* panel = new QHBoxLayout(pnlMain);
+  panel->addWidget(programIcon);
+  panel->addSpacing(8);
+  panel->addLayout(texts, 1);
+
+  auto* btMoreInfo = new QPushButton(this);
+  Bind(logic_->btMoreInfo, btMoreInfo);
+  btMoreInfo->setAutoDefault(false);
+  auto* okButton = new QPushButton(this);
+  Bind(logic_->OKButton, okButton);
+  okButton->setDefault(true);
+  connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(btMoreInfo);
+  buttons->addStretch();
+  buttons->addWidget(okButton);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(pnlMain);
+  layout->addLayout(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  setMinimumWidth(320);
+}
+
+AboutBox::~AboutBox() {
+  for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+}
+
+}  // namespace sw::ui

@@ -1,0 +1,28 @@
+// The about box: the program's picture, name, version and legal notice, and
+// "More Info", which opens readme.txt beside the program with the desktop's
+// associated application. Created once at start-up, shown modally.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QDialog>
+
+#include "app/AboutBoxLogic.h"
+
+namespace sw::ui {
+
+class AboutBox : public QDialog {
+ public:
+  // `programFile` is the program's own path (its version information and the
+  // folder of readme.txt).
+  explicit AboutBox(const std::string& programFile, QWidget* parent = nullptr);
+  ~AboutBox() override;
+
+  TAboutBoxLogic& Logic() { return *logic_; }
+
+ private:
+  std::unique_ptr<TAboutBoxLogic> logic_;
+};
+
+}  // namespace sw::ui

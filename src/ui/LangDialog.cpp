@@ -1,0 +1,156 @@
+#include "ui/LangDialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/Binding.h"
+
+namespace sw::ui {
+
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole;
+
+const TLocaleTreeNode* NodeOf(const QTreeWidgetItem* item) {
+  return item ? reinterpret_cast<const TLocaleTreeNode*>(item->data(0, kNodeRole).value<quintptr>()) : nullptr;
+}
+
+void AddChildren(const TLocaleTreeNode& parent, QTreeWidgetItem* parentItem, QTreeWidget* tree) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    const TLocaleTreeNode* node = parent.Item(i);
+    auto* item = new QTreeWidgetItem(QStringList{ToQ(node->Text())});
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
+    if (parentItem)
+      parentItem->addChild(item);
+    else
+      tree->addTopLevelItem(item);
+    AddChildren(*node, item, tree);
+  }
+}
+
+QTreeWidgetItem* FindItem(QTreeWidgetItem* item, const TLocaleTreeNode* node) {
+  if (NodeOf(item) == node) return item;
+  for (int i = 0; i < item->childCount(); ++i)
+    if (QTreeWidgetItem* found = FindItem(item->child(i), node)) return found;
+  return nullptr;
+}
+
+}  // namespace
+
+LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
+    : QDialog(parent), logic_(logic), tree_(new QTreeWidget(this)) {
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  BindWindowTitle(logic_.dlgLangParams, this);
+
+  auto* label1 = new QLabel(this);
+  Bind(logic_.Label1, label1);
+  label1->setBuddy(tree_);
+
+  tree_->setObjectName("tvLang");
+  tree_->setHeaderHidden(true);
+  tree_->setIndentation(20);
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  tree_->setMinimumSize(300, 260);
+
+  auto* lbEngName = new QLabel(this);
+  auto* edEngName = new QLineEdit(this);
+  Bind(logic_.lbEngName, lbEngName);
+  Bind(logic_.edEngName, edEngName);
+  lbEngName->setBuddy(edEngName);
+  auto* lbExt = new QLabel(this);
+  auto* edExt = new QLineEdit(this);
+  Bind(logic_.lbExt, lbExt);
+  Bind(logic_.edExt, edExt);
+  lbExt->setBuddy(edExt);
+  edExt->setMaximumWidth(80);
+
+  auto* lbLangFolder = new QLabel(this);
+  auto* cbSubFolders = new QComboBox(this);
+  Bind(logic_.lbLangFolder, lbLangFolder);
+  Bind(logic_.cbSubFolders, cbSubFolders);
+  lbLangFolder->setBuddy(cbSubFolders);
+  lbLangFolder->setWordWrap(true);
+
+  auto* pnlBottom = new QWidget(this);
+  pnlBottom->setObjectName("pnlBottom");
+  auto* btOK = new QPushButton(pnlBottom);
+  auto* btCancel = new QPushButton(pnlBottom);
+  Bind(logic_.btOK, btOK);
+  Bind(logic_.btCancel, btCancel);
+  btOK->setDefault(true);
+  btOK->setAutoDefault(true);
+  btCancel->setAutoDefault(true);
+  // The buttons' modal results: OK closes accepted, Cancel (and Esc) rejected.
+  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* bottom = new QHBoxLayout(pnlBottom);
+  bottom->setContentsMargins(0, 0, 0, 0);
+  bottom->addStretch();
+  bottom->addWidget(btOK);
+  bottom->addWidget(btCancel);
+
+  auto* fields = new QGridLayout;
+  fields->addWidget(lbEngName, 0, 0);
+  fields->addWidget(edEngName, 1, 0);
+  fields->addWidget(lbExt, 0, 1);
+  fields->addWidget(edExt, 1, 1);
+  fields->setColumnStretch(0, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(label1);
+  layout->addWidget(tree_, 1);
+  layout->addLayout(fields);
+  layout->addWidget(lbLangFolder);
+  layout->addWidget(cbSubFolders);
+  layout->addWidget(pnlBottom);
+
+  FillTree();
+  logic_.OnTreeChanged = [this] { FillTree(); };
+  connect(tree_, &QTreeWidget::currentItemChanged, this,
+          [this](QTreeWidgetItem* current, QTreeWidgetItem*) { logic_.SelectNode(NodeOf(current)); });
+
+  // A fixed dialog border: the size the layout asks for.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+LangDialog::~LangDialog() {
+  // The logic outlives the dialog: nothing may reach these widgets afterwards.
+  for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+  logic_.OnTreeChanged = nullptr;
+  for (TControlModel* model : std::initializer_list<TControlModel*>{
+           &logic_.dlgLangParams, &logic_.Label1, &logic_.lbEngName, &logic_.edEngName, &logic_.lbExt, &logic_.edExt,
+           &logic_.lbLangFolder, &logic_.cbSubFolders, &logic_.btOK, &logic_.btCancel})
+    Unbind(*model);
+}
+
+QTreeWidgetItem* LangDialog::ItemOf(const TLocaleTreeNode* node) const {
+  if (!node) return nullptr;
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i)
+    if (QTreeWidgetItem* found = FindItem(tree_->topLevelItem(i), node)) return found;
+  return nullptr;
+}
+
+void LangDialog::FillTree() {
+  QSignalBlocker block(tree_);
+  tree_->clear();
+  AddChildren(logic_.tvLang.Root(), nullptr, tree_);
+  tree_->collapseAll();
+  ShowSelection();
+}
+
+void LangDialog::ShowSelection() {
+  QSignalBlocker block(tree_);
+  QTreeWidgetItem* item = ItemOf(logic_.Selected());
+  tree_->setCurrentItem(item);
+  // Selecting a language shows it: its group opens, the other groups stay closed.
+  if (item) tree_->scrollToItem(item);
+}
+
+}  // namespace sw::ui

@@ -1,0 +1,34 @@
+// The language settings dialog as Qt widgets over a TLangDialogLogic that the
+// caller has already prepared (tree filled, source folder set, sub-folder
+// preselected). The locale tree shows the logic's TLocaleTree with its groups
+// collapsed, only the branch of the selected language opened; "OK" accepts,
+// "Cancel" and Esc reject.
+#pragma once
+
+#include <QDialog>
+
+#include "app/LangDialogLogic.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace sw::ui {
+
+class LangDialog : public QDialog {
+ public:
+  LangDialog(TLangDialogLogic& logic, QWidget* parent = nullptr);
+  ~LangDialog() override;
+
+  QTreeWidget* Tree() const { return tree_; }
+  // The tree item that shows `node`; nullptr when none does.
+  QTreeWidgetItem* ItemOf(const TLocaleTreeNode* node) const;
+
+ private:
+  void FillTree();
+  void ShowSelection();
+
+  TLangDialogLogic& logic_;
+  QTreeWidget* tree_;
+};
+
+}  // namespace sw::ui

@@ -1,0 +1,178 @@
+// The language settings dialog and the about box through their control
+// models: preselection from the user's default language, group and leaf
+// nodes, the sub-folder list and the rule that enables "OK".
+#include "app/LangDialogLogic.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include "app/AboutBoxLogic.h"
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+#include "util/QStrings.h"
+#include "util/QUtils.h"
+
+namespace sw {
+namespace {
+
+class ScopedLocaleEnv {
+ public:
+  explicit ScopedLocaleEnv(const char* value) {
+    if (const char* old = std::getenv("LC_ALL")) old_ = old;
+    ::setenv("LC_ALL", value, 1);
+  }
+  ~ScopedLocaleEnv() {
+    if (old_)
+      ::setenv("LC_ALL", old_->c_str(), 1);
+    else
+      ::unsetenv("LC_ALL");
+  }
+
+ private:
+  std::optional<std::string> old_;
+};
+
+const TLocaleTreeNode* FindNode(const TLocaleTreeNode& parent, int data) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    if (parent.Item(i)->Data() == data) return parent.Item(i);
+    if (const TLocaleTreeNode* found = FindNode(*parent.Item(i), data)) return found;
+  }
+  return nullptr;
+}
+
+class LangDialogLogicTest : public ::testing::Test {
+ protected:
+  // The dialog as the main window prepares it.
+  void Prepare(const std::string& folder, const std::string& subFolder) {
+    dialog_.FillLanguages();
+    dialog_.SetSourceFolder(folder);
+    dialog_.SelectSubFolder(subFolder);
+  }
+  std::string MakeSource() const {
+    for (const char* sub : {"src/fr", "src/DE", "src/.svn", "src/Italiano"})
+      std::filesystem::create_directories(dir_.Path(sub));
+    dir_.Write("src/notes.txt", "x");
+    return dir_.Path("src");
+  }
+
+  TempDir dir_;
+  TLangDialogLogic dialog_;
+};
+
+TEST_F(LangDialogLogicTest, StartsWithCaptionsAndOkDisabled) {
+  EXPECT_EQ(dialog_.dlgLangParams.Caption(), "Language Settings");
+  EXPECT_EQ(dialog_.Label1.Caption(), "Language Identifier");
+  EXPECT_EQ(dialog_.lbEngName.Caption(), "English Name");
+  EXPECT_EQ(dialog_.lbExt.Caption(), "Abbreviation");
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+  EXPECT_FALSE(dialog_.edEngName.Enabled());
+  EXPECT_TRUE(dialog_.edExt.ReadOnly);
+  EXPECT_EQ(dialog_.edExt.MaxLength, 3);
+}
+
+TEST_F(LangDialogLogicTest, PreselectsTheUsersDefaultLanguageLeaf) {
+  ScopedLocaleEnv locale("de_AT.UTF-8");
+  Prepare(MakeSource(), "");
+  ASSERT_NE(dialog_.Selected(), nullptr);
+  EXPECT_EQ(dialog_.SelectedLangId(), 0x0C07);
+  EXPECT_EQ(dialog_.Selected()->Count(), 0);
+  EXPECT_EQ(dialog_.edEngName.Text(), GetLocaleInfoStr(0x0C07, LOCALE_SLANGUAGE));
+  EXPECT_EQ(dialog_.edExt.Text(), "DEA");
+  EXPECT_FALSE(dialog_.btOK.Enabled()) << "no sub-folder chosen yet";
+
+  dialog_.cbSubFolders.UserSelect(1);
+  EXPECT_TRUE(dialog_.btOK.Enabled());
+  EXPECT_EQ(dialog_.SelectedSubFolder(), "fr");
+}
+
+TEST_F(LangDialogLogicTest, TreeGroupsLanguagesAndIsSortedByText) {
+  dialog_.FillLanguages();
+  const TLocaleTree& tree = dialog_.tvLang;
+  ASSERT_GT(tree.Count(), 10);
+  for (int i = 1; i < tree.Count(); ++i)
+    EXPECT_LE(TLocaleTree::CompareNodeText(tree.Item(i - 1)->Text(), tree.Item(i)->Text()), 0) << i;
+  const TLocaleTreeNode* german = FindNode(tree.Root(), 0x07);
+  ASSERT_NE(german, nullptr);
+  EXPECT_GT(german->Count(), 1);
+  EXPECT_NE(FindNode(*german, 0x0407), nullptr);
+}
+
+TEST_F(LangDialogLogicTest, GroupNodeGivesLanguagePartTwoLetterAbbreviationAndPrimaryId) {
+  Prepare(MakeSource(), "de");
+  const TLocaleTreeNode* group = FindNode(dialog_.tvLang.Root(), 0x07);
+  ASSERT_NE(group, nullptr);
+  dialog_.SelectNode(group);
+  EXPECT_EQ(dialog_.edEngName.Text(), TextBefore("(", group->Text()));
+  EXPECT_EQ(dialog_.edEngName.Text().find('('), std::string::npos);
+  EXPECT_EQ(dialog_.edExt.Text().size(), 2u);
+  EXPECT_EQ(dialog_.edExt.Text(), "DE");
+  EXPECT_TRUE(dialog_.btOK.Enabled());
+  EXPECT_EQ(dialog_.SelectedLangId(), 0x07);
+  EXPECT_EQ(dialog_.SelectedSubFolder(), "DE") << "the entry as listed, not as asked for";
+}
+
+TEST_F(LangDialogLogicTest, SubFolderListOffersOnlyPlainFoldersWithSlashPrefix) {
+  Prepare(MakeSource(), "");
+  EXPECT_EQ(dialog_.cbSubFolders.Items(), (std::vector<std::string>{"/DE", "/fr", "/Italiano"}));
+  EXPECT_EQ(dialog_.lbLangFolder.Caption(), "Language folder (a subfolder of " + dir_.Path("src") + " )");
+}
+
+TEST_F(LangDialogLogicTest, SelectSubFolderMatchesIgnoringCaseOrSelectsNothing) {
+  Prepare(MakeSource(), "ITALIANO");
+  EXPECT_EQ(dialog_.cbSubFolders.ItemIndex(), 2);
+  EXPECT_TRUE(dialog_.btOK.Enabled());
+  dialog_.SelectSubFolder("es");
+  EXPECT_EQ(dialog_.cbSubFolders.ItemIndex(), -1);
+  EXPECT_EQ(dialog_.SelectedSubFolder(), "");
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+}
+
+TEST_F(LangDialogLogicTest, FolderWithoutSubFoldersOrMissingLeavesListEmptyAndOkDisabled) {
+  dir_.Write("flat/a.pas", "unit a;");
+  Prepare(dir_.Path("flat"), "a.pas");
+  EXPECT_EQ(dialog_.cbSubFolders.Count(), 0);
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+  dialog_.SetSourceFolder(dir_.Path("missing"));
+  EXPECT_EQ(dialog_.cbSubFolders.Count(), 0);
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+}
+
+TEST_F(LangDialogLogicTest, NoSelectedNodeMeansNoLanguageAndOkDisabled) {
+  Prepare(MakeSource(), "fr");
+  dialog_.SelectNode(nullptr);
+  EXPECT_EQ(dialog_.SelectedLangId(), 0);
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+}
+
+// ---- About box -------------------------------------------------------------------
+
+TEST(AboutBoxLogicTest, OwnProgramShowsVersionAndLegalNotice) {
+  std::string opened;
+  const std::string self = platform::ExecutablePath();
+  TAboutBoxLogic about(self, [&](const std::string& file) { opened = file; });
+  EXPECT_EQ(about.AboutBox.Caption(), "About");
+  EXPECT_EQ(about.ProductName.Caption(), "Shelfwright");
+  EXPECT_EQ(about.Label1.Caption(), "(Polyverb utility)");
+  TQVersionInfoRec info;
+  ASSERT_TRUE(GetVersionInfo(self, info));
+  EXPECT_EQ(about.lblVersion.Caption(), "Version: " + info.FileVersion);
+  EXPECT_FALSE(info.FileVersion.empty());
+  EXPECT_EQ(about.lblCopyright.Caption(), info.LegalCopyright);
+
+  about.btMoreInfo.Click();
+  EXPECT_EQ(opened, JoinPath(ExtractFilePath(self), "readme.txt"));
+}
+
+TEST(AboutBoxLogicTest, FileWithoutVersionInformationLeavesBareLabels) {
+  TempDir dir;
+  TAboutBoxLogic about(dir.Write("other", "x"), nullptr);
+  EXPECT_EQ(about.lblVersion.Caption(), "Version: ");
+  EXPECT_EQ(about.lblCopyright.Caption(), "");
+  about.btMoreInfo.Click();  // no opener: nothing happens
+}
+
+}  // namespace
+}  // namespace sw

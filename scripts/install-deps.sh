@@ -11,6 +11,8 @@ PACKAGES=(
   xvfb xauth xdotool
   llvm fp-compiler fp-units-fcl
 )
+# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) need
+#   clang libclang-rt-14-dev
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -270,4 +270,12 @@ int TLibraryFilesProcessor::CountChangedValues() const {
   return count;
 }
 
+void TFileNamingUserInteraction::ShowMessage(const std::string& caption, const std::string& text) {
+  const std::string& file = processor_.CurrentFileName();
+  if (caption == SErrorCaption && !file.empty() && text.find(file) == std::string::npos)
+    target_.ShowMessage(caption, file + "\r\n" + text);
+  else
+    target_.ShowMessage(caption, text);
+}
+
 }  // namespace sw

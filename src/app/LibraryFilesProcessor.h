@@ -97,4 +97,25 @@ class TLibraryFilesProcessor {
   TRunStats stats_;
 };
 
+// Forwards everything to another user interaction, but puts the name of the
+// file being processed in front of each per-file "Error" message: a message
+// such as "Invalid file format" alone does not say which file to look at.
+class TFileNamingUserInteraction : public IUserInteraction {
+ public:
+  TFileNamingUserInteraction(IUserInteraction& target, const TLibraryFilesProcessor& processor)
+      : target_(target), processor_(processor) {}
+  void ShowMessage(const std::string& caption, const std::string& text) override;
+  int AskYesNo(const std::string& text) override { return target_.AskYesNo(text); }
+  int AskRetryCancel(const std::string& caption, const std::string& text) override {
+    return target_.AskRetryCancel(caption, text);
+  }
+  void ShowStatus(const std::string& text) override { target_.ShowStatus(text); }
+  void UpdateStatus(const std::string& text) override { target_.UpdateStatus(text); }
+  void HideStatus() override { target_.HideStatus(); }
+
+ private:
+  IUserInteraction& target_;
+  const TLibraryFilesProcessor& processor_;
+};
+
 }  // namespace sw

@@ -281,6 +281,8 @@ void TMainWindowLogic::miDeleteClick() {
 // ---- Processing -------------------------------------------------------------------
 
 void TMainWindowLogic::btProcessClick() {
+  TFileNamingUserInteraction naming(UserInteraction(), Processor);
+  ScopedUserInteraction scope(&naming);
   ShowStatus("Starting processing...");
   try {
     Processor.SrcDir = edSrcDir.Text();

@@ -47,20 +47,13 @@ class UsageError : public std::runtime_error {
 };
 
 // Terminal output of the run: status lines as the terminal implementation
-// writes them; "Error" messages prefixed with the file being processed.
+// writes them; each message on one line of stderr.
 class ProcessUserInteraction : public TerminalUserInteraction {
  public:
-  explicit ProcessUserInteraction(const TLibraryFilesProcessor& processor) : processor_(processor) {}
-  void ShowMessage(const std::string& caption, const std::string& text) override {
+  void ShowMessage(const std::string&, const std::string& text) override {
     HideStatus();
-    std::string message = ReplaceAll(text, "\r\n", ": ");
-    const std::string& file = processor_.CurrentFileName();
-    if (caption == SErrorCaption && !file.empty()) message = file + ": " + message;
-    std::cerr << "shelfwright-cli: " << message << std::endl;
+    std::cerr << "shelfwright-cli: " << ReplaceAll(text, "\r\n", ": ") << std::endl;
   }
-
- private:
-  const TLibraryFilesProcessor& processor_;
 };
 
 int ParseLangId(const std::string& text) {
@@ -219,8 +212,9 @@ int RunProcess(const ProcessOptions& options) {
     PrintError(e.what());
     return kExitUsage;
   }
-  ProcessUserInteraction ui(processor);
-  ui.ShowStatusLines = !options.Quiet;
+  ProcessUserInteraction terminal;
+  terminal.ShowStatusLines = !options.Quiet;
+  TFileNamingUserInteraction ui(terminal, processor);
   ScopedUserInteraction scope(&ui);
   std::string failure;
   std::string libIni;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -16,6 +17,7 @@
 #include "runtime/IniFile.h"
 #include "support/TestSupport.h"
 #include "util/QLocales.h"
+#include "util/QStrings.h"
 
 namespace sw {
 namespace {
@@ -667,6 +669,24 @@ TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
   EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
   EXPECT_EQ(user_.Log.back().rfind("error ", 0), 0u) << user_.Log.back();
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the run itself went through";
+}
+
+TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  dir_.Write("src/en/Broken.res", std::string("\xFF\x06", 2));
+  TMainWindowLogic& w = Open();
+  w.Processor.Languages.AddLibLanguage(0x0409, "en");
+  w.RefreshLanguages();
+  Type(w.edSrcDir, dir_.Path("src"));
+  Type(w.edLibShortName, "Pad");
+  Type(w.edDestDir, dir_.Path("out"));
+  user_.Log.clear();
+  w.btProcess.Click();
+  const std::string expected =
+      "message Error: " + JoinPath(dir_.Path("src/en"), "Broken.res") + "\r\nInvalid file format";
+  EXPECT_NE(std::find(user_.Log.begin(), user_.Log.end(), expected), user_.Log.end());
+  EXPECT_EQ(user_.Log.back(), "information Processing Complete");
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
 }
 
 }  // namespace

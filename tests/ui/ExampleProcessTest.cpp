@@ -68,7 +68,7 @@ TEST(ExampleProcessTest, ProcessesTheBundledExampleFromTheWindow) {
   const fs::path out = fs::path(dir.Root()) / "build" / "example" / "TinyPad";
   ScopedCurrentDir cwd(copy.string());
 
-  testing::ScopedEnv libraryPath("LINGUADESK_LIBRARY_PATH", "");
+  ScopedEnv libraryPath("LINGUADESK_LIBRARY_PATH", "");
   testing::DialogScript dialogs;
   PicturedStatus ui;
   ScopedUserInteraction installed(&ui);

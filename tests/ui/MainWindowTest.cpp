@@ -51,7 +51,7 @@ class MainWindowTest : public ::testing::Test {
   }
   TMainWindowLogic& Logic() const { return window_->Logic(); }
 
-  testing::ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
+  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
   TempDir dir_;
   DialogScript dialogs_;
   QtUserInteraction userInteraction_;
@@ -255,7 +255,7 @@ TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {
 }
 
 TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
-  testing::ScopedEnv locale("LC_ALL", "fr_CA.UTF-8");
+  ScopedEnv locale("LC_ALL", "fr_CA.UTF-8");
   std::filesystem::create_directories(dir_.Path("src/french"));
   std::filesystem::create_directories(dir_.Path("src/misc"));
   Open();

@@ -263,8 +263,6 @@ int CompareBytes(std::string_view a, std::string_view b, bool fold) {
 
 }  // namespace
 
-bool SameAsciiText(std::string_view a, std::string_view b) { return CompareBytes(a, b, true) == 0; }
-
 int TNamedItemList::CompareNames(std::string_view a, std::string_view b) const {
   return CompareBytes(a, b, !CaseSensitive);
 }

@@ -85,9 +85,6 @@ void LoadStringList(TStringList& list, const std::string& fileName);
 // and Cancel through the user-interaction seam. Cancel returns normally.
 void SaveStringListRetry(const TStringList& list, const std::string& fileName);
 
-// Names equal after folding ASCII letters a-z to A-Z (no other characters).
-bool SameAsciiText(std::string_view a, std::string_view b);
-
 // The user's default language identifier, as the operating system gives it.
 LANGID UserDefaultLangId();
 
@@ -243,6 +240,13 @@ class TLinearList {
   }
   void Add(T* item) { items_.push_back(item); }
   void Clear() { items_.clear(); Sorted = false; }
+  // Ends a build from the storage's tree: sorted by id, or marked unsorted.
+  void FinishBuild(bool sort) {
+    if (sort)
+      SortById();
+    else
+      Sorted = false;
+  }
   // Sorts by `ItemId` ascending, keeping the tree order among equal ids.
   void SortById() {
     std::stable_sort(items_.begin(), items_.end(),

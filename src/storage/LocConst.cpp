@@ -2,6 +2,7 @@
 // name ordinally, numbered through the storage before the look-up, and a
 // unit goes when its last constant is purged.
 #include "storage/LocConst.h"
+#include "runtime/AsciiText.h"
 
 #include "storage/LocStorage.h"
 
@@ -59,7 +60,7 @@ void TLocUnit::SetAttr(std::uint16_t mask, bool on) {
 int TLinearConstantList::IndexOfPath(std::string_view unitName, std::string_view constName) const {
   for (int i = 0; i < Count(); ++i) {
     const TLocConstant* c = items_[static_cast<std::size_t>(i)];
-    if (SameAsciiText(c->ItemName, constName) && c->OwnerUnit && SameAsciiText(c->OwnerUnit->ItemName, unitName))
+    if (SameTextAscii(c->ItemName, constName) && c->OwnerUnit && SameTextAscii(c->OwnerUnit->ItemName, unitName))
       return i;
   }
   return -1;
@@ -85,10 +86,7 @@ int TLocUnitList::PurgeUnused() {
 
 void TLocUnitList::BuildLinear(TLinearConstantList& list, bool sort) const {
   for (int i = 0; i < Count(); ++i) Items(i)->Constants->AppendTo(&list);
-  if (sort)
-    list.SortById();
-  else
-    list.Sorted = false;
+  list.FinishBuild(sort);
 }
 
 }  // namespace sw

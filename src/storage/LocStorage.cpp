@@ -2,6 +2,7 @@
 // storage that owns the three trees with its column list, numbering counters,
 // look-ups and column-wide operations (see LocStorage.h).
 #include "storage/LocStorage.h"
+#include "runtime/AsciiText.h"
 
 #include "util/QConsts.h"
 
@@ -109,11 +110,11 @@ int TLinearPropertyList::IndexOfPath(std::string_view formName, std::string_view
                                      std::string_view propName) const {
   for (int i = 0; i < Count(); ++i) {
     const TLocProperty* p = items_[static_cast<std::size_t>(i)];
-    if (!SameAsciiText(p->ItemName, propName) || !p->OwnerComponent) continue;
+    if (!SameTextAscii(p->ItemName, propName) || !p->OwnerComponent) continue;
     const TLocComponent* owner = p->OwnerComponent;
     const TLocForm* form = owner->Form();
     const std::string_view ownComponent = owner->OwnerForm ? std::string_view(owner->ItemName) : "";
-    if (form && SameAsciiText(form->ItemName, formName) && SameAsciiText(ownComponent, componentName))
+    if (form && SameTextAscii(form->ItemName, formName) && SameTextAscii(ownComponent, componentName))
       return i;
   }
   return -1;
@@ -147,10 +148,7 @@ void TLocFormList::BuildLinear(TLinearPropertyList& list, bool sort) const {
     form->Properties->AppendTo(&list);
     for (int c = 0; c < form->Components->Count(); ++c) form->Components->Items(c)->Properties->AppendTo(&list);
   }
-  if (sort)
-    list.SortById();
-  else
-    list.Sorted = false;
+  list.FinishBuild(sort);
 }
 
 // ---- External groups and items --------------------------------------------------
@@ -207,10 +205,7 @@ int TLocExtGroupList::PurgeUnused() {
 
 void TLocExtGroupList::BuildLinear(TLinearExternalList& list, bool sort) const {
   for (int i = 0; i < Count(); ++i) Items(i)->ExtItems->AppendTo(&list);
-  if (sort)
-    list.SortById();
-  else
-    list.Sorted = false;
+  list.FinishBuild(sort);
 }
 
 // ---- The storage ----------------------------------------------------------------

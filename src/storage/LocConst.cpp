@@ -2,8 +2,8 @@
 // name ordinally, numbered through the storage before the look-up, and a
 // unit goes when its last constant is purged.
 #include "storage/LocConst.h"
-#include "runtime/AsciiText.h"
 
+#include "runtime/AsciiText.h"
 #include "storage/LocStorage.h"
 
 namespace sw {

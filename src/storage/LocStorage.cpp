@@ -2,8 +2,8 @@
 // storage that owns the three trees with its column list, numbering counters,
 // look-ups and column-wide operations (see LocStorage.h).
 #include "storage/LocStorage.h"
-#include "runtime/AsciiText.h"
 
+#include "runtime/AsciiText.h"
 #include "util/QConsts.h"
 
 namespace sw {

@@ -4,7 +4,7 @@
 #include <limits>
 #include <random>
 
-#include "FormDump.h"
+#include "forms/FormDump.h"
 #include "runtime/FormReader.h"
 #include "runtime/FormTextConverter.h"
 #include "runtime/FormWriter.h"

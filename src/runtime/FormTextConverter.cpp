@@ -454,12 +454,7 @@ void ObjectTextToBinary(std::string_view text, TStream& output, const TAnsiDecod
     utf8 = true;
   } else if (text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
     const bool bigEndian = text[0] == '\xFE';
-    std::u16string wide;
-    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-      const auto a = static_cast<unsigned char>(text[i]), b = static_cast<unsigned char>(text[i + 1]);
-      wide += static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
-    }
-    converted = Utf16ToUtf8(wide);
+    converted = Utf16ToUtf8(Utf16FromBytes(text.substr(2), bigEndian));
     text = converted;
     utf8 = true;
   }

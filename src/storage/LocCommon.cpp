@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/NationalLanguage.h"
+#include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
@@ -17,14 +18,18 @@ namespace sw {
 
 // ---- Stream primitives -------------------------------------------------
 
-std::uint32_t ReadLength(TStream& stream, int version) {
-  if (version < 6) return stream.ReadU16();
-  const std::uint32_t b0 = stream.ReadU8();
+std::uint32_t ReadLength(BinaryReader& reader, int version) {
+  if (version < 6) return reader.ReadU16LE();
+  const std::uint32_t b0 = reader.ReadU8();
   if ((b0 & 0x80) == 0) return b0;
-  const std::uint32_t b1 = stream.ReadU8();
+  const std::uint32_t b1 = reader.ReadU8();
   if ((b1 & 0x80) == 0) return (b0 & 0x7F) | (b1 << 7);
-  const std::uint32_t w = stream.ReadU16();
+  const std::uint32_t w = reader.ReadU16LE();
   return (b0 & 0x7F) | ((b1 & 0x7F) << 7) | (w << 14);
+}
+
+std::uint32_t ReadLength(TStream& stream, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadLength(reader, version); });
 }
 
 void WriteLength(TStream& stream, std::uint32_t n, int version) {
@@ -47,10 +52,19 @@ void WriteLength(TStream& stream, std::uint32_t n, int version) {
   }
 }
 
+void ReadAnsiString(BinaryReader& reader, int version, std::string& out) {
+  const std::uint32_t n = ReadLength(reader, version);
+  reader.ReadChars(n, out);  // checks the length against the data left first
+}
+
+std::string ReadAnsiString(BinaryReader& reader, int version) {
+  std::string text;
+  ReadAnsiString(reader, version, text);
+  return text;
+}
+
 std::string ReadAnsiString(TStream& stream, int version) {
-  const std::uint32_t n = ReadLength(stream, version);
-  if (n == 0) return {};
-  return stream.ReadBytes(n);  // checks the length against the data left first
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadAnsiString(reader, version); });
 }
 
 void WriteAnsiString(TStream& stream, std::string_view text, int version) {
@@ -58,18 +72,19 @@ void WriteAnsiString(TStream& stream, std::string_view text, int version) {
   stream.WriteBuffer(text.data(), text.size());
 }
 
-std::u16string ReadWideString(TStream& stream, int version) {
-  const std::uint32_t n = ReadLength(stream, version);
-  if (n == 0) return {};
-  // Refuse a length the data cannot hold before allocating for it.
-  if (static_cast<std::int64_t>(n) * 2 > stream.Remaining()) throw EReadError(SReadError);
-  std::u16string text(n, u'\0');
-  std::string bytes(static_cast<std::size_t>(n) * 2, '\0');
-  stream.ReadBuffer(bytes.data(), bytes.size());
-  for (std::size_t i = 0; i < n; ++i)
-    text[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                    (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+void ReadWideString(BinaryReader& reader, int version, std::u16string& out) {
+  // The length is checked against the data left before anything is allocated.
+  reader.ReadUtf16(ReadLength(reader, version), out);
+}
+
+std::u16string ReadWideString(BinaryReader& reader, int version) {
+  std::u16string text;
+  ReadWideString(reader, version, text);
   return text;
+}
+
+std::u16string ReadWideString(TStream& stream, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadWideString(reader, version); });
 }
 
 void WriteWideString(TStream& stream, std::u16string_view text, int version) {
@@ -193,23 +208,36 @@ bool KindHasPayload(std::uint8_t kind, int version) {
   return version > 3 && (kind == vkFloat || kind == vkInteger);
 }
 
-std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version) {
-  if (!KindHasPayload(kind, version)) return {};
+void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std::u16string& out) {
+  if (!KindHasPayload(kind, version)) {
+    out.clear();
+    return;
+  }
   switch (kind) {
     case vkFloat: {
-      const std::uint64_t bits = stream.ReadU64();
+      const std::uint64_t bits = reader.ReadU64LE();
       double value;
       std::memcpy(&value, &bits, sizeof value);
       const std::string text = FloatToStr(value);
-      return std::u16string(text.begin(), text.end());
+      out.assign(text.begin(), text.end());
+      return;
     }
     case vkInteger: {
-      const std::string text = std::to_string(stream.ReadI32());
-      return std::u16string(text.begin(), text.end());
+      const std::string text = std::to_string(reader.ReadI32LE());
+      out.assign(text.begin(), text.end());
+      return;
     }
     default:
-      return ReadWideString(stream, version);
+      ReadWideString(reader, version, out);
   }
+}
+
+std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) {
+    std::u16string text;
+    ReadValuePayload(reader, kind, version, text);
+    return text;
+  });
 }
 
 void TLocValue::LoadValue(TStream& stream, int version) {

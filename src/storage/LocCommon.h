@@ -30,6 +30,8 @@
 
 namespace sw {
 
+class BinaryReader;
+
 class TLocStorage;
 
 SW_DECLARE_EXCEPTION(ELocStorageError, Exception)
@@ -68,13 +70,18 @@ inline constexpr int MaxListCount = 65535;
 // Reads a length prefix of the given format version. A short read raises
 // EReadError.
 std::uint32_t ReadLength(TStream& stream, int version);
+std::uint32_t ReadLength(BinaryReader& reader, int version);
 // Writes a length prefix. A length the version cannot represent (65536 and
 // more below version 6, 2^30 and more from 6 on) raises ELangFileError and
 // writes nothing.
 void WriteLength(TStream& stream, std::uint32_t n, int version);
 std::string ReadAnsiString(TStream& stream, int version);
+std::string ReadAnsiString(BinaryReader& reader, int version);
+void ReadAnsiString(BinaryReader& reader, int version, std::string& out);
 void WriteAnsiString(TStream& stream, std::string_view text, int version);
 std::u16string ReadWideString(TStream& stream, int version);
+std::u16string ReadWideString(BinaryReader& reader, int version);
+void ReadWideString(BinaryReader& reader, int version, std::u16string& out);
 void WriteWideString(TStream& stream, std::u16string_view text, int version);
 
 // ---- Property rules and text files ---------------------------------------
@@ -142,6 +149,7 @@ bool KindHasPayload(std::uint8_t kind, int version);
 // Reads the payload of `kind` and returns it as the value's text (numbers in
 // decimal); kinds without payload read nothing and give "".
 std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version);
+void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std::u16string& out);
 
 class TLocValueList : public TQObjectList<TLocValue> {
  public:

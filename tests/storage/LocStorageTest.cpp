@@ -191,6 +191,50 @@ TEST(LocStorageTest, FindConstantByStringIdSkipsOnlyTheUnitNamedExactlyRC) {
   EXPECT_EQ(lower.FindConstantById(2)->ItemName, "Six");
 }
 
+// The string-id look-up answers from an index; whatever is added, deleted,
+// purged or cleared in between, it must give what a walk of the tree gives:
+// the first constant with the id, units in order, constants in order.
+TEST(LocStorageTest, StringIdIndexFollowsEveryChangeOfTheTree) {
+  TLocStorage storage;
+  auto walk = [&](std::uint16_t id) -> TLocConstant* {
+    for (int u = 0; u < storage.Units->Count(); ++u) {
+      const auto* constants = storage.Units->Items(u)->Constants.get();
+      for (int c = 0; c < constants->Count(); ++c)
+        if (constants->Items(c)->StringId == id) return constants->Items(c);
+    }
+    return nullptr;
+  };
+  auto check = [&](const char* step) {
+    for (std::uint16_t id = 0; id < 12; ++id) EXPECT_EQ(storage.FindResString(id), walk(id)) << step << " id " << id;
+  };
+  check("empty");
+  storage.FindOrAddConstant(0, "M", 3, "b");
+  check("first");
+  // The same id in a unit sorted before, and earlier in the same unit.
+  storage.FindOrAddConstant(0, "K", 3, "z");
+  check("earlier unit");
+  storage.FindOrAddConstant(0, "K", 3, "a");
+  check("earlier in the unit");
+  storage.FindOrAddConstant(0, "Z", 3, "a");
+  storage.Units->FindOrAdd("A")->Constants->FindOrAdd("plain");  // created with string id 0
+  check("later unit and a generic add");
+  for (int i = 0; i < 10; ++i) storage.FindOrAddConstant(0, "U" + std::to_string(i % 3), static_cast<std::uint16_t>(i), "n" + std::to_string(i));
+  check("many");
+  TLocConstantList& k = *storage.Units->Items(storage.Units->IndexOfName("K"))->Constants;
+  k.Delete(k.IndexOfName("a"));
+  check("deleted the first holder");
+  storage.Units->SetAllUsed(true);
+  storage.Units->Items(storage.Units->IndexOfName("K"))->SetUsed(false);
+  storage.Units->PurgeUnused();
+  check("purged a unit");
+  storage.FindOrAddConstant(0, "B", 3, "again");
+  check("added after the purge");
+  storage.Units->Clear();
+  check("cleared");
+  storage.FindOrAddConstant(0, "X", 7, "seven");
+  check("added after the clear");
+}
+
 TEST(LocStorageTest, LooksUpFormsComponentsAndPaths) {
   TLocStorage storage;
   TLocForm* form = storage.Forms->FindOrAdd("Form1");

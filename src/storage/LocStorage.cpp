@@ -251,8 +251,20 @@ void TLocStorage::SetNativeLangId(LANGID langId) {
 }
 
 void TLocStorage::RecodeColumn(int column, LANGID fromLangId, LANGID toLangId) {
+  // Most texts are plain ASCII, which these two code pages may carry through
+  // unchanged: checked once for all 127 characters, then such texts are kept
+  // as they are instead of being converted there and back.
+  std::u16string ascii;
+  for (char16_t ch = 1; ch < 0x80; ++ch) ascii += ch;
+  const bool asciiKept = RecodeWide(ascii, fromLangId, toLangId) == ascii;
+  auto isAscii = [](const std::u16string& text) {
+    for (char16_t ch : text)
+      if (ch == 0 || ch >= 0x80) return false;
+    return true;
+  };
   auto recode = [&](TLocItem* item) {
     TLocValue* value = item->Values(column);
+    if (asciiKept && isAscii(value->Text)) return;
     value->SetText(RecodeWide(value->Text, fromLangId, toLangId));
   };
   for (int i = 0; i < Forms->Count(); ++i) {

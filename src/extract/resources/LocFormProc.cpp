@@ -1,6 +1,8 @@
 // Form extraction and property rules; see LocFormProc.h.
 #include "extract/resources/LocFormProc.h"
 
+#include <algorithm>
+
 #include "runtime/FormTextConverter.h"
 #include "runtime/Unicode.h"
 #include "util/QConsts.h"
@@ -15,7 +17,9 @@ inline constexpr const char* kReportClass = "TfrxReport";
 inline constexpr const char* kCollectionItemClass = "TCollectionItem";
 inline constexpr const char* kCharsetSuffix = ".Font.Charset";
 
-bool Matches(const std::string& text, std::string_view mask) { return MatchesMask(text, mask, false); }
+bool Matches(const std::string& text, const TCompiledPropRules::Rule& rule) {
+  return !rule.CannotMatch(text) && MatchesMask(text, rule.Mask, false);
+}
 
 // A rule line split into its marker and mask; false for an empty line.
 bool SplitRule(const std::string& line, char& marker, std::string& mask) {
@@ -318,10 +322,11 @@ void TCompiledPropRules::Compile(const TStringList& lines) {
   std::string mask;
   for (const std::string& line : lines) {
     if (!SplitRule(line, marker, mask)) continue;
-    if (marker == '-')
-      excludes_.push_back(mask);
-    else
-      includes_.push_back(Rule{marker, mask});
+    Rule rule{marker, mask};
+    const auto stars = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), '*'));
+    rule.Star = stars > 0;
+    rule.Length = mask.size() - stars;
+    (marker == '-' ? excludes_ : includes_).push_back(std::move(rule));
   }
 }
 
@@ -375,9 +380,10 @@ TPropRuleMatch TLocFormProcessor::MatchPropRules(const std::string& className, c
     const std::string& headC = SpellReplaceHead(w[4], pn, c);
     const std::string& headK = SpellReplaceHead(w[5], pn, k);
     const std::string& fpN = SpellJoinWithDot(w[6], f, p).append(dotN);
-    for (const std::string& mask : rules.Excludes()) {
-      if (SameText(c, mask) || Matches(headC, mask) || SameText(k, mask) || Matches(headK, mask) ||
-          Matches(pn, mask) || Matches(dotN, mask) || Matches(fpN, mask) || Matches(fc, mask) || Matches(fcN, mask))
+    for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+      const std::string& mask = rule.Mask;
+      if (SameText(c, mask) || Matches(headC, rule) || SameText(k, mask) || Matches(headK, rule) ||
+          Matches(pn, rule) || Matches(dotN, rule) || Matches(fpN, rule) || Matches(fc, rule) || Matches(fcN, rule))
         return TPropRuleMatch{};
     }
   }
@@ -387,9 +393,8 @@ TPropRuleMatch TLocFormProcessor::MatchPropRules(const std::string& className, c
   const std::string& f_pN = Spell(w[9], f, ".", p, dotN);
   const std::string& fN = Spell(w[10], f, dotN);
   for (const TCompiledPropRules::Rule& rule : rules.Includes()) {
-    const std::string& mask = rule.Mask;
-    if (Matches(dotN, mask) || Matches(cN, mask) || Matches(pN, mask) || Matches(f_pN, mask) || Matches(fc, mask) ||
-        Matches(fcN, mask) || Matches(fN, mask)) {
+    if (Matches(dotN, rule) || Matches(cN, rule) || Matches(pN, rule) || Matches(f_pN, rule) || Matches(fc, rule) ||
+        Matches(fcN, rule) || Matches(fN, rule)) {
       result.Selected = true;
       result.Star = rule.Marker == '*';
       break;
@@ -403,9 +408,9 @@ bool TLocFormProcessor::IsComponentExcluded(const std::string& path, const std::
   if (rules.Excludes().empty()) return false;
   const std::string& fc = Spell(spellings_[0], FormName, ".", className);
   const std::string& fp = Spell(spellings_[1], FormName, ".", path);
-  for (const std::string& mask : rules.Excludes()) {
-    if (SameText(className, mask) || SameText(CurrentClass, mask) || Matches(path, mask) || Matches(fc, mask) ||
-        Matches(fp, mask))
+  for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+    if (SameText(className, rule.Mask) || SameText(CurrentClass, rule.Mask) || Matches(path, rule) ||
+        Matches(fc, rule) || Matches(fp, rule))
       return true;
   }
   return false;
@@ -419,8 +424,9 @@ bool TLocFormProcessor::IsCharsetExcluded(const std::string& path, const std::st
   const std::string& ps = Spell(spellings_[2], path, kCharsetSuffix);
   const std::string& fcs = Spell(spellings_[3], FormName, ".", className, kCharsetSuffix);
   const std::string& fps = Spell(spellings_[4], FormName, ".", path, kCharsetSuffix);
-  for (const std::string& mask : rules.Excludes()) {
-    if (SameText(cs, mask) || SameText(ks, mask) || Matches(ps, mask) || Matches(fcs, mask) || Matches(fps, mask))
+  for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+    if (SameText(cs, rule.Mask) || SameText(ks, rule.Mask) || Matches(ps, rule) || Matches(fcs, rule) ||
+        Matches(fps, rule))
       return true;
   }
   return false;

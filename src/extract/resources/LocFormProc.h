@@ -55,18 +55,24 @@ class TCompiledPropRules {
   struct Rule {
     char Marker = 0;
     std::string Mask;
+    // What a text must have to stand a chance: exactly `Length` bytes, or
+    // at least that many when the mask holds a "*" (the stars not counted).
+    std::size_t Length = 0;
+    bool Star = false;
+    // Tells at once, from the length, that the mask cannot match `text`.
+    bool CannotMatch(const std::string& text) const { return Star ? text.size() < Length : text.size() != Length; }
   };
 
   // True when built from exactly these lines.
   bool IsFrom(const TStringList& lines) const { return source_ == lines.Lines(); }
   void Compile(const TStringList& lines);
 
-  const std::vector<std::string>& Excludes() const { return excludes_; }
+  const std::vector<Rule>& Excludes() const { return excludes_; }
   const std::vector<Rule>& Includes() const { return includes_; }
 
  private:
   std::vector<std::string> source_;
-  std::vector<std::string> excludes_;
+  std::vector<Rule> excludes_;
   std::vector<Rule> includes_;
 };
 

@@ -134,8 +134,14 @@ double TFormReader::ReadDatePayload() {
 }
 
 std::string TFormReader::ReadStringPayload(std::uint8_t tag) {
+  std::string s;
+  ReadStringPayload(tag, s);
+  return s;
+}
+
+void TFormReader::ReadStringPayload(std::uint8_t tag, std::string& out) {
   const std::size_t len = tag == vaString ? ReadByte() : ReadCount(1);
-  return reader_.ReadChars(len);
+  reader_.ReadChars(len, out);
 }
 
 std::u16string TFormReader::ReadWideStringPayload() {

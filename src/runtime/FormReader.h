@@ -131,7 +131,9 @@ class TFormReader {
   std::int64_t ReadCurrencyPayload() { return static_cast<std::int64_t>(ReadU64()); }  // amount * 10000
   double ReadDatePayload();
   std::string ReadStringPayload(std::uint8_t tag);  // vaString, vaLString: the bytes
+  void ReadStringPayload(std::uint8_t tag, std::string& out);  // the same into `out`
   std::u16string ReadWideStringPayload();           // vaWString
+  void ReadWideStringPayload(std::u16string& out) { reader_.ReadUtf16(ReadU32(), out); }
   std::string ReadUtf8StringPayload();              // vaUTF8String: the UTF-8 bytes
   std::vector<std::string> ReadSetPayload();        // vaSet
   // vaBinary: the data is passed to `sink` in chunks of at most 1024 bytes.

@@ -235,6 +235,28 @@ TEST(LocStorageTest, StringIdIndexFollowsEveryChangeOfTheTree) {
   check("added after the clear");
 }
 
+// Recoding a column keeps plain ASCII texts without converting them; every
+// text must still come out as the conversion there and back gives it.
+TEST(LocStorageTest, RecodeColumnGivesWhatTheConversionGives) {
+  const std::u16string texts[] = {u"plain text", u"caf\u00e9 \u20ac", u"\u0416\u0443\u043a", u"\u4e2d\u6587", u"",
+                                  u"tab\tand\r\nbreak"};
+  const LANGID pairs[][2] = {{0x0409, 0x0407}, {0x0409, 0x0419}, {0x0419, 0x0409}, {0x0409, 0x0804}, {0x0411, 0x0409}};
+  for (const auto& pair : pairs) {
+    TLocStorage storage;
+    storage.SetNativeLangId(pair[0]);
+    int n = 0;
+    for (const auto& text : texts) storage.FindOrAddConstant(0, "U", 0, "c" + std::to_string(n++))->NativeValue()->SetText(text);
+    const int column = storage.AddLanguage(0, pair[1]);
+    storage.RecodeColumn(column, pair[0], pair[1]);
+    const auto* constants = storage.Units->Items(0)->Constants.get();
+    for (int c = 0; c < constants->Count(); ++c) {
+      const TLocConstant* k = constants->Items(c);
+      EXPECT_EQ(k->Values(column)->Text, RecodeWide(k->NativeValue()->Text, pair[0], pair[1]))
+          << std::hex << pair[0] << " -> " << pair[1] << " item " << c;
+    }
+  }
+}
+
 TEST(LocStorageTest, LooksUpFormsComponentsAndPaths) {
   TLocStorage storage;
   TLocForm* form = storage.Forms->FindOrAdd("Form1");

@@ -241,12 +241,12 @@ bool TLocFormProcessor::ReadValue(TFormReader& reader, const std::string& path, 
     case vaString:
     case vaLString:
       Value.Kind = vkString;
-      Value.Text = reader.ReadStringPayload(tag);
+      reader.ReadStringPayload(tag, Value.Text);
       Value.WideText = AnsiToWideByLang(Value.Text, LangId);
       return true;
     case vaWString:
       Value.Kind = vkString;
-      Value.WideText = reader.ReadWideStringPayload();
+      reader.ReadWideStringPayload(Value.WideText);
       return true;
     case vaUTF8String:
       Value.Kind = vkString;

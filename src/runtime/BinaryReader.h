@@ -21,9 +21,9 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
+#include "base/Unicode.h"
 #include "runtime/Streams.h"
-#include "runtime/Unicode.h"
 
 namespace sw {
 

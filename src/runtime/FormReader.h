@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Exceptions.h"
 #include "runtime/BinaryReader.h"
-#include "runtime/Exceptions.h"
 #include "runtime/Streams.h"
 
 namespace sw {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Exceptions.h"
 #include "runtime/BinaryReader.h"
-#include "runtime/Exceptions.h"
 
 namespace sw {
 

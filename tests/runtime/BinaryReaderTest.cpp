@@ -9,7 +9,7 @@
 #include <limits>
 #include <string>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "support/TestSupport.h"
 
 namespace sw {

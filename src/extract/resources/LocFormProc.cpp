@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "runtime/FormTextConverter.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"

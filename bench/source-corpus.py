@@ -1,0 +1,268 @@
+#!/usr/bin/env python3
+"""Runs the source loaders over the resource scripts and Pascal units that
+Debian packages ship and compares them with independent readers:
+
+* every .rc file with a STRINGTABLE: `shelfwright-cli scan --json` against the
+  string tables of the .res that llvm-rc compiles from it (the tables of the
+  language the loader took; llvm-rc's default 0409 for tables without one);
+* every .pas/.pp unit with a resourcestring section: whether it loads, and,
+  where the Free Pascal packages ship the unit's compiled .rsj, whether the
+  names and values equal fpc's.
+
+Usage: bench/source-corpus.py [--install] [--cli PATH] [--limit N] [--verbose]
+--install installs the source packages (apt-get) when they are missing.
+Prints the counts and the reasons of the differences.
+"""
+import argparse
+import collections
+import glob
+import json
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+
+PACKAGES = [
+    "fpc-source-3.2.2", "lazarus-src-2.2", "fp-compiler-3.2.2", "fp-units-fcl-3.2.2",
+    # Windows resource scripts in examples and templates
+    "codeblocks-common", "libtbb-doc", "firebird3.0-examples", "libglfw3-doc",
+    "openscenegraph-examples", "libace-doc", "libirrlicht-doc",
+    # the reference compilers
+    "llvm", "clang",
+]
+RSJ_ROOT = "/usr/lib/x86_64-linux-gnu/fpc"
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def installed(package):
+    r = subprocess.run(["dpkg-query", "-W", "-f=${Status}", package], capture_output=True, text=True)
+    return "install ok installed" in r.stdout
+
+
+def install(packages):
+    missing = [p for p in packages if not installed(p)]
+    if missing:
+        print("installing", " ".join(missing), flush=True)
+        subprocess.run(["apt-get", "install", "-y", "-qq", "--no-install-recommends"] + missing, check=True)
+
+
+def package_files(package):
+    r = subprocess.run(["dpkg", "-L", package], capture_output=True, text=True)
+    return [f for f in r.stdout.splitlines() if os.path.isfile(f)]
+
+
+def read_bytes(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def contains(path, pattern):
+    try:
+        return re.search(pattern, read_bytes(path)) is not None
+    except OSError:
+        return False
+
+
+# ---- resource scripts -----------------------------------------------------------------
+
+def stub_headers(folder):
+    """System headers for llvm-rc holding the symbols the loader knows."""
+    source = open(os.path.join(HERE, "..", "src", "extract", "source", "WinSymbols.cpp")).read()
+    defines = "".join("#define %s %s\n" % (n, v) for n, v in re.findall(r'\{"(\w+)", (0x[0-9A-F]+)\}', source))
+    defines += "#define MAKELANGID(p, s) (((s) << 10) | (p))\n"
+    for name in ["windows.h", "winres.h", "afxres.h", "winver.h", "commctrl.h", "richedit.h", "dlgs.h",
+                 "winuser.h", "winnt.h", "winresrc.h", "afxres.rc", "wxprec.h"]:
+        with open(os.path.join(folder, name), "w") as f:
+            f.write("#pragma once\n" + (defines if name.endswith(".h") else ""))
+
+
+def res_tables(data):
+    """(language, id) -> text of the string tables of a .res file."""
+    out, p = {}, 0
+    while p + 8 <= len(data):
+        size, header = struct.unpack_from("<II", data, p)
+        q = p + 8
+
+        def rid(q):
+            if struct.unpack_from("<H", data, q)[0] == 0xFFFF:
+                return struct.unpack_from("<H", data, q + 2)[0], q + 4
+            s = ""
+            while True:
+                c = struct.unpack_from("<H", data, q)[0]
+                q += 2
+                if c == 0:
+                    return s, q
+                s += chr(c)
+        rtype, q = rid(q)
+        name, q = rid(q)
+        q = (q + 3) & ~3
+        _, _, lang, _, _ = struct.unpack_from("<IHHII", data, q)
+        d = p + header
+        if rtype == 6:
+            r = d
+            for i in range(16):
+                n = struct.unpack_from("<H", data, r)[0]
+                r += 2
+                units = data[r:r + 2 * n]
+                r += 2 * n
+                if n:
+                    out[(lang, (name - 1) * 16 + i)] = units.decode("utf-16-le", "replace")
+        p = (d + size + 3) & ~3
+    return out
+
+
+def compare_script(cli, path, stubs, work, verbose, reasons, counts):
+    r = subprocess.run([cli, "scan", path, "--json", "--codepage", "1252"], capture_output=True)
+    try:
+        ours = json.loads(r.stdout.decode("utf-8", "replace"))
+    except ValueError:
+        ours = None
+    if r.returncode != 0 or ours is None:
+        counts["rc fail"] += 1
+        reasons["loader: " + r.stderr.decode("utf-8", "replace").strip().splitlines()[-1][:90]] += 1
+        if verbose:
+            print("FAIL", path, r.stderr.decode("utf-8", "replace").strip().replace("\r\n", " | "))
+        return
+    counts["rc load"] += 1
+    res = os.path.join(work, "out.res")
+    if os.path.exists(res):
+        os.remove(res)
+    rc = subprocess.run(["llvm-rc", "-c", "1252", "-I", stubs, "-I", os.path.dirname(path), "-fo", res, path],
+                        capture_output=True, text=True, errors="replace")
+    if rc.returncode != 0:
+        counts["rc llvm-rc fails"] += 1
+        last = (rc.stderr.strip().splitlines() or ["?"])[-1]
+        reasons["llvm-rc: " + re.sub(r"\d+", "N", last)[:90]] += 1
+        if verbose:
+            print("LLVM-RC", path, last)
+        return
+    tables = res_tables(read_bytes(res))
+    language = ours.get("language")
+    lang = 0x0409 if language in (None, "none") else int(language, 16)
+    theirs = {i: t for (l, i), t in tables.items() if l == lang}
+    mine = {c["id"]: c["text"] for c in ours["constants"]}
+    if mine == theirs:
+        counts["rc agree"] += 1
+    else:
+        counts["rc differ"] += 1
+        diff = sorted(set(mine.items()) ^ set(theirs.items()))[:3]
+        reasons["differs from llvm-rc"] += 1
+        if verbose:
+            print("DIFF", path, diff)
+
+
+# ---- Pascal units -----------------------------------------------------------------------
+
+def rsj_index():
+    index = collections.defaultdict(list)
+    for f in glob.glob(os.path.join(RSJ_ROOT, "*", "units", "*", "*", "*.rsj")):
+        index[os.path.basename(f)[:-4].lower()].append(f)
+    return index
+
+
+def norm(text):
+    return text.replace("\r\n", "\n")
+
+
+def compare_unit(cli, path, rsjs, verbose, reasons, counts):
+    r = subprocess.run([cli, "scan", path, "--json", "--codepage", "1252"], capture_output=True)
+    try:
+        ours = json.loads(r.stdout.decode("utf-8", "replace"))
+    except ValueError:
+        ours = None
+    if r.returncode != 0 or ours is None:
+        counts["pas fail"] += 1
+        msg = r.stderr.decode("utf-8", "replace").strip().replace("\r\n", " ")
+        reasons["loader: " + re.sub(r"File: .*", "", msg)[:80]] += 1
+        if verbose:
+            print("FAIL", path, msg)
+        return
+    counts["pas load"] += 1
+    if ours["warnings"]:
+        counts["pas with warnings"] += 1
+    unit = ours["unit"].lower()
+    if unit not in rsjs:
+        return
+    counts["pas with rsj"] += 1
+    mine = {unit + "." + c["name"].lower(): norm(c["text"]) for c in ours["constants"]}
+    best = None
+    for f in rsjs[unit]:
+        try:
+            data = json.loads(read_bytes(f).decode("utf-8", "replace"))
+        except ValueError:
+            continue
+        theirs = {s["name"]: norm(s["value"]) for s in data.get("strings", [])}
+        if theirs == mine:
+            best = True
+            break
+        best = (theirs, f)
+    if best is True:
+        counts["pas agree"] += 1
+        return
+    counts["pas differ"] += 1
+    if best:
+        theirs, f = best
+        only_ours, only_theirs = set(mine) - set(theirs), set(theirs) - set(mine)
+        if only_theirs and not only_ours:
+            reasons["fpc has more strings (other branch, include or platform unit)"] += 1
+        elif only_ours and not only_theirs:
+            reasons["loader has more strings (branch fpc does not compile)"] += 1
+        elif only_ours or only_theirs:
+            reasons["different names (other source of the same unit)"] += 1
+        else:
+            reasons["same names, different values"] += 1
+        if verbose:
+            d = [(k, mine.get(k), theirs.get(k)) for k in sorted(set(mine) | set(theirs)) if mine.get(k) != theirs.get(k)]
+            print("DIFF", path, f, d[:2])
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--install", action="store_true")
+    ap.add_argument("--cli", default=os.path.join(HERE, "..", "build", "default", "src", "cli", "shelfwright-cli"))
+    ap.add_argument("--limit", type=int, default=0)
+    ap.add_argument("--verbose", action="store_true")
+    args = ap.parse_args()
+    if args.install:
+        install(PACKAGES)
+    if not os.path.exists(args.cli):
+        sys.exit("build shelfwright-cli first (or pass --cli)")
+    files = []
+    for p in PACKAGES:
+        if installed(p):
+            files += package_files(p)
+    scripts = sorted(f for f in files if f.lower().endswith(".rc") and contains(f, rb"(?i)stringtable"))
+    units = sorted(f for f in files if f.lower().endswith((".pas", ".pp")) and contains(f, rb"(?i)resourcestring"))
+    if args.limit:
+        units = units[:args.limit]
+    counts, reasons = collections.Counter(), collections.Counter()
+    work = tempfile.mkdtemp(prefix="corpus-")
+    stubs = os.path.join(work, "include")
+    os.makedirs(stubs)
+    stub_headers(stubs)
+    have_rc = shutil.which("llvm-rc") is not None
+    for s in scripts:
+        if have_rc:
+            compare_script(args.cli, s, stubs, work, args.verbose, reasons, counts)
+    rsjs = rsj_index()
+    for u in units:
+        compare_unit(args.cli, u, rsjs, args.verbose, reasons, counts)
+    shutil.rmtree(work, ignore_errors=True)
+    print("resource scripts with a STRINGTABLE: %d" % len(scripts))
+    print("  loaded %d, failed %d; llvm-rc compiled %d (agree %d, differ %d), llvm-rc failed %d" % (
+        counts["rc load"], counts["rc fail"], counts["rc agree"] + counts["rc differ"], counts["rc agree"],
+        counts["rc differ"], counts["rc llvm-rc fails"]))
+    print("Pascal units with resourcestring: %d" % len(units))
+    print("  loaded %d (%d with warnings), failed %d; with an fpc .rsj %d (agree %d, differ %d)" % (
+        counts["pas load"], counts["pas with warnings"], counts["pas fail"], counts["pas with rsj"],
+        counts["pas agree"], counts["pas differ"]))
+    print("reasons:")
+    for reason, n in reasons.most_common():
+        print("  %5d  %s" % (n, reason))
+
+
+if __name__ == "__main__":
+    main()

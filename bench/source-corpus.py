@@ -73,7 +73,14 @@ def stub_headers(folder):
     source = open(os.path.join(HERE, "..", "src", "extract", "source", "WinSymbols.cpp")).read()
     defines = "".join("#define %s %s\n" % (n, v) for n, v in re.findall(r'\{"(\w+)", (0x[0-9A-F]+)\}', source))
     defines += "#define MAKELANGID(p, s) (((s) << 10) | (p))\n"
-    for name in ["windows.h", "winres.h", "afxres.h", "winver.h", "commctrl.h", "richedit.h", "dlgs.h",
+    defines += "".join("#define VK_F%d 0x%X\n" % (n, 0x6F + n) for n in range(1, 25))
+    defines += "".join("#define VK_OEM_%d 0x%X\n" % (n, v) for n, v in
+                       [(1, 0xBA), (2, 0xBF), (3, 0xC0), (4, 0xDB), (5, 0xDC), (6, 0xDD), (7, 0xDE), (8, 0xDF)])
+    defines += "".join("#define VK_%s 0x%X\n" % (n, v) for n, v in
+                       [("BACK", 8), ("TAB", 9), ("RETURN", 13), ("ESCAPE", 27), ("SPACE", 32), ("PRIOR", 33),
+                        ("NEXT", 34), ("END", 35), ("HOME", 36), ("LEFT", 37), ("UP", 38), ("RIGHT", 39),
+                        ("DOWN", 40), ("INSERT", 45), ("DELETE", 46), ("ADD", 0x6B), ("SUBTRACT", 0x6D)])
+    for name in ["windres.h", "newres.h", "windows.h", "winres.h", "afxres.h", "winver.h", "commctrl.h", "richedit.h", "dlgs.h",
                  "winuser.h", "winnt.h", "winresrc.h", "afxres.rc", "wxprec.h"]:
         with open(os.path.join(folder, name), "w") as f:
             f.write("#pragma once\n" + (defines if name.endswith(".h") else ""))
@@ -130,20 +137,69 @@ def compare_script(cli, path, stubs, work, verbose, reasons, counts):
     res = os.path.join(work, "out.res")
     if os.path.exists(res):
         os.remove(res)
-    rc = subprocess.run(["llvm-rc", "-c", "1252", "-I", stubs, "-I", os.path.dirname(path), "-fo", res, path],
-                        capture_output=True, text=True, errors="replace")
+    # The loader finds quoted includes without regard to case (as Windows
+    # does); llvm-rc gets them under the spelling the script uses.
+    folder = os.path.dirname(path)
+    spelled = os.path.join(work, "spelled")
+    shutil.rmtree(spelled, ignore_errors=True)
+    os.makedirs(spelled)
+    for name in re.findall(rb'#\s*include\s*"([^"]+)"', read_bytes(path)):
+        name = name.decode("latin-1")
+        if "/" in name or "\\" in name or os.path.exists(os.path.join(folder, name)):
+            continue
+        for other in os.listdir(folder):
+            if other.lower() == name.lower():
+                shutil.copyfile(os.path.join(folder, other), os.path.join(spelled, name))
+    # llvm-rc reads an argument starting with "/" as an option: the script is
+    # named relative to its folder.
+    rc = subprocess.run(["llvm-rc", "-c", "1252", "-I", stubs, "-I", spelled, "-fo", res, os.path.basename(path)],
+                        cwd=os.path.dirname(path), capture_output=True, text=True, errors="replace")
+    reduced = False
     if rc.returncode != 0:
-        counts["rc llvm-rc fails"] += 1
         last = (rc.stderr.strip().splitlines() or ["?"])[-1]
-        reasons["llvm-rc: " + re.sub(r"\d+", "N", last)[:90]] += 1
+        reasons["llvm-rc fails on the whole script: " + re.sub(r"\d+", "N", last)[:80]] += 1
         if verbose:
             print("LLVM-RC", path, last)
-        return
+        # Other statements may need what this machine lacks (icons named with
+        # Windows paths, style symbols of the system headers): compile the
+        # script reduced to its directives, LANGUAGE statements and tables.
+        lines = read_bytes(path).decode("latin-1").splitlines()
+        keep = [False] * len(lines)
+        for i, line in enumerate(lines):
+            text = line.strip()
+            keep[i] = text.startswith("#") or text.upper().startswith("LANGUAGE")
+        for table in ours.get("tables", []):
+            if os.path.abspath(table["file"]) != os.path.abspath(path):
+                continue
+            i = table["line"]
+            while i < len(lines):
+                keep[i] = True
+                if i > table["line"] and lines[i].strip().upper() in ("END", "}"):
+                    break
+                i += 1
+        script = os.path.join(work, "reduced.rc")
+        try:
+            with open(script, "w", encoding="latin-1") as f:
+                f.write("\n".join(l if k else "" for l, k in zip(lines, keep)) + "\n")
+        except OSError:
+            counts["rc llvm-rc fails"] += 1
+            return
+        rc = subprocess.run(["llvm-rc", "-c", "1252", "-I", stubs, "-I", spelled, "-I", folder, "-fo", res,
+                             os.path.basename(script)], cwd=work, capture_output=True, text=True, errors="replace")
+        os.remove(script)
+        if rc.returncode != 0:
+            counts["rc llvm-rc fails"] += 1
+            last = (rc.stderr.strip().splitlines() or ["?"])[-1]
+            reasons["llvm-rc fails on the reduced script too: " + re.sub(r"\d+", "N", last)[:80]] += 1
+            return
+        reduced = True
+        counts["rc reduced"] += 1
     tables = res_tables(read_bytes(res))
     language = ours.get("language")
     lang = 0x0409 if language in (None, "none") else int(language, 16)
     theirs = {i: t for (l, i), t in tables.items() if l == lang}
     mine = {c["id"]: c["text"] for c in ours["constants"]}
+    counts["rc strings"] += len(mine)
     if mine == theirs:
         counts["rc agree"] += 1
     else:
@@ -167,8 +223,14 @@ def norm(text):
     return text.replace("\r\n", "\n")
 
 
-def compare_unit(cli, path, rsjs, verbose, reasons, counts):
-    r = subprocess.run([cli, "scan", path, "--json", "--codepage", "1252"], capture_output=True)
+def compare_unit(cli, path, rsjs, work, verbose, reasons, counts):
+    # The command line scans units by their .pas extension; fpc's .pp units
+    # are read through a copy (the unit name comes from the heading).
+    scanned = path
+    if not path.lower().endswith(".pas"):
+        scanned = os.path.join(work, "unit.pas")
+        shutil.copyfile(path, scanned)
+    r = subprocess.run([cli, "scan", scanned, "--json", "--codepage", "1252"], capture_output=True)
     try:
         ours = json.loads(r.stdout.decode("utf-8", "replace"))
     except ValueError:
@@ -183,6 +245,9 @@ def compare_unit(cli, path, rsjs, verbose, reasons, counts):
     counts["pas load"] += 1
     if ours["warnings"]:
         counts["pas with warnings"] += 1
+    if not ours["unit"]:
+        counts["pas no unit"] += 1  # programs and libraries yield nothing
+        return
     unit = ours["unit"].lower()
     if unit not in rsjs:
         return
@@ -207,7 +272,7 @@ def compare_unit(cli, path, rsjs, verbose, reasons, counts):
         theirs, f = best
         only_ours, only_theirs = set(mine) - set(theirs), set(theirs) - set(mine)
         if only_theirs and not only_ours:
-            reasons["fpc has more strings (other branch, include or platform unit)"] += 1
+            reasons["fpc has more strings (from {$I} include files, which are not followed)"] += 1
         elif only_ours and not only_theirs:
             reasons["loader has more strings (branch fpc does not compile)"] += 1
         elif only_ours or only_theirs:
@@ -249,15 +314,18 @@ def main():
             compare_script(args.cli, s, stubs, work, args.verbose, reasons, counts)
     rsjs = rsj_index()
     for u in units:
-        compare_unit(args.cli, u, rsjs, args.verbose, reasons, counts)
+        compare_unit(args.cli, u, rsjs, work, args.verbose, reasons, counts)
     shutil.rmtree(work, ignore_errors=True)
     print("resource scripts with a STRINGTABLE: %d" % len(scripts))
-    print("  loaded %d, failed %d; llvm-rc compiled %d (agree %d, differ %d), llvm-rc failed %d" % (
-        counts["rc load"], counts["rc fail"], counts["rc agree"] + counts["rc differ"], counts["rc agree"],
-        counts["rc differ"], counts["rc llvm-rc fails"]))
+    print("  loaded %d, failed %d; llvm-rc compiled %d (%d of them reduced to their tables; agree %d, differ %d), "
+          "llvm-rc failed %d" % (
+        counts["rc load"], counts["rc fail"], counts["rc agree"] + counts["rc differ"], counts["rc reduced"],
+        counts["rc agree"], counts["rc differ"], counts["rc llvm-rc fails"]))
+    print("  strings in the tables taken: %d" % counts["rc strings"])
     print("Pascal units with resourcestring: %d" % len(units))
-    print("  loaded %d (%d with warnings), failed %d; with an fpc .rsj %d (agree %d, differ %d)" % (
-        counts["pas load"], counts["pas with warnings"], counts["pas fail"], counts["pas with rsj"],
+    print("  loaded %d (%d with warnings, %d programs without a unit heading), failed %d; "
+          "with an fpc .rsj %d (agree %d, differ %d)" % (
+        counts["pas load"], counts["pas with warnings"], counts["pas no unit"], counts["pas fail"], counts["pas with rsj"],
         counts["pas agree"], counts["pas differ"]))
     print("reasons:")
     for reason, n in reasons.most_common():

@@ -204,6 +204,7 @@ const char* NamedCharValue(const std::string& lower) {
   if (lower == "crlf") return "\r\n";
   if (lower == "tab") return "\t";
   if (lower == "slinebreak") return "\r\n";
+  if (lower == "lineending") return "\r\n";  // the Free Pascal spelling of sLineBreak
   return nullptr;
 }
 

@@ -4,6 +4,8 @@
 // their place.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "extract/source/SrcProcs.h"
 #include "support/TestSupport.h"
 
@@ -177,6 +179,35 @@ TEST_F(RcScriptTest, GeneratedConstantsScriptStillLoadsAsWritten) {
   EXPECT_EQ(processor.InsertLine, 8);
   EXPECT_EQ(processor.NextId, 49998);
   EXPECT_TRUE(processor.Warnings.empty());
+}
+
+TEST_F(RcScriptTest, HostileScriptsEndWithinBounds) {
+  // A script including itself twice, macros that double on every level,
+  // parentheses nested without end: each is cut off with a warning or an
+  // error, never a crash or a hang.
+  EXPECT_EQ(Load("#include \"App.rc\"\n#include \"App.rc\"\nSTRINGTABLE\nBEGIN\n  1 \"x\"\nEND\n"), Strings{"1=1=x"});
+  EXPECT_TRUE(Warned("not read"));
+  std::string macros;
+  for (int i = 0; i < 60; ++i)
+    macros += "#define M" + std::to_string(i) + " (M" + std::to_string(i + 1) + " + M" + std::to_string(i + 1) + ")\n";
+  macros += "#define M60 1\n";
+  EXPECT_THROW(Load(macros + "STRINGTABLE\nBEGIN\n  M0 \"x\"\nEND\n"), ESrcProcessError);
+  EXPECT_THROW(Load("STRINGTABLE\nBEGIN\n  " + std::string(100000, '(') + "1 \"x\"\nEND\n"), ESrcProcessError);
+  EXPECT_EQ(Load("#if " + std::string(5000, '(') + "\n#endif\nSTRINGTABLE\nBEGIN\n 2 \"y\"\nEND\n"), Strings{"2=2=y"});
+
+  std::mt19937 random(14);
+  const std::vector<std::string> pieces = {
+      "STRINGTABLE", "BEGIN", "END", "{", "}", "#define A", "#if", "#ifdef", "#else", "#endif", "#elif", "#undef A",
+      "#include \"App.rc\"", "LANGUAGE", ",", "(", ")", "+", "~", "A", "0x", "12abc", "\"s\"", "L\"\\xD800\"",
+      "\"\\777\"", "\"\"\"\"", "\n", "/*", "*/", "//", "\\", "DIALOG", "ICON", "\"open"};
+  for (int round = 0; round < 300; ++round) {
+    std::string script;
+    for (int k = 0; k < 40; ++k) script += pieces[random() % pieces.size()] + (random() % 3 ? " " : "\n");
+    try {
+      Load(script);
+    } catch (const ESrcProcessError&) {
+    }
+  }
 }
 
 }  // namespace

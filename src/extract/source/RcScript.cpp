@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kMaxIncludeDepth = 32;
 constexpr int kMaxMacroDepth = 64;
+constexpr std::size_t kMaxFiles = 256;  // files read for one script, includes counted
 
 // Messages of the resource-script reader.
 constexpr const char* SRCBadNumber = "\"%s\" is not a number";
@@ -31,7 +32,7 @@ constexpr const char* SRCIdTooLarge = "String id %u does not fit in 16 bits";
 constexpr const char* SRCNarrowEscape = "Escape code \"%s\" does not fit in a narrow string";
 constexpr const char* SRCWarnDuplicate = "%s line %d: string id %u already has a text (line %d); this one is ignored";
 constexpr const char* SRCWarnIncludeMissing = "%s line %d: include file \"%s\" not found";
-constexpr const char* SRCWarnIncludeDepth = "%s line %d: includes nested too deeply, \"%s\" not read";
+constexpr const char* SRCWarnIncludeDepth = "%s line %d: includes nested too deeply (or too many), \"%s\" not read";
 constexpr const char* SRCWarnCondition = "%s line %d: condition not understood (%s), taken as false";
 constexpr const char* SRCWarnUnbalanced = "%s line %d: #%s without #if";
 constexpr const char* SRCWarnUnclosed = "%s: #if without #endif";
@@ -186,8 +187,8 @@ std::vector<TExprToken> TokenizeExpression(std::string_view text) {
 // bodies are evaluated as parenthesised sub-expressions.
 class TRcExpression {
  public:
-  TRcExpression(const TRcMacros& macros, bool conditional, int depth)
-      : macros_(macros), conditional_(conditional), depth_(depth) {}
+  TRcExpression(const TRcMacros& macros, bool conditional, int depth, long* budget = nullptr)
+      : macros_(macros), conditional_(conditional), depth_(depth), budget_(budget ? budget : &ownBudget_) {}
 
   bool Run(const std::string& text, std::uint32_t& value, std::string& error) {
     tokens_ = TokenizeExpression(text);
@@ -270,6 +271,15 @@ class TRcExpression {
       SetFailed("expression ends too early");
       return 0;
     }
+    // Hostile input: nesting and macro expansion are bounded.
+    if (++nesting_ > kMaxNesting) {
+      SetFailed("expression nested too deeply");
+      return 0;
+    }
+    struct Leave {
+      int& n;
+      ~Leave() { --n; }
+    } leave{nesting_};
     const TExprToken& token = tokens_[pos_];
     if (token.Type == TExprToken::Op) {
       ++pos_;
@@ -334,7 +344,11 @@ class TRcExpression {
         SetFailed("\"" + name + "\" refers to itself");
         return 0;
       }
-      TRcExpression inner(macros_, conditional_, depth_ + 1);
+      if (--*budget_ < 0) {
+        SetFailed("too many macro expansions");
+        return 0;
+      }
+      TRcExpression inner(macros_, conditional_, depth_ + 1, budget_);
       std::string error;
       if (!inner.Run(macro->Body, value, error)) SetFailed("\"" + name + "\": " + error);
       return value;
@@ -345,9 +359,13 @@ class TRcExpression {
     return 0;
   }
 
+  static constexpr int kMaxNesting = 200;
   const TRcMacros& macros_;
   bool conditional_;
   int depth_;
+  long ownBudget_ = 10000;
+  long* budget_;
+  int nesting_ = 0;
   std::vector<TExprToken> tokens_;
   std::size_t pos_ = 0;
   bool failed_ = false;
@@ -611,7 +629,7 @@ void TRcScriptReader::Include(const std::string& name, bool angle, int fileIndex
   }
   const std::string canonical = CanonicalPath(path);
   if (canonical == ownHeader_ || onceFiles_.count(canonical)) return;
-  if (depth >= kMaxIncludeDepth) {
+  if (depth >= kMaxIncludeDepth || files_.size() >= kMaxFiles) {
     result.Warnings.push_back(Format(SRCWarnIncludeDepth, from, lineIndex, name));
     return;
   }

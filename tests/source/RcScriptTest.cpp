@@ -99,6 +99,9 @@ TEST_F(RcScriptTest, IdentifiersFromIncludedHeadersWithGuardsAndSystemSymbols) {
             (Strings{"IDS_NESTED=7=nested", "IDS_NEXT=257=next", "258=258=sum", "IDOK=1=OK", "1031=1031=made"}));
   EXPECT_TRUE(Warned("App.rc line 4: include file \"missing.h\" not found"));
   EXPECT_FALSE(Warned("windows.h"));
+  EXPECT_EQ(Load("#include \"windows.h\"\n#include \"afxres.h\"\nSTRINGTABLE\nBEGIN\n  IDOK \"ok\"\nEND\n"),
+            Strings{"IDOK=1=ok"});
+  EXPECT_TRUE(processor.Warnings.empty());
 }
 
 TEST_F(RcScriptTest, PreprocessorConditionsAndExpressions) {

@@ -446,6 +446,20 @@ std::string ResolveInclude(const std::string& folder, std::string name) {
   return platform::FileExists(current) ? current : std::string();
 }
 
+// Headers and scripts of the system and its frameworks: scripts often name
+// them in quotes too; when the folder does not hold them they are not missed.
+bool IsSystemInclude(std::string name) {
+  static constexpr const char* kNames[] = {
+      "windows.h", "winres.h",   "winresrc.h", "windres.h", "newres.h", "afxres.h", "afxres.rc", "winver.h",
+      "winuser.h", "winnt.h",    "commctrl.h", "richedit.h", "dlgs.h", "winuser.rh", "ntverp.h", "common.ver",
+      "vcl.h",     "afxprint.rc", "afxdb.rc",  "afxolecl.rc", "afxolesv.rc", "atlres.h", "wx/msw/wx.rc"};
+  name = LowerAscii(name);
+  std::replace(name.begin(), name.end(), '\\', '/');
+  const std::size_t slash = name.rfind('/');
+  const std::string base = slash == std::string::npos || name.rfind("wx/", 0) == 0 ? name : name.substr(slash + 1);
+  return std::find(std::begin(kNames), std::end(kNames), base) != std::end(kNames);
+}
+
 // Files whose text is C (headers): only their directives count.
 bool IsHeaderLike(const std::string& fileName) {
   const std::string ext = LowerAscii(ExtractFileExt(fileName));
@@ -624,7 +638,8 @@ void TRcScriptReader::Include(const std::string& name, bool angle, int fileIndex
   const std::string path = ResolveInclude(ExtractFilePath(from), name);
   if (path.empty()) {
     // System headers are not read: their symbols that matter are built in.
-    if (!angle) result.Warnings.push_back(Format(SRCWarnIncludeMissing, from, lineIndex, name));
+    if (!angle && !IsSystemInclude(name))
+      result.Warnings.push_back(Format(SRCWarnIncludeMissing, from, lineIndex, name));
     return;
   }
   const std::string canonical = CanonicalPath(path);

@@ -18,9 +18,11 @@
 #include "extract/resources/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocStorage.h"
 #include "util/QLocales.h"
+#include "storage/PropRules.h"
+#include "util/StringListFiles.h"
 
 namespace sw::cli {
 

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "app/AppTestSupport.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 #include "support/TestSupport.h"
 

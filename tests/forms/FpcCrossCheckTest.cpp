@@ -14,6 +14,7 @@
 #include "StorageDump.h"
 #include "extract/resources/LocFormProc.h"
 #include "support/TestSupport.h"
+#include "storage/PropRules.h"
 
 namespace sw {
 namespace {

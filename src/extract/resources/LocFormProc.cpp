@@ -2,7 +2,7 @@
 #include "extract/resources/LocFormProc.h"
 
 #include "runtime/FormTextConverter.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"

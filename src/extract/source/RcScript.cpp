@@ -13,8 +13,8 @@
 #include "extract/source/SrcProcs.h"
 #include "extract/source/WinSymbols.h"
 #include "platform/FileSystem.h"
-#include "runtime/Exceptions.h"
-#include "runtime/Unicode.h"
+#include "base/Exceptions.h"
+#include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
 

@@ -28,10 +28,10 @@
 #include <vector>
 
 #include "extract/source/QScanner.h"
+#include "base/Exceptions.h"
 #include "extract/source/RcScript.h"
-#include "runtime/Exceptions.h"
 #include "runtime/StringList.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 

@@ -1,4 +1,4 @@
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 #include <cstdint>
 

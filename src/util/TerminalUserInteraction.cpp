@@ -1,15 +1,9 @@
-// Version information and the user-interaction seam (see QUtils.h). The
-// program's version information is compiled in from the project version, so
-// `GetVersionInfo` answers only for the running program's own file.
-#include "util/QUtils.h"
+#include "util/TerminalUserInteraction.h"
 
-#include <filesystem>
 #include <iostream>
 #include <istream>
 #include <ostream>
 
-#include "BuildInfo.h"
-#include "platform/FileSystem.h"
 #include "platform/Terminal.h"
 #include "util/QStrings.h"
 
@@ -17,65 +11,10 @@ namespace sw {
 
 namespace {
 
-bool IsOwnProgram(const std::string& fileName) {
-  if (fileName.empty()) return false;
-  const std::string self = platform::ExecutablePath();
-  if (self.empty()) return false;
-  std::error_code ec;
-  const bool same = std::filesystem::equivalent(fileName, self, ec);
-  return !ec && same;
-}
-
 // Message texts may carry CR LF line ends; a terminal wants plain LF.
 std::string ForTerminal(const std::string& text) { return ReplaceAll(text, "\r\n", "\n"); }
 
-IUserInteraction* g_installed = nullptr;
-
 }  // namespace
-
-TQVersionInfoRec CompiledVersionInfo(const std::string& programName) {
-  TQVersionInfoRec info;
-  info.CompanyName = "the Shelfwright developers";
-  info.FileDescription = "Shelfwright translation extractor";
-  info.FileVersion = SHELFWRIGHT_VERSION ".0";
-  info.InternalName = "Shelfwright";
-  info.LegalCopyright = "Copyright (C) 2026 the Shelfwright developers";
-  info.OriginalFilename = programName;
-  info.ProductVersion = SHELFWRIGHT_VERSION;
-  info.ProductName = "Shelfwright";
-  return info;
-}
-
-bool GetVersionInfo(const std::string& fileName, TQVersionInfoRec& info) {
-  if (!IsOwnProgram(fileName)) return false;
-  info = CompiledVersionInfo(std::filesystem::path(platform::ExecutablePath()).filename().string());
-  return true;
-}
-
-// ---- The installed implementation -------------------------------------------
-
-IUserInteraction* SetUserInteraction(IUserInteraction* ui) {
-  IUserInteraction* previous = g_installed;
-  g_installed = ui;
-  return previous;
-}
-
-IUserInteraction& UserInteraction() {
-  if (g_installed) return *g_installed;
-  static TerminalUserInteraction terminal;
-  return terminal;
-}
-
-void ShowMessageBox(const std::string& caption, const std::string& text) { UserInteraction().ShowMessage(caption, text); }
-int AskYesNo(const std::string& text) { return UserInteraction().AskYesNo(text); }
-int AskRetryCancel(const std::string& caption, const std::string& text) {
-  return UserInteraction().AskRetryCancel(caption, text);
-}
-void ShowStatus(const std::string& text) { UserInteraction().ShowStatus(text); }
-void UpdateStatus(const std::string& text) { UserInteraction().UpdateStatus(text); }
-void HideStatus() { UserInteraction().HideStatus(); }
-
-// ---- Terminal ---------------------------------------------------------------
 
 TerminalUserInteraction::TerminalUserInteraction()
     : out_(&std::cerr),
@@ -172,44 +111,6 @@ void TerminalUserInteraction::HideStatus() {
   if (StatusOnScreen()) ClearStatusLine();
   statusVisible_ = false;
   statusText_.clear();
-}
-
-// ---- Recording --------------------------------------------------------------
-
-int RecordingUserInteraction::NextAnswer(int fallback) {
-  if (answers_.empty()) return fallback;
-  const int answer = answers_.front();
-  answers_.erase(answers_.begin());
-  return answer;
-}
-
-void RecordingUserInteraction::ShowMessage(const std::string& caption, const std::string& text) {
-  Calls.push_back({"message", caption, text});
-}
-
-int RecordingUserInteraction::AskYesNo(const std::string& text) {
-  Calls.push_back({"yesno", "", text});
-  return NextAnswer(idNo);
-}
-
-int RecordingUserInteraction::AskRetryCancel(const std::string& caption, const std::string& text) {
-  Calls.push_back({"retrycancel", caption, text});
-  return NextAnswer(idCancel);
-}
-
-void RecordingUserInteraction::ShowStatus(const std::string& text) {
-  Calls.push_back({"show", "", text});
-  StatusVisible = true;
-}
-
-void RecordingUserInteraction::UpdateStatus(const std::string& text) {
-  Calls.push_back({"update", "", text});
-  StatusVisible = true;
-}
-
-void RecordingUserInteraction::HideStatus() {
-  Calls.push_back({"hide", "", ""});
-  StatusVisible = false;
 }
 
 }  // namespace sw

@@ -6,7 +6,7 @@
 #include <set>
 #include <utility>
 
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"

@@ -1,4 +1,4 @@
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 
 #include <gtest/gtest.h>
 

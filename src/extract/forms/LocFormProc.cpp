@@ -1,5 +1,5 @@
 // Form extraction and property rules; see LocFormProc.h.
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"

@@ -222,6 +222,7 @@ void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
   TCPPProcessor processor;
   processor.PascalUnitMode = false;
   processor.CodePage = GetCodePage(storage_->Languages(column_));
+  processor.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
   processor.LoadConstants(path);
   MergeConstants(*storage_, *langFile_, column_, processor.UnitRec());
 }

@@ -78,5 +78,36 @@ TEST_F(CmdScanSourceTest, FailingFileShowsWhatWasReadAndTheMessage) {
   EXPECT_EQ(Run("'" + unit + "' --codepage -5").ExitCode, 2);
 }
 
+TEST_F(CmdScanSourceTest, ScriptJsonNamesTablesLanguagesAndWarnings) {
+  const std::string script = dir.Write("Multi.rc",
+                                       "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+                                       "STRINGTABLE\nBEGIN\n  1 \"one\"\n  1 \"again\"\nEND\n"
+                                       "LANGUAGE LANG_GERMAN, SUBLANG_GERMAN\n"
+                                       "STRINGTABLE\nBEGIN\n  1 \"eins\"\nEND\n");
+  CliResult json = Run("'" + script + "' --lang 0x0407 --json");
+  EXPECT_EQ(json.ExitCode, 0) << json.Err;
+  const auto parsed = nlohmann::json::parse(json.Out);
+  EXPECT_EQ(parsed["language"], "0407");
+  ASSERT_EQ(parsed["constants"].size(), 1u);
+  EXPECT_EQ(parsed["constants"][0]["text"], "eins");
+  ASSERT_EQ(parsed["tables"].size(), 2u);
+  EXPECT_EQ(parsed["tables"][0]["language"], "0409");
+  EXPECT_EQ(parsed["tables"][0]["entries"], 2);
+  EXPECT_EQ(parsed["tables"][0]["taken"], false);
+  EXPECT_EQ(parsed["tables"][1]["line"], 7);
+  EXPECT_EQ(parsed["tables"][1]["taken"], true);
+  ASSERT_EQ(parsed["warnings"].size(), 1u);
+  EXPECT_EQ(parsed["warnings"][0], script + ": string tables of the languages 0409, 0407; took those of 0407");
+
+  // Without --lang: the first language; the duplicate id is a warning, on
+  // stderr in the text form.
+  CliResult text = Run("'" + script + "'");
+  EXPECT_EQ(text.ExitCode, 0);
+  EXPECT_EQ(text.Out, "unit Multi_RC\n1\t1\t\"one\"\n");
+  EXPECT_NE(text.Err.find("warning: " + script + " line 4: string id 1 already has a text (line 3)"), std::string::npos)
+      << text.Err;
+  EXPECT_EQ(Run("'" + script + "' --lang nosuch").ExitCode, 2);
+}
+
 }  // namespace
 }  // namespace sw

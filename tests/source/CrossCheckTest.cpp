@@ -26,8 +26,9 @@ std::string ShellQuote(const std::string& s) {
   return out + "'";
 }
 
-// The string tables of a 32-bit .res file: string id -> text (UTF-8).
-std::map<int, std::string> ReadStringTables(const std::string& bytes) {
+// The string tables of a 32-bit .res file: string id -> text (UTF-8); with
+// `language` >= 0 only the tables of that language.
+std::map<int, std::string> ReadStringTables(const std::string& bytes, int language = -1) {
   auto u16 = [&](std::size_t at) {
     if (at + 2 > bytes.size()) throw std::runtime_error("truncated .res");
     return static_cast<unsigned>(static_cast<unsigned char>(bytes[at]) | (static_cast<unsigned char>(bytes[at + 1]) << 8));
@@ -51,8 +52,10 @@ std::map<int, std::string> ReadStringTables(const std::string& bytes) {
     int type = 0, name = 0;
     readId(type);
     readId(name);
+    at = (at + 3) & ~static_cast<std::size_t>(3);
+    const int resLanguage = static_cast<int>(u16(at + 6));  // after the data version and the memory flags
     const std::size_t data = pos + headerSize;
-    if (type == 6 && data + dataSize <= bytes.size()) {
+    if (type == 6 && (language < 0 || language == resLanguage) && data + dataSize <= bytes.size()) {
       std::size_t p = data;
       for (int i = 0; i < 16 && p + 2 <= data + dataSize; ++i) {
         const std::size_t length = u16(p);
@@ -103,6 +106,19 @@ TEST_F(CrossCheckTest, ResourcestringsEqualTheFreePascalCompilers) {
        "  SImpl = 'impl' + CRLF2;\n"
        "end.\n",
        false},
+      {"cx.dotted",
+       "unit cx.dotted;\n"
+       "interface\n"
+       "{$IFDEF FPC}\nconst CBase = 'fpc';\n{$ELSE}\nconst CBase = 'other';\n{$ENDIF}\n"
+       "resourcestring\n"
+       "{$IFDEF FPC}\n  SName = 'first ' + CBase;\n{$ELSE}\n  SName = 'second';\n{$ENDIF}\n"
+       "  SOld = 'old' deprecated 'use SNew';\n"
+       "  SPlat = 'plat' platform;\n"
+       "  SExp = 'exp' experimental;\n"
+       "  SEnd = 'x' + LineEnding + 'y';\n"
+       "implementation\n"
+       "end.\n",
+       true},
       {"cxbreak",
        "unit cxbreak;\ninterface\nresourcestring\n  SBreak = 'x' + sLineBreak + 'y';\nimplementation\nend.\n", true},
       {"cxwide",
@@ -128,6 +144,7 @@ TEST_F(CrossCheckTest, ResourcestringsEqualTheFreePascalCompilers) {
     processor.CodePage = 1252;
     processor.LoadConstants(file);
     const auto& constants = processor.UnitRec().Constants;
+    EXPECT_EQ(processor.UnitRec().UnitName, unit.Name);
     ASSERT_EQ(static_cast<std::size_t>(constants.Count()), rsj["strings"].size());
     for (int i = 0; i < constants.Count(); ++i) {
       const auto& expected = rsj["strings"][static_cast<std::size_t>(i)];
@@ -187,6 +204,50 @@ TEST_F(CrossCheckTest, StringTablesEqualLlvmRcs) {
     std::map<int, std::string> ours;
     for (const auto& c : processor.UnitRec().Constants) ours[c->Id] = c->Value;
     EXPECT_EQ(ours, tables);
+  }
+}
+
+TEST_F(CrossCheckTest, ScriptsAsProjectsWriteThemEqualLlvmRcsTablesPerLanguage) {
+  if (!HasTool("llvm-rc")) GTEST_SKIP() << "llvm-rc not installed: cross-check skipped";
+  dir.Write("resource.h",
+            "#ifndef RESOURCE_H\n#define RESOURCE_H\n"
+            "#define LANG_ENGLISH 0x09\n#define SUBLANG_ENGLISH_US 0x01\n"
+            "#define LANG_GERMAN 0x07\n#define SUBLANG_GERMAN 0x01\n"
+            "#define IDS_BASE 0x100\n#define IDS_TITLE (IDS_BASE + 1)\n#define IDS_FLAGS ((0x10 + 0x4) | 0x3) & ~0x4\n"
+            "#endif\n");
+  const std::string file = dir.Write("cxlangs.rc",
+      "#include \"resource.h\"\n"
+      "#include \"resource.h\"\n"
+      "#ifdef APSTUDIO_INVOKED\n1 TEXTINCLUDE\nBEGIN\n  \"resource.h\\0\"\nEND\n#endif\n"
+      "#if 0\nSTRINGTABLE\nBEGIN\n  9 \"never\"\nEND\n#endif\n"
+      "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US\n"
+      "1 DIALOGEX 0, 0, 100, 50\nCAPTION \"About\"\nBEGIN\n  LTEXT \"x\", -1, 1, 1, 10, 10\nEND\n"
+      "STRINGTABLE DISCARDABLE\nBEGIN\n"
+      "  IDS_TITLE, \"Say \"\"hello\"\"\"\n"
+      "  IDS_BASE + 2 \"joined \" \"text\"\n"
+      "  IDS_FLAGS L\"wide \\x0416\"\n"
+      "  0x20 \"tab\\there \\x41\\101 back\\\\slash \\q\"\nEND\n"
+      "STRINGTABLE PRELOAD\nBEGIN\n  40 \"second table\"\nEND\n"
+      "STRINGTABLE LANGUAGE LANG_GERMAN, SUBLANG_GERMAN\nBEGIN\n"
+      "  IDS_TITLE \"Sag \"\"hallo\"\"\"\n  40 \"zweite Tabelle\"\nEND\n");
+  const std::string res = dir.Path("cxlangs.res");
+  const std::string command = "cd " + ShellQuote(dir.Root()) + " && llvm-rc -c 1252 -fo " + ShellQuote(res) +
+                              " cxlangs.rc > llvm-rc.log 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << TempDir::Read(dir.Path("llvm-rc.log"));
+  const std::string bytes = TempDir::Read(res);
+  for (const int language : {0x0409, 0x0407}) {
+    SCOPED_TRACE(language);
+    TCPPProcessor processor;
+    processor.PascalUnitMode = false;
+    processor.CodePage = 1252;
+    processor.LangId = static_cast<std::uint16_t>(language);
+    processor.LoadConstants(file);
+    EXPECT_EQ(processor.TakenLanguage, language);
+    std::map<int, std::string> ours;
+    for (const auto& c : processor.UnitRec().Constants) ours[c->Id] = c->Value;
+    const auto theirs = ReadStringTables(bytes, language);
+    EXPECT_EQ(ours, theirs);
+    EXPECT_GE(theirs.size(), 2u);
   }
 }
 

@@ -148,8 +148,12 @@ TEST_F(QScannerTest, PascalCodesAboveByteAreUnicode) {
             "0:13-20 ttString \xC3\xA9x\n"
             "0:21-33 ttString \xF0\x9F\x98\x80\n");
   EXPECT_THROW_MSG(Dump({"#$110000"}), EQScannerError, "\"#$110000\" not a character");
-  EXPECT_THROW_MSG(Dump({"'a'#$D800'b'"}), EQScannerError, "\"#$D800\" not a character");
-  EXPECT_THROW_MSG(Dump({"#$DC00"}), EQScannerError, "\"#$DC00\" not a character");
+  // Half a surrogate pair names no character: U+FFFD, and a warning.
+  EXPECT_EQ(Dump({"'a'#$D800'b'", "#$DC00 #$D800#65"}),
+            "0:1-13 ttString a\xEF\xBF\xBD" "b\n1:1-7 ttChar \xEF\xBF\xBD\n1:8-17 ttString \xEF\xBF\xBD" "A\n");
+  EXPECT_EQ(scanner.Warnings(), (std::vector<std::string>{"line 0: \"#$D800\" is half a surrogate pair, kept as U+FFFD",
+                                                          "line 1: \"#$DC00\" is half a surrogate pair, kept as U+FFFD",
+                                                          "line 1: \"#$D800\" is half a surrogate pair, kept as U+FFFD"}));
   EXPECT_THROW_MSG(Dump({"#$1000000000"}), EQScannerError, "\"#$1000000000\" not a character");
   EXPECT_EQ(Dump({"#$0000000000000000041"}), "0:1-22 ttChar A\n");
   EXPECT_THROW_MSG(Dump({"#9999999999"}), EConvertError, "'9999999999' is not a valid integer value");

@@ -63,7 +63,7 @@ TEST_F(RCProcessorTest, IdentifiersFromHeaderAndScriptThenNumberedEntries) {
   EXPECT_EQ(processor.UnitRec().Constants.Items(3)->Kind, ttWideString);
 }
 
-TEST_F(RCProcessorTest, EscapesCommasAndBracesAndOnlyTheFirstTable) {
+TEST_F(RCProcessorTest, EscapesCommasAndBracesAndEveryTable) {
   EXPECT_EQ(Load("STRINGTABLE\n"
                  "{\n"
                  "  1, \"line\\nbreak \\\"quoted\\\" \\x41\\101 tab\\t\"\n"
@@ -73,7 +73,7 @@ TEST_F(RCProcessorTest, EscapesCommasAndBracesAndOnlyTheFirstTable) {
                  "BEGIN\n"
                  "  3 \"second table\"\n"
                  "END\n"),
-            (Strings{"1=1=line\nbreak \"quoted\" AA tab\t"}));
+            (Strings{"1=1=line\nbreak \"quoted\" AA tab\t", "3=3=second table"}));
 }
 
 TEST_F(RCProcessorTest, HeaderIsFoundWithoutRegardToCaseAndMayBeMissing) {
@@ -85,17 +85,17 @@ TEST_F(RCProcessorTest, HeaderIsFoundWithoutRegardToCaseAndMayBeMissing) {
   EXPECT_EQ(processor.UnitRec().UnitName, "");
 }
 
-TEST_F(RCProcessorTest, DefinesThatAreNotPlainDecimalNumbersDefineNothing) {
+TEST_F(RCProcessorTest, DefinesAreIntegerExpressions) {
   const std::string header =
       "#define IDS_SUM (100+1)\n"
       "#define IDS_HEX 0x10\n"
       "#define GUARD\n"
       "#define IDS_AFTER_GUARD 11\n";
-  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_SUM \"x\"\nEND\n", header), ESrcProcessError,
-                   FormatError(2, "Can not find constant identifier"));
-  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_HEX \"x\"\nEND\n", header), ESrcProcessError,
-                   FormatError(2, "Can not find constant identifier"));
-  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  0x10 \"x\"\nEND\n", header), ESrcProcessError,
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  IDS_SUM \"x\"\nEND\n", header), (Strings{"IDS_SUM=101=x"}));
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  IDS_HEX \"x\"\nEND\n", header), (Strings{"IDS_HEX=16=x"}));
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  0x10 \"x\"\nEND\n", header), (Strings{"16=16=x"}));
+  // A #define without a value is no id.
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  GUARD \"x\"\nEND\n", header), ESrcProcessError,
                    FormatError(2, "Can not find constant identifier"));
   // A #define without a value hides neither the next line's directive nor STRINGTABLE.
   EXPECT_EQ(Load("#define ALSO_GUARD\nSTRINGTABLE\nBEGIN\n  IDS_AFTER_GUARD \"ok\"\nEND\n", header),
@@ -103,23 +103,23 @@ TEST_F(RCProcessorTest, DefinesThatAreNotPlainDecimalNumbersDefineNothing) {
 }
 
 TEST_F(RCProcessorTest, FailuresNameTheirDetailAndKeepWhatWasRead) {
-  EXPECT_THROW_MSG(Load("STRINGTABLE DISCARDABLE\nBEGIN\n  1 \"x\"\nEND\n"), ESrcProcessError,
+  EXPECT_THROW_MSG(Load("STRINGTABLE DIALOG\nBEGIN\n  1 \"x\"\nEND\n"), ESrcProcessError,
                    FormatError(0, "\"BEGIN\" expected"));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"one\"\n  2\nEND\n"), ESrcProcessError,
                    FormatError(4, "String constant exptected"));
   EXPECT_EQ(Constants(), (Strings{"1=1=one"}));
   EXPECT_EQ(processor.UnitRec().UnitName, "Strings_RC");
-  // A doubled double quote reads as two literals.
-  EXPECT_THROW_MSG(Load("#define IDS_A 1\nSTRINGTABLE\nBEGIN\n  IDS_A \"say \"\"hi\"\"\"\nEND\n"),
-                   ESrcProcessError, FormatError(3, "Can not find constant identifier"));
-  EXPECT_EQ(Constants(), (Strings{"IDS_A=1=say "}));
+  // A doubled double quote is one quote, as the resource compiler reads it.
+  EXPECT_EQ(Load("#define IDS_A 1\nSTRINGTABLE\nBEGIN\n  IDS_A \"say \"\"hi\"\"\"\nEND\n"),
+            (Strings{"IDS_A=1=say \"hi\""}));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_OTHER_HEADER \"x\"\nEND\n"), ESrcProcessError,
                    FormatError(2, "Can not find constant identifier"));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  2"), ESrcProcessError,
                    FormatError(3, "String constant exptected"));
   EXPECT_THROW_MSG(Load("STRINGTABLE"), ESrcProcessError, FormatError(0, "\"BEGIN\" expected"));
-  // A string reading "end" where an entry is due does not end the table.
-  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  \"end\"\nEND\n"), ESrcProcessError,
+  // A string reading "end" does not end the table: it joins the one before.
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  \"end\"\nEND\n"), (Strings{"1=1=aend"}));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  , \"x\"\nEND\n"), ESrcProcessError,
                    FormatError(3, "Can not find constant identifier"));
   // No table at all is no error.
   EXPECT_EQ(Load("#define IDS_A 1\n"), Strings{});

@@ -454,19 +454,21 @@ bool TQScanner::ReadPascalString(const std::string& line, std::size_t& i, std::s
       ++codes;
       if (code <= 0xFF) {
         out.Byte(static_cast<unsigned char>(code));
-      } else if (code >= 0xD800 && code <= 0xDBFF) {
-        // A high surrogate must be followed by a low one: together they are
-        // one character.
+      } else if (code >= 0xD800 && code <= 0xDFFF) {
+        // A high surrogate followed by a low one is one character; a half
+        // on its own names no character: it is kept as U+FFFD and reported.
         std::size_t j = i;
         std::uint32_t low = 0;
-        if (j < line.size() && line[j] == '#') low = ReadCharCode(line, j);
-        if (low < 0xDC00 || low > 0xDFFF)
-          throw EQScannerError(Format(SNotACharacter, line.substr(hash, i - hash)), lineIndex_);
-        i = j;
-        ++codes;
-        out.CodePoint(0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
-      } else if (code >= 0xDC00 && code <= 0xDFFF) {
-        throw EQScannerError(Format(SNotACharacter, line.substr(hash, i - hash)), lineIndex_);
+        if (code <= 0xDBFF && j < line.size() && line[j] == '#') low = ReadCharCode(line, j);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
+          i = j;
+          ++codes;
+          out.CodePoint(0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00));
+        } else {
+          warnings_.push_back(Format("line %d: \"%s\" is half a surrogate pair, kept as U+FFFD", lineIndex_,
+                                     line.substr(hash, i - hash)));
+          out.CodePoint(0xFFFD);
+        }
       } else {
         out.CodePoint(code);
       }
@@ -604,6 +606,7 @@ void TQScanner::Start() {
   lineOffset_ = 0;
   exhausted_ = false;
   curText_.clear();
+  warnings_.clear();
   for (auto& record : window_) record = TScanToken{};
   windowEnd_ = -1;
   if (lines_.Empty()) return;

@@ -136,6 +136,11 @@ class TQScanner {
   // LowerText of positions -10 .. -1 joined without separator.
   std::string PrecedingText() const;
 
+  // What the scanner read other than as written, one line each ("line N:
+  // ..."): a Pascal character code that is half a surrogate pair becomes
+  // U+FFFD. Cleared by Start.
+  std::vector<std::string>& Warnings() { return warnings_; }
+
  private:
   class LiteralBuilder;
   struct CommentPair {
@@ -190,6 +195,7 @@ class TQScanner {
   bool exhausted_ = false;
   bool localize_ = true;
 
+  std::vector<std::string> warnings_;
   std::array<TScanToken, kWindowBehind + 1 + kWindowAhead> window_{};
   int windowEnd_ = -1;
 };

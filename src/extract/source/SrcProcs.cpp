@@ -3,6 +3,9 @@
 // See SrcProcs.h for what each reads and how text is decoded.
 #include "extract/source/SrcProcs.h"
 
+#include <algorithm>
+#include <limits>
+#include <map>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -166,6 +169,7 @@ void TSourceProcessor::SelectConstants(TUnitRec& unitRec, bool& cancel) {
 }
 
 void TSourceProcessor::LoadConstants(const std::string& fileName) {
+  Warnings.clear();
   UnitRec().FileName = fileName;
   UnitRec().UnitName.clear();
   UnitRec().Constants.Clear();
@@ -200,6 +204,7 @@ const char* NamedCharValue(const std::string& lower) {
   if (lower == "crlf") return "\r\n";
   if (lower == "tab") return "\t";
   if (lower == "slinebreak") return "\r\n";
+  if (lower == "lineending") return "\r\n";  // the Free Pascal spelling of sLineBreak
   return nullptr;
 }
 
@@ -231,6 +236,10 @@ void TPasProcessor::Init() {
 
 std::string TPasProcessor::GetReference(const TStrConst& strConst) const { return strConst.Name; }
 
+void TPasProcessor::FormatError(const std::string& what) const {
+  throw ESrcProcessError(Format(SWrongConstUnitFormat, what, CurrentLine()));
+}
+
 void TPasProcessor::LoadConstants(const std::string& fileName) {
   TSourceProcessor::LoadConstants(fileName);
   TUnitRec& unit = UnitRec();
@@ -239,126 +248,190 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
   unit.CodePage = CodePage;
   Scanner.SetCodePage(CodePage);
   Scanner.SetLineCodePages({});
+  NoteIncludes();
+  struct TakeWarnings {
+    TPasProcessor& self;
+    ~TakeWarnings() { self.TakeScannerWarnings(); }
+  } takeWarnings{*this};
   Scanner.Start();
 
-  while (!Scanner.Eof() && !At(Scanner, "unit")) Scanner.Next();
-  if (Scanner.Eof()) return;
-  Scanner.Next();
-  if (Scanner.Eof()) return;
-  unit.UnitName = Scanner.TokenText();
+  if (!ReadUnitHeading()) return;
   HasResourcestring = false;
   TStrConstList locals;
-
-  auto formatError = [&](const std::string& what) {
-    throw ESrcProcessError(Format(SWrongConstUnitFormat, what, CurrentLine()));
-  };
-
-  while (!Scanner.Eof()) {
-    // Section search.
-    while (!Scanner.Eof() && !At(Scanner, "resourcestring") && !At(Scanner, "const")) {
-      if (Scanner.TokenKind() == ttKeyword && Scanner.TokenLower() == "implementation")
-        InsertLine = Scanner.TokenRef(-1).Line;
-      Scanner.Next();
-    }
-    if (Scanner.Eof()) break;
-    const bool constSection = At(Scanner, "const");
-    if (!constSection) HasResourcestring = true;
-    Scanner.Next();
-
-    while (!Scanner.Eof() && Scanner.TokenKind() != ttKeyword) {
-      if (Scanner.TokenKind() != ttIdentifier) {
-        if (!constSection) formatError(fileName);
-        SkipThroughSemicolon(Scanner);
-        continue;
-      }
-      auto item = std::make_unique<TStrConst>(&unit);
-      item->Name = Scanner.TokenText();
-      Scanner.Next();
-      if (Scanner.Eof() || !At(Scanner, "=")) {
-        if (!constSection) formatError(fileName);
-        SkipThroughSemicolon(Scanner);
-        continue;
-      }
-      Scanner.Next();
-      if (Scanner.Eof()) {
-        if (!constSection) formatError(fileName);
-        break;
-      }
-      const int valueLine = Scanner.TokenLine();
-      if (valueLine > 0) {
-        const std::string& above = Scanner.Lines()[valueLine - 1];
-        if (above.find("//") != std::string::npos) item->Comment = TrimSpaces(above);
-      }
-      item->FirstLine = valueLine;
-      item->StartCol = Scanner.TokenStartCol();
-
-      // Pieces joined with "+".
-      bool known = true;
-      for (;;) {
-        std::string piece;
-        const TTokenKind kind = Scanner.TokenKind();
-        if (Scanner.Eof()) {
-          known = false;
-        } else if (kind == ttChar || kind == ttString || kind == ttWideString) {
-          piece = Scanner.TokenText();
-        } else if (kind != ttIdentifier) {
-          // Only a word can name a value (an unterminated string cannot).
-          known = false;
-        } else if (const char* named = NamedCharValue(Scanner.TokenLower())) {
-          piece = named;
-        } else if (Scanner.TokenLower() == "null_terminator") {
-          piece = std::string(1, '\0');
-        } else {
-          const int local = locals.IndexOfName(Scanner.TokenText());
-          const int declared = local >= 0 ? -1 : unit.Constants.IndexOfName(Scanner.TokenText());
-          if (local >= 0)
-            piece = locals.Items(local)->Value;
-          else if (declared >= 0)
-            piece = unit.Constants.Items(declared)->Value;
-          else
-            known = false;
-        }
-        if (!known) {
-          if (!constSection) formatError(item->Name + " " + fileName);
-          break;
-        }
-        item->Parts.Add(piece);
-        item->Value += piece;
-        Scanner.Next();
-        if (Scanner.Eof() || !At(Scanner, "+")) break;
-        Scanner.Next();
-      }
-      if (!known) {
-        // A numeric or computed constant: not a text, so it cannot feed a
-        // later value. Its declaration is passed over and the section goes on.
-        SkipThroughSemicolon(Scanner);
-        continue;
-      }
-      const TScanToken& last = Scanner.TokenRef(-1);
-      item->LastLine = last.Line;
-      item->EndCol = last.EndCol;
-      TStrConst* added = item.get();
-      if (constSection)
-        locals.Add(std::move(item));
-      else
-        unit.Constants.Add(std::move(item));
-      added->SetSelected(true);
-
-      if (!Scanner.Eof() && At(Scanner, "deprecated")) Scanner.Next();
-      if (!Scanner.Eof() && At(Scanner, ";")) {
-        Scanner.Next();
-        continue;
-      }
-      if (constSection && !Scanner.Eof() && Scanner.TokenKind() != ttKeyword) {
-        // A value followed by more than "deprecated" (a typed or computed
-        // tail): the declaration is passed over, the section goes on.
-        SkipThroughSemicolon(Scanner);
-        continue;
-      }
-      break;
-    }
+  bool constSection = false;
+  while (FindSection(constSection)) {
+    ReadSection(constSection, locals);
     if (!constSection) InsertLine = Scanner.TokenRef(-1).Line;
   }
+}
+
+bool TPasProcessor::ReadUnitHeading() {
+  while (!Scanner.Eof() && !At(Scanner, "unit")) Scanner.Next();
+  if (Scanner.Eof()) return false;
+  Scanner.Next();
+  if (Scanner.Eof()) return false;
+  // A dotted name (Company.Product.Strings) is one unit name.
+  std::string name = Scanner.TokenText();
+  while (Scanner.Available(2) && Is(Scanner.TokenRef(1), ".") && Scanner.TokenRef(2).Kind == ttIdentifier) {
+    Scanner.Next();
+    Scanner.Next();
+    name += "." + Scanner.TokenText();
+  }
+  UnitRec().UnitName = name;
+  return true;
+}
+
+bool TPasProcessor::FindSection(bool& constSection) {
+  while (!Scanner.Eof() && !At(Scanner, "resourcestring") && !At(Scanner, "const")) {
+    if (Scanner.TokenKind() == ttKeyword && Scanner.TokenLower() == "implementation")
+      InsertLine = Scanner.TokenRef(-1).Line;
+    Scanner.Next();
+  }
+  if (Scanner.Eof()) return false;
+  constSection = At(Scanner, "const");
+  if (!constSection) HasResourcestring = true;
+  Scanner.Next();
+  return true;
+}
+
+void TPasProcessor::ReadSection(bool constSection, TStrConstList& locals) {
+  TUnitRec& unit = UnitRec();
+  const std::string& fileName = unit.FileName;
+  while (!Scanner.Eof() && Scanner.TokenKind() != ttKeyword) {
+    if (Scanner.TokenKind() != ttIdentifier) {
+      if (!constSection) FormatError(fileName);
+      SkipThroughSemicolon(Scanner);
+      continue;
+    }
+    auto item = std::make_unique<TStrConst>(&unit);
+    item->Name = Scanner.TokenText();
+    const std::int32_t nameLine = Scanner.TokenLine();
+    Scanner.Next();
+    if (Scanner.Eof() || !At(Scanner, "=")) {
+      if (!constSection) FormatError(fileName);
+      SkipThroughSemicolon(Scanner);
+      continue;
+    }
+    Scanner.Next();
+    if (Scanner.Eof()) {
+      if (!constSection) FormatError(fileName);
+      return;
+    }
+    if (!ReadValue(*item, locals)) {
+      if (!constSection) FormatError(item->Name + " " + fileName);
+      // A numeric or computed constant: not a text, so it cannot feed a
+      // later value. Its declaration is passed over and the section goes on.
+      SkipThroughSemicolon(Scanner);
+      continue;
+    }
+    TStrConstList& target = constSection ? locals : unit.Constants;
+    const int earlier = target.IndexOfName(item->Name);
+    if (earlier >= 0) {
+      // Both branches of a conditional were read: the first declaration
+      // stands.
+      if (!constSection)
+        Warnings.push_back(Format("%s line %d: %s declared again (first on line %d); the first declaration stands",
+                                  fileName, nameLine, item->Name, target.Items(earlier)->FirstLine));
+    } else {
+      TStrConst* added = item.get();
+      target.Add(std::move(item));
+      added->SetSelected(true);
+    }
+
+    SkipHintDirectives();
+    if (!Scanner.Eof() && At(Scanner, ";")) {
+      Scanner.Next();
+      continue;
+    }
+    if (constSection && !Scanner.Eof() && Scanner.TokenKind() != ttKeyword) {
+      // A value followed by more than a hint (a typed or computed tail): the
+      // declaration is passed over, the section goes on.
+      SkipThroughSemicolon(Scanner);
+      continue;
+    }
+    return;
+  }
+}
+
+bool TPasProcessor::ReadValue(TStrConst& item, const TStrConstList& locals) {
+  const TUnitRec& unit = UnitRec();
+  const int valueLine = Scanner.TokenLine();
+  if (valueLine > 0) {
+    const std::string& above = Scanner.Lines()[valueLine - 1];
+    if (above.find("//") != std::string::npos) item.Comment = TrimSpaces(above);
+  }
+  item.FirstLine = valueLine;
+  item.StartCol = Scanner.TokenStartCol();
+  for (;;) {
+    std::string piece;
+    const TTokenKind kind = Scanner.TokenKind();
+    if (Scanner.Eof()) return false;
+    if (kind == ttChar || kind == ttString || kind == ttWideString) {
+      piece = Scanner.TokenText();
+    } else if (kind != ttIdentifier) {
+      return false;  // only a word can name a value (an unterminated string cannot)
+    } else if (const char* named = NamedCharValue(Scanner.TokenLower())) {
+      piece = named;
+    } else if (Scanner.TokenLower() == "null_terminator") {
+      piece = std::string(1, '\0');
+    } else {
+      const int local = locals.IndexOfName(Scanner.TokenText());
+      const int declared = local >= 0 ? -1 : unit.Constants.IndexOfName(Scanner.TokenText());
+      if (local >= 0)
+        piece = locals.Items(local)->Value;
+      else if (declared >= 0)
+        piece = unit.Constants.Items(declared)->Value;
+      else
+        return false;
+    }
+    item.Parts.Add(piece);
+    item.Value += piece;
+    Scanner.Next();
+    if (Scanner.Eof() || !At(Scanner, "+")) break;
+    Scanner.Next();
+  }
+  const TScanToken& last = Scanner.TokenRef(-1);
+  item.LastLine = last.Line;
+  item.EndCol = last.EndCol;
+  return true;
+}
+
+void TPasProcessor::SkipHintDirectives() {
+  while (!Scanner.Eof()) {
+    if (At(Scanner, "deprecated")) {
+      Scanner.Next();
+      if (!Scanner.Eof() && (Scanner.TokenKind() == ttString || Scanner.TokenKind() == ttChar)) Scanner.Next();
+    } else if (At(Scanner, "platform") || At(Scanner, "experimental") || At(Scanner, "library")) {
+      Scanner.Next();
+    } else {
+      return;
+    }
+  }
+}
+
+void TPasProcessor::NoteIncludes() {
+  const TStringList& lines = Scanner.Lines();
+  for (int n = 0; n < lines.Count(); ++n) {
+    const std::string upper = UpperAscii(lines[n]);
+    for (const char* opener : {"{$", "(*$"}) {
+      for (std::size_t at = upper.find(opener); at != std::string::npos; at = upper.find(opener, at + 1)) {
+        std::size_t i = at + std::string_view(opener).size();
+        std::size_t word = i;
+        while (word < upper.size() && upper[word] >= 'A' && upper[word] <= 'Z') ++word;
+        const std::string directive = upper.substr(i, word - i);
+        if ((directive != "I" && directive != "INCLUDE") || word >= upper.size() || upper[word] != ' ') continue;
+        std::string name = TrimSpaces(lines[n].substr(word));
+        const std::size_t close = name.find(opener[0] == '{' ? "}" : "*)");
+        if (close != std::string::npos) name = TrimSpaces(name.substr(0, close));
+        Warnings.push_back(Format("%s line %d: include file %s not read", UnitRec().FileName, n, name));
+      }
+    }
+  }
+}
+
+void TPasProcessor::TakeScannerWarnings() {
+  for (const auto& warning : Scanner.Warnings()) Warnings.push_back(UnitRec().FileName + " " + warning);
+  Scanner.Warnings().clear();
 }
 
 // ---- TCPPProcessor --------------------------------------------------------------------
@@ -391,6 +464,7 @@ std::string TCPPProcessor::GetReference(const TStrConst& strConst) const {
 }
 
 void TCPPProcessor::LoadConstants(const std::string& fileName) {
+  Warnings.clear();
   UnitRec().FileName = fileName;
   UnitRec().UnitName.clear();
   if (PascalUnitMode)
@@ -402,127 +476,100 @@ void TCPPProcessor::LoadConstants(const std::string& fileName) {
 void TCPPProcessor::LoadPasConstants(const std::string& fileName) {
   if (!pasProcessor_) pasProcessor_ = std::make_unique<TPasProcessor>(*this);
   pasProcessor_->CodePage = CodePage;
-  pasProcessor_->LoadConstants(fileName);
-  InsertLine = pasProcessor_->InsertLine;
-}
-
-void TCPPProcessor::RCFormatError(const std::string& fileName, const char* detail) const {
-  throw ESrcProcessError(Format(SWrongRCFormat, fileName, CurrentLine(), detail));
-}
-
-void TCPPProcessor::ReadDefine() {
-  // Only what belongs to the directive is consumed, and only from its own
-  // line: "#define GUARD" followed by another line loses nothing that follows.
-  if (!Scanner.Available(1)) return;
-  const TScanToken& word = Scanner.TokenRef(1);
-  if (Is(word, "define")) {
-    Scanner.Next();
-    if (!Scanner.Available(1) || Scanner.TokenRef(1).Line != Scanner.TokenLine()) return;
-    Scanner.Next();
-    auto item = std::make_unique<TStrConst>(&UnitRec());
-    item->StartCol = Scanner.TokenStartCol();
-    item->Name = Scanner.TokenText();
-    if (!Scanner.Available(1)) return;
-    const TScanToken& value = Scanner.TokenRef(1);
-    int number = 0;
-    if (value.Kind == ttNumber && value.Line == Scanner.TokenLine() && IsAllDigits(value.Text) &&
-        TryStrToInt(value.Text, number)) {
-      Scanner.Next();
-      item->Id = static_cast<std::uint16_t>(number);
-      UnitRec().Constants.Add(std::move(item));
-    }
-  } else if (Is(word, "include")) {
-    Scanner.Next();
+  try {
+    pasProcessor_->LoadConstants(fileName);
+  } catch (...) {
+    Warnings = pasProcessor_->Warnings;
+    throw;
   }
+  Warnings = pasProcessor_->Warnings;
+  InsertLine = pasProcessor_->InsertLine;
 }
 
 void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
   TUnitRec& unit = UnitRec();
   unit.Constants.Clear();
+  Tables.clear();
+  TakenLanguage = kRcNoLanguage;
   if (!platform::FileExists(fileName)) return;
-
-  // Whatever stops the reading, the #define'd identifiers that received no
-  // text are not constants of the script.
-  struct DropEmpty {
-    TStrConstList& list;
-    ~DropEmpty() {
-      for (int i = list.Count() - 1; i >= 0; --i)
-        if (list.Items(i)->Value.empty()) list.Delete(i);
-    }
-  } dropEmpty{unit.Constants};
 
   const std::string stem = [&] {
     const std::string name = ExtractFileName(fileName);
     const auto dot = name.rfind('.');
     return dot == std::string::npos ? name : name.substr(0, dot);
   }();
-  const std::string folder = ExtractFilePath(fileName);
-  std::string header = platform::FindFileIgnoringCase(folder.empty() ? "." : folder, stem + ".hpp");
-  std::vector<unsigned> codePages;
-  Scanner.SetCodePage(CodePage);
-  if (!header.empty()) {
-    LoadSourceLines(header, CodePage, true, Scanner.Lines(), &codePages);
-    Scanner.SetLineCodePages(std::move(codePages));
-    Scanner.Start();
-    while (!Scanner.Eof()) {
-      if (At(Scanner, "#") && Scanner.TokenStartCol() == 1) ReadDefine();
-      Scanner.Next();
-    }
-  }
-
-  unit.Encoding = LoadSourceLines(fileName, CodePage, true, Scanner.Lines(), &codePages);
-  unit.CodePage = CodePage;
-  Scanner.SetLineCodePages(std::move(codePages));
   unit.UnitName = stem + "_RC";
-  Scanner.Start();
+  unit.CodePage = CodePage;
 
-  while (!Scanner.Eof() && !At(Scanner, "stringtable")) {
-    if (At(Scanner, "#")) ReadDefine();
-    Scanner.Next();
+  TRcScriptReader reader;
+  reader.CodePage = CodePage;
+  const std::string folder = ExtractFilePath(fileName);
+  const std::string header = platform::FindFileIgnoringCase(folder.empty() ? "." : folder, stem + ".hpp");
+  if (!header.empty()) reader.ReadOwnHeader(header);
+  TRcScript script;
+  std::string error;
+  try {
+    reader.Read(fileName, script);
+  } catch (const TRcScriptError& e) {
+    // What was read before the error is still handed out.
+    error = Format(SWrongRCFormat, e.FileName, e.Line, e.Detail);
   }
-  InsertLine = 0;
-  if (Scanner.Eof()) return;
+  unit.Encoding = script.Encoding;
+  InsertLine = script.InsertLine;
+  TakeRcEntries(script);
+  if (!error.empty()) throw ESrcProcessError(error);
+}
 
-  Scanner.Next();
-  if (Scanner.Eof() || (!At(Scanner, "begin") && !At(Scanner, "{")))
-    RCFormatError(fileName, SRCBeginExpected);
-  Scanner.Next();
-  while (!Scanner.Eof() && !At(Scanner, "end") && !At(Scanner, "}")) {
-    if (At(Scanner, "#") && Is(Scanner.TokenRef(1), "pragma")) {
-      // A code-page switch may stand between entries; the loader applied it
-      // when it decoded the lines.
-      const std::int32_t line = Scanner.TokenLine();
-      while (!Scanner.Eof() && Scanner.TokenLine() == line) Scanner.Next();
+void TCPPProcessor::TakeRcEntries(TRcScript& script) {
+  TUnitRec& unit = UnitRec();
+  TakenLanguage = SelectRcTables(script, LangId);
+  Warnings.insert(Warnings.end(), script.Warnings.begin(), script.Warnings.end());
+
+  std::vector<const TRcStringEntry*> taken;
+  std::map<std::uint16_t, const TRcStringEntry*> byId;
+  for (const auto& entry : script.Entries) {
+    if (!script.Tables[static_cast<std::size_t>(entry.Table)].Taken) continue;
+    const auto [at, fresh] = byId.emplace(entry.Id, &entry);
+    if (!fresh) {
+      Warnings.push_back(Format("%s line %d: string id %u already has a text (line %d); this one is ignored",
+                                entry.FileName, entry.Line, entry.Id, at->second->Line));
       continue;
     }
-    TStrConst* entry = nullptr;
-    if (Scanner.TokenKind() == ttNumber) {
-      const int number = StrToInt(Scanner.TokenText());
-      auto item = std::make_unique<TStrConst>(&unit);
-      item->Id = static_cast<std::uint16_t>(number);
-      if (item->Id > 45000 && item->Id < NextId) NextId = item->Id;
-      entry = item.get();
-      unit.Constants.Add(std::move(item));
-    } else if (Scanner.TokenKind() == ttIdentifier) {
-      const int index = unit.Constants.IndexOfName(Scanner.TokenText());
-      if (index < 0) RCFormatError(fileName, SRCNoConstIdentifier);
-      entry = unit.Constants.Items(index);
-    } else {
-      RCFormatError(fileName, SRCNoConstIdentifier);
-    }
-    entry->FirstLine = entry->LastLine = Scanner.TokenLine();
-    entry->StartCol = Scanner.TokenStartCol();
-    entry->Name = Scanner.TokenText();
-    Scanner.Next();
-    if (!Scanner.Eof() && At(Scanner, ",")) Scanner.Next();
-    if (Scanner.Eof() || (Scanner.TokenKind() != ttString && Scanner.TokenKind() != ttWideString))
-      RCFormatError(fileName, SRCStringExpected);
-    entry->Value = Scanner.TokenText();
-    entry->Kind = Scanner.TokenKind();
-    entry->EndCol = Scanner.TokenEndCol();
-    Scanner.Next();
+    taken.push_back(&entry);
   }
-  InsertLine = Scanner.TokenRef(-1).Line;
+  // Identifiers in the order of their #define lines (the header's first),
+  // then the entries whose id is a number or a built-in name, in table order.
+  std::stable_sort(taken.begin(), taken.end(), [](const TRcStringEntry* a, const TRcStringEntry* b) {
+    const long ka = a->DefineOrder < 0 ? std::numeric_limits<long>::max() : a->DefineOrder;
+    const long kb = b->DefineOrder < 0 ? std::numeric_limits<long>::max() : b->DefineOrder;
+    return ka < kb;
+  });
+  for (const TRcStringEntry* entry : taken) {
+    if (entry->Id > 45000 && entry->Id < NextId) NextId = entry->Id;
+    if (entry->Value.empty()) continue;
+    auto item = std::make_unique<TStrConst>(&unit);
+    item->Id = entry->Id;
+    item->Name = entry->Name;
+    item->Value = entry->Value;
+    item->FirstLine = entry->Line;
+    item->LastLine = entry->LastLine;
+    item->StartCol = entry->StartCol;
+    item->EndCol = entry->EndCol;
+    item->Kind = entry->Wide ? ttWideString : ttString;
+    unit.Constants.Add(std::move(item));
+  }
+
+  std::vector<int> languages;
+  for (const auto& table : script.Tables)
+    if (std::find(languages.begin(), languages.end(), table.Language) == languages.end())
+      languages.push_back(table.Language);
+  if (languages.size() > 1) {
+    std::string all;
+    for (int language : languages) all += (all.empty() ? "" : ", ") + RcLanguageName(language);
+    Warnings.push_back(Format("%s: string tables of the languages %s; took those of %s", UnitRec().FileName, all,
+                              RcLanguageName(TakenLanguage)));
+  }
+  Tables = script.Tables;
 }
 
 }  // namespace sw

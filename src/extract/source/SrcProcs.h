@@ -1,9 +1,12 @@
 // Source processors: read the string constants of source files for the
 // processing run. `TPasProcessor` evaluates the `resourcestring` sections of
-// an Object Pascal unit (.pas); `TCPPProcessor` reads the first STRINGTABLE
-// of a resource script (.rc) with identifiers from #define lines of the
-// script and of its .hpp header, or, in Pascal-unit mode, a Pascal constants
-// unit through an inner `TPasProcessor`.
+// an Object Pascal unit (.pas); `TCPPProcessor` reads the STRINGTABLEs of a
+// resource script (.rc) of one language, with identifiers from the script's
+// #define lines, its included headers and its .hpp header (RcScript.h), or,
+// in Pascal-unit mode, a Pascal constants unit through an inner
+// `TPasProcessor`. What a loader passed over or could not keep exactly
+// (duplicate names or ids, character codes that are not characters, include
+// files not read, the language of the tables taken) is listed in `Warnings`.
 //
 // Encodings: a file that starts with a UTF-8 or UTF-16 (LE/BE) byte-order
 // mark is decoded as such; otherwise its bytes are in the code page the
@@ -26,6 +29,7 @@
 
 #include "extract/source/QScanner.h"
 #include "base/Exceptions.h"
+#include "extract/source/RcScript.h"
 #include "runtime/StringList.h"
 #include "util/QObjectList.h"
 
@@ -125,6 +129,9 @@ class TSourceProcessor {
   // Code page of ANSI (unmarked) source files; 0 = the system ANSI code page.
   // The processing run sets the code page of the language it processes.
   unsigned CodePage = 0;
+  // What the last LoadConstants passed over or changed, one line each
+  // (file and line first); cleared by LoadConstants.
+  std::vector<std::string> Warnings;
 
   TUnitRec& UnitRec() { return *unitRec_; }
   const TUnitRec& UnitRec() const { return *unitRec_; }
@@ -172,8 +179,30 @@ class TPasProcessor : public TSourceProcessor {
   std::string GetReference(const TStrConst& strConst) const override;
   // Reads the resourcestring constants of a unit, fully evaluated, into
   // UnitRec. Raises ESrcProcessError for a malformed resourcestring section;
-  // the constants read before the error stay in UnitRec.
+  // the constants read before the error stay in UnitRec. The unit name may
+  // be dotted (Company.Product.Strings); hint directives after a value are
+  // passed over; every branch of {$IFDEF}-style conditions is read (they are
+  // comments to the scanner) and a name declared again is a warning, the
+  // first declaration standing; {$I file} includes are not followed (a
+  // warning says so); a character code that is half a surrogate pair becomes
+  // U+FFFD with a warning.
   void LoadConstants(const std::string& fileName) override;
+
+ private:
+  // The steps of LoadConstants.
+  bool ReadUnitHeading();
+  // Moves to the next "resourcestring" or "const"; false at the end.
+  bool FindSection(bool& constSection);
+  void ReadSection(bool constSection, TStrConstList& locals);
+  // Reads the "+"-joined pieces of a value into `item`; false when a piece
+  // is not a text (a numeric or computed constant).
+  bool ReadValue(TStrConst& item, const TStrConstList& locals);
+  // Passes over deprecated ['message'], platform, experimental, library.
+  void SkipHintDirectives();
+  // Warns of {$I file} / {$INCLUDE file} directives in the loaded lines.
+  void NoteIncludes();
+  void TakeScannerWarnings();
+  [[noreturn]] void FormatError(const std::string& what) const;
 };
 
 class TCPPProcessor : public TSourceProcessor {
@@ -184,21 +213,28 @@ class TCPPProcessor : public TSourceProcessor {
   bool PascalUnitMode = true;
   std::int32_t IncludeLine = 0;
   std::uint16_t NextId = 50000;
+  // The language being processed (0 = not known): a script with tables of
+  // several languages yields those of this one (see SelectRcTables).
+  std::uint16_t LangId = 0;
+  // After LoadRCConstants: every STRINGTABLE met, with `Taken` set on those
+  // read, and the language chosen (kRcNoLanguage when they have none).
+  std::vector<TRcStringTable> Tables;
+  int TakenLanguage = kRcNoLanguage;
 
   TPasProcessor* PasProcessor() const { return pasProcessor_.get(); }
 
   void Init() override;
   std::string GetReference(const TStrConst& strConst) const override;
   void LoadConstants(const std::string& fileName) override;
-  // Reads the first STRINGTABLE of a resource script into UnitRec.
+  // Reads the STRINGTABLEs of a resource script (of the language chosen by
+  // LangId) into UnitRec.
   virtual void LoadRCConstants(const std::string& fileName);
   // Reads a Pascal constants unit through the inner Pascal processor.
   virtual void LoadPasConstants(const std::string& fileName);
 
  private:
-  // Called with the current token "#": reads "#define NAME number".
-  void ReadDefine();
-  [[noreturn]] void RCFormatError(const std::string& fileName, const char* detail) const;
+  // Turns the entries of the chosen tables into UnitRec's constants.
+  void TakeRcEntries(TRcScript& script);
 
   std::unique_ptr<TPasProcessor> pasProcessor_;
 };

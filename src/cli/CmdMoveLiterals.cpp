@@ -12,6 +12,7 @@
 // moved in how many units and which files were (or would be) written.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -271,7 +272,10 @@ int RunMoveLiterals(MoveOptions options) {
 
   TUnitRecList units;
   const std::string constFile = processor->ConstantsFile();
+  std::vector<std::string> seen;
   for (const auto& name : options.Units) {
+    if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // a unit given twice is moved once
+    seen.push_back(name);
     if (SameText(ExtractFileName(name), ExtractFileName(constFile)) &&
         SameText(ExtractFilePath(name), ExtractFilePath(constFile)))
       continue;  // the constants file itself is no unit to move from

@@ -226,6 +226,7 @@ TEST_F(MoveLiteralsTest, NamingEdgeCases) {
   namer.UnitPrefix = true;
   namer.NamePrefix = "Str";
   EXPECT_EQ(namer.MakeConstName("\xC3\x86sop and \xC3\x9F", "Unit1"), "Unit1_StrAEsopAndSS");
+  EXPECT_EQ(namer.MakeConstName("x", "my-unit"), "myunit_StrX");
   namer.UnitPrefix = false;
   namer.NamePrefix = "S";
   namer.CyrillicNames = true;
@@ -260,6 +261,16 @@ TEST_F(MoveLiteralsTest, ExistingConstantsUnitIsExtendedAndItsNamesReused) {
   EXPECT_EQ(Read("PrjConst.pas"),
             "unit PrjConst;\n\ninterface\n\nresourcestring\n  SHello = 'Hello';\n  SNewOne = 'New one';\n\n"
             "implementation\n\nend.\n");
+}
+
+TEST_F(MoveLiteralsTest, ConstantsFileThatIsNoUnitIsLeftAlone) {
+  dir.Write("PrjConst.pas", "// notes, not a unit\n");
+  const std::string path = AddUnit("Main.pas", kMainUnit);
+  TPasProcessor processor;
+  Prepare(processor, "PrjConst.pas");
+  EXPECT_THROW(processor.Process(), ESrcProcessError);
+  EXPECT_EQ(TempDir::Read(path), kMainUnit);
+  EXPECT_EQ(Read("PrjConst.pas"), "// notes, not a unit\n");
 }
 
 TEST_F(MoveLiteralsTest, NothingIsWrittenOnCancelFailureOrChangeOnDisk) {
@@ -367,18 +378,19 @@ TEST_F(MoveLiteralsTest, ExistingScriptAndHeaderAreExtended) {
       "#include \"PrjConst.hpp\"\r\n\r\nSTRINGTABLE\r\nBEGIN\r\n  SWideText  \"Wide text\"\r\n  49999 \"numbered\"\r\nEND\r\n";
   dir.Write("PrjConst.rc", script);
   dir.Write("PrjConst.hpp", "#define SWideText 50000");
-  AddUnit("More.cpp", "void More()\n{\n  puts(\"Wide text\");\n  puts(\"Another\");\n}\n");
+  AddUnit("More.cpp", "void More()\n{\n  puts(\"Wide text\");\n  puts(\"Another\");\n  puts(\"numbered\");\n}\n");
   TCPPProcessor processor;
   processor.PascalUnitMode = false;
   Prepare(processor, "PrjConst.rc");
   processor.Process();
   EXPECT_EQ(Read("More.cpp"),
-            "#include \"PrjConst.hpp\"\nvoid More()\n{\n  puts(LoadStr(SWideText));\n  puts(LoadStr(SAnother));\n}\n");
+            "#include \"PrjConst.hpp\"\nvoid More()\n{\n  puts(LoadStr(SWideText));\n  puts(LoadStr(SAnother));\n"
+            "  puts(LoadStr(SNumbered));\n}\n");
   EXPECT_EQ(Read("PrjConst.rc"),
             "#include \"PrjConst.hpp\"\r\n\r\nSTRINGTABLE\r\nBEGIN\r\n  SWideText  \"Wide text\"\r\n  49999 \"numbered\"\r\n"
-            "  SAnother  \"Another\"\r\nEND\r\n");
+            "  SAnother  \"Another\"\r\n  SNumbered  \"numbered\"\r\nEND\r\n");
   // Below the smallest identifier above 45000 the script uses.
-  EXPECT_EQ(Read("PrjConst.hpp"), "#define SWideText 50000\r\n#define SAnother 49998\r\n");
+  EXPECT_EQ(Read("PrjConst.hpp"), "#define SWideText 50000\r\n#define SAnother 49998\r\n#define SNumbered 49997\r\n");
 }
 
 TEST_F(MoveLiteralsTest, CppToPascalConstantsUnit) {

@@ -169,7 +169,11 @@ std::string NewFileBytes(const TStringList& lines, bool bom) {
 // ---- Naming ---------------------------------------------------------------------------
 
 std::string TSourceProcessor::MakeConstName(const std::string& value, const std::string& unitShortName) const {
-  std::string prefix = UnitPrefix ? unitShortName + "_" + NamePrefix : NamePrefix;
+  // A unit name such as "my-unit" contributes only what an identifier may hold.
+  std::string unitPart;
+  for (char c : unitShortName)
+    if (IsNameChar(c)) unitPart += c;
+  std::string prefix = UnitPrefix ? unitPart + "_" + NamePrefix : NamePrefix;
   std::string base = prefix;
   bool wordStart = true;
   std::size_t i = 0;
@@ -215,8 +219,9 @@ bool TSourceProcessor::AcceptsText(const std::string& text) const {
 }
 
 std::string TSourceProcessor::ExistingName(const std::string& value) const {
+  // A numbered entry of a resource script has no name to refer to.
   for (const auto& c : UnitRec().Constants)
-    if (c && c->Value == value) return c->Name;
+    if (c && c->Value == value && IsValidName(c->Name)) return c->Name;
   if (Units)
     for (const auto& unit : *Units)
       if (unit)
@@ -333,7 +338,7 @@ void TSourceProcessor::ResolveNames() {
     if (c) declared.emplace(key(c->Name), c->Value);
   std::map<std::string, std::string> byValue;  // value -> name written first
   for (const auto& c : UnitRec().Constants)
-    if (c) byValue.emplace(c->Value, c->Name);
+    if (c && IsValidName(c->Name)) byValue.emplace(c->Value, c->Name);
   if (!Units) return;
   for (const auto& unit : *Units) {
     if (!unit || !unit->Enabled) continue;
@@ -632,7 +637,14 @@ std::vector<TSourceProcessor::PendingFile> TPasProcessor::BuildConstants(const s
     if (declarations.empty()) return {};
     file.Existed = true;
     file.OldBytes = existing.Bytes();
-    // InsertLine and HasResourcestring come from LoadConstants of this file.
+    // Where the declarations go, read from the file as it is now.
+    TPasProcessor probe;
+    probe.CodePage = CodePage;
+    probe.LoadConstants(ConstFileName);
+    if (probe.UnitRec().UnitName.empty())
+      throw ESrcProcessError(Format("%s: the constants file is not a Pascal unit; nothing was written", ConstFileName));
+    InsertLine = probe.InsertLine;
+    HasResourcestring = probe.HasResourcestring;
     std::string text;
     if (!HasResourcestring) text += "\n\nresourcestring";
     for (const auto& d : declarations) text += "\n" + d;
@@ -823,7 +835,11 @@ std::vector<TSourceProcessor::PendingFile> TCPPProcessor::BuildConstants(const s
     std::string text;
     std::int32_t line = 0;
     if (hasTable) {
-      line = std::clamp<std::int32_t>(InsertLine, 0, existing.Lines().Count() - 1);
+      TCPPProcessor probe;
+      probe.PascalUnitMode = false;
+      probe.CodePage = CodePage;
+      probe.LoadConstants(ConstFileName);
+      line = std::clamp<std::int32_t>(probe.InsertLine, 0, existing.Lines().Count() - 1);
       for (const auto& e : entries) text += "\n" + e;
     } else {
       // No table to add to: a new one at the end.

@@ -405,6 +405,12 @@ TMoveResult TSourceProcessor::ApplyLiterals(bool write) {
     ++result.Units;
     files.push_back(std::move(file));
   }
+  // One file written twice (a unit that is the constants file itself, a
+  // unit given twice) would lose one of the two versions.
+  for (std::size_t i = 0; i < files.size(); ++i)
+    for (std::size_t k = i + 1; k < files.size(); ++k)
+      if (files[i].FileName == files[k].FileName)
+        throw ESrcProcessError(Format("%s would be written twice; nothing was written", files[i].FileName));
   if (write)
     CommitFiles(files, &result.Written);
   else

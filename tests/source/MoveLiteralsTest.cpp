@@ -284,6 +284,16 @@ TEST_F(MoveLiteralsTest, NothingIsWrittenOnCancelFailureOrChangeOnDisk) {
   EXPECT_FALSE(Exists("PrjConst.pas"));
 
   units.Items(1)->Enabled = false;
+  // Everything unselected: no unit and no constants file is written.
+  TPasProcessor declined;
+  Prepare(declined, "PrjConst.pas");
+  declined.OnSelectConstants = [](TUnitRec& unit, bool&) {
+    for (const auto& c : unit.Constants) c->SetSelected(false);
+  };
+  declined.Process();
+  EXPECT_EQ(TempDir::Read(good), kMainUnit);
+  EXPECT_FALSE(Exists("PrjConst.pas"));
+
   TPasProcessor cancelled;
   Prepare(cancelled, "PrjConst.pas");
   cancelled.OnSelectConstants = [](TUnitRec&, bool& cancel) { cancel = true; };

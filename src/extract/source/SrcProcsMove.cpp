@@ -636,11 +636,12 @@ std::vector<TSourceProcessor::PendingFile> TPasProcessor::BuildConstants(const s
   const std::vector<TStrConst*> constants = ConstantsToWrite(unitFilter);
   std::vector<std::string> declarations;
   for (const TStrConst* c : constants) declarations.push_back("  " + c->Name + " = " + QuotePascal(c->Value) + ";");
+  // Nothing moved, nothing to declare: no file is made or touched.
+  if (declarations.empty()) return {};
   PendingFile file;
   file.FileName = ConstFileName;
   TSourceText existing;
   if (ReadExisting(ConstFileName, CodePage, existing)) {
-    if (declarations.empty()) return {};
     file.Existed = true;
     file.OldBytes = existing.Bytes();
     // Where the declarations go, read from the file as it is now.

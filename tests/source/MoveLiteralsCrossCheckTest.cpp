@@ -15,7 +15,7 @@
 #include <regex>
 
 #include "extract/source/SrcProcs.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "support/TestSupport.h"
 
 namespace sw {

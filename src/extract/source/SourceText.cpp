@@ -7,7 +7,7 @@
 
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QLocales.h"
 
 namespace sw {

@@ -25,11 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "base/Exceptions.h"
 #include "extract/source/QScanner.h"
 #include "extract/source/SourceText.h"
-#include "runtime/Exceptions.h"
 #include "runtime/StringList.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 

@@ -15,9 +15,10 @@
 #include <map>
 
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
+#include "util/UserInteraction.h"
 
 namespace sw {
 

@@ -17,14 +17,26 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "platform/FileSystem.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
+#include "ui/MoveLiteralsDialog.h"
 
 namespace sw::ui {
 
 namespace {
+
+// "Move literals...": the dialog over the current library's native folder
+// (empty when there is none; the user then picks files in the dialog).
+void ExecMoveLiterals(TMainWindowLogic& window, QWidget* parent) {
+  TMoveLiteralsLogic logic;
+  const std::string folder = TMoveLiteralsLogic::NativeFolder(window.edSrcDir.Text(), window.Processor.Languages);
+  if (!folder.empty() && platform::DirectoryExists(folder)) logic.SetFolder(folder);
+  MoveLiteralsDialog dialog(logic, parent);
+  ExecModal(dialog);
+}
 
 QWidget* Panel(const char* name, QWidget* parent) {
   auto* panel = new QWidget(parent);
@@ -124,8 +136,12 @@ void MainWindow::BuildWidgets() {
   n1->setObjectName("N1");
   auto* miExit = new QAction(miLibrary);
   Bind(l.miExit, miExit);
+  auto* miMoveLiterals = new QAction(QString::fromUtf8("&Move literals\u2026"), miLibrary);
+  miMoveLiterals->setObjectName("miMoveLiterals");
+  connect(miMoveLiterals, &QAction::triggered, this, [this] { ExecMoveLiterals(*logic_, this); });
   miLibrary->addAction(miNew);
   miLibrary->addAction(miDelete);
+  miLibrary->addAction(miMoveLiterals);
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);

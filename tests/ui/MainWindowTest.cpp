@@ -143,9 +143,11 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   }
   EXPECT_TRUE(Find<QAction>("N1")->isSeparator());
   const QList<QAction*> items = Find<QMenu>("miLibrary")->actions();
-  ASSERT_EQ(items.size(), 4);
+  ASSERT_EQ(items.size(), 5);
   EXPECT_EQ(items[0]->objectName(), "miNew");
-  EXPECT_EQ(items[3]->objectName(), "miExit");
+  EXPECT_EQ(items[2]->objectName(), "miMoveLiterals");
+  EXPECT_EQ(items[2]->text(), QString::fromUtf8("&Move literals\u2026"));
+  EXPECT_EQ(items[4]->objectName(), "miExit");
 }
 
 TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {

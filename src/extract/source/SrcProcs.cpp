@@ -165,7 +165,13 @@ void TSourceProcessor::AssignSettings(const TSourceProcessor& other) {
 std::string TSourceProcessor::GetReference(const TStrConst&) const { return std::string(); }
 
 void TSourceProcessor::SelectConstants(TUnitRec& unitRec, bool& cancel) {
-  if (OnSelectConstants) OnSelectConstants(unitRec, cancel);
+  if (OnSelectConstants) {
+    OnSelectConstants(unitRec, cancel);
+    return;
+  }
+  // Nobody to ask: every literal found is moved.
+  for (const auto& item : unitRec.Constants)
+    if (item) item->SetSelected(true);
 }
 
 void TSourceProcessor::LoadConstants(const std::string& fileName) {

@@ -17,19 +17,21 @@
 //
 // The operations that move literals out of source units into a generated
 // constants file (finding literals, naming them, rewriting units, writing the
-// constants unit or script) are not part of this module yet; the virtual
-// operations below are where they attach.
+// constants unit or script) live in SrcProcsMove.cpp; a rewritten file keeps
+// every byte outside the replaced spans (see SourceText.h).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
-#include "extract/source/QScanner.h"
 #include "base/Exceptions.h"
+#include "extract/source/QScanner.h"
 #include "extract/source/RcScript.h"
+#include "extract/source/SourceText.h"
 #include "runtime/StringList.h"
 #include "util/QObjectList.h"
 
@@ -80,6 +82,8 @@ class TUnitRec {
   std::string UnitName;
   TStringList Lines;  // UTF-8
   bool Enabled = true;
+  // The file as read for moving literals (its bytes and their map to Lines).
+  std::shared_ptr<TSourceText> Source;
   // How the file was stored: Ansi (then in `CodePage`), Utf8, Utf16LE or Utf16BE.
   TextEncoding Encoding = TextEncoding::Ansi;
   unsigned CodePage = 0;
@@ -106,6 +110,14 @@ class TUnitRecList : public TQObjectList<TUnitRec> {
 // encoding found.
 TextEncoding LoadSourceLines(const std::string& fileName, unsigned codePage, bool honourCodePagePragmas,
                              TStringList& lines, std::vector<unsigned>* lineCodePages = nullptr);
+
+// What applying the moved literals did (or, without writing, would do).
+struct TMoveResult {
+  int Literals = 0;                  // replaced spans
+  int Units = 0;                     // rewritten units
+  std::vector<std::string> Written;  // files written, in order
+  std::vector<std::string> Constants;  // names declared in the constants file
+};
 
 class TSourceProcessor {
  public:
@@ -151,7 +163,76 @@ class TSourceProcessor {
   // letter (or a non-ASCII character) and match no exclude pattern.
   bool AcceptLiteral() const;
 
+  // ---- Moving literals into the constants file (SrcProcsMove.cpp) ----
+
+  // Finds the candidate literals of a unit whose Lines are loaded.
+  virtual void ExtractLiterals(TUnitRec& unitRec);
+  // Makes the unit refer to the constants file after it changed (Changed 1).
+  virtual void UnitProcessed(TStringList& lines, int changed);
+  // The whole move with OnSelectConstants choosing: nothing is written when
+  // a unit is cancelled or anything fails. Raises "No units to process"
+  // without Units.
+  virtual void Process();
+  // Writes the selected constants of Units (of the unit whose BaseName is
+  // `unitFilter`, when given) into the constants file.
+  virtual void WriteConstants(const std::string& unitFilter = std::string());
+
+  // Reads the unit, finds its literals, lets the user select and puts the
+  // changed text into `lines`: 0 unchanged, 1 changed, 2 cancelled.
+  int ProcessUnit(TUnitRec& unitRec, TStringList& lines);
+  // A new constant name for `value` (see the naming rules in SrcProcsMove.cpp).
+  std::string MakeConstName(const std::string& value, const std::string& unitShortName) const;
+  // The name an existing constant gives `value` (ReuseNames), "" when none.
+  std::string ExistingName(const std::string& value) const;
+
+  // Two-step form of Process for front ends that select in batch:
+  // FindLiterals loads the constants file and every enabled unit and finds
+  // their literals; ApplyLiterals resolves names, rewrites the units with
+  // selected constants and writes the constants file. Without `write` it
+  // only computes what would be written. Nothing is written when a file
+  // changed on disk since it was read.
+  void FindLiterals();
+  TMoveResult ApplyLiterals(bool write = true);
+  // The unit's text with its selected literals replaced and the constants
+  // file referred to (what ApplyLiterals would write), as UTF-8 lines.
+  TStringList PreviewUnit(TUnitRec& unitRec);
+  // The constants file: ConstFileName, or for C++ sources in Pascal-unit
+  // mode the Pascal unit of the same name.
+  virtual std::string ConstantsFile() const { return ConstFileName; }
+
  protected:
+  // One file to write: its new bytes and, for a file that existed, the bytes
+  // it held when read.
+  struct PendingFile {
+    std::string FileName;
+    std::string Bytes;
+    bool Existed = false;
+    std::string OldBytes;
+  };
+
+  // Loads Lines and Source of a unit for moving literals.
+  void ReadUnit(TUnitRec& unitRec);
+  // The span edits of the selected constants plus UnitEdits.
+  std::vector<TTextEdit> UnitChanges(TUnitRec& unitRec);
+  // The edits of UnitProcessed, in the coordinates of `lines`.
+  virtual std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed);
+  // Gives conflicting names of selected constants new names and unifies
+  // equal values (ReuseNames); raises for a name that is no identifier.
+  void ResolveNames();
+  // The files WriteConstants writes.
+  virtual std::vector<PendingFile> BuildConstants(const std::string& unitFilter);
+  // Selected constants of the units to declare, without duplicates, in order.
+  std::vector<TStrConst*> ConstantsToWrite(const std::string& unitFilter) const;
+  // Writes the files, each atomically, with the save retry; checks first
+  // that none changed since it was read.
+  static void CommitFiles(const std::vector<PendingFile>& files, std::vector<std::string>* written);
+  // Identifier words of the units seen by FindLiterals (lower-case): new
+  // names stay clear of them.
+  std::set<std::string> UsedWords;
+  virtual bool NamesIgnoreCase() const { return true; }
+  // AcceptLiteral for a text joined from several literal tokens.
+  bool AcceptsText(const std::string& text) const;
+
   TSourceProcessor();
   // Shares Units, UnitRec, ConstFileName and InsertLine of `other`.
   explicit TSourceProcessor(TSourceProcessor& other);
@@ -187,6 +268,21 @@ class TPasProcessor : public TSourceProcessor {
   // warning says so); a character code that is half a surrogate pair becomes
   // U+FFFD with a warning.
   void LoadConstants(const std::string& fileName) override;
+
+  void ExtractLiterals(TUnitRec& unitRec) override;
+  void UnitProcessed(TStringList& lines, int changed) override;
+  void WriteConstants(const std::string& unitFilter = std::string()) override;
+  // Mode 0 adds `unitName` to the uses clause, 1 removes it, 2 renames it to
+  // `newName`. True when `lines` changed.
+  bool EditUsesClause(TStringList& lines, const std::string& unitName, int mode,
+                      const std::string& newName = std::string());
+  std::vector<TTextEdit> UsesClauseEdits(const TStringList& lines, const std::string& unitName, int mode,
+                                         const std::string& newName = std::string());
+
+ protected:
+  std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed) override;
+  std::vector<PendingFile> BuildConstants(const std::string& unitFilter) override;
+  friend class TCPPProcessor;
 
  private:
   // The steps of LoadConstants.
@@ -231,6 +327,16 @@ class TCPPProcessor : public TSourceProcessor {
   virtual void LoadRCConstants(const std::string& fileName);
   // Reads a Pascal constants unit through the inner Pascal processor.
   virtual void LoadPasConstants(const std::string& fileName);
+
+  void ExtractLiterals(TUnitRec& unitRec) override;
+  void UnitProcessed(TStringList& lines, int changed) override;
+  void WriteConstants(const std::string& unitFilter = std::string()) override;
+  std::string ConstantsFile() const override;
+
+ protected:
+  std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed) override;
+  std::vector<PendingFile> BuildConstants(const std::string& unitFilter) override;
+  bool NamesIgnoreCase() const override { return false; }
 
  private:
   // Turns the entries of the chosen tables into UnitRec's constants.

@@ -1,0 +1,199 @@
+#include "ui/MoveLiteralsDialog.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/Binding.h"
+
+namespace sw::ui {
+
+namespace {
+
+// A literal on one line: control characters shown as escapes.
+QString Shown(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
+    else if (c == '\t')
+      out += "\\t";
+    else if (static_cast<unsigned char>(c) < 0x20)
+      out += "\\x" + std::string(1, "0123456789ABCDEF"[(c >> 4) & 15]) + "0123456789ABCDEF"[c & 15];
+    else
+      out += c;
+  }
+  return ToQ(out);
+}
+
+}  // namespace
+
+MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* parent)
+    : QDialog(parent), logic_(logic), list_(new QTreeWidget(this)), preview_(new QPlainTextEdit(this)) {
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  setObjectName("dlgMoveLiterals");
+  BindWindowTitle(logic_.dlgMoveLiterals, this);
+  resize(900, 600);
+
+  // Settings.
+  auto* settings = new QWidget(this);
+  auto* grid = new QGridLayout(settings);
+  grid->setContentsMargins(0, 0, 0, 0);
+  auto* cbLanguage = new QComboBox(settings);
+  Bind(logic_.cbLanguage, cbLanguage);
+  auto* btFiles = new QPushButton(tr("Pick files..."), settings);
+  btFiles->setObjectName("btFiles");
+  auto* edPrefix = new QLineEdit(settings);
+  Bind(logic_.edPrefix, edPrefix);
+  auto* lblPrefix = new QLabel(settings);
+  Bind(logic_.lblPrefix, lblPrefix);
+  lblPrefix->setBuddy(edPrefix);
+  auto* edMax = new QLineEdit(settings);
+  Bind(logic_.edMaxNameChars, edMax);
+  auto* lblMax = new QLabel(settings);
+  Bind(logic_.lblMaxNameChars, lblMax);
+  lblMax->setBuddy(edMax);
+  auto* edExclude = new QLineEdit(settings);
+  Bind(logic_.edExclude, edExclude);
+  auto* lblExclude = new QLabel(settings);
+  Bind(logic_.lblExclude, lblExclude);
+  lblExclude->setBuddy(edExclude);
+  auto* cbUnitPrefix = new QCheckBox(settings);
+  Bind(logic_.cbUnitPrefix, cbUnitPrefix);
+  auto* cbCyrillic = new QCheckBox(settings);
+  Bind(logic_.cbCyrillicNames, cbCyrillic);
+  auto* cbReuse = new QCheckBox(settings);
+  Bind(logic_.cbReuseNames, cbReuse);
+  grid->addWidget(cbLanguage, 0, 0, 1, 3);
+  grid->addWidget(btFiles, 0, 3);
+  grid->addWidget(lblPrefix, 1, 0);
+  grid->addWidget(edPrefix, 1, 1);
+  grid->addWidget(lblMax, 1, 2);
+  grid->addWidget(edMax, 1, 3);
+  grid->addWidget(lblExclude, 2, 0);
+  grid->addWidget(edExclude, 2, 1, 1, 3);
+  grid->addWidget(cbUnitPrefix, 3, 0);
+  grid->addWidget(cbCyrillic, 3, 1);
+  grid->addWidget(cbReuse, 3, 2);
+
+  // Candidates and preview.
+  list_->setObjectName("lvCandidates");
+  list_->setColumnCount(3);
+  list_->setHeaderLabels({tr("Literal"), tr("Name"), tr("Place")});
+  list_->setRootIsDecorated(false);
+  list_->setSelectionMode(QAbstractItemView::SingleSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  preview_->setObjectName("mePreview");
+  preview_->setReadOnly(true);
+  preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  splitter->addWidget(list_);
+  splitter->addWidget(preview_);
+
+  auto* lblStatus = new QLabel(this);
+  Bind(logic_.lblStatus, lblStatus);
+  lblStatus->setWordWrap(true);
+  auto* btApply = new QPushButton(this);
+  Bind(logic_.btApply, btApply);
+  btApply->setDefault(true);
+  auto* btCancel = new QPushButton(this);
+  Bind(logic_.btCancel, btCancel);
+  auto* buttons = new QHBoxLayout();
+  buttons->addWidget(lblStatus, 1);
+  buttons->addWidget(btApply);
+  buttons->addWidget(btCancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(settings);
+  layout->addWidget(splitter, 1);
+  layout->addLayout(buttons);
+
+  connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) { ItemChanged(item, column); });
+  connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int column) {
+    if (column == 1) list_->editItem(item, 1);
+  });
+  connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowPreview(); });
+  connect(btFiles, &QPushButton::clicked, this, [this] {
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, tr("Units"), QString(), tr("Sources (*.pas *.dpr *.cpp *.c *.cc *.cxx);;All files (*)"));
+    if (files.isEmpty()) return;
+    std::vector<std::string> names;
+    for (const QString& f : files) names.push_back(FromQ(f));
+    logic_.SetFiles(std::move(names));
+  });
+  logic_.OnRowsChanged = [this] { FillList(); };
+  logic_.OnClose = [this](bool applied) {
+    if (applied)
+      accept();
+    else
+      reject();
+  };
+  FillList();
+}
+
+MoveLiteralsDialog::~MoveLiteralsDialog() {
+  logic_.OnRowsChanged = nullptr;
+  logic_.OnClose = nullptr;
+  for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+}
+
+void MoveLiteralsDialog::FillList() {
+  filling_ = true;
+  {
+    QSignalBlocker block(list_);
+    list_->clear();
+    for (int row = 0; row < logic_.RowCount(); ++row) {
+      auto* item = new QTreeWidgetItem({Shown(logic_.Literal(row)), ToQ(logic_.Name(row)), ToQ(logic_.Place(row))});
+      item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
+      item->setCheckState(0, logic_.Checked(row) ? Qt::Checked : Qt::Unchecked);
+      list_->addTopLevelItem(item);
+    }
+    if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));
+  }
+  filling_ = false;
+  ShowPreview();
+}
+
+void MoveLiteralsDialog::RefreshChecks() {
+  QSignalBlocker block(list_);
+  for (int row = 0; row < list_->topLevelItemCount() && row < logic_.RowCount(); ++row)
+    list_->topLevelItem(row)->setCheckState(0, logic_.Checked(row) ? Qt::Checked : Qt::Unchecked);
+}
+
+void MoveLiteralsDialog::ItemChanged(QTreeWidgetItem* item, int column) {
+  if (filling_) return;
+  const int row = list_->indexOfTopLevelItem(item);
+  if (row < 0 || row >= logic_.RowCount()) return;
+  if (column == 0) {
+    logic_.SetChecked(row, item->checkState(0) == Qt::Checked);
+    RefreshChecks();
+  } else if (column == 1) {
+    if (!logic_.SetName(row, FromQ(item->text(1)))) {
+      QSignalBlocker block(list_);
+      item->setText(1, ToQ(logic_.Name(row)));
+    }
+  }
+  ShowPreview();
+}
+
+void MoveLiteralsDialog::ShowPreview() {
+  const int row = list_->indexOfTopLevelItem(list_->currentItem());
+  if (row < 0 || row >= logic_.RowCount()) {
+    preview_->clear();
+    return;
+  }
+  preview_->setPlainText(ToQ(logic_.Preview(logic_.UnitOfRow(row))));
+}
+
+}  // namespace sw::ui

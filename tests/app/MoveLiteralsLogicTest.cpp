@@ -1,0 +1,118 @@
+// The "Move literals" dialog through its logic model: candidates of a folder,
+// selection of equal texts, renaming, settings that find the candidates
+// again, the preview, Apply and Cancel.
+#include "app/MoveLiteralsLogic.h"
+
+#include <gtest/gtest.h>
+
+#include "app/LibrarySettings.h"
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+const char* const kUnit =
+    "unit Greet;\ninterface\nimplementation\nbegin\n  A('Hello'); A('HELLO'); A('Other text');\nend.\n";
+
+class MoveLiteralsLogicTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    unit = dir.Write("en/Greet.pas", kUnit);
+    dir.Write("en/notes.txt", "not a unit");
+    logic.OnClose = [this](bool applied) { closed = applied ? 1 : 0; };
+  }
+  TempDir dir;
+  std::string unit;
+  TMoveLiteralsLogic logic;
+  int closed = -1;
+};
+
+TEST_F(MoveLiteralsLogicTest, NativeFolderCandidatesAndSelection) {
+  TLibLangList languages;
+  languages.AddLibLanguage(0x409, "en");
+  languages.AddLibLanguage(0x407, "de");
+  const std::string folder = TMoveLiteralsLogic::NativeFolder(dir.Root(), languages);
+  int refreshed = 0;
+  logic.OnRowsChanged = [&] { ++refreshed; };
+  logic.SetFolder(folder);
+  EXPECT_EQ(refreshed, 1);
+  ASSERT_EQ(logic.Files().size(), 1u);
+  ASSERT_EQ(logic.RowCount(), 3);
+  EXPECT_EQ(logic.Literal(0), "Hello");
+  EXPECT_EQ(logic.Name(1), "SHELLO1");
+  EXPECT_EQ(logic.Place(2), "Greet.pas:5:29");
+  EXPECT_TRUE(logic.btApply.Enabled());
+
+  logic.SetChecked(0, false);
+  logic.SetChecked(1, false);
+  logic.SetChecked(2, false);
+  EXPECT_FALSE(logic.btApply.Enabled());
+  logic.SetChecked(1, true);  // selects the equal text of row 0 too
+  EXPECT_TRUE(logic.Checked(0));
+  EXPECT_FALSE(logic.Checked(2));
+  EXPECT_NE(logic.lblStatus.Caption().find("2 of 3 literals selected"), std::string::npos) << logic.lblStatus.Caption();
+
+  EXPECT_FALSE(logic.SetName(0, "not valid"));
+  EXPECT_TRUE(logic.SetName(0, "SGreeting"));
+  EXPECT_EQ(logic.Preview(0),
+            "unit Greet;\ninterface\nuses PrjConst;\n\nimplementation\nbegin\n"
+            "  A(SGreeting); A(SHELLO1); A('Other text');\nend.");
+  EXPECT_EQ(TempDir::Read(unit), kUnit);
+}
+
+TEST_F(MoveLiteralsLogicTest, SettingsFindTheCandidatesAgain) {
+  logic.SetFiles({unit});
+  logic.edPrefix.SetText("Str");
+  EXPECT_EQ(logic.Name(2), "StrOtherText");
+  logic.cbUnitPrefix.SetChecked(true);
+  EXPECT_EQ(logic.Name(2), "Greet_StrOtherText");
+  logic.edMaxNameChars.SetText("3");
+  EXPECT_EQ(logic.Name(2), "Greet_StrOth");
+  logic.edExclude.SetText("a( ; x*");
+  EXPECT_EQ(logic.RowCount(), 0);
+  logic.edExclude.SetText("");
+  logic.edMaxNameChars.SetText("none");
+  EXPECT_FALSE(logic.btApply.Enabled());
+  EXPECT_NE(logic.lblStatus.Caption().find("not a positive number"), std::string::npos);
+  logic.Apply();
+  EXPECT_EQ(closed, -1);
+}
+
+TEST_F(MoveLiteralsLogicTest, CancelWritesNothingApplyWritesEverything) {
+  logic.SetFiles({unit});
+  logic.btCancel.Click();
+  EXPECT_EQ(closed, 0);
+  EXPECT_EQ(TempDir::Read(unit), kUnit);
+  EXPECT_FALSE(platform::FileExists(dir.Path("en/PrjConst.pas")));
+
+  // A unit changed behind the dialog's back: nothing is written.
+  dir.Write("en/Greet.pas", std::string(kUnit) + "\n");
+  closed = -1;
+  EXPECT_FALSE(logic.Apply());
+  EXPECT_EQ(closed, -1);
+  EXPECT_NE(logic.lblStatus.Caption().find("Nothing was written"), std::string::npos) << logic.lblStatus.Caption();
+  EXPECT_FALSE(platform::FileExists(dir.Path("en/PrjConst.pas")));
+
+  logic.SetFiles({unit});
+  logic.btApply.Click();
+  EXPECT_EQ(closed, 1);
+  EXPECT_EQ(logic.Result().Literals, 3);
+  EXPECT_EQ(TempDir::Read(unit),
+            "unit Greet;\ninterface\nuses PrjConst;\n\nimplementation\nbegin\n"
+            "  A(SHello); A(SHELLO1); A(SOtherText);\nend.\n\n");
+  EXPECT_TRUE(platform::FileExists(dir.Path("en/PrjConst.pas")));
+}
+
+TEST_F(MoveLiteralsLogicTest, CppSourcesToAResourceScript) {
+  const std::string source = dir.Write("src/Main.cpp", "void f()\n{\n  puts(\"Hi there\");\n}\n");
+  logic.cbLanguage.UserSelect(TMoveLiteralsLogic::mlCppResourceScript);
+  logic.SetFolder(dir.Path("src"));
+  ASSERT_EQ(logic.RowCount(), 1);
+  EXPECT_EQ(logic.ConstantsFile(), dir.Path("src") + "/PrjConst.rc");
+  ASSERT_TRUE(logic.Apply());
+  EXPECT_EQ(TempDir::Read(source), "#include \"PrjConst.hpp\"\nvoid f()\n{\n  puts(LoadStr(SHiThere));\n}\n");
+}
+
+}  // namespace
+}  // namespace sw

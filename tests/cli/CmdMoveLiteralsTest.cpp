@@ -1,0 +1,98 @@
+// `shelfwright-cli move-literals`: the plan without --write changes no byte,
+// --plan applies exactly the plan read back (text or JSON), --write writes.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <sys/wait.h>
+
+#include "platform/FileSystem.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+struct CliResult {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+class CmdMoveLiteralsTest : public ::testing::Test {
+ protected:
+  CliResult Run(const std::string& arguments) {
+    const std::string errFile = dir.Path("stderr.txt");
+    const std::string command =
+        std::string(SHELFWRIGHT_CLI_PATH) + " move-literals " + arguments + " 2> '" + errFile + "'";
+    CliResult result;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.Out.append(buffer, n);
+    const int status = pclose(pipe);
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Err = TempDir::Read(errFile);
+    return result;
+  }
+  TempDir dir;
+};
+
+const char* const kUnit =
+    "unit Greet;\r\ninterface\r\nimplementation\r\nbegin\r\n  A('Hello'); A('Bye'#9'now'); A('hello');\r\nend.\r\n";
+
+TEST_F(CmdMoveLiteralsTest, PlanChangesNothingAndPlanFileAppliesExactlyThePlan) {
+  const std::string unit = dir.Write("Greet.pas", kUnit);
+  const CliResult plan = Run("'" + unit + "'");
+  ASSERT_EQ(plan.ExitCode, 0) << plan.Err;
+  EXPECT_EQ(plan.Out, unit + "\t5\t5\t[x]\tSHello\t\"Hello\"\n" + unit + "\t5\t17\t[x]\tSByeNow\t\"Bye\\tnow\"\n" + unit +
+                          "\t5\t34\t[x]\tSHello1\t\"hello\"\n");
+  EXPECT_NE(plan.Err.find("Would move 3 literals in 1 unit"), std::string::npos) << plan.Err;
+  EXPECT_EQ(TempDir::Read(unit), kUnit);
+  EXPECT_FALSE(platform::FileExists(dir.Path("PrjConst.pas")));
+
+  // The user unselects the lower-case hello and renames the other two.
+  std::string edited = plan.Out;
+  edited.replace(edited.find("[x]\tSHello\t"), 11, "[x]\tSGreeting\t");
+  edited.replace(edited.find("[x]\tSByeNow"), 11, "[x]\tSFarewell");
+  edited.replace(edited.find("[x]\tSHello1"), 3, "[ ]");
+  const std::string planFile = dir.Write("plan.txt", edited);
+  const CliResult applied = Run("'" + unit + "' --plan '" + planFile + "' --write");
+  ASSERT_EQ(applied.ExitCode, 0) << applied.Err;
+  EXPECT_NE(applied.Out.find("Moved 2 literals in 1 unit"), std::string::npos) << applied.Out;
+  EXPECT_EQ(TempDir::Read(unit),
+            "unit Greet;\r\ninterface\r\nuses PrjConst;\r\n\r\nimplementation\r\nbegin\r\n"
+            "  A(SGreeting); A(SFarewell); A('hello');\r\nend.\r\n");
+  EXPECT_EQ(TempDir::Read(dir.Path("PrjConst.pas")),
+            "unit PrjConst;\r\n\r\ninterface\r\n\r\nresourcestring\r\n  SGreeting = 'Hello';\r\n"
+            "  SFarewell = 'Bye'#9'now';\r\n\r\nimplementation\r\n\r\nend.\r\n");
+}
+
+TEST_F(CmdMoveLiteralsTest, JsonPlanRoundTripsAndStalePlansAreRefused) {
+  const std::string unit = dir.Write("Show.cpp", "void f()\n{\n  puts(\"Hello\");\n  puts(\"Other\");\n}\n");
+  const CliResult plan = Run("--cpp --rc '" + unit + "' --json --prefix IDS_");
+  ASSERT_EQ(plan.ExitCode, 0) << plan.Err;
+  auto json = nlohmann::json::parse(plan.Out);
+  ASSERT_EQ(json["units"][0]["candidates"].size(), 2u);
+  EXPECT_EQ(json["units"][0]["candidates"][0]["name"], "IDS_Hello");
+  json["units"][0]["candidates"][1]["selected"] = false;
+  const std::string planFile = dir.Write("plan.json", json.dump());
+  const CliResult applied = Run("--cpp --rc '" + unit + "' --plan '" + planFile + "' --write");
+  ASSERT_EQ(applied.ExitCode, 0) << applied.Err;
+  EXPECT_EQ(TempDir::Read(unit),
+            "#include \"PrjConst.hpp\"\nvoid f()\n{\n  puts(LoadStr(IDS_Hello));\n  puts(\"Other\");\n}\n");
+  EXPECT_EQ(TempDir::Read(dir.Path("PrjConst.hpp")), "#define IDS_Hello 50000\r\n");
+
+  // The same plan no longer matches the rewritten unit: nothing is written.
+  const std::string before = TempDir::Read(unit);
+  const CliResult stale = Run("--cpp --rc '" + unit + "' --plan '" + planFile + "' --write");
+  EXPECT_EQ(stale.ExitCode, 1);
+  EXPECT_NE(stale.Err.find("changed since the plan was made"), std::string::npos) << stale.Err;
+  EXPECT_EQ(TempDir::Read(unit), before);
+
+  const CliResult usage = Run("--pascal --cpp '" + unit + "'");
+  EXPECT_EQ(usage.ExitCode, 2);
+}
+
+}  // namespace
+}  // namespace sw

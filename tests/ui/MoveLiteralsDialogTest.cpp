@@ -1,0 +1,61 @@
+// The "Move literals" dialog end to end on the offscreen platform: a copy of
+// a small unit, one candidate unchecked, one renamed in the list, Apply.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "support/TestSupport.h"
+#include "ui/MoveLiteralsDialog.h"
+
+namespace sw::ui {
+namespace {
+
+TEST(MoveLiteralsDialogTest, UncheckRenameAndApplyOnACopyOfAUnit) {
+  TempDir dir;
+  const std::string unit = dir.Write("Greet.pas",
+                                     "unit Greet;\r\ninterface\r\nimplementation\r\n"
+                                     "begin\r\n  A('Hello'); A('Skip this');\r\nend.\r\n");
+  TMoveLiteralsLogic logic;
+  logic.SetFolder(dir.Root());
+  MoveLiteralsDialog dialog(logic);
+  dialog.show();
+  QTreeWidget* list = dialog.Candidates();
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "SHello");
+  EXPECT_TRUE(dialog.PreviewBox()->toPlainText().contains("A(SHello); A(SSkipThis);"));
+
+  list->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+  list->topLevelItem(0)->setText(1, "SGreeting");
+  list->topLevelItem(0)->setText(1, "not a name");  // refused, the last good name stays
+  EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "SGreeting");
+  EXPECT_TRUE(dialog.PreviewBox()->toPlainText().contains("A(SGreeting); A('Skip this');"));
+
+  auto* apply = dialog.findChild<QPushButton*>("btApply");
+  ASSERT_NE(apply, nullptr);
+  apply->click();
+  EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(TempDir::Read(unit),
+            "unit Greet;\r\ninterface\r\nuses PrjConst;\r\n\r\nimplementation\r\n"
+            "begin\r\n  A(SGreeting); A('Skip this');\r\nend.\r\n");
+  EXPECT_NE(TempDir::Read(dir.Path("PrjConst.pas")).find("SGreeting = 'Hello';"), std::string::npos);
+}
+
+TEST(MoveLiteralsDialogTest, CancelWritesNothing) {
+  TempDir dir;
+  const std::string text = "unit Greet;\ninterface\nimplementation\nbegin A('Hello'); end.\n";
+  const std::string unit = dir.Write("Greet.pas", text);
+  TMoveLiteralsLogic logic;
+  logic.SetFiles({unit});
+  MoveLiteralsDialog dialog(logic);
+  dialog.show();
+  dialog.findChild<QPushButton*>("btCancel")->click();
+  EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_EQ(TempDir::Read(unit), text);
+}
+
+}  // namespace
+}  // namespace sw::ui

@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
   llvm fp-compiler fp-units-fcl
+  libpugixml-dev libgettextpo-dev gettext translate-toolkit
 )
 # Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) need
 #   clang libclang-rt-14-dev

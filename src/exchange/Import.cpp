@@ -36,6 +36,17 @@ bool IsNumberText(std::u16string_view text, std::uint8_t kind) {
   return error == std::errc() && end == last;
 }
 
+// A text as an export carries it: line breaks unified, what UTF-8 cannot
+// hold (a lone surrogate) replaced, and nothing after a NUL character, which
+// neither XML nor PO strings can hold. Texts equal in this form are the same
+// to a translator, so an unchanged export never rewrites a value.
+std::u16string ExportedForm(std::u16string_view text) {
+  std::u16string form = UnifyLineBreaks(Utf8ToUtf16(Utf16ToUtf8(text)));
+  const auto nul = form.find(u'\0');
+  if (nul != std::u16string::npos) form.resize(nul);
+  return form;
+}
+
 std::u16string RestoreLineBreaks(std::u16string text, std::u16string_view native) {
   if (text.find(u'\r') != std::u16string::npos || native.find(u"\r\n") == std::u16string_view::npos) return text;
   std::u16string out;
@@ -118,7 +129,7 @@ TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRev
     const TExchangeUnit& unit = it->second;
     const TLocValue* native = unit.Item->NativeValue();
     const TLocValue* value = unit.Item->Values(column);
-    const bool stale = UnifyLineBreaks(entry.Source) != UnifyLineBreaks(native->Text);
+    const bool stale = ExportedForm(entry.Source) != ExportedForm(native->Text);
     if (stale && !force) {
       result.Stale.push_back({entry.Place, entry.Line, "the native text has changed since the export"});
       continue;
@@ -129,7 +140,7 @@ TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRev
       continue;
     }
     const TUnitStatus wanted = entry.NeedsReview ? TUnitStatus::OutOfDate : TUnitStatus::UpToDate;
-    const bool sameText = UnifyLineBreaks(*entry.Target) == UnifyLineBreaks(value->Text);
+    const bool sameText = ExportedForm(*entry.Target) == ExportedForm(value->Text);
     if (sameText && unit.Status == wanted) {
       ++result.Unchanged;
       continue;

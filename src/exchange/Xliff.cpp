@@ -6,6 +6,7 @@
 // nor accepted.
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <sstream>
 
 #include "exchange/Exchange.h"
@@ -41,13 +42,30 @@ std::u16string ElementText(pugi::xml_node node, const std::string& fileName, con
 
 // Line of a byte offset, 1-based.
 int LineAt(std::string_view data, std::ptrdiff_t offset) {
-  int line = 1;
-  for (std::ptrdiff_t i = 0; i < offset && i < static_cast<std::ptrdiff_t>(data.size()); ++i)
-    if (data[static_cast<std::size_t>(i)] == '\n') ++line;
-  return line;
+  const auto end = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(offset, 0, static_cast<std::ptrdiff_t>(data.size())));
+  return 1 + static_cast<int>(std::count(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
 }
 
-void CollectTransUnits(pugi::xml_node parent, std::string_view data, const std::string& fileName,
+// Lines of offsets met in increasing order, counted once over the data.
+class LineCounter {
+ public:
+  explicit LineCounter(std::string_view data) : data_(data) {}
+  int At(std::ptrdiff_t offset) {
+    const auto end = static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(offset, 0, static_cast<std::ptrdiff_t>(data_.size())));
+    if (end < position_) return LineAt(data_, offset);
+    line_ += static_cast<int>(std::count(data_.begin() + static_cast<std::ptrdiff_t>(position_),
+                                         data_.begin() + static_cast<std::ptrdiff_t>(end), '\n'));
+    position_ = end;
+    return line_;
+  }
+
+ private:
+  std::string_view data_;
+  std::size_t position_ = 0;
+  int line_ = 1;
+};
+
+void CollectTransUnits(pugi::xml_node parent, LineCounter& lines, const std::string& fileName,
                        TImportDocument& document, int depth) {
   // Nested groups are legal XLIFF; a file nesting them without end is not.
   if (depth > 64) throw EExchangeError(fileName + ": groups nested too deeply");
@@ -55,12 +73,12 @@ void CollectTransUnits(pugi::xml_node parent, std::string_view data, const std::
     if (node.type() != pugi::node_element) continue;
     const std::string name = node.name();
     if (name == "group") {
-      CollectTransUnits(node, data, fileName, document, depth + 1);
+      CollectTransUnits(node, lines, fileName, document, depth + 1);
       continue;
     }
     if (name != "trans-unit") continue;
     TImportEntry entry;
-    entry.Line = LineAt(data, node.offset_debug());
+    entry.Line = lines.At(node.offset_debug());
     entry.Place = node.attribute("id").value();
     if (entry.Place.empty())
       throw EExchangeError(fileName + ":" + std::to_string(entry.Line) + ": trans-unit without an id");
@@ -150,6 +168,7 @@ TImportDocument ParseXliff(std::string_view data, const std::string& fileName) {
   TImportDocument document;
   document.Format = TExchangeFormat::Xliff;
   document.FileName = fileName;
+  LineCounter lines(data);
   for (pugi::xml_node file : xliff.children("file")) {
     const std::string language = file.attribute("target-language").value();
     if (!language.empty()) {
@@ -158,7 +177,7 @@ TImportDocument ParseXliff(std::string_view data, const std::string& fileName) {
                              language);
       document.Language = language;
     }
-    CollectTransUnits(file.child("body"), data, fileName, document, 0);
+    CollectTransUnits(file.child("body"), lines, fileName, document, 0);
   }
   return document;
 }

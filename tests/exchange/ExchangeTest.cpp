@@ -122,6 +122,22 @@ TEST_F(ExchangeTest, UnchangedExportReimportsToTheSameBytes) {
   }
 }
 
+// Texts no exchange format can carry exactly (a lone surrogate, a NUL
+// character) are not rewritten by an unchanged round trip either.
+TEST_F(ExchangeTest, UnrepresentableTextsAreLeftAlone) {
+  std::vector<Row> rows = DemoRows();
+  rows.push_back({'C', "Strings", "", "SHalf", vkString, u"Half", std::u16string(u"Halb \xD800 Paar")});
+  rows.push_back({'C', "Strings", "", "SNul", vkString, u"Nul", std::u16string(u"A\0B", 3)});
+  library.Write(rows);
+  const std::string before = TempDir::Read(library.German());
+  for (TExchangeFormat format : {TExchangeFormat::Xliff, TExchangeFormat::Po}) {
+    const TImportResult result = library.Import(library.Export(format), format == TExchangeFormat::Po ? "de.po" : "de.xlf");
+    EXPECT_EQ(result.Changed, 0);
+    EXPECT_TRUE(result.Clean());
+  }
+  EXPECT_EQ(TempDir::Read(library.German()), before);
+}
+
 // A translator fills in the special texts of another copy of the library:
 // every one arrives exactly as the first library holds it.
 TEST_F(ExchangeTest, SpecialTextsSurviveBothFormatsByteForByte) {

@@ -360,6 +360,30 @@ TEST_F(ExchangeTest, HostileFilesGiveAnErrorNamingTheFile) {
                EExchangeError);
 }
 
+// Every cut and a run of flipped bytes either reads or fails with the
+// exchange error; nothing else escapes and nothing crashes.
+TEST_F(ExchangeTest, CutAndDamagedFilesFailCleanly) {
+  for (TExchangeFormat format : {TExchangeFormat::Xliff, TExchangeFormat::Po}) {
+    const std::string whole = library.Export(format);
+    const std::string name = format == TExchangeFormat::Po ? "cut.po" : "cut.xlf";
+    std::vector<std::string> damaged;
+    for (std::size_t n = 0; n < whole.size(); n += 5) damaged.push_back(whole.substr(0, n));
+    for (std::size_t at = 0; at < whole.size(); at += 11) {
+      std::string copy = whole;
+      copy[at] = static_cast<char>(copy[at] ^ 0xA5);
+      damaged.push_back(copy);
+    }
+    for (const std::string& data : damaged) {
+      const std::string path = library.dir.Write(name, data);
+      try {
+        (void)ReadExchangeFile(path);
+      } catch (const EExchangeError& e) {
+        EXPECT_NE(e.Message().find(name), std::string::npos) << e.Message();
+      }
+    }
+  }
+}
+
 TEST_F(ExchangeTest, MissingFilesAreNamed) {
   ExchangeLibrary none;
   try {

@@ -124,7 +124,11 @@ std::string RevisionDate() {
 std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions& options) {
   PoFilePtr file(po_file_create());
   po_message_iterator_t iterator = po_message_iterator(file.get(), nullptr);
-  const std::string header = "Project-Id-Version: " + (options.ProjectName.empty() ? "library" : options.ProjectName) +
+  // A header field ends at a line break, so the name cannot hold one.
+  std::string project = options.ProjectName.empty() ? "library" : options.ProjectName;
+  for (char& c : project)
+    if (c == '\n' || c == '\r') c = ' ';
+  const std::string header = "Project-Id-Version: " + project +
                              "\n"
                              "PO-Revision-Date: " + RevisionDate() + "\n"
                              "Last-Translator: \n"

@@ -9,11 +9,13 @@ PACKAGES=(
   libfmt-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
-  llvm fp-compiler fp-units-fcl
+  llvm clang fp-compiler fp-units-fcl
   libpugixml-dev libgettextpo-dev gettext translate-toolkit
 )
-# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) need
-#   clang libclang-rt-14-dev
+# llvm-rc runs clang as its preprocessor: without clang it skips preprocessing
+# and the resource-script cross-checks fail on every #define.
+# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) also need
+#   libclang-rt-14-dev
 
 missing=()
 for p in "${PACKAGES[@]}"; do

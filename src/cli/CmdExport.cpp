@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "base/AsciiText.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
 #include "exchange/Exchange.h"

@@ -8,10 +8,10 @@
 #include <iostream>
 #include <memory>
 
+#include "base/Unicode.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
 #include "exchange/Coverage.h"
-#include "runtime/Unicode.h"
 
 namespace sw::cli {
 

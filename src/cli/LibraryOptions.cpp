@@ -3,6 +3,7 @@
 
 #include "app/LibraryFilesProcessor.h"
 #include "app/LibrarySettings.h"
+#include "base/AsciiText.h"
 #include "platform/SettingsLocation.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"

@@ -1,8 +1,8 @@
 // Coverage statistics of translation languages (see Coverage.h).
 #include "exchange/Coverage.h"
 
+#include "base/Unicode.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
 #include "util/QLocales.h"
 
 namespace sw {

@@ -1,8 +1,9 @@
 // The translatable units of a language column (see ExchangeUnits.h).
 #include "exchange/ExchangeUnits.h"
 
+#include "base/AsciiText.h"
+#include "base/Unicode.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
 

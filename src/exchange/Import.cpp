@@ -6,9 +6,9 @@
 #include <map>
 #include <set>
 
+#include "base/Unicode.h"
 #include "exchange/Exchange.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
 #include "storage/LocConst.h"
 #include "util/QStrings.h"
 

@@ -21,9 +21,10 @@
 #include <memory>
 #include <unistd.h>
 
+#include "base/AsciiText.h"
+#include "base/Unicode.h"
 #include "exchange/Exchange.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
 #include "util/QStrings.h"
 
 namespace sw {

@@ -9,8 +9,8 @@
 #include <algorithm>
 #include <sstream>
 
+#include "base/Unicode.h"
 #include "exchange/Exchange.h"
-#include "runtime/Unicode.h"
 #include "util/QStrings.h"
 
 namespace sw {

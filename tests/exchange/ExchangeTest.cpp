@@ -5,9 +5,9 @@
 // and hostile input.
 #include <gtest/gtest.h>
 
+#include "base/Unicode.h"
 #include "exchange/Coverage.h"
 #include "exchange/ExchangeTestSupport.h"
-#include "runtime/Unicode.h"
 
 namespace sw {
 namespace {

@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
   llvm clang fp-compiler fp-units-fcl
+  libpugixml-dev libgettextpo-dev gettext translate-toolkit
 )
 # llvm-rc runs clang as its preprocessor: without clang it skips preprocessing
 # and the resource-script cross-checks fail on every #define.

@@ -36,6 +36,7 @@ namespace platform {
 enum LocaleInfoType : std::uint32_t {
   LocaleSLanguage = 0x0002,             // localized full name, "German (Germany)"
   LocaleSAbbrevLangName = 0x0003,       // three-letter abbreviation, "DEU"
+  LocaleSName = 0x005C,                 // locale name, "de-DE" ("de" for a language-only id)
   LocaleSEngLanguage = 0x1001,          // English language name, "German"
   LocaleIDefaultAnsiCodePage = 0x1004,  // default ANSI code page, "1252"
   LocaleUseCpAcp = 0x40000000,          // flag: narrow text in the system code page

@@ -172,6 +172,11 @@ int GetLocaleInfoA(LCID locale, std::uint32_t lcType, char* data, int size) {
     case LocaleIDefaultAnsiCodePage:
       text = std::to_string(row->CodePage);
       break;
+    case LocaleSName:
+      text = row->LocaleName;
+      // A language-only identifier names the whole language.
+      if ((locale & 0xFFFF) == (locale & 0x3FF)) text = text.substr(0, text.find('-'));
+      break;
     default:
       return 0;
   }

@@ -34,6 +34,7 @@ inline constexpr int LOCALE_SLANGUAGE = 0x0002;
 inline constexpr int LOCALE_SABBREVLANGNAME = 0x0003;
 inline constexpr int LOCALE_SENGLANGUAGE = 0x1001;
 inline constexpr int LOCALE_IDEFAULTANSICODEPAGE = 0x1004;
+inline constexpr int LOCALE_SNAME = 0x005C;
 
 std::string GetLocaleInfoStr(LANGID id, int infoType);
 std::string GetEnglishLangName(LANGID id);

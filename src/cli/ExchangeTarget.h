@@ -1,0 +1,49 @@
+// What the translators' commands (stats, export, import) need from a
+// library given as `process` takes it: its display name, its destination
+// folder and short name, and its languages.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/LibraryFilesProcessor.h"
+#include "cli/LibraryOptions.h"
+#include "exchange/ExchangeUnits.h"
+#include "util/QLocales.h"
+
+namespace sw::cli {
+
+struct ExchangeLibrary {
+  std::string Name;
+  std::string DestDir;
+  std::string ShortName;
+  std::vector<LANGID> Languages;  // the first is native
+
+  std::string FileOf(LANGID id) const { return LangFileNameFor(DestDir, ShortName, id); }
+};
+
+inline ExchangeLibrary ResolveLibrary(const LibraryOptions& options, const std::string& langsOption) {
+  TLibraryFilesProcessor definition;
+  ExchangeLibrary library;
+  library.Name = ConfigureLibrary(options, definition, false, langsOption);
+  library.DestDir = definition.DestDir;
+  library.ShortName = definition.ShortName;
+  for (int i = 0; i < definition.Languages.Count(); ++i)
+    library.Languages.push_back(static_cast<LANGID>(definition.Languages[i]->LangId));
+  if (library.Languages.empty()) throw UsageError("the library \"" + library.Name + "\" has no languages");
+  return library;
+}
+
+// The translation language `lang` names; raises UsageError when it is the
+// native language or not one of the library's.
+inline LANGID ResolveTranslation(const ExchangeLibrary& library, const std::string& lang) {
+  const auto id = static_cast<LANGID>(ParseLangId(lang, "--lang"));
+  for (std::size_t i = 0; i < library.Languages.size(); ++i) {
+    if (library.Languages[i] != id) continue;
+    if (i == 0) throw UsageError("--lang " + lang + ": that is the native language of \"" + library.Name + "\"");
+    return id;
+  }
+  throw UsageError("--lang " + lang + ": not a language of the library \"" + library.Name + "\"");
+}
+
+}  // namespace sw::cli

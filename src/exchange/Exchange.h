@@ -1,0 +1,111 @@
+// Translators' exchange: one translation language of a library written to a
+// file a translation tool opens (XLIFF 1.2 or a gettext PO file) and the
+// translated file read back into the language file.
+//
+// Export lists the units of ExchangeUnits.h: the native text as source, the
+// translation as target when there is one (an out-of-date one marked for
+// review, an untranslated unit without target), optionally only the units
+// that still need work.
+//
+// Import matches units by their place and never creates items. A unit whose
+// source no longer equals the current native text was translated from an
+// older export and is reported, not applied (unless forced); an unknown place
+// is reported; a translation that differs from the stored value, or whose
+// freshness differs, is set and stamped: up to date with a revision no lower
+// than the native value's, or out of date (a fuzzy PO entry, an XLIFF target
+// in a "needs-*" state) with one below it. The language file is written
+// atomically under its lock with its own compression, and only when
+// something changed, so importing an unchanged export leaves it byte for
+// byte as it was.
+//
+// Line breaks: PO files carry none but LF and XML readers turn CR LF into LF,
+// so sources are compared with line breaks unified, and a translation given
+// with LF breaks for a native text with CR LF breaks gets CR LF back.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "exchange/ExchangeUnits.h"
+
+namespace sw {
+
+enum class TExchangeFormat { Xliff, Po };
+
+struct TExportOptions {
+  TExchangeFormat Format = TExchangeFormat::Xliff;
+  bool OnlyOpen = false;     // only untranslated and out-of-date units
+  std::string ProjectName;   // PO Project-Id-Version, XLIFF product name
+};
+
+struct TImportEntry {
+  std::string Place;
+  std::u16string Source;
+  std::optional<std::u16string> Target;  // none: no translation given
+  bool NeedsReview = false;
+  int Line = 0;  // where the entry starts, for messages (0: unknown)
+};
+
+struct TImportDocument {
+  TExchangeFormat Format = TExchangeFormat::Xliff;
+  std::string FileName;
+  std::string Language;  // the target language the file names, "" when none
+  std::vector<TImportEntry> Entries;
+};
+
+// Writes the document's text (UTF-8).
+std::string BuildXliff(const TLocStorage& storage, int column, const TExportOptions& options);
+std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions& options);
+std::string BuildExport(const TLocStorage& storage, int column, const TExportOptions& options);
+
+// Readers of translated files; EExchangeError names the file (and line)
+// and the problem.
+TImportDocument ParseXliff(std::string_view data, const std::string& fileName);
+TImportDocument ReadPoFile(const std::string& fileName);
+// The format taken from the content: XML is XLIFF, anything else PO.
+TImportDocument ReadExchangeFile(const std::string& fileName);
+
+struct TImportProblem {
+  std::string Place;
+  int Line = 0;
+  std::string Message;
+};
+
+struct TImportResult {
+  int Units = 0;         // entries in the file
+  int Changed = 0;       // values set (or that would be, in a dry run)
+  int Unchanged = 0;     // same text and freshness as stored
+  int NoTranslation = 0; // entries without a translation
+  int Forced = 0;        // stale entries applied because of force
+  std::vector<TImportProblem> Stale;    // source no longer the native text
+  std::vector<TImportProblem> Unknown;  // no such unit
+  std::vector<TImportProblem> Invalid;  // a value the item cannot take
+  std::vector<std::string> ChangedPlaces;
+  bool Written = false;
+  std::int32_t Revision = 0;  // the language file's revision afterwards
+  bool Clean() const { return Stale.empty() && Unknown.empty() && Invalid.empty(); }
+};
+
+// Applies a document to column `column` of a loaded storage; `fileRevision`
+// is the language file's revision. Returns the outcome; `Revision` is the
+// revision the file must get (the old one when nothing changed).
+TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRevision,
+                          const TImportDocument& document, bool force);
+
+struct TImportOptions {
+  bool DryRun = false;
+  bool Force = false;
+};
+
+// Reads `inputFile` and imports it into the language file `langFile` of the
+// language `langId`, with `nativeFile` giving the native texts. The language
+// file must exist. Raises EExchangeError when the document is for another
+// language (unless forced), cannot be read, or the file cannot be written.
+TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
+                                 const std::string& inputFile, const TImportOptions& options);
+
+// Unifies line breaks: CR LF and lone CR become LF.
+std::u16string UnifyLineBreaks(std::u16string_view text);
+
+}  // namespace sw

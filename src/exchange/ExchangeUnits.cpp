@@ -1,0 +1,188 @@
+// The translatable units of a language column (see ExchangeUnits.h).
+#include "exchange/ExchangeUnits.h"
+
+#include "base/AsciiText.h"
+#include "base/Unicode.h"
+#include "platform/FileSystem.h"
+#include "util/QLocales.h"
+#include "util/QStrings.h"
+
+namespace sw {
+
+namespace {
+
+bool IsStoredKind(std::uint8_t kind) {
+  return kind == vkFloat || kind == vkInteger || kind == vkString || kind == vkStrings;
+}
+
+bool IsBlank(char16_t c) {
+  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x00A0 || c == 0x3000 || c == 0x2007 ||
+         c == 0x202F;
+}
+
+std::string NameText(const std::string& name, LANGID nativeLangId) {
+  return Utf16ToUtf8(AnsiToWideByLang(name, nativeLangId));
+}
+
+}  // namespace
+
+const char* GroupKindName(TGroupKind kind) {
+  switch (kind) {
+    case TGroupKind::Unit: return "unit";
+    case TGroupKind::Form: return "form";
+    case TGroupKind::ExtGroup: return "group";
+  }
+  return "unit";
+}
+
+const char* ValueKindName(std::uint8_t kind) {
+  switch (kind) {
+    case vkFloat: return "float";
+    case vkInteger: return "integer";
+    case vkString: return "string";
+    case vkStrings: return "string list";
+    default: return "other";
+  }
+}
+
+int CountWords(std::u16string_view text) {
+  int words = 0;
+  bool inWord = false;
+  for (char16_t c : text) {
+    const bool blank = IsBlank(c);
+    if (!blank && !inWord) ++words;
+    inWord = !blank;
+  }
+  return words;
+}
+
+std::string EscapePlaceName(std::string_view name) {
+  static const char* const hex = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(name.size());
+  for (char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c <= 0x20 || c >= 0x7F || c == '%' || c == '/') {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+TUnitStatus StatusOf(const TLocItem& item, int column) {
+  const TLocValue* value = item.Values(column);
+  if (value->Revision == -1) return TUnitStatus::Untranslated;
+  return value->IsUpToDate() ? TUnitStatus::UpToDate : TUnitStatus::OutOfDate;
+}
+
+std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) {
+  const LANGID native = storage.Languages(0);
+  std::vector<TExchangeUnit> units;
+  auto add = [&](TLocItem* item, TGroupKind kind, const std::string& group, std::string place, std::string path) {
+    if (!IsStoredKind(item->ValueKind()) || item->NativeValue()->Text.empty()) return;
+    TExchangeUnit unit;
+    unit.GroupKind = kind;
+    unit.GroupName = group;
+    unit.Place = std::move(place);
+    unit.ComponentPath = std::move(path);
+    unit.ResName = unit.ComponentPath + "." + NameText(item->ItemName, native);
+    unit.Kind = item->ValueKind();
+    unit.Item = item;
+    unit.Status = StatusOf(*item, column);
+    unit.Words = CountWords(item->NativeValue()->Text);
+    units.push_back(std::move(unit));
+  };
+  for (int u = 0; u < storage.Units->Count(); ++u) {
+    const TLocUnit* unit = storage.Units->Items(u);
+    const std::string prefix = "unit/" + EscapePlaceName(unit->ItemName) + "/";
+    for (int c = 0; c < unit->Constants->Count(); ++c) {
+      TLocConstant* constant = unit->Constants->Items(c);
+      add(constant, TGroupKind::Unit, unit->ItemName, prefix + EscapePlaceName(constant->ItemName),
+          NameText(unit->ItemName, native));
+    }
+  }
+  for (int f = 0; f < storage.Forms->Count(); ++f) {
+    const TLocForm* form = storage.Forms->Items(f);
+    const std::string prefix = "form/" + EscapePlaceName(form->ItemName) + "/";
+    const std::string formPath = NameText(form->ItemName, native);
+    for (int p = 0; p < form->Properties->Count(); ++p) {
+      TLocProperty* prop = form->Properties->Items(p);
+      add(prop, TGroupKind::Form, form->ItemName, prefix + EscapePlaceName(prop->ItemName), formPath);
+    }
+    for (int c = 0; c < form->Components->Count(); ++c) {
+      const TLocComponent* component = form->Components->Items(c);
+      const std::string componentPrefix = prefix + EscapePlaceName(component->ItemName) + "/";
+      const std::string componentPath = formPath + "." + NameText(component->ItemName, native);
+      for (int p = 0; p < component->Properties->Count(); ++p) {
+        TLocProperty* prop = component->Properties->Items(p);
+        add(prop, TGroupKind::Form, form->ItemName, componentPrefix + EscapePlaceName(prop->ItemName), componentPath);
+      }
+    }
+  }
+  for (int g = 0; g < storage.ExtGroups->Count(); ++g) {
+    const TLocExtGroup* group = storage.ExtGroups->Items(g);
+    const std::string prefix = "group/" + EscapePlaceName(group->ItemName) + "/";
+    for (int e = 0; e < group->ExtItems->Count(); ++e) {
+      TLocExtItem* item = group->ExtItems->Items(e);
+      add(item, TGroupKind::ExtGroup, group->ItemName, prefix + EscapePlaceName(item->ItemName),
+          NameText(group->ItemName, native));
+    }
+  }
+  return units;
+}
+
+std::string LanguageTag(LANGID id) { return GetLocaleInfoStr(id, LOCALE_SNAME); }
+
+std::string PosixLanguageTag(LANGID id) { return ReplaceAll(LanguageTag(id), "-", "_"); }
+
+bool SameLanguage(std::string_view a, std::string_view b) {
+  auto primary = [](std::string_view tag) {
+    const auto end = tag.find_first_of("-_");
+    return LowerAscii(std::string(tag.substr(0, end)));
+  };
+  return primary(a) == primary(b);
+}
+
+std::string LangFileNameFor(const std::string& destDir, const std::string& shortName, LANGID id) {
+  return JoinPath(destDir, shortName) + "." + GetLangAbbr(id) + ".lng";
+}
+
+TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& langFile, LANGID langId,
+                             TLangFile* openedLangFile) {
+  if (!platform::FileExists(nativeFile))
+    throw EExchangeError(nativeFile + ": the native language file does not exist; process the library first");
+  TLoadedLanguage loaded;
+  loaded.Storage = std::make_unique<TLocStorage>();
+  loaded.NativeFile = nativeFile;
+  loaded.LangFile = langFile;
+  loaded.LangId = langId;
+  try {
+    TLangFile native(nativeFile, true);
+    native.LoadStorage(loaded.Storage.get(), -1, 0);
+  } catch (const Exception& e) {
+    throw EExchangeError(nativeFile + ": " + e.Message());
+  }
+  loaded.LangFileExists = platform::FileExists(langFile);
+  TLocStorage& storage = *loaded.Storage;
+  loaded.Column = storage.AddLanguage(0, langId);
+  try {
+    std::unique_ptr<TLangFile> own;
+    TLangFile* file = openedLangFile;
+    if (!file && loaded.LangFileExists) {
+      own = std::make_unique<TLangFile>(langFile, true);
+      file = own.get();
+    }
+    // The copied native texts take the translation's code page, as in a run.
+    storage.RecodeColumn(loaded.Column, storage.Languages(0), loaded.LangFileExists && file ? file->LangId : 0);
+    if (loaded.LangFileExists && file) file->LoadStorage(&storage, loaded.Column, 0);
+  } catch (const Exception& e) {
+    throw EExchangeError(langFile + ": " + e.Message());
+  }
+  return loaded;
+}
+
+}  // namespace sw

@@ -10,6 +10,11 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
   llvm fp-compiler fp-units-fcl
+  # The Debian package (scripts/build-deb.sh): shlibdeps, man pages, icons, checks
+  dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream man-db
+  # The Windows build (scripts/build-mingw.sh): cross compiler, GoogleTest
+  # sources built for the target, Wine to run the tests
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 # Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) need
 #   clang libclang-rt-14-dev

@@ -26,6 +26,7 @@ struct CliResult {
 
 class CliProcessTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   CliResult Cli(const std::string& args, const std::string& cwd = "") {
     const std::string out = dir.Path("cli.out");
     const std::string err = dir.Path("cli.err");

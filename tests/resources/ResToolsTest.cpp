@@ -71,6 +71,7 @@ TEST(LlvmRcCrossCheckTest, StringsReadBackEqualTheScript) {
 
 class CmdScanResTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   int Scan(const std::string& file, const std::string& flags) {
     return RunShell(Quote(SHELFWRIGHT_CLI_PATH) + " scan " + Quote(file) + " " + flags + " > " +
                Quote(dir.Path("out.txt")) + " 2> " + Quote(dir.Path("err.txt")));

@@ -20,6 +20,7 @@ struct CliResult {
 
 class CmdScanSourceTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   CliResult Run(const std::string& arguments) {
     const std::string errFile = dir.Path("stderr.txt");
     const std::string command = std::string(SHELFWRIGHT_CLI_PATH) + " scan " + arguments + " 2> '" + errFile + "'";

@@ -29,6 +29,9 @@
 // process environment that both getenv and GetEnvironmentVariable read.
 inline int setenv(const char* name, const char* value, int /*overwrite*/) { return _putenv_s(name, value); }
 inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+// std::system answers the program's exit code itself.
+#define WIFEXITED(status) ((status) != -1)
+#define WEXITSTATUS(status) (status)
 #endif
 
 // Tests of behaviour that only a POSIX system has (its environment rules,

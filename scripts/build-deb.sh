@@ -13,7 +13,7 @@ build="${1:-build/default}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset default -G Ninja
 fi
-cmake --build "$build" -j "$(nproc)" --target shelfwright-cli shelfwright all
+cmake --build "$build" -j "$(nproc)"
 rm -f "$build"/shelfwright_*.deb
 (cd "$build" && cpack -G DEB > cpack.log 2>&1) || { cat "$build/cpack.log"; exit 1; }
 deb="$(ls "$build"/shelfwright_*.deb)"

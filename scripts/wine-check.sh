@@ -45,9 +45,11 @@ if [ "$(cd "$windows_out" && ls)" != "$files" ]; then
 fi
 
 "$linux_cli" locales --json > "$work/locales-linux.json"
-"$wine_bin" "$windows_cli" locales --json > "$work/locales-windows.json"
+# Text written to the Windows console or a pipe ends its lines with CR LF, as
+# every Windows program's standard output does; the text itself must match.
+"$wine_bin" "$windows_cli" locales --json | tr -d '\r' > "$work/locales-windows.json"
 if cmp -s "$work/locales-linux.json" "$work/locales-windows.json"; then
-  echo "identical: locales --json ($(stat -c %s "$work/locales-linux.json") bytes)"
+  echo "identical: locales --json ($(stat -c %s "$work/locales-linux.json") bytes, line ends aside)"
 else
   echo "DIFFERENT: locales --json"; diff "$work/locales-linux.json" "$work/locales-windows.json" | head -20; status=1
 fi

@@ -3,7 +3,9 @@
 // and the bundled example processed end to end.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include <cstdlib>
 #include <filesystem>

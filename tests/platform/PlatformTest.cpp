@@ -200,7 +200,7 @@ TEST(Win32PlatformTest, UserLanguageFromTheSystemNamesFromTheTable) {
   platform::EnumSystemLocalesA(
       [&](const char* hex) {
         const LCID id = static_cast<LCID>(std::stoul(hex, nullptr, 16));
-        for (const std::uint32_t type : {0x0003u, 0x1001u, 0x1004u}) {
+        for (const std::uint32_t type : {0x0002u, 0x0003u, 0x1001u, 0x1004u}) {
           char ours[256] = {}, system[256] = {};
           platform::GetLocaleInfoA(id, type, ours, sizeof ours);
           if (::GetLocaleInfoA(id, type, system, sizeof system) == 0) continue;

@@ -5,7 +5,9 @@
 #include "support/TestSupport.h"
 
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include <cstdlib>
 #include <filesystem>

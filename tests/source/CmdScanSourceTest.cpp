@@ -5,7 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include "support/TestSupport.h"
 

@@ -123,19 +123,18 @@ endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME shelfwright)
 set(CPACK_PACKAGE_VENDOR "The Shelfwright developers")
-set(CPACK_PACKAGE_CONTACT "Shelfwright developers <shelfwright@localhost>")
+set(CPACK_PACKAGE_CONTACT "Shelfwright developers <developers@shelfwright.invalid>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "translation libraries of Windows applications")
+# CPack puts the summary on the Description line and indents the text below.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "translation libraries of Windows applications\n"
-    " Shelfwright is for developers who translate Windows applications written\n"
-    " in Object Pascal or C++Builder. It reads a library's compiled resource\n"
-    " files, form files, units and resource scripts in every language folder and\n"
-    " keeps one language file per language up to date.\n"
-    " .\n"
-    " The package holds the window program shelfwright and the command line\n"
-    " program shelfwright-cli.")
-string(REPLACE ";" "" CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+    "Shelfwright is for developers who translate Windows applications written\n\
+in Object Pascal or C++Builder. It reads a library's compiled resource\n\
+files, form files, units and resource scripts in every language folder and\n\
+keeps one language file per language up to date.\n\
+\n\
+The package holds the window program shelfwright and the command line\n\
+program shelfwright-cli.")
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -37,7 +37,7 @@ for size in 16 22 24 32 48 64 128 256; do
   check "icon ${size}x${size}" test -s "$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/shelfwright.png"
 done
 for page in shelfwright-cli shelfwright; do
-  check "man page $page" bash -c "man -l '$unpacked/usr/share/man/man1/$page.1.gz' 2>/dev/null | grep -q -i usage"
+  check "man page $page" bash -c "man -l '$unpacked/usr/share/man/man1/$page.1.gz' 2>/dev/null | grep -q '^NAME'"
 done
 
 # lintian: errors fail the build; the warnings and notes are shown. The tags

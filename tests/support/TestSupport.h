@@ -44,6 +44,15 @@ inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
 
 namespace sw {
 
+// A path written with "/" as the running system writes it ("\\" on Windows).
+inline std::string NativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
+}
+
 // Sets an environment variable (nullptr: unsets it) for one scope and
 // restores the old value afterwards.
 class ScopedEnv {

@@ -10,13 +10,14 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/resources/LocFormProc.h"
-#include "runtime/Exceptions.h"
+#include "extract/forms/LocFormProc.h"
+#include "base/Exceptions.h"
 #include "runtime/FormReader.h"
 #include "runtime/FormTextConverter.h"
 #include "runtime/Streams.h"
 #include "storage/LocCommon.h"
 #include "storage/LocStorage.h"
+#include "storage/PropRules.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "runtime/IniFile.h"
 #include "runtime/StringList.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace {
 

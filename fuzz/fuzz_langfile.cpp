@@ -14,7 +14,7 @@
 #include <fstream>
 #include <string>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/Streams.h"
 #include "storage/LocLangFile.h"
 #include "storage/LocStorage.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "extract/source/QScanner.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QStrings.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "extract/source/SrcProcs.h"
-#include "runtime/Exceptions.h"
-#include "runtime/Unicode.h"
+#include "base/Exceptions.h"
+#include "base/Unicode.h"
 
 namespace {
 

@@ -9,15 +9,17 @@ PACKAGES=(
   libfmt-dev libcli11-dev nlohmann-json3-dev
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
-  llvm fp-compiler fp-units-fcl
+  llvm clang fp-compiler fp-units-fcl
   # The Debian package (scripts/build-deb.sh): shlibdeps, man pages, icons, checks
   dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream man-db
   # The Windows build (scripts/build-mingw.sh): cross compiler, GoogleTest
   # sources built for the target, Wine to run the tests
   g++-mingw-w64-x86-64-posix googletest wine wine64
 )
-# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) need
-#   clang libclang-rt-14-dev
+# llvm-rc runs clang as its preprocessor: without clang it skips preprocessing
+# and the resource-script cross-checks fail on every #define.
+# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) also need
+#   libclang-rt-14-dev
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 root="$(pwd)"
 bash scripts/install-deps.sh
 cmake --preset default -G Ninja
-cmake --build --preset default -j "$(nproc)"
+# Only the two programs: the tests and benchmarks are built by scripts/test.sh.
+cmake --build --preset default -j "$(nproc)" --target shelfwright-cli shelfwright
 cli="$root/build/default/src/cli/shelfwright-cli"
 "$cli" --version
 

@@ -1,7 +1,7 @@
 #include "app/AboutBoxLogic.h"
 
 #include "util/QStrings.h"
-#include "util/QUtils.h"
+#include "util/VersionInfo.h"
 
 namespace sw {
 

@@ -6,16 +6,17 @@
 #include <set>
 #include <utility>
 
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
+#include "storage/PropRules.h"
 
 namespace sw {
 

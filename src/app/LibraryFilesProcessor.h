@@ -20,6 +20,7 @@
 
 #include "app/LibrarySettings.h"
 #include "runtime/StringList.h"
+#include "util/UserInteraction.h"
 
 namespace sw {
 

@@ -7,6 +7,7 @@
 // every line they do not change as it was.
 #include "app/LibrarySettings.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -213,7 +214,21 @@ std::string FirstLibraryPath(std::string_view value) {
   return std::string(value.substr(pos, end - pos));
 }
 
-std::string ReadLibraryPath() { return FirstLibraryPath(platform::ReadSiblingLibraryPath()); }
+std::string ReadSiblingLibraryPath() {
+  if (const char* value = std::getenv("LINGUADESK_LIBRARY_PATH")) return value;
+  if (auto value = platform::ReadUserRegistryString("Software\\Tarnix\\Linguadesk", "LibraryPath")) return *value;
+  const std::string home = platform::ConfigHome();
+  if (home.empty()) return "";
+  const std::string file = JoinPath(JoinPath(home, "linguadesk"), "linguadesk.ini");
+  if (!platform::FileExists(file)) return "";
+  try {
+    return TIniFile(file).ReadString("Linguadesk", "LibraryPath", "");
+  } catch (const Exception&) {
+    return "";  // an unreadable file is as good as a missing one: no default folder
+  }
+}
+
+std::string ReadLibraryPath() { return FirstLibraryPath(ReadSiblingLibraryPath()); }
 
 // ---- lib.ini ---------------------------------------------------------------
 

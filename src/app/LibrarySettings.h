@@ -25,9 +25,9 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/StringList.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 
@@ -138,6 +138,11 @@ std::string FirstLibraryPath(std::string_view value);
 
 // The sibling tool's "LibraryPath", first folder only ("" when not set).
 std::string ReadLibraryPath();
+// The sibling tool's raw "LibraryPath" ("" when not set): the environment
+// variable LINGUADESK_LIBRARY_PATH when set (even to ""), else the registry
+// where there is one, else the key "LibraryPath" of section [Linguadesk] in
+// $XDG_CONFIG_HOME/linguadesk/linguadesk.ini.
+std::string ReadSiblingLibraryPath();
 
 // The seven kinds of lines of lib.ini, each ended by CR LF. Raises
 // EShelfwrightError for a library without languages.

@@ -4,7 +4,7 @@
 #include "platform/FileSystem.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
-#include "util/QUtils.h"
+#include "util/UserInteraction.h"
 
 namespace sw {
 

@@ -10,7 +10,7 @@
 #include "cli/Commands.h"
 #include "compress/qcompress.h"
 #include "platform/FileSystem.h"
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/Streams.h"
 #include "util/QConsts.h"
 

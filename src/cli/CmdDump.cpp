@@ -16,7 +16,7 @@
 
 #include "cli/Commands.h"
 #include "platform/FileSystem.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 
 namespace sw::cli {

@@ -15,12 +15,14 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocStorage.h"
 #include "util/QLocales.h"
+#include "storage/PropRules.h"
+#include "util/StringListFiles.h"
 
 namespace sw::cli {
 

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cli/Commands.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QLocales.h"
 
 namespace sw::cli {

@@ -21,6 +21,7 @@
 #include "util/QConsts.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
+#include "util/TerminalUserInteraction.h"
 
 namespace sw::cli {
 

@@ -5,7 +5,7 @@
 // {"file", "strings": [{"id", "text"}]}.
 #include "cli/Commands.h"
 #include "extract/resources/WinResProc.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>

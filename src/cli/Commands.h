@@ -50,4 +50,7 @@ const Scanner* FindScanner(const std::string& fileName);
 // Writes an error line to stderr ("shelfwright-cli: <message>").
 void PrintError(const std::string& message);
 
+// Parses the command line, runs the chosen subcommand and returns the exit code.
+int RunCli(int argc, char** argv);
+
 }  // namespace sw::cli

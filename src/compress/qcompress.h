@@ -35,7 +35,7 @@
 #include <functional>
 #include <memory>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/Streams.h"
 
 namespace sw {

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sw::platform {
 
@@ -200,3 +200,18 @@ int WideCharToMultiByte(unsigned codePage, std::uint32_t flags, const char16_t* 
 }
 
 }  // namespace sw::platform
+
+namespace sw {
+
+// When the code page has no conversion, the system ANSI code page's serves.
+std::u16string AnsiToWideCP(std::string_view text, unsigned codePage) {
+  if (auto wide = platform::ConvertToWide(codePage, text)) return std::move(*wide);
+  return platform::ConvertToWide(platform::GetACP(), text).value_or(std::u16string());
+}
+
+std::string WideToAnsiCP(std::u16string_view text, unsigned codePage) {
+  if (auto ansi = platform::ConvertFromWide(codePage, text)) return std::move(*ansi);
+  return platform::ConvertFromWide(platform::GetACP(), text).value_or(std::string());
+}
+
+}  // namespace sw

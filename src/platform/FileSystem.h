@@ -17,6 +17,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/AnsiText.h"
+
 namespace sw::platform {
 
 #ifdef _WIN32
@@ -106,3 +108,10 @@ std::string ExecutablePath();
 std::string GetEnv(const char* name);
 
 }  // namespace sw::platform
+
+namespace sw {
+
+// A folder and a name joined with one path delimiter.
+inline std::string JoinPath(std::string_view a, std::string_view b) { return JoinWithSep(a, b, platform::PathDelim); }
+
+}  // namespace sw

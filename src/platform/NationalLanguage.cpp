@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sw::platform {
 

@@ -105,4 +105,10 @@ std::optional<std::u16string> ConvertToWide(unsigned codePage, std::string_view 
 std::optional<std::string> ConvertFromWide(unsigned codePage, std::u16string_view text);
 
 }  // namespace platform
+
+// Conversions with a code page; code page 0 is the system ANSI code page, and
+// so is any code page the system cannot convert.
+std::u16string AnsiToWideCP(std::string_view text, unsigned codePage);
+std::string WideToAnsiCP(std::u16string_view text, unsigned codePage);
+
 }  // namespace sw

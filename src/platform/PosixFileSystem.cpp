@@ -10,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace sw::platform {
 

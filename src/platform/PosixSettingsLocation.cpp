@@ -1,12 +1,10 @@
-// POSIX placement of the settings file and of the sibling tool's library path
-// (see SettingsLocation.h for the rules).
+// POSIX placement of the settings file (see SettingsLocation.h for the rules).
 #include "platform/SettingsLocation.h"
 
 #include <cstdlib>
+#include <optional>
 
 #include "platform/FileSystem.h"
-#include "runtime/StringList.h"
-#include "util/QStrings.h"
 
 namespace sw::platform {
 
@@ -46,26 +44,8 @@ std::string SettingsFileNameFor(const std::string& programPath, const std::strin
 
 std::string SettingsFileName() { return SettingsFileNameFor(ExecutablePath(), ConfigHome()); }
 
-std::string ReadSiblingLibraryPath() {
-  if (const char* value = std::getenv("LINGUADESK_LIBRARY_PATH")) return value;
-  const std::string home = ConfigHome();
-  if (home.empty()) return "";
-  const std::string file = JoinPath(JoinPath(home, "linguadesk"), "linguadesk.ini");
-  if (!FileExists(file)) return "";
-  TStringList lines;
-  try {
-    lines.LoadFromFile(file);
-  } catch (const Exception&) {
-    return "";  // an unreadable file is as good as a missing one: no default folder
-  }
-  TStringList section;
-  ReadSection(0, lines, "Linguadesk", section);
-  for (const auto& line : section) {
-    const auto eq = line.find('=');
-    if (eq != std::string::npos && SameText(TrimSpaces(line.substr(0, eq)), "LibraryPath"))
-      return line.substr(eq + 1);
-  }
-  return "";
+std::optional<std::string> ReadUserRegistryString(const std::string&, const std::string&) {
+  return std::nullopt;  // no registry here: the callers fall back to settings files
 }
 
 }  // namespace sw::platform

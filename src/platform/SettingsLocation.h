@@ -1,4 +1,5 @@
-// Where the settings file and the sibling tool's library path live.
+// Where the settings file lives, and the registry the sibling tool keeps its
+// library path in (reading it is the library settings' business).
 //
 // On Windows the settings file sits beside the program ("<program>.ini") and
 // the sibling tool Linguadesk keeps "LibraryPath" in the registry under
@@ -14,6 +15,7 @@
 //   key give "".
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace sw::platform {
@@ -26,7 +28,9 @@ std::string SettingsFileNameFor(const std::string& programPath, const std::strin
 // The configuration folder: $XDG_CONFIG_HOME, else $HOME/.config, else "".
 std::string ConfigHome();
 
-// The raw "LibraryPath" value of the sibling tool ("" when not set).
-std::string ReadSiblingLibraryPath();
+// A string value under HKEY_CURRENT_USER: `key` is the path below it
+// ("Software\\Tarnix\\Linguadesk"), `value` the value's name. std::nullopt when
+// the key or value does not exist, and always where there is no registry.
+std::optional<std::string> ReadUserRegistryString(const std::string& key, const std::string& value);
 
 }  // namespace sw::platform

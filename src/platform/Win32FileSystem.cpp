@@ -8,7 +8,7 @@
 #include <random>
 
 #include "platform/Win32Text.h"
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 
 // windows.h names DeleteFile as a macro for DeleteFileW.
 #undef DeleteFile

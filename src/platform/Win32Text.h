@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sw::platform::win32 {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

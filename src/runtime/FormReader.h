@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/Streams.h"
 
 namespace sw {

@@ -9,7 +9,7 @@
 
 #include "runtime/FormReader.h"
 #include "runtime/FormWriter.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sw {
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <string_view>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/Streams.h"
 
 namespace sw {

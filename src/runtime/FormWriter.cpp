@@ -4,8 +4,8 @@
 #include <cstring>
 #include <limits>
 
-#include "runtime/AsciiText.h"
-#include "runtime/Unicode.h"
+#include "base/AsciiText.h"
+#include "base/Unicode.h"
 
 namespace sw {
 

@@ -1,8 +1,9 @@
 #include "runtime/IniFile.h"
 
 #include "platform/FileSystem.h"
-#include "runtime/Exceptions.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
+#include "base/AnsiText.h"
+#include "base/Numbers.h"
 
 namespace sw {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -1,9 +1,9 @@
 #include "runtime/StringList.h"
 
 #include "platform/FileSystem.h"
-#include "runtime/AsciiText.h"
-#include "runtime/Exceptions.h"
-#include "runtime/Unicode.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
+#include "base/Unicode.h"
 
 namespace sw {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <string_view>
 
-#include "util/QLocales.h"
+#include "platform/NationalLanguage.h"
 
 namespace sw {
 

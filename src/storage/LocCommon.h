@@ -21,12 +21,12 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/StringList.h"
 #include "runtime/Streams.h"
 #include "runtime/Variant.h"
 #include "util/QLocales.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 
@@ -57,36 +57,6 @@ inline constexpr std::uint16_t lsTranslated = 0x0100;   // cleared when older th
 // Attribute bits of the containers.
 inline constexpr std::uint16_t uaSourceConstant = 0x0002;  // unit: met in a .PAS or .RC file
 inline constexpr std::uint16_t caCharsetExcluded = 0x0004;  // component: font charset kept
-
-// The longest length a string prefix can hold (exclusive) and the longest
-// list a 16-bit count can hold.
-inline constexpr std::uint32_t MaxStringLength = (1u << 30) - 1;
-inline constexpr int MaxListCount = 65535;
-
-// ---- Stream primitives -------------------------------------------------
-
-// Reads a length prefix of the given format version. A short read raises
-// EReadError.
-std::uint32_t ReadLength(TStream& stream, int version);
-// Writes a length prefix. A length the version cannot represent (65536 and
-// more below version 6, 2^30 and more from 6 on) raises ELangFileError and
-// writes nothing.
-void WriteLength(TStream& stream, std::uint32_t n, int version);
-std::string ReadAnsiString(TStream& stream, int version);
-void WriteAnsiString(TStream& stream, std::string_view text, int version);
-std::u16string ReadWideString(TStream& stream, int version);
-void WriteWideString(TStream& stream, std::u16string_view text, int version);
-
-// ---- Property rules and text files ---------------------------------------
-
-void SetDefaultPropRules(TStringList& list);
-void LoadStringList(TStringList& list, const std::string& fileName);
-// Saves the list; on failure asks "Could not write to file ..." with Retry
-// and Cancel through the user-interaction seam. Cancel returns normally.
-void SaveStringListRetry(const TStringList& list, const std::string& fileName);
-
-// The user's default language identifier, as the operating system gives it.
-LANGID UserDefaultLangId();
 
 // ---- Values ----------------------------------------------------------------
 

@@ -3,7 +3,7 @@
 // unit goes when its last constant is purged.
 #include "storage/LocConst.h"
 
-#include "runtime/AsciiText.h"
+#include "base/AsciiText.h"
 #include "storage/LocStorage.h"
 
 namespace sw {

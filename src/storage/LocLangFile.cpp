@@ -8,6 +8,7 @@
 
 #include "compress/qcompress.h"
 #include "util/QConsts.h"
+#include "storage/LngStrings.h"
 
 namespace sw {
 

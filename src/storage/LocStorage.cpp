@@ -3,7 +3,7 @@
 // look-ups and column-wide operations (see LocStorage.h).
 #include "storage/LocStorage.h"
 
-#include "runtime/AsciiText.h"
+#include "base/AsciiText.h"
 #include "util/QConsts.h"
 
 namespace sw {

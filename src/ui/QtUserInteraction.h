@@ -6,7 +6,7 @@
 
 #include <memory>
 
-#include "util/QUtils.h"
+#include "util/UserInteraction.h"
 
 class QLabel;
 class QWidget;

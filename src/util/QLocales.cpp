@@ -157,15 +157,6 @@ const std::vector<TEnglishLangName> kEnglishLangNames = {
 
 char LowerAsciiChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
-// The default conversions, used when the code page's conversion answers 0.
-std::u16string DefaultAnsiToWide(std::string_view text) {
-  return platform::ConvertToWide(platform::GetACP(), text).value_or(std::u16string());
-}
-
-std::string DefaultWideToAnsi(std::u16string_view text) {
-  return platform::ConvertFromWide(platform::GetACP(), text).value_or(std::string());
-}
-
 // The supported locales with their localized full names, in enumeration order.
 TLocaleEntryList EnumerateLocales() {
   TLocaleEntryList list;
@@ -291,15 +282,7 @@ LANGID LangIdFromEnglishName(std::string_view name) {
 
 // ---- Conversions --------------------------------------------------------------
 
-std::u16string AnsiToWideCP(std::string_view text, unsigned codePage) {
-  if (auto wide = platform::ConvertToWide(codePage, text)) return std::move(*wide);
-  return DefaultAnsiToWide(text);
-}
-
-std::string WideToAnsiCP(std::u16string_view text, unsigned codePage) {
-  if (auto ansi = platform::ConvertFromWide(codePage, text)) return std::move(*ansi);
-  return DefaultWideToAnsi(text);
-}
+LANGID UserDefaultLangId() { return platform::GetUserDefaultLangID(); }
 
 std::u16string AnsiToWideByLang(std::string_view text, LANGID id) { return AnsiToWideCP(text, GetCodePage(id)); }
 

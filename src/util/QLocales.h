@@ -20,7 +20,8 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
+#include "platform/NationalLanguage.h"
 
 namespace sw {
 
@@ -41,10 +42,9 @@ std::string GetLangAbbr(LANGID id);
 LANGID LangIdFromAbbr(std::string_view abbr);
 LANGID LangIdFromEnglishName(std::string_view name);
 unsigned GetCodePage(LANGID id);
+// The user's default language identifier, as the operating system gives it.
+LANGID UserDefaultLangId();
 
-// Code page 0 is the system ANSI code page.
-std::u16string AnsiToWideCP(std::string_view text, unsigned codePage);
-std::string WideToAnsiCP(std::u16string_view text, unsigned codePage);
 std::u16string AnsiToWideByLang(std::string_view text, LANGID id);
 std::string WideToAnsiByLang(std::u16string_view text, LANGID id);
 std::u16string RecodeWide(std::u16string_view text, LANGID sourceId, LANGID targetId);

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "platform/FileSystem.h"
-#include "runtime/AsciiText.h"
+#include "base/AsciiText.h"
 #include "util/QConsts.h"
 
 namespace sw {
@@ -35,35 +35,6 @@ constexpr std::array<std::uint8_t, 256> MakeCharInfo() {
 
 constexpr std::array<std::uint8_t, 256> kCharInfo = MakeCharInfo();
 
-// Windows-1252 letter pairs beyond ASCII: Š/š, Œ/œ, Ž/ž, Ÿ/ÿ and À..Þ/à..þ
-// without the multiplication sign. ß and µ have no 8-bit upper case.
-constexpr std::array<unsigned char, 256> MakeLowerTable() {
-  std::array<unsigned char, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(c);
-  for (int c = 'A'; c <= 'Z'; ++c) t[c] = static_cast<unsigned char>(c + 32);
-  for (int c = 0xC0; c <= 0xDE; ++c)
-    if (c != 0xD7) t[c] = static_cast<unsigned char>(c + 32);
-  t[0x8A] = 0x9A;
-  t[0x8C] = 0x9C;
-  t[0x8E] = 0x9E;
-  t[0x9F] = 0xFF;
-  return t;
-}
-
-constexpr std::array<unsigned char, 256> MakeUpperTable() {
-  std::array<unsigned char, 256> t{};
-  for (int c = 0; c < 256; ++c) t[c] = static_cast<unsigned char>(c);
-  for (int c = 'a'; c <= 'z'; ++c) t[c] = static_cast<unsigned char>(c - 32);
-  for (int c = 0xE0; c <= 0xFE; ++c)
-    if (c != 0xF7) t[c] = static_cast<unsigned char>(c - 32);
-  t[0x9A] = 0x8A;
-  t[0x9C] = 0x8C;
-  t[0x9E] = 0x8E;
-  t[0xFF] = 0x9F;
-  return t;
-}
-
-constexpr std::array<unsigned char, 256> kLowerAnsi = MakeLowerTable();
 
 constexpr std::array<unsigned char, 256> MakeIdentityTable() {
   std::array<unsigned char, 256> table{};
@@ -71,7 +42,6 @@ constexpr std::array<unsigned char, 256> MakeIdentityTable() {
   return table;
 }
 constexpr std::array<unsigned char, 256> kIdentity = MakeIdentityTable();
-constexpr std::array<unsigned char, 256> kUpperAnsi = MakeUpperTable();
 
 inline unsigned char Byte(char c) { return static_cast<unsigned char>(c); }
 
@@ -81,12 +51,6 @@ int FindFrom(std::string_view sub, std::string_view text, std::size_t start) {
   if (sub.empty() || start < 1 || start > text.size()) return 0;
   const auto p = text.find(sub, start - 1);
   return p == std::string_view::npos ? 0 : static_cast<int>(p + 1);
-}
-
-std::string MapBytes(std::string_view text, const std::array<unsigned char, 256>& table) {
-  std::string result(text);
-  for (char& c : result) c = static_cast<char>(table[Byte(c)]);
-  return result;
 }
 
 // The wildcard match. Trying, after each asterisk, every occurrence of the
@@ -120,51 +84,6 @@ bool MatchMask(std::string_view text, std::string_view mask, const std::array<un
   }
   while (m < mask.size() && mask[m] == '*') ++m;
   return m == mask.size();
-}
-
-// Parses an integer as the runtime's StrToInt does: leading blanks, a sign,
-// decimal digits or "$"/"0x"/"x" followed by hexadecimal digits.
-bool ParseInt(std::string_view s, int& value) {
-  std::size_t i = 0;
-  while (i < s.size() && s[i] == ' ') ++i;
-  bool negative = false;
-  if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-    negative = s[i] == '-';
-    ++i;
-  }
-  bool hex = false;
-  if (i < s.size() && s[i] == '$') {
-    hex = true;
-    ++i;
-  } else if (i < s.size() && (s[i] == 'x' || s[i] == 'X')) {
-    hex = true;
-    ++i;
-  } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
-    hex = true;
-    i += 2;
-  }
-  if (i >= s.size()) return false;
-  std::uint64_t magnitude = 0;
-  for (; i < s.size(); ++i) {
-    const char c = s[i];
-    int digit;
-    if (hex) {
-      if (!IsHexDigitChar(c)) return false;
-      digit = HexDigitValue(c);
-      magnitude = magnitude * 16 + static_cast<unsigned>(digit);
-      if (magnitude > 0xFFFFFFFFull) return false;
-    } else {
-      if (!IsDigitChar(c)) return false;
-      digit = c - '0';
-      magnitude = magnitude * 10 + static_cast<unsigned>(digit);
-      if (magnitude > 0x80000000ull) return false;
-    }
-  }
-  if (!hex && !negative && magnitude > 0x7FFFFFFFull) return false;
-  std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
-  if (negative) bits = 0u - bits;
-  value = static_cast<int>(bits);
-  return true;
 }
 
 }  // namespace
@@ -231,47 +150,12 @@ bool IsInListAnsi(std::string_view text, const std::vector<std::string>& list) {
 
 // ---- Case -------------------------------------------------------------------
 
-std::string LowerAnsi(std::string_view text) { return MapBytes(text, kLowerAnsi); }
-std::string UpperAnsi(std::string_view text) { return MapBytes(text, kUpperAnsi); }
-
-std::string LowerAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  return result;
-}
-
-std::string UpperAscii(std::string_view text) {
-  std::string result(text);
-  for (char& c : result) c = UpCaseAscii(c);
-  return result;
-}
-
-bool SameText(std::string_view a, std::string_view b) { return SameTextAscii(a, b); }
-
-int CompareText(std::string_view a, std::string_view b) {
-  const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const int x = Byte(UpCaseAscii(a[i])), y = Byte(UpCaseAscii(b[i]));
-    if (x != y) return x - y;
-  }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
-}
-
 // ---- Searching, cutting and joining -----------------------------------------
 
 std::string TrimSpaces(std::string_view text) {
   std::size_t first = 0, last = text.size();
   while (first < last && IsSpaceChar(text[first])) ++first;
   while (last > first && IsSpaceChar(text[last - 1])) --last;
-  return std::string(text.substr(first, last - first));
-}
-
-std::string Trim(std::string_view text) {
-  std::size_t first = 0, last = text.size();
-  while (first < last && Byte(text[first]) <= ' ') ++first;
-  while (last > first && Byte(text[last - 1]) <= ' ') --last;
   return std::string(text.substr(first, last - first));
 }
 
@@ -326,23 +210,6 @@ std::string Capitalize(std::string_view text) {
   if (!result.empty()) result[0] = static_cast<char>(kUpperAnsi[Byte(result[0])]);
   return result;
 }
-
-std::string JoinWithSep(std::string_view a, std::string_view b, char separator) {
-  if (a.empty()) return std::string(b);
-  if (b.empty()) return std::string(a);
-  const bool aEnds = a.back() == separator;
-  const bool bStarts = b.front() == separator;
-  std::string result(a);
-  if (aEnds && bStarts)
-    result.append(b.substr(1));
-  else if (!aEnds && !bStarts)
-    result.append(1, separator).append(b);
-  else
-    result.append(b);
-  return result;
-}
-
-std::string JoinPath(std::string_view a, std::string_view b) { return JoinWithSep(a, b, platform::PathDelim); }
 
 std::string JoinWithDot(std::string_view a, std::string_view b) {
   if (a.empty()) return std::string(b);
@@ -407,9 +274,7 @@ std::string ReplaceText(std::string_view text, std::string_view oldText, std::st
 // ---- Numbers ----------------------------------------------------------------
 
 int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (const int digit = HexDigit(c); digit >= 0) return digit;
   throw EQStringsError(Format(SNotHexDigit, std::string(1, c)));
 }
 
@@ -430,14 +295,6 @@ int OctToInt(std::string_view text) {
   return static_cast<int>(result);
 }
 
-bool TryStrToInt(std::string_view text, int& value) { return ParseInt(text, value); }
-
-int StrToInt(std::string_view text) {
-  int value = 0;
-  if (!ParseInt(text, value)) throw EConvertError(Format(SInvalidInteger, std::string(text)));
-  return value;
-}
-
 int StrToIntTrim(std::string_view text) {
   const std::string trimmed = Trim(text);
   if (trimmed.empty()) return 0;
@@ -446,48 +303,7 @@ int StrToIntTrim(std::string_view text) {
 
 int StrToIntDef0(std::string_view text) {
   int value = 0;
-  return ParseInt(Trim(text), value) ? value : 0;
-}
-
-bool TryStrToFloat(std::string_view text, double& value) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  bool negative = false;
-  if (i < n && (text[i] == '+' || text[i] == '-')) {
-    negative = text[i] == '-';
-    ++i;
-  }
-  const std::size_t numberStart = i;
-  std::size_t digits = 0;
-  while (i < n && IsDigitChar(text[i])) ++i, ++digits;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (i < n && IsDigitChar(text[i])) ++i, ++digits;
-  }
-  if (digits == 0) return false;
-  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t expDigits = 0;
-    while (i < n && IsDigitChar(text[i])) ++i, ++expDigits;
-    if (expDigits == 0) return false;
-  }
-  if (i != n) return false;
-  // from_chars is locale-independent (unlike strtod) but takes no leading "+",
-  // so the sign was consumed above.
-  double parsed = 0;
-  const char* first = text.data() + numberStart;
-  const char* last = text.data() + n;
-  const auto [ptr, ec] = std::from_chars(first, last, parsed, std::chars_format::general);
-  if (ec != std::errc() || ptr != last) return false;
-  value = negative ? -parsed : parsed;
-  return true;
-}
-
-double StrToFloat(std::string_view text) {
-  double value = 0;
-  if (!TryStrToFloat(Trim(text), value)) throw EConvertError(Format(SInvalidFloat, std::string(text)));
-  return value;
+  return TryStrToInt(Trim(text), value) ? value : 0;
 }
 
 double StrToFloatDef0(std::string_view text) {

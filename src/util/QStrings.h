@@ -13,7 +13,11 @@
 #include <utility>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/AnsiText.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
+#include "base/Numbers.h"
+#include "platform/FileSystem.h"
 #include "runtime/StringList.h"
 
 namespace sw {
@@ -36,21 +40,9 @@ int IndexOfText(const TStringList& list, std::string_view text);
 bool IsInList(std::string_view text, const std::vector<std::string>& list);
 bool IsInListAnsi(std::string_view text, const std::vector<std::string>& list);
 
-// Case mapping by the locale's rules (Windows-1252 letters fold too).
-std::string LowerAnsi(std::string_view text);
-std::string UpperAnsi(std::string_view text);
-// ASCII-only case folding and comparison.
-std::string LowerAscii(std::string_view text);
-std::string UpperAscii(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);
-// Ordinal comparison after ASCII upper-casing: <0, 0, >0.
-int CompareText(std::string_view a, std::string_view b);
 
 // Searching, cutting and joining.
 std::string TrimSpaces(std::string_view text);
-// The runtime's Trim: removes leading and trailing characters up to the space
-// (codes 0 to 32).
-std::string Trim(std::string_view text);
 // An `n` below 1 counts as 1.
 int PosFrom(std::string_view sub, std::string_view text, int start, int n);
 int PosText(std::string_view sub, std::string_view text);
@@ -59,9 +51,7 @@ std::string TextAfter(std::string_view separator, std::string_view text);
 std::pair<std::string, std::string> SplitAt(std::string_view separator, std::string_view text);
 std::string StripExt(std::string_view path);
 std::string Capitalize(std::string_view text);
-std::string JoinWithSep(std::string_view a, std::string_view b, char separator);
 // Joins with the platform's path separator ("\" on Windows, "/" elsewhere).
-std::string JoinPath(std::string_view a, std::string_view b);
 std::string JoinWithDot(std::string_view a, std::string_view b);
 // The last component of a path, and its extension with the dot ("" when none).
 std::string ExtractFileName(std::string_view path);
@@ -81,15 +71,6 @@ int OctToInt(std::string_view text);
 int StrToIntTrim(std::string_view text);
 int StrToIntDef0(std::string_view text);
 double StrToFloatDef0(std::string_view text);
-// Decimal integer of the whole text (optional sign, or "$"/"0x" hex), as the
-// runtime's StrToInt: raises EConvertError for anything else.
-int StrToInt(std::string_view text);
-bool TryStrToInt(std::string_view text, int& value);
-// The float of the whole text: optional sign, digits with an optional "."
-// fraction, optional exponent ("1.5E-3"). Raises EConvertError
-// "'%s' is not a valid floating point value" for anything else.
-double StrToFloat(std::string_view text);
-bool TryStrToFloat(std::string_view text, double& value);
 
 // Quoting for sources.
 std::string QuotePascal(std::string_view text, char quote = '\'');

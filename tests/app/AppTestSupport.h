@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "runtime/Streams.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 
 namespace sw::testing {

@@ -13,7 +13,7 @@
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
 #include "util/QStrings.h"
-#include "util/QUtils.h"
+#include "util/VersionInfo.h"
 
 namespace sw {
 namespace {

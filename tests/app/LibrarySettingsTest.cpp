@@ -174,7 +174,7 @@ TEST(LibraryPathTest, SiblingToolSettingsAndOverride) {
   dir.Write("linguadesk/linguadesk.ini", "[Other]\r\nLibraryPath=no\r\n[Linguadesk]\r\nlibrarypath=/a b;/c\r\n");
   ::setenv("XDG_CONFIG_HOME", dir.Root().c_str(), 1);
   ::unsetenv("LINGUADESK_LIBRARY_PATH");
-  EXPECT_EQ(platform::ReadSiblingLibraryPath(), "/a b;/c");
+  EXPECT_EQ(ReadSiblingLibraryPath(), "/a b;/c");
   EXPECT_EQ(ReadLibraryPath(), "/a");
   ::setenv("LINGUADESK_LIBRARY_PATH", "\"/x y\";/z", 1);
   EXPECT_EQ(ReadLibraryPath(), "/x y");

@@ -12,7 +12,8 @@
 #include "storage/LocLangFile.h"
 #include "support/TestSupport.h"
 #include "util/QLocales.h"
-#include "util/QUtils.h"
+#include "util/UserInteraction.h"
+#include "support/RecordingUserInteraction.h"
 
 namespace sw {
 namespace {

@@ -6,7 +6,7 @@
 
 #include "runtime/FormReader.h"
 #include "runtime/Streams.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 
 namespace sw::test {
 

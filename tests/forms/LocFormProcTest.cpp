@@ -1,4 +1,4 @@
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,8 @@
 #include "runtime/FormTextConverter.h"
 #include "runtime/FormWriter.h"
 #include "support/TestSupport.h"
+#include "storage/LngStrings.h"
+#include "storage/PropRules.h"
 
 namespace sw {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "storage/LocStorage.h"
 
 namespace sw::test {

@@ -11,7 +11,7 @@
 #include "platform/NationalLanguage.h"
 #include "platform/SettingsLocation.h"
 #include "support/TestSupport.h"
-#include "util/QUtils.h"
+#include "util/VersionInfo.h"
 
 #ifdef _WIN32
 #define NOMINMAX

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "support/TestSupport.h"
 
 namespace sw {

@@ -10,7 +10,7 @@
 #include <map>
 
 #include "extract/source/SrcProcs.h"
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "support/TestSupport.h"
 
 namespace sw {

@@ -1,5 +1,4 @@
-// Length-prefixed strings of the language file, the default property rules
-// and the save-retry prompt.
+// Length-prefixed strings of the language file and the default property rules.
 #include "storage/LocCommon.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,8 @@
 #include <filesystem>
 
 #include "support/TestSupport.h"
+#include "storage/LngStrings.h"
+#include "storage/PropRules.h"
 
 namespace sw {
 namespace {
@@ -77,45 +78,6 @@ TEST(PropRulesTest, DefaultRulesReplaceTheList) {
   EXPECT_EQ(rules[0], "+.Caption");
   EXPECT_EQ(rules[6], "+.Title.Caption");
   EXPECT_EQ(rules[11], "+.Values");
-}
-
-class RetryingUserInteraction : public RecordingUserInteraction {
- public:
-  std::function<void()> OnRetry;
-  int AskRetryCancel(const std::string& caption, const std::string& text) override {
-    const int answer = RecordingUserInteraction::AskRetryCancel(caption, text);
-    if (answer == idRetry && OnRetry) OnRetry();
-    return answer;
-  }
-};
-
-TEST(SaveStringListRetryTest, CancelReturnsQuietlyAndRetrySavesOnceTheFolderExists) {
-  TempDir dir;
-  const std::string path = dir.Path("missing/lib.ini");
-  TStringList list{"[Common]", "Name=Demo"};
-  {
-    RecordingUserInteraction ui;
-    ScopedUserInteraction scope(&ui);
-    ui.SetNextAnswers({idCancel});
-    EXPECT_NO_THROW(SaveStringListRetry(list, path));
-    ASSERT_EQ(ui.Calls.size(), 1u);
-    EXPECT_EQ(ui.Calls[0].Kind, "retrycancel");
-    EXPECT_EQ(ui.Calls[0].Caption, "Polyverb");
-    EXPECT_EQ(ui.Calls[0].Text, "Could not write to file \"" + path + "\"");
-    EXPECT_FALSE(std::filesystem::exists(path));
-  }
-  {
-    RetryingUserInteraction ui;
-    ScopedUserInteraction scope(&ui);
-    ui.SetNextAnswers({idRetry, idRetry});
-    int retries = 0;
-    ui.OnRetry = [&] {
-      if (++retries == 2) std::filesystem::create_directories(dir.Path("missing"));
-    };
-    SaveStringListRetry(list, path);
-    EXPECT_EQ(ui.Calls.size(), 2u);
-    EXPECT_EQ(TempDir::Read(path), "[Common]\r\nName=Demo\r\n");
-  }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // Tests of the owning list's ownership rules (with an element type that counts
 // its live instances), the compiled-in version information and the
 // user-interaction seam.
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
+#include "util/VersionInfo.h"
+#include "util/TerminalUserInteraction.h"
+#include "support/RecordingUserInteraction.h"
 
 #include <gtest/gtest.h>
 

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "extract/resources/WinResReader.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 

@@ -19,9 +19,9 @@
 #include <span>
 #include <string>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "util/QLocales.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 

@@ -5,7 +5,7 @@
 
 #include <limits>
 
-#include "runtime/Unicode.h"
+#include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"

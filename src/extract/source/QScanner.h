@@ -25,7 +25,7 @@
 #include <string_view>
 #include <vector>
 
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/StringList.h"
 
 namespace sw {

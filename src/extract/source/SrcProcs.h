@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "extract/source/QScanner.h"
-#include "runtime/Exceptions.h"
+#include "base/Exceptions.h"
 #include "runtime/StringList.h"
-#include "util/QUtils.h"
+#include "util/QObjectList.h"
 
 namespace sw {
 

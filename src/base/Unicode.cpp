@@ -1,0 +1,94 @@
+#include "base/Unicode.h"
+
+#include <cstdint>
+
+namespace sw {
+
+namespace {
+
+// Decodes one code point at `i`, advancing `i`; returns U+FFFD on error.
+char32_t DecodeUtf8(std::string_view s, std::size_t& i, bool& ok) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  ok = true;
+  if (b0 < 0x80) {
+    ++i;
+    return b0;
+  }
+  int len = 0;
+  char32_t cp = 0;
+  if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; }
+  else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; }
+  else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; }
+  else { ++i; ok = false; return 0xFFFD; }
+  if (i + static_cast<std::size_t>(len) > s.size()) { ++i; ok = false; return 0xFFFD; }
+  for (int k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
+    if ((b & 0xC0) != 0x80) { ++i; ok = false; return 0xFFFD; }
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  static const char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
+  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; ok = false; return 0xFFFD; }
+  i += static_cast<std::size_t>(len);
+  return cp;
+}
+
+}  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t i = 0;
+  bool ok;
+  while (i < text.size()) {
+    const char32_t cp = DecodeUtf8(text, i, ok);
+    if (cp >= 0x10000) {
+      out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+    } else {
+      out.push_back(static_cast<char16_t>(cp));
+    }
+  }
+  return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char32_t cp = text[i];
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+      ++i;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = 0xFFFD;
+    }
+    if (cp < 0x80) {
+      out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+  }
+  return out;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  bool ok = true;
+  while (i < text.size()) {
+    DecodeUtf8(text, i, ok);
+    if (!ok) return false;
+  }
+  return true;
+}
+
+}  // namespace sw

@@ -1,0 +1,458 @@
+// Form extraction and property rules; see LocFormProc.h.
+#include "extract/forms/LocFormProc.h"
+
+#include "runtime/FormTextConverter.h"
+#include "base/Unicode.h"
+#include "util/QConsts.h"
+#include "util/QLocales.h"
+#include "util/QStrings.h"
+
+namespace sw {
+
+namespace {
+
+inline constexpr const char* kReportClass = "TfrxReport";
+inline constexpr const char* kCollectionItemClass = "TCollectionItem";
+inline constexpr const char* kCharsetSuffix = ".Font.Charset";
+
+bool Matches(const std::string& text, std::string_view mask) { return MatchesMask(text, mask, false); }
+
+// PN with everything before its first "." replaced by `y`.
+std::string ReplaceHead(const std::string& pn, const std::string& y) {
+  const auto dot = pn.find('.');
+  return dot == std::string::npos ? y : y + pn.substr(dot);
+}
+
+// A rule line split into its marker and mask; false for an empty line.
+bool SplitRule(const std::string& line, char& marker, std::string& mask) {
+  const std::string rule = TrimSpaces(line);
+  if (rule.empty()) return false;
+  marker = rule[0];
+  mask = rule.substr(1);
+  return true;
+}
+
+std::u16string TrimWideBlanks(const std::u16string& text) {
+  std::size_t first = 0, last = text.size();
+  while (first < last && text[first] <= u' ') ++first;
+  while (last > first && text[last - 1] <= u' ') --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+// ---- Reading the file --------------------------------------------------------
+
+void TLocFormProcessor::ProcessFile(const std::string& fileName) {
+  TMemoryStream file;
+  file.LoadFromFile(fileName);
+  ProcessBytes(file.AsString());
+}
+
+void TLocFormProcessor::ProcessBytes(const std::string& bytes) {
+  if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xFF && bytes[1] == 0x0A && bytes[2] == 0) {
+    // The 16-bit resource header: 0xFF, the type word 10, the name up to its
+    // zero byte, a flags word and a size; the binary stream follows.
+    TMemoryStream stream(bytes);
+    TFormReader header(stream);
+    if (header.ReadByte() != 0xFF || header.ReadU16() != 10) throw EReadError(SInvalidImage);
+    try {
+      while (header.ReadByte() != 0) {
+      }
+      header.ReadU16();
+      header.ReadU32();
+    } catch (const EReadError&) {
+      throw EReadError(SInvalidImage);
+    }
+    stream.SetPosition(header.Position());
+    ProcessStream(stream);
+  } else if (bytes.size() >= 3 && bytes.compare(0, 3, "TPF") == 0) {
+    TMemoryStream stream(bytes);
+    ProcessStream(stream);
+  } else {
+    TMemoryStream stream;
+    const LANGID langId = LangId;
+    ObjectTextToBinary(bytes, stream, [langId](std::string_view raw) { return AnsiToWideByLang(raw, langId); });
+    stream.SetPosition(0);
+    ProcessStream(stream);
+  }
+}
+
+void TLocFormProcessor::ProcessStream(TStream& stream) {
+  BinaryBuffer.Clear();
+  InlinePrefix.clear();
+  ReportGroup = nullptr;
+  FormName.clear();
+  CurrentClass.clear();
+  try {
+    if (!Storage) throw Exception("No storage to record the form in");
+    TFormReader reader(stream);
+    reader.ReadSignature();
+    std::string className, name;
+    bool isInline = false;
+    ReadComponentHeader(reader, className, name, isInline);
+    FormName = name;
+    CurrentForm = Storage->Forms->FindOrAdd(FormName);
+    CurrentForm->Attributes = 0;
+    ProcessComponent(reader, "", className, 0);
+  } catch (Exception& e) {
+    e.SetMessage(Format(SFormProcessingError, FormName) + e.Message());
+    throw;
+  }
+}
+
+void TLocFormProcessor::CheckDepth(const TFormReader& reader, int depth) const {
+  if (depth > MaxFormNesting)
+    throw EReadError(Format(SFormNestingTooDeep, MaxFormNesting, static_cast<long long>(reader.Position())));
+}
+
+void TLocFormProcessor::ReadComponentHeader(TFormReader& reader, std::string& className, std::string& name,
+                                            bool& isInline) {
+  std::uint8_t flags = 0;
+  std::int32_t position = 0;
+  reader.ReadPrefix(flags, position);
+  className = reader.ReadStr();
+  name = reader.ReadStr();
+  InheritedFlag = (flags & ffInherited) != 0;
+  isInline = !InheritedFlag && (flags & ffInline) != 0;
+  if (isInline) InlinePrefix = JoinWithDot(InlinePrefix, name);
+  if (flags & ffChildPos) className += "[" + std::to_string(position) + "]";
+}
+
+void TLocFormProcessor::ProcessComponent(TFormReader& reader, const std::string& rawName,
+                                         const std::string& className, int depth) {
+  CheckDepth(reader, depth);
+  const std::string path = InheritedFlag ? JoinWithDot(InlinePrefix, rawName) : rawName;
+  TLocComponent* component = CurrentForm->FindComponent(path);
+  while (!reader.EndOfList()) ProcessProperty(reader, component, path, className, depth);
+  reader.ReadListEnd();
+
+  int position = 1;
+  while (!reader.EndOfList()) {
+    // Restoring the saved prefix equals cutting the last segment for every
+    // sound name, and stays right for an empty or dotted frame name.
+    const std::string savedPrefix = InlinePrefix;
+    std::string childClass, childName;
+    bool childInline = false;
+    ReadComponentHeader(reader, childClass, childName, childInline);
+    const bool startsReport = childClass == kReportClass;
+    if (startsReport) ReportGroup = Storage->ExtGroups->FindOrAdd(Format(SFormReportGroup, FormName, childName));
+    CurrentClass = childClass;
+    if (childName.empty()) childName = rawName + "." + childClass + std::to_string(position);
+    ProcessComponent(reader, childName, childClass, depth + 1);
+    if (childInline) InlinePrefix = savedPrefix;
+    ++position;
+    if (startsReport) ReportGroup = nullptr;
+  }
+  reader.ReadListEnd();
+}
+
+void TLocFormProcessor::ProcessProperty(TFormReader& reader, TLocComponent*& component, const std::string& path,
+                                        const std::string& className, int depth) {
+  const std::string name = reader.ReadStr();
+  const bool recordable = ReadValue(reader, path, name, depth + 1);
+  if (name == "Font.Charset") {
+    if (IsComponentExcluded(path, className)) {
+      // The form itself is never removed, and a component is removed only
+      // once: a repeated property must not free it twice.
+      if (component && component != CurrentForm) {
+        const int index = CurrentForm->Components->IndexOf(component);
+        if (index >= 0) {
+          CurrentForm->Components->Delete(index);
+          CurrentForm->Components->LastIndex = -1;
+        }
+        component = nullptr;
+      }
+    } else {
+      // The root's own character set belongs to the form, not to a
+      // component without a name.
+      TLocComponent* target = path.empty() ? CurrentForm : CurrentForm->Components->FindOrAdd(path);
+      if (IsCharsetExcluded(path, className)) target->SetAttr(caCharsetExcluded, true);
+    }
+    return;
+  }
+  if (!recordable) return;
+  if (ReportGroup && (name == "Memo.UTF8W" || name == "Memo.UTF8")) {
+    StoreReportText(path);
+    return;
+  }
+  const TPropRuleMatch match = MatchPropRules(className, path, name);
+  // A translation pass updates only what the native pass recorded, under the
+  // same text test as the native pass.
+  if (Column > 0 || match.Selected) StoreProperty(path, name, match.Star);
+}
+
+bool TLocFormProcessor::ReadValue(TFormReader& reader, const std::string& path, const std::string& propName,
+                                  int depth) {
+  CheckDepth(reader, depth);
+  const std::uint8_t tag = reader.ReadValue();
+  if (tag > vaMaxValueType)
+    throw EReadError(Format(SFormValueReadError, path, ".", propName, std::to_string(tag & 0x7F)));
+  if (tag == vaCollection) {
+    ReadCollection(reader, path, propName, depth);
+    return false;
+  }
+  if (tag == vaDate) {
+    reader.ReadDatePayload();
+    return false;
+  }
+  Value.Text.clear();
+  Value.WideText.clear();
+  switch (tag) {
+    case vaList: {
+      // Elements are gathered apart so that a nested list cannot clobber them.
+      std::vector<std::u16string> lines;
+      bool allStrings = true;
+      while (!reader.EndOfList()) {
+        const bool recordable = ReadValue(reader, path, propName, depth + 1);
+        if (recordable && Value.Kind == vkString)
+          lines.push_back(Value.WideText.empty() ? AnsiToWideByLang(Value.Text, LangId) : Value.WideText);
+        else
+          allStrings = false;
+      }
+      reader.ReadListEnd();
+      Value.Kind = allStrings ? vkStrings : vkList;
+      Value.Text.clear();
+      Value.WideText.clear();
+      for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) Value.WideText += u"\r\n";
+        Value.WideText += lines[i];
+      }
+      Value.Strings = std::move(lines);
+      if (!allStrings) Value.Strings.clear();
+      return true;
+    }
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+      Value.Kind = vkInteger;
+      Value.Integer = reader.ReadIntegerPayload(tag);
+      return true;
+    case vaExtended:
+      Value.Kind = vkFloat;
+      Value.Float = reader.ReadExtendedPayload();
+      return true;
+    case vaSingle:
+      Value.Kind = vkFloat;
+      Value.Float = reader.ReadSinglePayload();
+      return true;
+    case vaCurrency:
+      Value.Kind = vkFloat;
+      Value.Float = static_cast<double>(reader.ReadCurrencyPayload()) / 10000.0;
+      return true;
+    case vaString:
+    case vaLString:
+      Value.Kind = vkString;
+      Value.Text = reader.ReadStringPayload(tag);
+      Value.WideText = AnsiToWideByLang(Value.Text, LangId);
+      return true;
+    case vaWString:
+      Value.Kind = vkString;
+      Value.WideText = reader.ReadWideStringPayload();
+      return true;
+    case vaUTF8String:
+      Value.Kind = vkString;
+      Value.WideText = Utf8ToUtf16(reader.ReadUtf8StringPayload());
+      return true;
+    case vaInt64:
+      Value.Kind = vkInt64;
+      Value.Int64 = reader.ReadInt64Payload();
+      return true;
+    case vaBinary:
+      Value.Kind = vkBinary;
+      BinaryBuffer.Clear();
+      reader.ReadBinaryPayload([this](const std::uint8_t* data, std::size_t n) { BinaryBuffer.WriteBuffer(data, n); });
+      return true;
+    case vaSet: {
+      Value.Kind = vkSet;
+      const auto names = reader.ReadSetPayload();
+      for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) Value.Text += ',';
+        Value.Text += names[i];
+      }
+      return true;
+    }
+    case vaIdent:
+      Value.Kind = vkIdent;
+      Value.Text = reader.ReadStr();
+      return true;
+    case vaNull:
+      Value.Kind = vkIdent;
+      Value.Text = "Null";
+      return true;
+    case vaFalse:
+      Value.Kind = vkIdent;
+      Value.Text = "False";
+      return true;
+    case vaTrue:
+      Value.Kind = vkIdent;
+      Value.Text = "True";
+      return true;
+    case vaNil:
+      Value.Kind = vkIdent;
+      Value.Text = "nil";
+      return true;
+    default:
+      throw EReadError(SInvalidPropertyValue);
+  }
+}
+
+void TLocFormProcessor::ReadCollection(TFormReader& reader, const std::string& path, const std::string& propName,
+                                       int depth) {
+  std::int32_t index = 0;
+  const std::string owner = JoinWithDot(path, propName);
+  while (!reader.EndOfList()) {
+    const std::uint8_t next = reader.NextValue();
+    if (next == vaInt8 || next == vaInt16 || next == vaInt32) index = reader.ReadInteger();
+    reader.CheckValue(vaList);
+    const std::string itemPath = owner + "[" + std::to_string(index) + "]";
+    TLocComponent* item = CurrentForm->FindComponent(itemPath);
+    while (!reader.EndOfList()) ProcessProperty(reader, item, itemPath, kCollectionItemClass, depth + 1);
+    reader.ReadListEnd();
+    if (index < INT32_MAX) ++index;
+  }
+  reader.ReadListEnd();
+}
+
+// ---- Property rules ------------------------------------------------------------
+
+TPropRuleMatch TLocFormProcessor::MatchPropRules(const std::string& className, const std::string& path,
+                                                 const std::string& propName) const {
+  TPropRuleMatch result;
+  if (SameText(propName, "color") || propName.find(".charset") != std::string::npos) return result;
+  const std::string& f = FormName;
+  const std::string& p = path;
+  const std::string& n = propName;
+  const std::string& c = className;
+  const std::string& k = CurrentClass;
+  const std::string pn = p + "." + n;
+  const std::string dotN = "." + n;
+  char marker;
+  std::string mask;
+  for (const std::string& line : PropRules) {
+    if (!SplitRule(line, marker, mask)) continue;
+    if (marker == '-') {
+      if (SameText(c, mask) || Matches(ReplaceHead(pn, c), mask) || SameText(k, mask) ||
+          Matches(ReplaceHead(pn, k), mask) || Matches(pn, mask) || Matches(dotN, mask) ||
+          Matches(JoinWithDot(f, p) + dotN, mask) || Matches(f + "." + c, mask) ||
+          Matches(f + "." + c + dotN, mask))
+        return TPropRuleMatch{};
+    } else if (!result.Selected) {
+      if (Matches(dotN, mask) || Matches(c + dotN, mask) || Matches(p + dotN, mask) ||
+          Matches(f + "." + p + dotN, mask) || Matches(f + "." + c, mask) || Matches(f + "." + c + dotN, mask) ||
+          Matches(f + dotN, mask)) {
+        result.Selected = true;
+        result.Star = marker == '*';
+      }
+    }
+  }
+  return result;
+}
+
+bool TLocFormProcessor::IsComponentExcluded(const std::string& path, const std::string& className) const {
+  char marker;
+  std::string mask;
+  for (const std::string& line : PropRules) {
+    if (!SplitRule(line, marker, mask) || marker != '-') continue;
+    if (SameText(className, mask) || SameText(CurrentClass, mask) || Matches(path, mask) ||
+        Matches(FormName + "." + className, mask) || Matches(FormName + "." + path, mask))
+      return true;
+  }
+  return false;
+}
+
+bool TLocFormProcessor::IsCharsetExcluded(const std::string& path, const std::string& className) const {
+  char marker;
+  std::string mask;
+  for (const std::string& line : PropRules) {
+    if (!SplitRule(line, marker, mask) || marker != '-') continue;
+    if (SameText(className + kCharsetSuffix, mask) || SameText(CurrentClass + kCharsetSuffix, mask) ||
+        Matches(path + kCharsetSuffix, mask) || Matches(FormName + "." + className + kCharsetSuffix, mask) ||
+        Matches(FormName + "." + path + kCharsetSuffix, mask))
+      return true;
+  }
+  return false;
+}
+
+bool TLocFormProcessor::IsTranslatableText() const {
+  switch (Value.Kind) {
+    case vkString: {
+      if (TrimWideBlanks(Value.WideText).empty() && TrimSpaces(Value.Text).empty()) return false;
+      if (!Value.WideText.empty()) {
+        bool found = false;
+        for (char16_t ch : Value.WideText) {
+          const bool neutral = (ch >= 32 && ch <= 64) || (ch >= 91 && ch <= 96) || (ch >= 123 && ch <= 126);
+          if (ch > 255 || !neutral) {
+            found = true;
+            break;
+          }
+        }
+        if (!found) return false;
+      }
+      if (!Value.Text.empty()) {
+        bool found = false;
+        for (unsigned char ch : Value.Text) {
+          if ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 128) {
+            found = true;
+            break;
+          }
+        }
+        if (!found) return false;
+      }
+      return true;
+    }
+    case vkStrings:
+      return !Value.Strings.empty();
+    default:
+      return true;
+  }
+}
+
+// ---- Recording -------------------------------------------------------------------
+
+TVariant TLocFormProcessor::CurrentVariant() const {
+  switch (Value.Kind) {
+    case vkFloat:
+      return TVariant(Value.Float);
+    case vkInteger:
+      return TVariant(Value.Integer);
+    case vkString:
+      return Value.WideText.empty() ? TVariant(Value.Text) : TVariant(Value.WideText);
+    case vkStrings:
+      // The lines stay wide: narrowing them through one code page would turn
+      // every character outside it into "?".
+      return TVariant(Value.WideText);
+    default:
+      return TVariant(std::int32_t{0});
+  }
+}
+
+void TLocFormProcessor::StoreProperty(const std::string& path, const std::string& propName, bool star) {
+  if (!star && !IsTranslatableText()) return;
+  TLocProperty* item = CurrentForm->FindProperty(path, propName);
+  if (item) {
+    item->SetValueKind(Value.Kind);
+  } else {
+    if (Column != 0) return;
+    ++LastPropertyId;
+    item = CurrentForm->FindOrAddProperty(LastPropertyId, path, Value.Kind, propName);
+  }
+  item->SetNativeState(lsNotRecorded, false);
+  item->SetValueFromVariant(Column, CurrentVariant(), Revision);
+  if (Value.Kind == vkString || Value.Kind == vkStrings) item->SetNativeState(lsHasText, !Value.WideText.empty());
+}
+
+void TLocFormProcessor::StoreReportText(const std::string& path) {
+  if (!IsTranslatableText()) return;
+  const std::string name = path + ".Text";
+  TLocExtItem* item = ReportGroup->ExtItems->FindByName(name);
+  if (!item) {
+    if (Column != 0) return;
+    item = ReportGroup->FindOrAddExtItem(LastPropertyId + 1, name, Value.Kind);
+    ++LastPropertyId;
+  }
+  item->SetValueFromVariant(Column, CurrentVariant(), Revision);
+  if (Value.Kind == vkString || Value.Kind == vkStrings) item->SetNativeState(lsHasText, !Value.WideText.empty());
+}
+
+}  // namespace sw

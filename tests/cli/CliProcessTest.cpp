@@ -1,0 +1,192 @@
+// shelfwright-cli process and libraries: both ways of naming a library, the
+// summary and its JSON form, exit codes, per-file errors on stderr, lib.ini,
+// and the bundled example processed end to end.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/AppTestSupport.h"
+#include "base/Unicode.h"
+#include "storage/LocLangFile.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+using testing::ReadLng;
+
+struct CliResult {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+class CliProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
+  CliResult Cli(const std::string& args, const std::string& cwd = "") {
+    const std::string out = dir.Path("cli.out");
+    const std::string err = dir.Path("cli.err");
+    std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
+    if (!cwd.empty()) command = "cd '" + cwd + "' && " + command;
+    const int status = std::system(command.c_str());
+    CliResult result;
+    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.Out = TempDir::Read(out);
+    result.Err = TempDir::Read(err);
+    return result;
+  }
+  void WriteProject() {
+    dir.Write("src/en/Strings.pas",
+              "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hello';\r\nimplementation\r\nend.\r\n");
+    dir.Write("src/en/Main.dfm", "object Main: TForm\r\n  Caption = 'Main'\r\n  Hint = 'Tip'\r\nend\r\n");
+    dir.Write("src/de/Strings.pas",
+              "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hallo';\r\nimplementation\r\nend.\r\n");
+  }
+  std::string CommandLineLibrary() const {
+    return "process --src '" + dir.Path("src") + "' --dest '" + dir.Path("out") +
+           "' --short-name Demo --lang ENU=en --lang 0x407=de";
+  }
+
+  TempDir dir;
+};
+
+TEST_F(CliProcessTest, LibraryGivenOnTheCommandLine) {
+  WriteProject();
+  const CliResult result = Cli(CommandLineLibrary() + " --json --quiet");
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  const auto summary = nlohmann::json::parse(result.Out);
+  EXPECT_EQ(summary["library"], "Demo");
+  EXPECT_EQ(summary["filesRead"]["pas"], 2);
+  EXPECT_EQ(summary["filesRead"]["dfm"], 1);
+  EXPECT_EQ(summary["filesFailed"], 0);
+  EXPECT_EQ(summary["ok"], true);
+  ASSERT_EQ(summary["languages"].size(), 2u);
+  EXPECT_EQ(summary["languages"][1]["abbr"], "DEU");
+  EXPECT_EQ(summary["languages"][0]["items"], 3);
+  EXPECT_EQ(ReadLng(dir.Path("out/Demo.DEU.lng")).Text("U:Strings.SHello"), u"Hallo");
+
+  // dump shows what the loader sees.
+  const CliResult dump = Cli("dump --json '" + dir.Path("out/Demo.DEU.lng") + "'");
+  ASSERT_EQ(dump.ExitCode, 0) << dump.Err;
+  const auto doc = nlohmann::json::parse(dump.Out);
+  TLocStorage storage;
+  TLangFile native(dir.Path("out/Demo.ENU.lng"), true);
+  native.LoadStorage(&storage, -1, 0);
+  const int column = storage.AddLanguage(0, 1031);
+  TLangFile german(dir.Path("out/Demo.DEU.lng"), true);
+  german.LoadStorage(&storage, column, 0);
+  int compared = 0;
+  for (const auto& unit : doc["units"])
+    for (const auto& constant : unit["constants"]) {
+      const TLocConstant* loaded =
+          storage.FindConstant(unit["name"].get<std::string>(), constant["name"].get<std::string>());
+      ASSERT_NE(loaded, nullptr);
+      EXPECT_EQ(Utf16ToUtf8(loaded->Values(column)->Text), constant["text"].get<std::string>());
+      EXPECT_EQ(loaded->Values(column)->Revision, constant["revision"].get<int>());
+      ++compared;
+    }
+  for (const auto& form : doc["forms"]) {
+    for (const auto& property : form["properties"]) {
+      const TLocProperty* loaded = storage.FindPropertyById(property["id"].get<int>());
+      ASSERT_NE(loaded, nullptr);
+      EXPECT_EQ(Utf16ToUtf8(loaded->Values(column)->Text), property["text"].get<std::string>());
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 3);
+  EXPECT_EQ(TempDir::Read(dir.Path("out/lib.ini")).substr(0, 53),
+            "[Common]\r\nName=Demo\r\nFileName=Demo\r\nNativeExt=ENU\r\n\r\n");
+}
+
+TEST_F(CliProcessTest, FailedFileIsNamedOnStderrAndGivesExitCodeOne) {
+  WriteProject();
+  dir.Write("src/en/Bad.dfm", "object Bad: TForm\r\n  Caption = \r\n");
+  const CliResult result = Cli(CommandLineLibrary());
+  EXPECT_EQ(result.ExitCode, 1);
+  EXPECT_NE(result.Err.find(dir.Path("src/en/Bad.dfm") + ": "), std::string::npos) << result.Err;
+  EXPECT_NE(result.Out.find("files failed: 1"), std::string::npos) << result.Out;
+  // The language files and lib.ini are still written, as the window does.
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("out/Demo.ENU.lng")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("out/Demo.DEU.lng")));
+  EXPECT_TRUE(std::filesystem::exists(dir.Path("out/lib.ini")));
+}
+
+TEST_F(CliProcessTest, UsageErrorsGiveExitCodeTwo) {
+  WriteProject();
+  EXPECT_EQ(Cli("process").ExitCode, 2);
+  EXPECT_EQ(Cli("process --src x --dest y --short-name z --lang XYZ").ExitCode, 2);
+  EXPECT_EQ(Cli(CommandLineLibrary() + " --scan res,exe").ExitCode, 2);
+  dir.Write("s.ini", "[Library1]\r\nName=A\r\n");
+  EXPECT_EQ(Cli("process --settings '" + dir.Path("s.ini") + "' --library 2").ExitCode, 2);
+  EXPECT_EQ(Cli("process --settings '" + dir.Path("s.ini") + "' --name B").ExitCode, 2);
+  EXPECT_EQ(Cli("process --settings '" + dir.Path("s.ini") + "' --library 1 --src x").ExitCode, 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
+}
+
+TEST_F(CliProcessTest, StoredLibraryByNameUsesItsRules) {
+  WriteProject();
+  dir.Write("settings.ini", "[Main]\r\nLastLib=1\r\n[PropRules]\r\n+.Caption\r\n[Library1]\r\nName=Other\r\n"
+                            "[Library2]\r\nName=Demo Library\r\nShortName=Demo\r\nSrcDir=" + dir.Path("src") +
+                            "\r\nDestDir=" + dir.Path("out") + "\r\nScanFiles=15\r\n"
+                            "[Languages2Lib]\r\n1033=en\r\n1031=de\r\n[PropRules2Lib]\r\n+.Hint=only the key\r\n");
+  const CliResult result = Cli("process --settings '" + dir.Path("settings.ini") + "' --name 'Demo Library'");
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_NE(result.Out.find("Processing Complete"), std::string::npos);
+  EXPECT_EQ(TempDir::Read(dir.Path("out/lib.ini")),
+            "[Common]\r\nName=Demo Library\r\nFileName=Demo\r\nNativeExt=ENU\r\n\r\n[PropRules]\r\n+.Hint\r\n");
+  const auto en = ReadLng(dir.Path("out/Demo.ENU.lng"));
+  EXPECT_EQ(en.Text("F:Main..Hint"), u"Tip");
+  EXPECT_EQ(en.Find("F:Main..Caption"), nullptr);
+
+  const CliResult list = Cli("libraries --settings '" + dir.Path("settings.ini") + "' --json");
+  ASSERT_EQ(list.ExitCode, 0) << list.Err;
+  const auto json = nlohmann::json::parse(list.Out);
+  ASSERT_EQ(json["libraries"].size(), 2u);
+  EXPECT_EQ(json["libraries"][1]["name"], "Demo Library");
+  EXPECT_EQ(json["libraries"][1]["languages"][1]["abbr"], "DEU");
+  EXPECT_EQ(json["libraries"][1]["languages"][0]["native"], true);
+}
+
+TEST_F(CliProcessTest, RunThatCannotStartWritesNothingAndFails) {
+  dir.Write("settings.ini", "[Library1]\r\nName=Empty\r\nShortName=E\r\nSrcDir=" + dir.Path("src") +
+                            "\r\nDestDir=" + dir.Path("out") + "\r\n");
+  const CliResult result = Cli("process --settings '" + dir.Path("settings.ini") + "' --library 1 --json");
+  EXPECT_EQ(result.ExitCode, 1);
+  const auto summary = nlohmann::json::parse(result.Out);
+  EXPECT_EQ(summary["ok"], false);
+  EXPECT_NE(summary["error"].get<std::string>().find("has no languages"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
+}
+
+TEST_F(CliProcessTest, BundledExampleProcessesCleanly) {
+  const auto example = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "tinypad";
+  if (!std::filesystem::exists(example / "tinypad.ini")) GTEST_SKIP() << "examples/tinypad is not there";
+  const CliResult result = Cli("process --src '" + (example / "src").string() + "' --dest '" + dir.Path("out") +
+                               "' --short-name TinyPad --lang ENU=en DEU=de FRA=fr --quiet --json");
+  ASSERT_EQ(result.ExitCode, 0) << result.Err << result.Out;
+  const auto summary = nlohmann::json::parse(result.Out);
+  EXPECT_EQ(summary["filesRead"]["res"], 3);
+  EXPECT_EQ(summary["filesRead"]["pas"], 3);
+  EXPECT_EQ(summary["filesRead"]["rc"], 3);
+  EXPECT_EQ(summary["filesRead"]["dfm"], 9);
+  const auto de = ReadLng(dir.Path("out/TinyPad.DEU.lng"));
+  EXPECT_EQ(de.Text("U:Strings.SSaveChanges"), u"\u00c4nderungen an %s speichern?");
+  EXPECT_EQ(de.Text("U:Messages_RC.IDS_PRINTING"), u"\u201e%s\u201c wird gedruckt...");
+  EXPECT_EQ(de.Text("U:Version.200"), u"Copyright (c) TinyPad-Autoren");
+  EXPECT_EQ(de.Text("F:MainForm.lvRecent.Columns[1].Caption"), u"Gr\u00f6\u00dfe");
+  EXPECT_EQ(de.Text("F:MainForm.DocFrame.lblTitle.Caption"), u"Dokument");
+  EXPECT_EQ(de.Text("F:AboutBox.btnOK.Caption"), u"OK");
+  EXPECT_EQ(de.Text("F:PrintForm.btnPrint.Caption"), u"Drucken");
+  bool report = false;
+  for (const auto& [key, entry] : de.Entries) report = report || key.rfind("X:FRFORM:PrintForm:frxReport.", 0) == 0;
+  EXPECT_TRUE(report) << "no report text recorded";
+}
+
+}  // namespace
+}  // namespace sw

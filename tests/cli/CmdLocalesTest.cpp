@@ -1,0 +1,73 @@
+// `shelfwright-cli locales` run as a program: text and JSON output, the list
+// modes, one identifier, and usage errors.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/LocaleTestSupport.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+struct RunResult {
+  int ExitCode;
+  std::string Out;
+};
+
+class CmdLocalesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
+  test::LocaleEnv env_{"C.UTF-8"};
+  TempDir dir_;
+
+  RunResult Run(const std::string& args) {
+    const std::string out = dir_.Path("out.txt");
+    const std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' locales " + args + " >'" + out + "' 2>'" +
+                                dir_.Path("err.txt") + "'";
+    const int status = std::system(command.c_str());
+    const int code = (status >= 0 && (status & 0x7F) == 0) ? (status >> 8) & 0xFF : -1;
+    return {code, TempDir::Read(out)};
+  }
+  static int Lines(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '\n';
+    return n;
+  }
+};
+
+TEST_F(CmdLocalesTest, ListsEachModeOneLinePerEntry) {
+  const RunResult locales = Run("");
+  ASSERT_EQ(locales.ExitCode, 0);
+  EXPECT_EQ(Lines(locales.Out), 255);
+  EXPECT_EQ(locales.Out.substr(0, locales.Out.find('\n')), "0436\tAFK\t1252\tAfrikaans\tAfrikaans (South Africa)");
+  // Names are printed as UTF-8.
+  EXPECT_NE(locales.Out.find("0414\tNOR\t1252\tNorwegian (Bokmal)\tNorwegian Bokm\xC3\xA5l (Norway)\n"),
+            std::string::npos);
+  EXPECT_EQ(Lines(Run("--mode languages").Out), 134);
+  EXPECT_EQ(Lines(Run("--mode both").Out), 288);
+}
+
+TEST_F(CmdLocalesTest, PrintsJsonAndSingleIdentifiers) {
+  const RunResult json = Run("--json --mode both");
+  ASSERT_EQ(json.ExitCode, 0);
+  EXPECT_EQ(json.Out.rfind("[\n  {\n    \"id\": 1078,\n    \"abbr\": \"AFK\",", 0), 0u);
+  EXPECT_NE(json.Out.find("\"id\": 9,\n    \"abbr\": \"EN\",\n    \"codePage\": 1252,\n    \"englishName\": "
+                          "\"English\",\n    \"name\": \"English\""),
+            std::string::npos);
+  EXPECT_EQ(Run("--id 0409").Out, "0409\tENU\t1252\tEnglish (United States)\tEnglish (United States)\n");
+  EXPECT_EQ(Run("--id 0x469").Out, "0469\t\t1252\t ()\t\n");
+  EXPECT_EQ(Run("--id 0407 --json").Out,
+            "{\n  \"id\": 1031,\n  \"abbr\": \"DEU\",\n  \"codePage\": 1252,\n  \"englishName\": "
+            "\"German (Germany)\",\n  \"name\": \"German (Germany)\"\n}\n");
+}
+
+TEST_F(CmdLocalesTest, RejectsBadArguments) {
+  EXPECT_EQ(Run("--id 12345").ExitCode, 2);
+  EXPECT_EQ(Run("--id xyz").ExitCode, 2);
+  EXPECT_EQ(Run("--mode everything").ExitCode, 2);
+}
+
+}  // namespace
+}  // namespace sw

@@ -10,7 +10,13 @@ PACKAGES=(
   qt6-base-dev libgl-dev
   xvfb xauth xdotool
   llvm clang fp-compiler fp-units-fcl
+  # Translators' exchange: XML and PO libraries; msgfmt and translate-toolkit for the cross-checks
   libpugixml-dev libgettextpo-dev gettext translate-toolkit
+  # The Debian package (scripts/build-deb.sh): shlibdeps, man pages, icons, checks
+  dpkg-dev file help2man librsvg2-bin lintian desktop-file-utils appstream man-db
+  # The Windows build (scripts/build-mingw.sh): cross compiler, GoogleTest
+  # sources built for the target, Wine to run the tests
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 # llvm-rc runs clang as its preprocessor: without clang it skips preprocessing
 # and the resource-script cross-checks fail on every #define.

@@ -4,6 +4,10 @@
 # behaviour sanitizer build, which proves that no reader of outside data
 # reads out of bounds on the damaged inputs the tests feed it.
 #
+# Between the two: the Debian package is built and checked (lintian,
+# desktop-file-validate, appstreamcli), and the Windows build runs its tests
+# under Wine and must write what the Linux build writes.
+#
 # Usage: scripts/test.sh [--quick]   (--quick skips the sanitizer build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,6 +25,15 @@ run_preset() {
 }
 
 run_preset "$preset"
+
+started=$(date +%s)
+echo "== Debian package"
+bash scripts/build-deb.sh "build/$preset"
+echo "== Debian package: $(( $(date +%s) - started )) s"
+started=$(date +%s)
+echo "== Windows build, tested under Wine"
+bash scripts/build-mingw.sh "$(pwd)/build/$preset/src/cli/shelfwright-cli"
+echo "== Windows build and tests: $(( $(date +%s) - started )) s"
 if [ "$quick" = 0 ]; then
   run_preset asan
 fi

@@ -1,7 +1,9 @@
 // File-system services the operating system gives on Windows: files opened
 // with share modes, folder enumeration with attributes, folder creation and
 // the atomic replacement of a file. This header is toolkit- and OS-neutral;
-// PosixFileSystem.cpp implements it with POSIX calls.
+// PosixFileSystem.cpp implements it with POSIX calls, Win32FileSystem.cpp
+// with the Windows API (there the share modes are the system's own, and
+// names are UTF-8 on this side of the interface, UTF-16 towards Windows).
 //
 // Share modes on POSIX: a file opened for writing or exclusively takes an
 // advisory write lock (fcntl open-file-description lock), a read-only file
@@ -50,7 +52,11 @@ class NativeFile {
   const std::string& LastError() const { return lastError_; }
 
  private:
+#ifdef _WIN32
+  std::intptr_t fd_ = -1;  // a HANDLE; INVALID_HANDLE_VALUE is -1
+#else
   int fd_ = -1;
+#endif
   std::string lastError_;
 };
 

@@ -6,9 +6,12 @@
 //
 // Without --settings the settings file is found as the command-line program
 // finds it (beside the program for a portable installation, otherwise in the
-// user's configuration folder).
+// user's configuration folder). --help and --version print without creating
+// the application, so that they work where no display is available.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstring>
+#include <iostream>
 
 #include "BuildInfo.h"
 #include "platform/FileSystem.h"
@@ -17,16 +20,50 @@
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
 
+namespace {
+
+constexpr const char* kDescription =
+    "Shelfwright keeps the translation libraries of Windows applications and turns their\n"
+    "resources, forms, units and resource scripts into language files.";
+
+// Answers true (and prints) when the command line asks only for help or the
+// version; the first such option wins, as with the Qt parser.
+bool PrintInformationOnly(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const char* arg = argv[i];
+    if (std::strcmp(arg, "--") == 0) return false;
+    if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0 || std::strcmp(arg, "-?") == 0 ||
+        std::strcmp(arg, "--help-all") == 0) {
+      std::cout << "Usage: shelfwright [options]\n"
+                << kDescription << "\n\n"
+                << "Options:\n"
+                << "  -h, --help       Displays help on commandline options.\n"
+                << "  -v, --version    Displays version information.\n"
+                << "  --settings FILE  Use FILE as the settings file.\n\n"
+                << "Without --settings the settings file is the one beside the program\n"
+                << "(shelfwright.ini, for a portable installation) or else\n"
+                << "$XDG_CONFIG_HOME/shelfwright/shelfwright.ini.\n";
+      return true;
+    }
+    if (std::strcmp(arg, "--version") == 0 || std::strcmp(arg, "-v") == 0) {
+      std::cout << "Shelfwright " << SHELFWRIGHT_VERSION << "\n";
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  if (PrintInformationOnly(argc, argv)) return 0;
   QApplication app(argc, argv);
   QApplication::setApplicationName("Shelfwright");
   QApplication::setApplicationDisplayName("Shelfwright");
   QApplication::setApplicationVersion(SHELFWRIGHT_VERSION);
 
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      "Shelfwright keeps the translation libraries of Windows applications and turns their\n"
-      "resources, forms, units and resource scripts into language files.");
+  parser.setApplicationDescription(kDescription);
   parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption settingsOption("settings", "Use FILE as the settings file.", "FILE");

@@ -226,7 +226,7 @@ TEST_F(ProcessRunTest, BrokenFormIsReportedOnceAndTheRunGoesOn) {
   EXPECT_EQ(ErrorMessages(), 1);
   EXPECT_EQ(processor.Stats().FilesFailed, 1);
   ASSERT_EQ(processor.Stats().Errors.size(), 1u);
-  EXPECT_EQ(processor.Stats().Errors[0].FileName, dir.Path("src/en/Broken.dfm"));
+  EXPECT_EQ(processor.Stats().Errors[0].FileName, NativePath(dir.Path("src/en/Broken.dfm")));
   const auto lng = ReadLng(LngPath("ENU"));
   EXPECT_EQ(lng.Text("U:Zeta.SZ"), u"Last");  // files after the broken one are read
   EXPECT_EQ(lng.Text("F:MainForm..Caption"), u"Main window");

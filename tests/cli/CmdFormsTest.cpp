@@ -12,6 +12,7 @@ namespace {
 
 class CmdFormsTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   // Runs the CLI in `folder` with `args`; returns the exit code.
   int Run(const std::string& folder, const std::string& args) {
     const std::string command = "cd '" + folder + "' && '" + std::string(SHELFWRIGHT_CLI_PATH) + "' " + args +

@@ -18,6 +18,7 @@ struct RunResult {
 
 class CmdLocalesTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   test::LocaleEnv env_{"C.UTF-8"};
   TempDir dir_;
 

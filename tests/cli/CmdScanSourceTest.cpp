@@ -5,7 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include "support/TestSupport.h"
 
@@ -20,6 +22,7 @@ struct CliResult {
 
 class CmdScanSourceTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   CliResult Run(const std::string& arguments) {
     const std::string errFile = dir.Path("stderr.txt");
     const std::string command = std::string(SHELFWRIGHT_CLI_PATH) + " scan " + arguments + " 2> '" + errFile + "'";

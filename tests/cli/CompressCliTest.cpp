@@ -11,6 +11,7 @@ namespace {
 
 class CompressCliTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   // Runs the CLI with `args`; returns the exit code and keeps stderr in `err_`.
   int Run(const std::string& args) {
     const std::string errFile = dir_.Path("stderr.txt");

@@ -49,6 +49,7 @@ class FpcCrossCheckTest : public ::testing::Test {
     dir_ = nullptr;
   }
   void SetUp() override {
+    SKIP_ON_WINDOWS("runs other compilers through a POSIX shell");
     if (!dir_) GTEST_SKIP() << "fpc (Debian package fp-compiler) is not installed; cross-check skipped";
     ASSERT_TRUE(built_) << "fpc could not build the helper: " << TempDir::Read(dir_->Path("build.log"));
   }

@@ -5,7 +5,9 @@
 #include "support/TestSupport.h"
 
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -71,6 +73,7 @@ TEST(LlvmRcCrossCheckTest, StringsReadBackEqualTheScript) {
 
 class CmdScanResTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   int Scan(const std::string& file, const std::string& flags) {
     return RunShell(Quote(SHELFWRIGHT_CLI_PATH) + " scan " + Quote(file) + " " + flags + " > " +
                Quote(dir.Path("out.txt")) + " 2> " + Quote(dir.Path("err.txt")));

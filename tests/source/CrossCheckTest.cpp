@@ -72,6 +72,7 @@ std::map<int, std::string> ReadStringTables(const std::string& bytes, int langua
 
 class CrossCheckTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs other compilers through a POSIX shell"); }
   TempDir dir;
 };
 

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/TestSupport.h"  // setenv and unsetenv on Windows
+
 namespace sw::test {
 
 struct LocaleExpectation {

@@ -24,7 +24,34 @@
     EXPECT_TRUE(thrown_) << "expected " #ExceptionType " from " #statement;        \
   } while (false)
 
+#ifdef _WIN32
+// The C runtime of Windows has no setenv/unsetenv; _putenv_s changes the
+// process environment that both getenv and GetEnvironmentVariable read.
+inline int setenv(const char* name, const char* value, int /*overwrite*/) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+// std::system answers the program's exit code itself.
+#define WIFEXITED(status) ((status) != -1)
+#define WEXITSTATUS(status) (status)
+#endif
+
+// Tests of behaviour that only a POSIX system has (its environment rules,
+// permission bits, shells) call this first; on Windows they are skipped.
+#ifdef _WIN32
+#define SKIP_ON_WINDOWS(reason) GTEST_SKIP() << "POSIX only: " << (reason)
+#else
+#define SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#endif
+
 namespace sw {
+
+// A path written with "/" as the running system writes it ("\\" on Windows).
+inline std::string NativePath(std::string path) {
+#ifdef _WIN32
+  for (char& c : path)
+    if (c == '/') c = '\\';
+#endif
+  return path;
+}
 
 // Sets an environment variable (nullptr: unsets it) for one scope and
 // restores the old value afterwards.

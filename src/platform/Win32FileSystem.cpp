@@ -1,0 +1,277 @@
+// The file-system services (FileSystem.h) with the Windows API. Share modes
+// are Windows' own: a conflicting open fails with a sharing violation, which
+// keeps out every program, not only Shelfwright processes.
+#include "platform/FileSystem.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <random>
+
+#include "platform/Win32Text.h"
+#include "base/Exceptions.h"
+
+// windows.h names DeleteFile as a macro for DeleteFileW.
+#undef DeleteFile
+
+namespace sw::platform {
+
+using win32::ErrorText;
+using win32::Narrow;
+using win32::Wide;
+
+namespace {
+
+HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
+
+std::string UpperAscii(const std::string& s) {
+  std::string r = s;
+  for (char& c : r)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return r;
+}
+
+std::string Folder(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  if (slash == 0 || (slash == 2 && path[1] == ':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
+}
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder == ".") return name;
+  const char last = folder.back();
+  return (last == '\\' || last == '/' || last == ':') ? folder + name : folder + PathDelim + name;
+}
+
+DWORD Attributes(const std::string& path) { return ::GetFileAttributesW(Wide(path).c_str()); }
+
+}  // namespace
+
+NativeFile::~NativeFile() { Close(); }
+
+void NativeFile::Close() {
+  if (fd_ != -1) {
+    ::CloseHandle(AsHandle(fd_));
+    fd_ = -1;
+  }
+}
+
+bool NativeFile::Open(const std::string& path, bool create, FileAccess access, FileShare share) {
+  Close();
+  DWORD desired = 0;
+  switch (access) {
+    case FileAccess::Read: desired = GENERIC_READ; break;
+    case FileAccess::Write: desired = GENERIC_WRITE; break;
+    case FileAccess::ReadWrite: desired = GENERIC_READ | GENERIC_WRITE; break;
+  }
+  DWORD shareMode = 0;
+  switch (share) {
+    case FileShare::Exclusive: shareMode = 0; break;
+    case FileShare::DenyWrite: shareMode = FILE_SHARE_READ; break;
+    case FileShare::DenyRead: shareMode = FILE_SHARE_WRITE; break;
+    case FileShare::DenyNone: shareMode = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE; break;
+  }
+  // CREATE_ALWAYS truncates only once the share check has passed, so a file
+  // in use is never emptied.
+  const HANDLE h = ::CreateFileW(Wide(path).c_str(), desired, shareMode, nullptr, create ? CREATE_ALWAYS : OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION)
+      lastError_ = "the file is in use by another process";
+    else if (error == ERROR_ACCESS_DENIED && DirectoryExists(path))
+      lastError_ = "is a folder";
+    else
+      lastError_ = ErrorText(error);
+    return false;
+  }
+  fd_ = reinterpret_cast<std::intptr_t>(h);
+  return true;
+}
+
+std::size_t NativeFile::Read(void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD n = 0;
+    if (!::ReadFile(AsHandle(fd_), out + done, chunk, &n, nullptr) || n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+std::size_t NativeFile::Write(const void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  const auto* in = static_cast<const char*>(buffer);
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD n = 0;
+    if (!::WriteFile(AsHandle(fd_), in + done, chunk, &n, nullptr) || n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+std::int64_t NativeFile::Seek(std::int64_t offset, int origin) {
+  const DWORD method = origin == 0 ? FILE_BEGIN : origin == 1 ? FILE_CURRENT : FILE_END;
+  LARGE_INTEGER distance{};
+  distance.QuadPart = offset;
+  LARGE_INTEGER position{};
+  if (!::SetFilePointerEx(AsHandle(fd_), distance, &position, method)) return -1;
+  return position.QuadPart;
+}
+
+bool NativeFile::Truncate(std::int64_t size) {
+  const std::int64_t here = Seek(0, 1);
+  if (here < 0 || Seek(size, 0) < 0) return false;
+  const bool ok = ::SetEndOfFile(AsHandle(fd_)) != 0;
+  Seek(std::min(here, size), 0);
+  return ok;
+}
+
+std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
+  std::vector<DirEntry> entries;
+  const std::string pattern = Join(path.empty() ? "." : path, "*");
+  WIN32_FIND_DATAW data{};
+  const HANDLE find = ::FindFirstFileW(Wide(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND || !DirectoryExists(path.empty() ? "." : path))
+      throw EOSError(Format("Cannot read folder %s: %s", path, ErrorText(error)));
+    return entries;
+  }
+  do {
+    DirEntry e;
+    e.Name = Narrow(data.cFileName);
+    if (e.Name == "." || e.Name == "..") continue;
+    e.Attributes = data.dwFileAttributes & (faReadOnly | faHidden | faSysFile | faDirectory | faArchive);
+    if (!e.IsDirectory())
+      e.Size = static_cast<std::int64_t>((static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+    entries.push_back(std::move(e));
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  // NTFS returns names in upper-cased ordinal order; other file systems (and
+  // Wine) need not, so the order is made the same everywhere.
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    const std::string ua = UpperAscii(a.Name), ub = UpperAscii(b.Name);
+    return ua != ub ? ua < ub : a.Name < b.Name;
+  });
+  if (includeDots) {
+    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0}, DirEntry{"..", faDirectory, 0}});
+  }
+  return entries;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool ForceDirectories(const std::string& path) {
+  if (path.empty()) return false;
+  std::string p = path;
+  while (p.size() > 1 && (p.back() == '\\' || p.back() == '/') && !(p.size() == 3 && p[1] == ':')) p.pop_back();
+  if (DirectoryExists(p)) return true;
+  const std::string parent = Folder(p);
+  if (parent != p && parent != "." && !DirectoryExists(parent) && !ForceDirectories(parent)) return false;
+  return ::CreateDirectoryW(Wide(p).c_str(), nullptr) != 0 || DirectoryExists(p);
+}
+
+bool DeleteFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+  std::random_device random;
+  const std::string folder = Folder(path);
+  const std::string name = path.substr(path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
+  std::string temp;
+  HANDLE h = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = Join(folder, "." + name + "." + std::to_string(random() % 1000000) + ".tmp");
+    h = ::CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (h == INVALID_HANDLE_VALUE) throw EFCreateError(Format(SFCreateError, path) + ": " + ErrorText(::GetLastError()));
+  const auto fail = [&](const char* what) {
+    const std::string reason = ErrorText(::GetLastError());
+    ::CloseHandle(h);
+    ::DeleteFileW(Wide(temp).c_str());
+    throw EFCreateError(Format(SFCreateError, path) + ": " + what + ": " + reason);
+  };
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
+    DWORD n = 0;
+    if (!::WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) fail("write failed");
+    done += n;
+  }
+  if (!::FlushFileBuffers(h)) fail("cannot flush");
+  ::CloseHandle(h);
+  // A replaced file keeps its read-only and hidden attributes.
+  const DWORD old = Attributes(path);
+  if (old != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(Wide(temp).c_str(), old & ~FILE_ATTRIBUTE_READONLY);
+  if (!::MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const std::string reason = ErrorText(::GetLastError());
+    ::DeleteFileW(Wide(temp).c_str());
+    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+  }
+  if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0)
+    ::SetFileAttributesW(Wide(path).c_str(), old);
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  NativeFile file;
+  if (!file.Open(path, false, FileAccess::Read, FileShare::DenyNone)) throw EFOpenError(Format(SFOpenError, path));
+  std::string data;
+  char buffer[1 << 16];
+  for (;;) {
+    const std::size_t n = file.Read(buffer, sizeof buffer);
+    if (n == 0) break;
+    data.append(buffer, n);
+  }
+  return data;
+}
+
+std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
+  // Windows names ignore case already; the folder's own spelling is returned.
+  const std::string dir = folder.empty() ? "." : folder;
+  const std::string wanted = UpperAscii(name);
+  std::vector<DirEntry> entries;
+  try {
+    entries = ListFolder(dir);
+  } catch (const Exception&) {
+    return "";
+  }
+  for (const auto& entry : entries)
+    if (entry.Name == name && !entry.IsDirectory()) return Join(dir, entry.Name);
+  for (const auto& entry : entries)
+    if (UpperAscii(entry.Name) == wanted && !entry.IsDirectory()) return Join(dir, entry.Name);
+  return "";
+}
+
+std::string ExecutablePath() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return "";
+    if (n < buffer.size()) return Narrow(std::wstring_view(buffer.data(), n));
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string GetEnv(const char* name) {
+  const std::wstring wideName = Wide(name);
+  const DWORD needed = ::GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (needed == 0) return "";
+  std::wstring value(needed, L'\0');
+  const DWORD n = ::GetEnvironmentVariableW(wideName.c_str(), value.data(), needed);
+  value.resize(n);
+  return Narrow(value);
+}
+
+}  // namespace sw::platform

@@ -13,7 +13,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/LibraryFilesProcessor.h"
+#include "app/LanguageIds.h"
+#include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
 #include "cli/Commands.h"
 #include "platform/SettingsLocation.h"
@@ -47,32 +48,11 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Terminal output of the run: status lines as the terminal implementation
-// writes them; each message on one line of stderr.
-class ProcessUserInteraction : public TerminalUserInteraction {
- public:
-  void ShowMessage(const std::string&, const std::string& text) override {
-    HideStatus();
-    std::cerr << "shelfwright-cli: " << ReplaceAll(text, "\r\n", ": ") << std::endl;
-  }
-};
-
 int ParseLangId(const std::string& text) {
-  const std::string t = TrimSpaces(text);
-  int id = 0;
-  if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) {
-    bool ok = true;
-    for (std::size_t i = 2; i < t.size(); ++i) ok = ok && IsHexDigitChar(t[i]);
-    if (ok && t.size() <= 6) id = HexToInt(t.substr(2));
-  } else if (IsAllDigits(t)) {
-    if (t.size() <= 5) id = std::stoi(t);
-  } else if (!t.empty()) {
-    id = LangIdFromAbbr(UpperAscii(t));
-    if (id == 0) id = LangIdFromEnglishName(t);
-  }
-  if (id <= 0 || id > 0xFFFF || GetLangAbbr(static_cast<LANGID>(id)).empty())
+  const std::optional<LANGID> id = ParseLanguageId(text);
+  if (!id || GetLangAbbr(*id).empty())
     throw UsageError("--lang " + text + ": not a known language (decimal or 0x hex identifier, or abbreviation such as DEU)");
-  return id;
+  return *id;
 }
 
 int ParseScan(const std::string& text) {
@@ -82,91 +62,79 @@ int ParseScan(const std::string& text) {
     auto [item, tail] = SplitAt(",", rest);
     rest = tail;
     const std::string kind = LowerAscii(TrimSpaces(item));
-    if (kind == "res" || kind == "r32")
-      flags |= sfResFiles;
-    else if (kind == "pas")
-      flags |= sfPasFiles;
-    else if (kind == "rc")
-      flags |= sfRcFiles;
-    else if (kind == "dfm")
-      flags |= sfDfmFiles;
-    else if (kind == "none" || kind.empty())
-      continue;
-    else
-      throw UsageError("--scan: unknown file kind \"" + kind + "\" (use res, pas, rc, dfm or none)");
+    if (kind == "none" || kind.empty()) continue;
+    int bit = 0;
+    for (const TFileKind& fileKind : kFileKinds)
+      if (kind == fileKind.CliName || "." + kind == fileKind.Extensions[0] || "." + kind == fileKind.Extensions[1])
+        bit = fileKind.Bit;
+    if (bit == 0) throw UsageError("--scan: unknown file kind \"" + kind + "\" (use res, pas, rc, dfm or none)");
+    flags |= bit;
   }
   return flags;
 }
 
-// Fills the processor from the options; returns the library's display name.
-std::string Configure(const ProcessOptions& options, TLibraryFilesProcessor& processor) {
+// The library the options name, resolved by the run service.
+TResolvedLibrary Configure(const ProcessOptions& options) {
   const bool stored = options.Library != 0 || !options.Name.empty();
   const bool given = !options.SrcDir.empty() || !options.DestDir.empty() || !options.ShortName.empty() ||
                      !options.Langs.empty();
   if (stored && given) throw UsageError("give either --library/--name or --src/--dest/--short-name/--lang, not both");
   if (options.Library != 0 && !options.Name.empty()) throw UsageError("give either --library or --name, not both");
-  std::string name;
+  TResolvedLibrary library;
   if (stored) {
     const std::string fileName = options.SettingsFile.empty() ? platform::SettingsFileName() : options.SettingsFile;
     TLibrarySettings settings(fileName);
-    const TLibraryList list = settings.LoadLibraryList();
     int n = options.Library;
     if (!options.Name.empty()) {
       n = settings.FindLibraryByName(options.Name);
       if (n == 0) throw UsageError("no library named \"" + options.Name + "\" in " + fileName);
     }
-    if (n < 1 || n > static_cast<int>(list.Names.size()))
-      throw UsageError("no library " + std::to_string(n) + " in " + fileName + " (it holds " +
-                       std::to_string(list.Names.size()) + ")");
-    // The rules in force follow the window: defaults, replaced by the global
-    // rules, replaced by the library's own.
-    if (list.GlobalPropRules.Count() > 0) processor.PropRules.Assign(list.GlobalPropRules);
-    TLibraryDefinition library = settings.LoadLibrary(n);
-    if (library.PropRules.Count() > 0) processor.PropRules.Assign(library.PropRules);
-    processor.Languages.Assign(library.Languages);
-    processor.SrcDir = library.SrcDir;
-    processor.DestDir = library.DestDir;
-    processor.ShortName = library.ShortName;
-    processor.ScanFiles = library.ScanFiles;
-    name = library.Name;
+    try {
+      library = LoadResolvedLibrary(settings, n);
+    } catch (const EShelfwrightError& e) {
+      throw UsageError(e.Message());
+    }
   } else {
     if (options.SrcDir.empty() || options.DestDir.empty() || options.ShortName.empty() || options.Langs.empty())
       throw UsageError(
           "give --settings FILE with --library N or --name NAME, or --src, --dest, --short-name and at least one --lang");
+    TLibraryDefinition definition;
     for (const auto& lang : options.Langs) {
       const auto [id, folder] = SplitAt("=", lang);
       const int langId = ParseLangId(id);
-      if (!processor.Languages.AddLibLanguage(langId, folder))
+      if (!definition.Languages.AddLibLanguage(langId, folder))
         throw UsageError("--lang " + lang + ": the language is given twice");
     }
-    processor.SrcDir = options.SrcDir;
-    processor.DestDir = options.DestDir;
-    processor.ShortName = options.ShortName;
-    processor.ScanFiles = sfAllFiles;
-    name = options.ShortName;
+    definition.Name = options.ShortName;
+    definition.SrcDir = options.SrcDir;
+    definition.DestDir = options.DestDir;
+    definition.ShortName = options.ShortName;
+    definition.ScanFiles = sfAllFiles;
+    library = ResolveLibrary(definition, TStringList(), "");
   }
-  if (!options.Scan.empty()) processor.ScanFiles = ParseScan(options.Scan);
-  processor.RemoveUnused = options.RemoveUnused;
+  if (!options.Scan.empty()) library.ScanFiles = ParseScan(options.Scan);
+  library.RemoveUnused = options.RemoveUnused;
   if (!options.RulesFile.empty()) {
     TStringList rules;
     rules.LoadFromFile(options.RulesFile);
     TStringList kept;
     for (const auto& rule : rules)
       if (!TrimSpaces(rule).empty()) kept.Add(rule);
-    processor.PropRules.Assign(kept);
+    library.PropRules.Assign(kept);
   }
-  return name;
+  return library;
 }
 
-const char* const kKindNames[4] = {"res", "pas", "rc", "dfm"};
+nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const auto& error : errors) list.push_back({{"file", error.FileName}, {"message", error.Message}});
+  return list;
+}
 
-nlohmann::json SummaryJson(const std::string& name, const TLibraryFilesProcessor& processor,
-                           const std::string& libIni, const std::string& failure) {
-  const TRunStats& stats = processor.Stats();
+nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& result) {
+  const TRunStats& stats = result.Stats;
   nlohmann::json filesRead = nlohmann::json::object();
-  for (int k = 0; k < 4; ++k) filesRead[kKindNames[k]] = stats.FilesRead[static_cast<std::size_t>(k)];
-  nlohmann::json errors = nlohmann::json::array();
-  for (const auto& error : stats.Errors) errors.push_back({{"file", error.FileName}, {"message", error.Message}});
+  for (std::size_t k = 0; k < kFileKinds.size(); ++k) filesRead[std::string(kFileKinds[k].CliName)] = stats.FilesRead[k];
   nlohmann::json languages = nlohmann::json::array();
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
@@ -178,66 +146,75 @@ nlohmann::json SummaryJson(const std::string& name, const TLibraryFilesProcessor
                          {"items", language.Items},
                          {"valuesChanged", language.ValuesChanged}});
   }
-  nlohmann::json out = {{"library", name},
-                        {"destDir", processor.DestDir},
+  nlohmann::json out = {{"library", library.Name},
+                        {"srcDir", library.SrcDir},
+                        {"destDir", library.DestDir},
                         {"filesRead", filesRead},
                         {"filesFailed", stats.FilesFailed},
-                        {"errors", errors},
+                        {"errors", ErrorsJson(stats.Errors)},
                         {"languages", languages},
-                        {"libIni", libIni.empty() ? nlohmann::json() : nlohmann::json(libIni)},
-                        {"ok", failure.empty() && stats.FilesFailed == 0}};
-  if (!failure.empty()) out["error"] = failure;
+                        {"languageFilesPlanned", stats.LanguageFilesPlanned},
+                        {"languageFilesWritten", stats.Languages.size()},
+                        {"writeErrors", ErrorsJson(stats.WriteErrors)},
+                        {"warnings", stats.Warnings},
+                        {"libIni", result.LibIni.empty() ? nlohmann::json() : nlohmann::json(result.LibIni)},
+                        {"ok", result.Ok()}};
+  if (result.Failure) {
+    out["error"] = result.Failure->Text();
+    out["errorFile"] = result.Failure->FileName;
+  }
   return out;
 }
 
-void PrintSummary(const TLibraryFilesProcessor& processor) {
-  const TRunStats& stats = processor.Stats();
+void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
+  const TRunStats& stats = result.Stats;
+  std::cout << "Source folder: " << library.SrcDir << "\nDestination folder: " << library.DestDir << "\n";
   std::cout << "Files read:";
-  for (int k = 0; k < 4; ++k)
-    std::cout << (k ? ", " : " ") << stats.FilesRead[static_cast<std::size_t>(k)] << " ." << kKindNames[k];
+  for (std::size_t k = 0; k < kFileKinds.size(); ++k)
+    std::cout << (k ? ", " : " ") << stats.FilesRead[k] << " ." << kFileKinds[k].CliName;
   std::cout << "; files failed: " << stats.FilesFailed << "\n";
+  for (const auto& error : stats.Errors) std::cout << "  failed: " << error.Text() << "\n";
+  std::cout << "Language files written: " << stats.Languages.size() << " of " << stats.LanguageFilesPlanned << "\n";
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
     std::cout << "  " << GetLangAbbr(id) << "  " << GetEnglishLangName(id) << ": " << language.Items << " items, "
               << language.ValuesChanged << " values changed, revision " << language.Revision << "  -> "
               << language.FileName << "\n";
   }
+  for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Text() << "\n";
+  for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
 }
 
 int RunProcess(const ProcessOptions& options) {
-  TLibraryFilesProcessor processor;
-  std::string name;
+  TResolvedLibrary library;
   try {
-    name = Configure(options, processor);
+    library = Configure(options);
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
-  }
-  ProcessUserInteraction terminal;
-  terminal.ShowStatusLines = !options.Quiet;
-  TFileNamingUserInteraction ui(terminal, processor);
-  ScopedUserInteraction scope(&ui);
-  std::string failure;
-  std::string libIni;
-  ShowStatus(SStartingProcessing);
-  try {
-    processor.Run();
-    WriteLibIni(processor.DestDir, name, processor.ShortName, processor.Languages, processor.PropRules);
-    libIni = JoinPath(processor.DestDir, "lib.ini");
   } catch (const Exception& e) {
-    failure = e.Message();
+    // A settings file that cannot be read or parsed.
+    PrintError(e.Describe());
+    return kExitFailure;
   }
+  TerminalUserInteraction terminal;
+  terminal.ShowStatusLines = !options.Quiet;
+  ScopedUserInteraction scope(&terminal);
+  ShowStatus(SStartingProcessing);
+  const TRunResult result = RunLibrary(library, [](const TRunFileError& error) {
+    HideStatus();
+    PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
+  });
   HideStatus();
-  if (!failure.empty()) PrintError(ReplaceAll(failure, "\r\n", ": "));
+  if (result.Failure) PrintError(ReplaceAll(result.Failure->Text(), "\r\n", ": "));
+  for (const auto& error : result.Stats.WriteErrors) PrintError(error.Text());
   if (options.Json) {
-    std::cout << SummaryJson(name, processor, libIni, failure)
-                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-              << "\n";
+    std::cout << SummaryJson(library, result).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
-    if (failure.empty()) std::cout << SProcessingComplete << "\n";
-    PrintSummary(processor);
+    if (!result.Failure && result.Stats.WriteErrors.empty()) std::cout << SProcessingComplete << "\n";
+    PrintSummary(library, result);
   }
-  return failure.empty() && processor.Stats().FilesFailed == 0 ? kExitOk : kExitFailure;
+  return result.Ok() ? kExitOk : kExitFailure;
 }
 
 void AddProcessCommand(CLI::App& app) {

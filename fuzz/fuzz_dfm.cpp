@@ -2,7 +2,7 @@
 // string (binary stream, resource-wrapped stream or text form) with rules
 // that record everything. Damaged input must end in an sw::Exception; any
 // other exception, a crash or a sanitizer report is a fault.
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "base/Exceptions.h"
 #include "runtime/FormReader.h"
 #include "runtime/FormTextConverter.h"

@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "app/RunMessages.h"
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"

@@ -81,6 +81,20 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+void Utf16FromBytes(std::span<const std::uint8_t> bytes, bool bigEndian, std::u16string& out) {
+  const std::size_t count = bytes.size() / 2;
+  out.resize(count);
+  const int high = bigEndian ? 0 : 1;
+  for (std::size_t i = 0; i < count; ++i)
+    out[i] = static_cast<char16_t>((bytes[2 * i + high] << 8) | bytes[2 * i + 1 - high]);
+}
+
+std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
+  std::u16string out;
+  Utf16FromBytes(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), bigEndian, out);
+  return out;
+}
+
 bool IsValidUtf8(std::string_view text) {
   std::size_t i = 0;
   bool ok = true;

@@ -16,7 +16,7 @@
 
 #include "app/LanguageIds.h"
 #include "cli/Commands.h"
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/BinaryReader.h"
 #include "util/QConsts.h"
 
 namespace sw {
@@ -22,55 +23,50 @@ constexpr std::uint32_t kMaxLiterals = 127;
 constexpr std::uint32_t kGoodEnoughMatch = 8;
 constexpr std::size_t kChunkSize = 64 * 1024;
 
-// The one reader of compressed and uncompressed input: buffered, never past the stream's
-// end as measured at the start, and able to put the stream back just behind what it handed out.
-class ChunkReader {
+// The input of both directions: the bytes from the source's position to its end, read through
+// the one binary reader, never past the stream's end as measured at the start. `Finish` puts the
+// stream just behind what was handed out.
+class InputReader {
  public:
-  explicit ChunkReader(TStream& stream)
-      : stream_(stream), position_(stream.Position()), size_(stream.Size()), buffer_(kChunkSize) {}
+  explicit InputReader(TStream& stream) : stream_(stream), bytes_(stream), reader_(bytes_.Reader()) {}
 
-  std::int64_t Position() const { return position_; }
-  std::int64_t Size() const { return size_; }
-  bool AtEnd() const { return position_ >= size_; }
+  std::int64_t Position() const { return static_cast<std::int64_t>(reader_.Position()); }
+  std::int64_t Size() const { return static_cast<std::int64_t>(bytes_.Origin() + reader_.Size()); }
+  bool AtEnd() const { return reader_.AtEnd(); }
 
   // Copies up to `count` bytes; returns how many were available.
   std::size_t Read(std::uint8_t* dest, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-      if (next_ == filled_ && !Refill()) break;
-      const std::size_t n = std::min(count - done, filled_ - next_);
-      std::memcpy(dest + done, buffer_.data() + next_, n);
-      next_ += n;
-      done += n;
-    }
-    position_ += static_cast<std::int64_t>(done);
-    return done;
+    const std::size_t n = std::min(count, reader_.Remaining());
+    if (n > 0) std::memcpy(dest, reader_.ReadBytes(n).data(), n);
+    return n;
   }
 
-  bool ReadByte(std::uint8_t& value) { return Read(&value, 1) == 1; }
+  bool ReadByte(std::uint8_t& value) {
+    if (reader_.AtEnd()) return false;
+    value = reader_.ReadU8();
+    return true;
+  }
+
+  bool PeekByte(std::uint8_t& value) const {
+    if (reader_.AtEnd()) return false;
+    value = reader_.PeekU8();
+    return true;
+  }
+
+  // A little-endian word, or false when fewer than two bytes are left.
+  bool ReadWord(std::uint16_t& value) {
+    if (reader_.Remaining() < 2) return false;
+    value = reader_.ReadU16LE();
+    return true;
+  }
 
   // Puts the stream's position where the caller's reading stopped.
-  void Finish() {
-    if (next_ != filled_) stream_.SetPosition(position_);
-    next_ = filled_ = 0;
-  }
+  void Finish() { stream_.SetPosition(Position()); }
 
  private:
-  bool Refill() {
-    const std::int64_t left = size_ - position_;
-    if (left <= 0) return false;
-    const auto want = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(kChunkSize)));
-    filled_ = stream_.Read(buffer_.data(), want);
-    next_ = 0;
-    return filled_ != 0;
-  }
-
   TStream& stream_;
-  std::int64_t position_;
-  std::int64_t size_;
-  std::vector<std::uint8_t> buffer_;
-  std::size_t next_ = 0;
-  std::size_t filled_ = 0;
+  TStreamBytes bytes_;
+  BinaryReader reader_;
 };
 
 // Buffered appending to the destination, optionally capped at a number of bytes.
@@ -101,7 +97,7 @@ class ChunkWriter {
 
 // Reads n bytes into the ring behind its newest byte (in two pieces at the ring end) and grows
 // the window by what was read. Returns the number read.
-std::uint32_t ReadFrom(TSlideWindow& window, ChunkReader& source, std::uint32_t n) {
+std::uint32_t ReadFrom(TSlideWindow& window, InputReader& source, std::uint32_t n) {
   const std::uint32_t first = window.PhysIndex(window.Size);
   const std::uint32_t head = std::min(n, window.Capacity - first);
   std::size_t got = source.Read(window.Data.get() + first, head);
@@ -118,7 +114,7 @@ void WriteRange(const TSlideWindow& window, ChunkWriter& dest, std::uint32_t rin
 }
 
 // Tops the lookahead up to MaxLookahead from the source.
-void Fill(TLZSlideWindow& window, ChunkReader& source) {
+void Fill(TLZSlideWindow& window, InputReader& source) {
   std::int64_t n = window.MaxLookahead - window.Lookahead();
   n = std::min(n, source.Size() - source.Position());
   if (n <= 0) return;
@@ -266,9 +262,7 @@ bool TLZQCompressor::CheckMagic(std::int32_t& value) {
   if (std::memcmp(magic, kMagic, sizeof magic) != 0) return false;
   std::uint8_t b[4];
   if (SrcStream->Read(b, sizeof b) != sizeof b) return false;
-  value = static_cast<std::int32_t>(static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-                                    (static_cast<std::uint32_t>(b[2]) << 16) |
-                                    (static_cast<std::uint32_t>(b[3]) << 24));
+  value = static_cast<std::int32_t>(LoadLE<std::uint32_t>(b));
   return true;
 }
 
@@ -283,7 +277,7 @@ void TLZQCompressor::WriteHeader() {
 
 void TLZQCompressor::DoCompress() {
   TLZSlideWindow window(kWindowSize, TLZSlideWindow::ModeCompress, kMaxMatch, kMaxLiterals);
-  ChunkReader source(*SrcStream);
+  InputReader source(*SrcStream);
   ChunkWriter dest(*DestStream, -1);
   std::uint8_t literals[kMaxLiterals];
   std::uint32_t pending = 0;
@@ -316,7 +310,7 @@ void TLZQCompressor::DoCompress() {
 
 void TLZQCompressor::DoExpand() {
   TLZSlideWindow window(kWindowSize, TLZSlideWindow::ModeExpand, kMaxMatch, 0);
-  ChunkReader source(*SrcStream);
+  InputReader source(*SrcStream);
   ChunkWriter dest(*DestStream, OutputLimit);
   std::int64_t produced = 0;  // bytes decoded, including any beyond OutputLimit
   CutTokenOffset = -1;
@@ -325,17 +319,19 @@ void TLZQCompressor::DoExpand() {
   while (!source.AtEnd() && !dest.Full()) {
     const std::int64_t tokenOffset = source.Position();
     std::uint8_t b;
-    if (!source.ReadByte(b)) {
+    if (!source.PeekByte(b)) {
       CutTokenOffset = tokenOffset;
       break;
     }
     if (b & 1) {
-      std::uint8_t c;
-      if (!source.ReadByte(c)) {
+      // A reference word, low byte first; a cut word is consumed and gives nothing.
+      std::uint16_t word16;
+      if (!source.ReadWord(word16)) {
+        source.ReadByte(b);
         CutTokenOffset = tokenOffset;
         break;
       }
-      const std::uint32_t word = (static_cast<std::uint32_t>(c) << 8) | b;
+      const std::uint32_t word = word16;
       const std::uint32_t offset = (word & 0x0FFF) >> 1;
       const std::uint32_t length = (word >> 12) + kMinMatch;
       if (offset == 0 || offset > produced) {
@@ -362,6 +358,7 @@ void TLZQCompressor::DoExpand() {
       window.Grow(length);
       produced += length;
     } else {
+      source.ReadByte(b);
       const std::uint32_t n = b >> 1;
       const std::uint32_t got = ReadFrom(window, source, n);
       WriteRange(window, dest, window.PhysIndex(window.Size - got), got);

@@ -86,7 +86,9 @@ bool DeleteFile(const std::string& path);
 
 // Writes `data` to a temporary file in the same folder and renames it over
 // `path`, so that a failure never leaves a truncated file behind. Keeps the
-// permission bits of an existing file. Throws sw::EFCreateError on failure.
+// permission bits of an existing file. A symbolic link is kept: the file it
+// points to is replaced, in that file's folder. Throws sw::EFCreateError on
+// failure.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
 // Reads a whole file; throws sw::EFOpenError "Cannot open file %s" on failure.

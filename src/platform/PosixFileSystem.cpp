@@ -164,8 +164,26 @@ bool ForceDirectories(const std::string& path) {
 
 bool DeleteFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
+namespace {
+
+// The file a path finally names: a symbolic link (or a chain of them) is
+// followed, so that replacing the file replaces the link's target and keeps
+// the link. A dangling link names the file it points to.
+fs::path FollowLinks(const std::string& path) {
+  fs::path target(path);
+  std::error_code ec;
+  for (int depth = 0; depth < 40 && fs::is_symlink(fs::symlink_status(target, ec)); ++depth) {
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  return target;
+}
+
+}  // namespace
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
-  const fs::path target(path);
+  const fs::path target = FollowLinks(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(tmpl.data());
@@ -180,7 +198,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
   // file's permissions, or those a newly created file would have.
   struct stat st {};
   mode_t mode;
-  if (::stat(path.c_str(), &st) == 0) {
+  if (::stat(target.c_str(), &st) == 0) {
     mode = st.st_mode & 07777;
   } else {
     const mode_t mask = ::umask(0);
@@ -201,7 +219,7 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     ::unlink(tmpl.c_str());
     throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
   }
-  if (::rename(tmpl.c_str(), path.c_str()) != 0) {
+  if (::rename(tmpl.c_str(), target.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
     ::unlink(tmpl.c_str());
     throw EFCreateError(Format(SFCreateError, path) + ": " + reason);

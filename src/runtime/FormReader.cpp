@@ -8,9 +8,8 @@
 namespace sw {
 
 double ExtendedToDouble(const std::uint8_t bytes[10]) {
-  std::uint64_t mantissa = 0;
-  for (int i = 7; i >= 0; --i) mantissa = (mantissa << 8) | bytes[i];
-  const int signExp = bytes[8] | (bytes[9] << 8);
+  const std::uint64_t mantissa = LoadLE<std::uint64_t>(bytes);
+  const int signExp = LoadLE<std::uint16_t>(bytes + 8);
   const bool negative = (signExp & 0x8000) != 0;
   const int exponent = signExp & 0x7FFF;
   double value;
@@ -50,85 +49,11 @@ void DoubleToExtended(double value, std::uint8_t bytes[10]) {
   bytes[9] = static_cast<std::uint8_t>(signExp >> 8);
 }
 
-TFormReader::TFormReader(TStream& stream)
-    : stream_(stream), streamEnd_(stream.Size()), bufferOffset_(stream.Position()) {
-  if (streamEnd_ < bufferOffset_) streamEnd_ = bufferOffset_;
-}
-
-void TFormReader::RaiseReadError() const { throw EReadError(SReadError); }
-
-void TFormReader::Fill() {
-  bufferOffset_ += static_cast<std::int64_t>(pos_);
-  const std::size_t keep = end_ - pos_;
-  if (keep > 0) std::memmove(buffer_, buffer_ + pos_, keep);
-  pos_ = 0;
-  end_ = keep;
-  while (end_ < BufferSize) {
-    const std::size_t got = stream_.Read(buffer_ + end_, BufferSize - end_);
-    if (got == 0) break;
-    end_ += got;
-  }
-}
-
-std::uint8_t TFormReader::PeekByte() {
-  if (pos_ >= end_) {
-    Fill();
-    if (pos_ >= end_) RaiseReadError();
-  }
-  return buffer_[pos_];
-}
-
-std::uint8_t TFormReader::ReadByte() {
-  const std::uint8_t b = PeekByte();
-  ++pos_;
-  return b;
-}
+TFormReader::TFormReader(TStream& stream) : bytes_(stream), reader_(bytes_.Reader()) {}
 
 void TFormReader::Read(void* buffer, std::size_t count) {
-  auto* out = static_cast<std::uint8_t*>(buffer);
-  while (count > 0) {
-    if (pos_ >= end_) {
-      Fill();
-      if (pos_ >= end_) RaiseReadError();
-    }
-    const std::size_t n = std::min(count, end_ - pos_);
-    std::memcpy(out, buffer_ + pos_, n);
-    pos_ += n;
-    out += n;
-    count -= n;
-  }
-}
-
-void TFormReader::SkipBytes(std::uint64_t count) {
-  if (count > static_cast<std::uint64_t>(std::max<std::int64_t>(Remaining(), 0))) RaiseReadError();
-  while (count > 0) {
-    if (pos_ >= end_) {
-      Fill();
-      if (pos_ >= end_) RaiseReadError();
-    }
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, end_ - pos_));
-    pos_ += n;
-    count -= n;
-  }
-}
-
-std::uint16_t TFormReader::ReadU16() {
-  std::uint8_t b[2];
-  Read(b, 2);
-  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
-}
-
-std::uint32_t TFormReader::ReadU32() {
-  std::uint8_t b[4];
-  Read(b, 4);
-  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
-}
-
-std::uint64_t TFormReader::ReadU64() {
-  const std::uint64_t low = ReadU32();
-  const std::uint64_t high = ReadU32();
-  return low | (high << 32);
+  const auto bytes = reader_.ReadBytes(count);
+  if (count > 0) std::memcpy(buffer, bytes.data(), count);
 }
 
 void TFormReader::ReadSignature() {
@@ -148,9 +73,8 @@ void TFormReader::ReadPrefix(std::uint8_t& flags, std::int32_t& childPos) {
 }
 
 std::string TFormReader::ReadStr() {
-  const std::size_t len = ReadByte();
-  std::string s(len, '\0');
-  Read(s.data(), len);
+  std::string s;
+  ReadStr(s);
   return s;
 }
 
@@ -209,34 +133,23 @@ double TFormReader::ReadDatePayload() {
   return d;
 }
 
-std::size_t TFormReader::ReadCount(std::size_t unitSize) {
-  const std::uint64_t count = ReadU32();
-  // Checked before anything is allocated: a damaged length must not make
-  // the reader ask for gigabytes.
-  if (count * unitSize > static_cast<std::uint64_t>(std::max<std::int64_t>(Remaining(), 0)))
-    RaiseReadError();
-  return static_cast<std::size_t>(count);
+std::string TFormReader::ReadStringPayload(std::uint8_t tag) {
+  std::string s;
+  ReadStringPayload(tag, s);
+  return s;
 }
 
-std::string TFormReader::ReadStringPayload(std::uint8_t tag) {
+void TFormReader::ReadStringPayload(std::uint8_t tag, std::string& out) {
   const std::size_t len = tag == vaString ? ReadByte() : ReadCount(1);
-  std::string s(len, '\0');
-  Read(s.data(), len);
-  return s;
+  reader_.ReadChars(len, out);
 }
 
 std::u16string TFormReader::ReadWideStringPayload() {
-  const std::size_t len = ReadCount(2);
-  std::u16string s(len, u'\0');
-  for (std::size_t i = 0; i < len; ++i) s[i] = static_cast<char16_t>(ReadU16());
-  return s;
+  return reader_.ReadUtf16(ReadU32());
 }
 
 std::string TFormReader::ReadUtf8StringPayload() {
-  const std::size_t len = ReadCount(1);
-  std::string s(len, '\0');
-  Read(s.data(), len);
-  return s;
+  return reader_.ReadChars(ReadCount(1));
 }
 
 std::vector<std::string> TFormReader::ReadSetPayload() {
@@ -250,13 +163,11 @@ std::vector<std::string> TFormReader::ReadSetPayload() {
 }
 
 void TFormReader::ReadBinaryPayload(const std::function<void(const std::uint8_t*, std::size_t)>& sink) {
-  std::size_t count = ReadCount(1);
-  std::uint8_t chunk[BinaryChunkSize];
-  while (count > 0) {
-    const std::size_t n = std::min(count, BinaryChunkSize);
-    Read(chunk, n);
-    if (sink) sink(chunk, n);
-    count -= n;
+  auto data = reader_.ReadArray(ReadU32(), 1);
+  while (!data.empty()) {
+    const std::size_t n = std::min(data.size(), BinaryChunkSize);
+    if (sink) sink(data.data(), n);
+    data = data.subspan(n);
   }
 }
 
@@ -277,34 +188,34 @@ void TFormReader::SkipValue(int depth) {
       ReadListEnd();
       return;
     case vaInt8:
-      SkipBytes(1);
+      reader_.Skip(1);
       return;
     case vaInt16:
-      SkipBytes(2);
+      reader_.Skip(2);
       return;
     case vaInt32:
     case vaSingle:
-      SkipBytes(4);
+      reader_.Skip(4);
       return;
     case vaExtended:
-      SkipBytes(10);
+      reader_.Skip(10);
       return;
     case vaCurrency:
     case vaDate:
     case vaInt64:
-      SkipBytes(8);
+      reader_.Skip(8);
       return;
     case vaString:
     case vaIdent:
-      SkipBytes(ReadByte());
+      reader_.Skip(ReadByte());
       return;
     case vaBinary:
     case vaLString:
     case vaUTF8String:
-      SkipBytes(ReadCount(1));
+      reader_.Skip(ReadCount(1));
       return;
     case vaWString:
-      SkipBytes(static_cast<std::uint64_t>(ReadCount(2)) * 2);
+      reader_.Skip(static_cast<std::uint64_t>(ReadCount(2)) * 2);
       return;
     case vaSet:
       ReadSetPayload();

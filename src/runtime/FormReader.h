@@ -4,9 +4,10 @@
 // string name and one tagged value, the list ended by a 0 byte) and the
 // tagged values 0 to 20 with their little-endian payloads.
 //
-// `TFormReader` is the only way form data is read: it buffers the underlying
-// stream in 4096-byte blocks, checks every length against what is left of the
-// stream before it allocates anything, and raises EReadError
+// `TFormReader` is the only way form data is read: it reads through a
+// `BinaryReader` over the bytes from the stream's position to its end (a
+// memory stream in place, any other stream copied once), checks every length
+// against what is left before it allocates anything, and raises EReadError
 // "Stream read error" for a stream that ends early and "Invalid stream
 // format" / "Invalid property value" for a broken structure. It never reads
 // past the data it was given, whatever the bytes. It does not interpret
@@ -20,6 +21,7 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "runtime/BinaryReader.h"
 #include "runtime/Streams.h"
 
 namespace sw {
@@ -74,27 +76,27 @@ void DoubleToExtended(double value, std::uint8_t bytes[10]);
 
 class TFormReader {
  public:
-  static constexpr std::size_t BufferSize = 4096;
   // Binary data is handed out in chunks of at most this many bytes.
   static constexpr std::size_t BinaryChunkSize = 1024;
 
-  // Reads `stream` from its current position to its end.
+  // Reads `stream` from its current position to its end. The stream's own
+  // position is not moved; `Position()` says how far the reader got.
   explicit TFormReader(TStream& stream);
   TFormReader(const TFormReader&) = delete;
   TFormReader& operator=(const TFormReader&) = delete;
 
   // Offset in the stream of the next byte to be read.
-  std::int64_t Position() const { return bufferOffset_ + static_cast<std::int64_t>(pos_); }
+  std::int64_t Position() const { return static_cast<std::int64_t>(reader_.Position()); }
   // Bytes left to read.
-  std::int64_t Remaining() const { return streamEnd_ - Position(); }
+  std::int64_t Remaining() const { return static_cast<std::int64_t>(reader_.Remaining()); }
 
   // Raw bytes.
-  std::uint8_t ReadByte();
-  std::uint8_t PeekByte();
+  std::uint8_t ReadByte() { return reader_.ReadU8(); }
+  std::uint8_t PeekByte() const { return reader_.PeekU8(); }
   void Read(void* buffer, std::size_t count);
-  std::uint16_t ReadU16();
-  std::uint32_t ReadU32();
-  std::uint64_t ReadU64();
+  std::uint16_t ReadU16() { return reader_.ReadU16LE(); }
+  std::uint32_t ReadU32() { return reader_.ReadU32LE(); }
+  std::uint64_t ReadU64() { return reader_.ReadU64LE(); }
 
   // Checks the 4-byte signature "TPF0"; raises "Invalid stream format".
   void ReadSignature();
@@ -103,13 +105,15 @@ class TFormReader {
   void ReadPrefix(std::uint8_t& flags, std::int32_t& childPos);
   // A short string: one length byte and that many bytes.
   std::string ReadStr();
+  // The same into `out`, reusing its storage.
+  void ReadStr(std::string& out) { reader_.ReadChars(ReadByte(), out); }
 
   // The next tag, consumed or only looked at. Tags above 20 are returned as
   // they are; the caller decides how to report them.
   std::uint8_t ReadValue() { return ReadByte(); }
-  std::uint8_t NextValue() { return PeekByte(); }
+  std::uint8_t NextValue() const { return PeekByte(); }
   // True when the next byte ends a list (0).
-  bool EndOfList() { return PeekByte() == 0; }
+  bool EndOfList() const { return PeekByte() == 0; }
   // Consumes the 0 byte that ends a list; anything else is "Invalid property value".
   void ReadListEnd();
   // Consumes the next tag and raises "Invalid property value" unless it is `expected`.
@@ -127,7 +131,9 @@ class TFormReader {
   std::int64_t ReadCurrencyPayload() { return static_cast<std::int64_t>(ReadU64()); }  // amount * 10000
   double ReadDatePayload();
   std::string ReadStringPayload(std::uint8_t tag);  // vaString, vaLString: the bytes
+  void ReadStringPayload(std::uint8_t tag, std::string& out);  // the same into `out`
   std::u16string ReadWideStringPayload();           // vaWString
+  void ReadWideStringPayload(std::u16string& out) { reader_.ReadUtf16(ReadU32(), out); }
   std::string ReadUtf8StringPayload();              // vaUTF8String: the UTF-8 bytes
   std::vector<std::string> ReadSetPayload();        // vaSet
   // vaBinary: the data is passed to `sink` in chunks of at most 1024 bytes.
@@ -139,19 +145,12 @@ class TFormReader {
   void SkipProperty();
 
  private:
-  void Fill();
   // A 4-byte count of `unitSize`-byte units that must fit in what is left.
-  std::size_t ReadCount(std::size_t unitSize);
-  void SkipBytes(std::uint64_t count);
+  std::size_t ReadCount(std::size_t unitSize) { return reader_.CheckCount(ReadU32(), unitSize); }
   void SkipValue(int depth);
-  [[noreturn]] void RaiseReadError() const;
 
-  TStream& stream_;
-  std::int64_t streamEnd_;
-  std::int64_t bufferOffset_;  // stream offset of buffer_[0]
-  std::size_t pos_ = 0;        // next byte in buffer_
-  std::size_t end_ = 0;        // bytes held in buffer_
-  std::uint8_t buffer_[BufferSize];
+  TStreamBytes bytes_;
+  BinaryReader reader_;
 };
 
 }  // namespace sw

@@ -102,7 +102,7 @@ class TFormTextParser {
     if (IsSymbolStart(c)) {
       const std::size_t start = p_;
       while (!AtEnd() && IsSymbolChar(Peek())) ++p_;
-      tokenText_ = std::string(text_.substr(start, p_ - start));
+      tokenText_.assign(text_.data() + start, p_ - start);
       token_ = TokenKind::Symbol;
     } else if (c == '\'' || c == '#') {
       ScanString();
@@ -110,7 +110,7 @@ class TFormTextParser {
       ScanNumber();
     } else {
       ++p_;
-      tokenText_ = std::string(1, static_cast<char>(c));
+      tokenText_.assign(1, static_cast<char>(c));
       token_ = TokenKind::Char;
     }
   }
@@ -122,7 +122,8 @@ class TFormTextParser {
       if (AtEnd() || (c != '\'' && c != '#')) break;
       if (c == '\'') {
         ++p_;
-        std::string raw;
+        std::string& raw = raw_;
+        raw.clear();
         for (;;) {
           if (AtEnd() || Peek() == '\r' || Peek() == '\n') ErrorHere(SInvalidString);
           const char ch = text_[p_++];
@@ -175,7 +176,7 @@ class TFormTextParser {
         ++p_;
         ++digits;
       }
-      tokenText_ = std::string(text_.substr(start, p_ - start));
+      tokenText_.assign(text_.data() + start, p_ - start);
       if (digits == 0 || digits > 16) Error(Format(SInvalidNumber, tokenText_));
       integer_ = static_cast<std::int64_t>(value);
       token_ = TokenKind::Integer;
@@ -195,8 +196,8 @@ class TFormTextParser {
       p_ += 2;
       while (!AtEnd() && IsDigit(Peek())) ++p_;
     }
-    std::string number(text_.substr(start, p_ - start));
-    if (!number.empty() && number[0] == '+') number.erase(0, 1);
+    std::string_view number = text_.substr(start, p_ - start);
+    if (!number.empty() && number[0] == '+') number.remove_prefix(1);
     floatType_ = 0;
     const unsigned char suffix = Peek();
     if (suffix == 'c' || suffix == 'C' || suffix == 'd' || suffix == 'D' || suffix == 's' || suffix == 'S') {
@@ -204,7 +205,7 @@ class TFormTextParser {
       floatType_ = static_cast<char>(suffix | 0x20);
       ++p_;
     }
-    tokenText_ = std::string(text_.substr(start, p_ - start));
+    tokenText_.assign(text_.data() + start, p_ - start);
     if (!AtEnd() && IsSymbolChar(Peek())) Error(Format(SInvalidNumber, tokenText_ + static_cast<char>(Peek())));
     const char* first = number.data();
     const char* last = number.data() + number.size();
@@ -438,6 +439,7 @@ class TFormTextParser {
   int tokenLine_ = 1;
   TokenKind token_ = TokenKind::Eof;
   std::string tokenText_;
+  std::string raw_;  // the bytes of a quoted segment, reused from string to string
   std::u16string string_;
   std::int64_t integer_ = 0;
   double float_ = 0;
@@ -454,12 +456,7 @@ void ObjectTextToBinary(std::string_view text, TStream& output, const TAnsiDecod
     utf8 = true;
   } else if (text.size() >= 2 && (text.substr(0, 2) == "\xFF\xFE" || text.substr(0, 2) == "\xFE\xFF")) {
     const bool bigEndian = text[0] == '\xFE';
-    std::u16string wide;
-    for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-      const auto a = static_cast<unsigned char>(text[i]), b = static_cast<unsigned char>(text[i + 1]);
-      wide += static_cast<char16_t>(bigEndian ? (a << 8) | b : (b << 8) | a);
-    }
-    converted = Utf16ToUtf8(wide);
+    converted = Utf16ToUtf8(Utf16FromBytes(text.substr(2), bigEndian));
     text = converted;
     utf8 = true;
   }

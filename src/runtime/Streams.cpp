@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/Exceptions.h"
+#include "runtime/BinaryReader.h"
 
 namespace sw {
 
@@ -47,20 +48,19 @@ std::uint8_t TStream::ReadU8() {
 std::uint16_t TStream::ReadU16() {
   std::uint8_t b[2];
   ReadBuffer(b, 2);
-  return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
+  return LoadLE<std::uint16_t>(b);
 }
 
 std::uint32_t TStream::ReadU32() {
   std::uint8_t b[4];
   ReadBuffer(b, 4);
-  return static_cast<std::uint32_t>(b[0]) | (static_cast<std::uint32_t>(b[1]) << 8) |
-         (static_cast<std::uint32_t>(b[2]) << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+  return LoadLE<std::uint32_t>(b);
 }
 
 std::uint64_t TStream::ReadU64() {
-  const std::uint64_t lo = ReadU32();
-  const std::uint64_t hi = ReadU32();
-  return lo | (hi << 32);
+  std::uint8_t b[8];
+  ReadBuffer(b, 8);
+  return LoadLE<std::uint64_t>(b);
 }
 
 std::string TStream::ReadBytes(std::size_t count) {
@@ -87,6 +87,29 @@ void TStream::WriteU32(std::uint32_t v) {
 void TStream::WriteU64(std::uint64_t v) {
   WriteU32(static_cast<std::uint32_t>(v));
   WriteU32(static_cast<std::uint32_t>(v >> 32));
+}
+
+// --- TStreamBytes ---
+
+TStreamBytes::TStreamBytes(TStream& stream) : origin_(static_cast<std::uint64_t>(std::max<std::int64_t>(stream.Position(), 0))) {
+  if (auto* memory = dynamic_cast<TMemoryStream*>(&stream)) {
+    const auto& data = memory->Data();
+    const std::size_t from = std::min<std::size_t>(static_cast<std::size_t>(origin_), data.size());
+    bytes_ = std::span<const std::uint8_t>(data.data() + from, data.size() - from);
+    return;
+  }
+  const std::int64_t left = stream.Remaining();
+  copy_.resize(static_cast<std::size_t>(std::max<std::int64_t>(left, 0)));
+  // A stream shorter than its size claims gives what it has.
+  std::size_t got = 0;
+  while (got < copy_.size()) {
+    const std::size_t n = stream.Read(copy_.data() + got, copy_.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  copy_.resize(got);
+  stream.SetPosition(static_cast<std::int64_t>(origin_));
+  bytes_ = std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(copy_.data()), copy_.size());
 }
 
 // --- TMemoryStream ---

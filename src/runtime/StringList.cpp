@@ -127,12 +127,7 @@ void TStringList::LoadFromBytes(std::string bytes) {
                                    (static_cast<unsigned char>(bytes[0]) == 0xFE && static_cast<unsigned char>(bytes[1]) == 0xFF))) {
     const bool little = static_cast<unsigned char>(bytes[0]) == 0xFF;
     encoding_ = little ? TextEncoding::Utf16LE : TextEncoding::Utf16BE;
-    std::u16string wide;
-    wide.reserve(bytes.size() / 2);
-    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-      const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
-      wide.push_back(static_cast<char16_t>(little ? (a | (b << 8)) : ((a << 8) | b)));
-    }
+    std::u16string wide = Utf16FromBytes(std::string_view(bytes).substr(2), !little);
     // A dangling last byte is no character: show that something was there.
     if (bytes.size() % 2 != 0) wide.push_back(u'\uFFFD');
     bytes = Utf16ToUtf8(wide);

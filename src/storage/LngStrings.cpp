@@ -1,18 +1,23 @@
 #include "storage/LngStrings.h"
 
+#include "runtime/BinaryReader.h"
 #include "storage/LocCommon.h"
 #include "util/QConsts.h"
 
 namespace sw {
 
-std::uint32_t ReadLength(TStream& stream, int version) {
-  if (version < 6) return stream.ReadU16();
-  const std::uint32_t b0 = stream.ReadU8();
+std::uint32_t ReadLength(BinaryReader& reader, int version) {
+  if (version < 6) return reader.ReadU16LE();
+  const std::uint32_t b0 = reader.ReadU8();
   if ((b0 & 0x80) == 0) return b0;
-  const std::uint32_t b1 = stream.ReadU8();
+  const std::uint32_t b1 = reader.ReadU8();
   if ((b1 & 0x80) == 0) return (b0 & 0x7F) | (b1 << 7);
-  const std::uint32_t w = stream.ReadU16();
+  const std::uint32_t w = reader.ReadU16LE();
   return (b0 & 0x7F) | ((b1 & 0x7F) << 7) | (w << 14);
+}
+
+std::uint32_t ReadLength(TStream& stream, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadLength(reader, version); });
 }
 
 void WriteLength(TStream& stream, std::uint32_t n, int version) {
@@ -35,10 +40,19 @@ void WriteLength(TStream& stream, std::uint32_t n, int version) {
   }
 }
 
+void ReadAnsiString(BinaryReader& reader, int version, std::string& out) {
+  const std::uint32_t n = ReadLength(reader, version);
+  reader.ReadChars(n, out);  // checks the length against the data left first
+}
+
+std::string ReadAnsiString(BinaryReader& reader, int version) {
+  std::string text;
+  ReadAnsiString(reader, version, text);
+  return text;
+}
+
 std::string ReadAnsiString(TStream& stream, int version) {
-  const std::uint32_t n = ReadLength(stream, version);
-  if (n == 0) return {};
-  return stream.ReadBytes(n);  // checks the length against the data left first
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadAnsiString(reader, version); });
 }
 
 void WriteAnsiString(TStream& stream, std::string_view text, int version) {
@@ -46,18 +60,19 @@ void WriteAnsiString(TStream& stream, std::string_view text, int version) {
   stream.WriteBuffer(text.data(), text.size());
 }
 
-std::u16string ReadWideString(TStream& stream, int version) {
-  const std::uint32_t n = ReadLength(stream, version);
-  if (n == 0) return {};
-  // Refuse a length the data cannot hold before allocating for it.
-  if (static_cast<std::int64_t>(n) * 2 > stream.Remaining()) throw EReadError(SReadError);
-  std::u16string text(n, u'\0');
-  std::string bytes(static_cast<std::size_t>(n) * 2, '\0');
-  stream.ReadBuffer(bytes.data(), bytes.size());
-  for (std::size_t i = 0; i < n; ++i)
-    text[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
-                                    (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+void ReadWideString(BinaryReader& reader, int version, std::u16string& out) {
+  // The length is checked against the data left before anything is allocated.
+  reader.ReadUtf16(ReadLength(reader, version), out);
+}
+
+std::u16string ReadWideString(BinaryReader& reader, int version) {
+  std::u16string text;
+  ReadWideString(reader, version, text);
   return text;
+}
+
+std::u16string ReadWideString(TStream& stream, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) { return ReadWideString(reader, version); });
 }
 
 void WriteWideString(TStream& stream, std::u16string_view text, int version) {

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/NationalLanguage.h"
+#include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
@@ -104,23 +105,36 @@ bool KindHasPayload(std::uint8_t kind, int version) {
   return version > 3 && (kind == vkFloat || kind == vkInteger);
 }
 
-std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version) {
-  if (!KindHasPayload(kind, version)) return {};
+void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std::u16string& out) {
+  if (!KindHasPayload(kind, version)) {
+    out.clear();
+    return;
+  }
   switch (kind) {
     case vkFloat: {
-      const std::uint64_t bits = stream.ReadU64();
+      const std::uint64_t bits = reader.ReadU64LE();
       double value;
       std::memcpy(&value, &bits, sizeof value);
       const std::string text = FloatToStr(value);
-      return std::u16string(text.begin(), text.end());
+      out.assign(text.begin(), text.end());
+      return;
     }
     case vkInteger: {
-      const std::string text = std::to_string(stream.ReadI32());
-      return std::u16string(text.begin(), text.end());
+      const std::string text = std::to_string(reader.ReadI32LE());
+      out.assign(text.begin(), text.end());
+      return;
     }
     default:
-      return ReadWideString(stream, version);
+      ReadWideString(reader, version, out);
   }
+}
+
+std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version) {
+  return ReadThrough(stream, [&](BinaryReader& reader) {
+    std::u16string text;
+    ReadValuePayload(reader, kind, version, text);
+    return text;
+  });
 }
 
 void TLocValue::LoadValue(TStream& stream, int version) {

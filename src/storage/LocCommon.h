@@ -30,6 +30,8 @@
 
 namespace sw {
 
+class BinaryReader;
+
 class TLocStorage;
 
 SW_DECLARE_EXCEPTION(ELocStorageError, Exception)
@@ -112,6 +114,7 @@ bool KindHasPayload(std::uint8_t kind, int version);
 // Reads the payload of `kind` and returns it as the value's text (numbers in
 // decimal); kinds without payload read nothing and give "".
 std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version);
+void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std::u16string& out);
 
 class TLocValueList : public TQObjectList<TLocValue> {
  public:

@@ -16,7 +16,14 @@ TLocStorage* StorageOf(const TLocUnit* unit) { return unit ? unit->OwnerStorage 
 
 TLocConstant::TLocConstant(std::int32_t id, TLocUnit* unit, std::uint16_t stringId, std::string name)
     : TLocItem(StorageOf(unit), vkString, std::move(name), id), OwnerUnit(unit), StringId(stringId) {
-  if (OwnerStorage) NativeValue()->LangId = OwnerStorage->NativeLangId;
+  if (OwnerStorage) {
+    NativeValue()->LangId = OwnerStorage->NativeLangId;
+    OwnerStorage->ConstantCreated(this);
+  }
+}
+
+TLocConstant::~TLocConstant() {
+  if (OwnerStorage) OwnerStorage->ConstantDestroyed();
 }
 
 std::string TLocConstant::FullName(char separator) const {

@@ -14,8 +14,10 @@ class TLocUnit;
 class TLocConstant : public TLocItem {
  public:
   TLocConstant(std::int32_t id, TLocUnit* unit, std::uint16_t stringId, std::string name);
+  ~TLocConstant() override;
 
   TLocUnit* OwnerUnit = nullptr;
+  // Read by the storage's string-id index: set when the constant is made.
   std::uint16_t StringId = 0;
 
   std::string FullName(char separator) const override;

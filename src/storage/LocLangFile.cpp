@@ -44,125 +44,131 @@ void WriteItem(const TLocItem* item, const Write& write) {
 // ---- Reader --------------------------------------------------------------------
 
 TLangFileReader::TLangFileReader(TStream& stream, std::string fileName)
-    : stream_(stream), fileName_(std::move(fileName)) {}
+    : bytes_(std::make_unique<TStreamBytes>(stream)), reader_(bytes_->Reader()), fileName_(std::move(fileName)) {}
+
+TLangFileReader::TLangFileReader(std::span<const std::uint8_t> bytes, std::string fileName)
+    : reader_(bytes), fileName_(std::move(fileName)) {}
+
+void TLangFileReader::RaiseReadError(std::uint64_t offset) const {
+  throw EReadError(Format(SLangFileReadError, SReadError, static_cast<long long>(offset), fileName_));
+}
 
 TLangFileHeader TLangFileReader::ReadHeader() {
   TLangFileHeader h;
-  std::int64_t offset = stream_.Position();
+  BinaryReader& r = reader_;
+  std::uint64_t offset = r.Position();
   // Each field notes where it starts, so that a file ending inside the
   // header is reported at the field it cuts.
-  auto at = [&]() -> TStream& {
-    offset = stream_.Position();
-    return stream_;
+  auto at = [&]() -> BinaryReader& {
+    offset = r.Position();
+    return r;
   };
   try {
-    if (at().ReadU16() != LangFileSignature) throw ELangFileError(SInvalidFileFormat);
-    h.Version = at().ReadU16();
+    if (at().ReadU16LE() != LangFileSignature) throw ELangFileError(SInvalidFileFormat);
+    h.Version = at().ReadU16LE();
     if (h.Version == 0) throw ELangFileError(SInvalidFileFormat);
     if (h.Version > LangFileVersion) throw ELangFileError(SNewerLangFile);
-    h.Revision = at().ReadI32();
-    if (h.Version >= 5) h.Build = at().ReadI32();
-    h.LangId = at().ReadU16();
-    if (h.Version >= 3) h.ReservedA = at().ReadU16();
+    h.Revision = at().ReadI32LE();
+    if (h.Version >= 5) h.Build = at().ReadI32LE();
+    h.LangId = at().ReadU16LE();
+    if (h.Version >= 3) h.ReservedA = at().ReadU16LE();
     // The two header strings always carry the u16 prefix.
     h.LangName = ReadAnsiString(at(), 5);
     h.NativeName = ReadWideString(at(), 5);
-    h.IsNative = at().ReadU16() != 0;
-    if (h.Version >= 2) h.ReservedB = at().ReadU16();
-    h.LastConstantId = at().ReadI32();
-    h.LastPropertyId = at().ReadI32();
-    if (h.Version >= 7) h.LastExtItemId = at().ReadI32();
+    h.IsNative = at().ReadU16LE() != 0;
+    if (h.Version >= 2) h.ReservedB = at().ReadU16LE();
+    h.LastConstantId = at().ReadI32LE();
+    h.LastPropertyId = at().ReadI32LE();
+    if (h.Version >= 7) h.LastExtItemId = at().ReadI32LE();
   } catch (const EReadError&) {
-    throw EReadError(Format(SLangFileReadError, SReadError, static_cast<long long>(offset), fileName_));
+    RaiseReadError(offset);
   }
   return h;
 }
 
-TLangFileEntry TLangFileReader::ReadEntry(int version, bool isConstant, bool isProperty) {
-  TLangFileEntry e;
-  e.Name = ReadAnsiString(stream_, version);
-  if (version >= 2) e.Status = stream_.ReadU16();
-  if (isConstant) e.StringId = stream_.ReadU16();
-  e.ItemId = stream_.ReadI32();
+void TLangFileReader::ReadEntry(int version, bool isConstant, bool isProperty, TLangFileEntry& e) {
+  BinaryReader& r = reader_;
+  ReadAnsiString(r, version, e.Name);
+  e.Status = version >= 2 ? r.ReadU16LE() : 0;
+  e.StringId = isConstant ? r.ReadU16LE() : 0;
+  e.ItemId = r.ReadI32LE();
   if (isProperty) {
-    e.Kind = static_cast<std::uint8_t>(stream_.ReadU32() & 0xFF);
+    e.Kind = static_cast<std::uint8_t>(r.ReadU32LE() & 0xFF);
     e.HasPayload = KindHasPayload(e.Kind, version);
-    e.Text = ReadValuePayload(stream_, e.Kind, version);
+    ReadValuePayload(r, e.Kind, version, e.Text);
   } else {
-    e.Text = ReadWideString(stream_, version);
+    e.Kind = vkString;
+    e.HasPayload = true;
+    ReadWideString(r, version, e.Text);
   }
-  e.Revision = stream_.ReadI32();
-  e.Stamp = stream_.ReadU64();
-  return e;
+  e.Revision = r.ReadI32LE();
+  e.Stamp = r.ReadU64LE();
 }
 
 void TLangFileReader::Read(TLangFileVisitor& visitor) {
   const TLangFileHeader header = ReadHeader();
   visitor.Header(header);
   const int version = header.Version;
-  std::int64_t offset = stream_.Position();
+  BinaryReader& r = reader_;
+  std::uint64_t offset = r.Position();
   // Every read below is checked against the end of the data; a short one is
-  // reported with the offset of the record it belongs to.
+  // reported with the offset of the record it belongs to. One entry and one
+  // name are filled record after record, so reading allocates only for texts
+  // longer than any before them.
+  TLangFileEntry entry;
+  std::string name;
+  std::uint16_t attributes = 0;
+  auto readCount = [&] {
+    offset = r.Position();
+    return r.ReadU16LE();
+  };
+  auto readContainer = [&] {
+    offset = r.Position();
+    ReadAnsiString(r, version, name);
+    attributes = version >= 2 ? r.ReadU16LE() : 0;
+  };
+  auto readEntries = [&](bool isConstant, bool isProperty, auto&& deliver) {
+    const int count = r.ReadU16LE();
+    for (int i = 0; i < count; ++i) {
+      offset = r.Position();
+      ReadEntry(version, isConstant, isProperty, entry);
+      deliver(entry);
+    }
+  };
   try {
-    auto readContainer = [&](std::string& name, std::uint16_t& attributes) {
-      offset = stream_.Position();
-      name = ReadAnsiString(stream_, version);
-      attributes = version >= 2 ? stream_.ReadU16() : 0;
-    };
-    auto readProperties = [&] {
-      const int count = stream_.ReadU16();
-      for (int i = 0; i < count; ++i) {
-        offset = stream_.Position();
-        visitor.Property(ReadEntry(version, false, true));
-      }
-    };
-    std::string name;
-    std::uint16_t attributes = 0;
-
-    offset = stream_.Position();
-    const int units = stream_.ReadU16();
+    const int units = readCount();
     for (int u = 0; u < units; ++u) {
-      readContainer(name, attributes);
+      readContainer();
       visitor.Unit(name, attributes);
-      const int count = stream_.ReadU16();
-      for (int c = 0; c < count; ++c) {
-        offset = stream_.Position();
-        visitor.Constant(ReadEntry(version, true, false));
-      }
+      readEntries(true, false, [&](const TLangFileEntry& e) { visitor.Constant(e); });
     }
     visitor.UnitsDone();
 
-    offset = stream_.Position();
-    const int forms = stream_.ReadU16();
+    const int forms = readCount();
     for (int f = 0; f < forms; ++f) {
-      readContainer(name, attributes);
+      readContainer();
       visitor.Form(name, attributes);
-      readProperties();
-      const int components = stream_.ReadU16();
+      readEntries(false, true, [&](const TLangFileEntry& e) { visitor.Property(e); });
+      const int components = r.ReadU16LE();
       for (int c = 0; c < components; ++c) {
-        readContainer(name, attributes);
+        readContainer();
         visitor.Component(name, attributes);
-        readProperties();
+        readEntries(false, true, [&](const TLangFileEntry& e) { visitor.Property(e); });
       }
     }
     visitor.FormsDone();
 
     if (version >= 7) {
-      offset = stream_.Position();
-      const int groups = stream_.ReadU16();
+      const int groups = readCount();
       for (int g = 0; g < groups; ++g) {
-        readContainer(name, attributes);
+        readContainer();
         visitor.ExtGroup(name, attributes);
-        const int count = stream_.ReadU16();
-        for (int i = 0; i < count; ++i) {
-          offset = stream_.Position();
-          visitor.ExtItem(ReadEntry(version, false, false));
-        }
+        readEntries(false, false, [&](const TLangFileEntry& e) { visitor.ExtItem(e); });
       }
     }
     visitor.ExtGroupsDone();
   } catch (const EReadError&) {
-    throw EReadError(Format(SLangFileReadError, SReadError, static_cast<long long>(offset), fileName_));
+    RaiseReadError(offset);
   }
 }
 
@@ -344,6 +350,20 @@ class TStorageLoader : public TLangFileVisitor {
 
 // ---- TLangFile -------------------------------------------------------------------
 
+namespace {
+
+// Size and modification time of a file, or false when they cannot be taken.
+bool FileStamp(const std::string& fileName, std::uintmax_t& size, std::filesystem::file_time_type& time) {
+  std::error_code error;
+  const std::filesystem::path path(fileName);
+  size = std::filesystem::file_size(path, error);
+  if (error) return false;
+  time = std::filesystem::last_write_time(path, error);
+  return !error;
+}
+
+}  // namespace
+
 TLangFile::TLangFile(std::string fileName, bool readOnly) : FileName(std::move(fileName)), ReadOnly(readOnly) {
   if (!platform::FileExists(FileName)) return;
   if (!ReadOnly) {
@@ -351,34 +371,55 @@ TLangFile::TLangFile(std::string fileName, bool readOnly) : FileName(std::move(f
     if (!probe.Open(FileName, false, platform::FileAccess::ReadWrite, platform::FileShare::DenyWrite))
       ReadOnly = true;
   }
-  // The header is read without denying writers: a file another program
-  // holds open for writing is still opened, read-only.
-  TFileStream file(FileName, fmOpenRead | fmShareDenyNone);
-  Compressed = IsCompressedStream(file);
+  // The file is read without denying writers: a file another program holds
+  // open for writing is still opened, read-only.
+  auto image = std::make_unique<TFileImage>();
+  const bool stamped = FileStamp(FileName, image->Size, image->Time);
+  {
+    TFileStream file(FileName, fmOpenRead | fmShareDenyNone);
+    image->Bytes.LoadFromStream(file);
+  }
+  ReadHeaderFrom(image->Bytes);
+  // Kept for the pass's load only when the file did not change while it was read.
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time;
+  if (stamped && FileStamp(FileName, size, time) && size == image->Size && time == image->Time &&
+      size == image->Bytes.Data().size())
+    image_ = std::move(image);
+}
+
+void TLangFile::ReadHeaderFrom(TMemoryStream& raw) {
+  raw.SetPosition(0);
+  Compressed = IsCompressedStream(raw);
   if (!Compressed) {
-    StoreHeader(TLangFileReader(file, FileName).ReadHeader());
+    StoreHeader(TLangFileReader(raw.Data(), FileName).ReadHeader());
     return;
   }
-  const auto fileSize = static_cast<std::size_t>(file.Size());
-  TMemoryStream packed;
-  packed.SetSize(static_cast<std::int64_t>(std::min(fileSize, kCompressedHeaderPrefix)));
-  file.ReadBuffer(packed.Data().data(), packed.Data().size());
+  // The header sits at the start: expanding a leading part of the file is
+  // enough unless the header is longer than that part yields.
+  const std::size_t fileSize = raw.Data().size();
+  TMemoryStream prefix(std::vector<std::uint8_t>(raw.Data().begin(),
+                                                 raw.Data().begin() + std::min(fileSize, kCompressedHeaderPrefix)));
   TMemoryStream plain;
-  ExpandStreamFromStart(packed, plain);
-  plain.SetPosition(0);
+  ExpandStreamFromStart(prefix, plain);
   try {
-    StoreHeader(TLangFileReader(plain, FileName).ReadHeader());
+    StoreHeader(TLangFileReader(plain.Data(), FileName).ReadHeader());
     return;
   } catch (const EReadError&) {
     if (fileSize <= kCompressedHeaderPrefix) throw;
   }
-  // A header longer than the prefix yields: expand the whole file.
-  file.SetPosition(0);
-  packed.LoadFromStream(file);
   plain.Clear();
-  ExpandStreamFromStart(packed, plain);
-  plain.SetPosition(0);
-  StoreHeader(TLangFileReader(plain, FileName).ReadHeader());
+  ExpandStreamFromStart(raw, plain);
+  StoreHeader(TLangFileReader(plain.Data(), FileName).ReadHeader());
+}
+
+std::unique_ptr<TLangFile::TFileImage> TLangFile::TakeImage() {
+  std::unique_ptr<TFileImage> image = std::move(image_);
+  if (!image) return nullptr;
+  std::uintmax_t size = 0;
+  std::filesystem::file_time_type time;
+  if (!FileStamp(FileName, size, time) || size != image->Size || time != image->Time) return nullptr;
+  return image;
 }
 
 TLangFile::~TLangFile() { Unlock(); }
@@ -407,32 +448,50 @@ std::int64_t TLangFile::ReadHeader(TStream& stream, bool parseOnly) {
     plain.SetPosition(0);
     source = &plain;
   }
-  const TLangFileHeader header = TLangFileReader(*source, FileName).ReadHeader();
+  TLangFileReader reader(*source, FileName);
+  const TLangFileHeader header = reader.ReadHeader();
   if (!parseOnly) StoreHeader(header);
+  source->SetPosition(static_cast<std::int64_t>(reader.Position()));
   return source->Position();
 }
 
 void TLangFile::LoadStorage(TLocStorage* storage, int column, int flags) {
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
-  TMemoryStream data;
-  data.LoadFromFile(FileName);
-  LoadStorageFromStream(storage, column, flags, data);
+  // Opened denying writers, as a load always was; the bytes the constructor
+  // read are used when the file has not changed since.
+  TFileStream file(FileName, fmOpenRead | fmShareDenyWrite);
+  std::unique_ptr<TFileImage> image = TakeImage();
+  if (!image) {
+    image = std::make_unique<TFileImage>();
+    image->Bytes.LoadFromStream(file);
+  }
+  LoadStorageFromImage(storage, column, flags, image->Bytes);
 }
 
 void TLangFile::LoadStorageFromStream(TLocStorage* storage, int column, int flags, TStream& data) {
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
+  TMemoryStream raw;
+  raw.LoadFromStream(data);
+  LoadStorageFromImage(storage, column, flags, raw);
+}
+
+void TLangFile::LoadStorageFromImage(TLocStorage* storage, int column, int flags, TMemoryStream& raw) {
   TMemoryStream plain;
-  plain.LoadFromStream(data);
-  if (ExpandIfCompressed(plain)) Compressed = true;
+  raw.SetPosition(0);
+  const bool compressed = IsCompressedStream(raw);
+  if (compressed) {
+    ExpandStreamFromStart(raw, plain);
+    Compressed = true;
+  }
   if (column < 0) {
     storage->Forms->Clear();
     storage->Units->Clear();
     storage->ExtGroups->Clear();
   }
   TStorageLoader loader(*this, *storage, column, flags);
-  TLangFileReader(plain, FileName).Read(loader);
+  TLangFileReader(compressed ? plain.Data() : raw.Data(), FileName).Read(loader);
 }
 
 void TLangFile::WriteHeader(TStream& s) const {
@@ -451,115 +510,121 @@ void TLangFile::WriteHeader(TStream& s) const {
   if (Version >= 7) s.WriteI32(LastExtItemId);
 }
 
+namespace {
+
+// Writes the body of a language file: every container list has the same
+// shape (a checked u16 count, then each container's name, attributes and
+// entries), and every entry the same head and tail around its payload.
+class TImageWriter {
+ public:
+  TImageWriter(TStream& s, int column, int version, bool useNativeRevision)
+      : s_(s), column_(column), version_(version), useNativeRevision_(useNativeRevision) {}
+
+  void Units(const TLocUnitList& units) {
+    Containers(units, [] { return std::string("the units"); }, [&](const TLocUnit* unit) {
+      Entries(*unit->Constants, [&] { return "the constants of unit \"" + unit->ItemName + "\""; },
+              [](const TLocConstant*) { return true; },
+              [&](const TLocConstant* k, const TLocValue* value) {
+                s_.WriteU16(k->StringId);
+                s_.WriteI32(k->ItemId);
+                WriteWideString(s_, value->Text, version_);
+              });
+    });
+  }
+
+  void Forms(const TLocFormList& forms) {
+    Containers(forms, [] { return std::string("the forms"); }, [&](const TLocForm* form) {
+      Properties(*form->Properties);
+      Containers(*form->Components, [&] { return "the components of form \"" + form->ItemName + "\""; },
+                 [&](const TLocComponent* component) { Properties(*component->Properties); });
+    });
+  }
+
+  void ExtGroups(const TLocExtGroupList& groups) {
+    Containers(groups, [] { return std::string("the external groups"); }, [&](const TLocExtGroup* group) {
+      Entries(*group->ExtItems, [&] { return "the items of group \"" + group->ItemName + "\""; },
+              [](const TLocExtItem*) { return true; },
+              [&](const TLocExtItem* x, const TLocValue* value) {
+                s_.WriteI32(x->ItemId);
+                WriteWideString(s_, value->Text, version_);
+              });
+    });
+  }
+
+ private:
+  // A list of named containers: the count, then name, attributes and body of each.
+  template <typename List, typename What, typename Body>
+  void Containers(const List& list, const What& what, const Body& body) {
+    CheckCount(static_cast<std::size_t>(list.Count()), what);
+    s_.WriteU16(static_cast<std::uint16_t>(list.Count()));
+    for (int i = 0; i < list.Count(); ++i) {
+      const auto* container = list.Items(i);
+      WriteAnsiString(s_, container->ItemName, version_);
+      s_.WriteU16(container->Attributes);
+      body(container);
+    }
+  }
+
+  // The entries of one container that `keep` accepts: the count, then name,
+  // status, what `middle` writes, revision and stamp of each.
+  template <typename List, typename What, typename Keep, typename Middle>
+  void Entries(const List& list, const What& what, const Keep& keep, const Middle& middle) {
+    std::size_t count = 0;
+    for (int i = 0; i < list.Count(); ++i) count += keep(list.Items(i)) ? 1 : 0;
+    CheckCount(count, what);
+    s_.WriteU16(static_cast<std::uint16_t>(count));
+    for (int i = 0; i < list.Count(); ++i) {
+      const auto* item = list.Items(i);
+      if (!keep(item)) continue;
+      const TLocValue* value = item->Values(column_);
+      WriteItem(item, [&] {
+        WriteAnsiString(s_, item->ItemName, version_);
+        s_.WriteU16(Status(item, value));
+        middle(item, value);
+        s_.WriteI32(useNativeRevision_ ? item->NativeValue()->Revision : value->Revision);
+        s_.WriteU64(value->Stamp);
+      });
+    }
+  }
+
+  void Properties(const TLocPropertyList& props) {
+    Entries(props, [&] { return "the properties of \"" + props.OwnerComponent->FullName('.') + "\""; },
+            [&](const TLocProperty* p) { return Writable(p); },
+            [&](const TLocProperty* p, const TLocValue* value) {
+              s_.WriteI32(p->ItemId);
+              s_.WriteU32(p->ValueKind() & 0x7Fu);
+              value->SaveValue(s_, version_);
+            });
+  }
+
+  bool Writable(const TLocProperty* p) const {
+    const std::uint8_t kind = p->ValueKind();
+    if (kind == vkString || kind == vkStrings) return true;
+    return version_ >= 4 && (kind == vkFloat || kind == vkInteger);
+  }
+
+  static std::uint16_t Status(const TLocItem* item, const TLocValue* value) {
+    return static_cast<std::uint16_t>((value->StateFlags & 0xFF00) | (item->NativeValue()->StateFlags & 0x00FF));
+  }
+
+  TStream& s_;
+  const int column_;
+  const int version_;
+  const bool useNativeRevision_;
+};
+
+}  // namespace
+
 std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool useNativeRevision) {
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column < 0 || column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
   if (Version < 4) Version = 4;
-  const int version = Version;
   TMemoryStream s;
   WriteHeader(s);
-
-  auto writeTail = [&](const TLocItem* item, const TLocValue* value) {
-    const TLocValue* native = item->NativeValue();
-    s.WriteI32(useNativeRevision ? native->Revision : value->Revision);
-    s.WriteU64(value->Stamp);
-  };
-  auto status = [](const TLocItem* item, const TLocValue* value) {
-    return static_cast<std::uint16_t>((value->StateFlags & 0xFF00) | (item->NativeValue()->StateFlags & 0x00FF));
-  };
-  auto writable = [&](const TLocProperty* p) {
-    const std::uint8_t kind = p->ValueKind();
-    if (kind == vkString || kind == vkStrings) return true;
-    return version >= 4 && (kind == vkFloat || kind == vkInteger);
-  };
-  auto writeProperties = [&](const TLocPropertyList& props) {
-    std::size_t count = 0;
-    for (int i = 0; i < props.Count(); ++i) count += writable(props.Items(i)) ? 1 : 0;
-    CheckCount(count, [&] { return "the properties of \"" + props.OwnerComponent->FullName('.') + "\""; });
-    s.WriteU16(static_cast<std::uint16_t>(count));
-    for (int i = 0; i < props.Count(); ++i) {
-      const TLocProperty* p = props.Items(i);
-      if (!writable(p)) continue;
-      const TLocValue* value = p->Values(column);
-      WriteItem(p, [&] {
-        WriteAnsiString(s, p->ItemName, version);
-        s.WriteU16(status(p, value));
-        s.WriteI32(p->ItemId);
-        s.WriteU32(p->ValueKind() & 0x7Fu);
-        value->SaveValue(s, version);
-        writeTail(p, value);
-      });
-    }
-  };
-
-  const TLocUnitList& units = *storage->Units;
-  CheckCount(static_cast<std::size_t>(units.Count()), [] { return "the units"; });
-  s.WriteU16(static_cast<std::uint16_t>(units.Count()));
-  for (int u = 0; u < units.Count(); ++u) {
-    const TLocUnit* unit = units.Items(u);
-    WriteAnsiString(s, unit->ItemName, version);
-    s.WriteU16(unit->Attributes);
-    const TLocConstantList& constants = *unit->Constants;
-    CheckCount(static_cast<std::size_t>(constants.Count()), [&] { return "the constants of unit \"" + unit->ItemName + "\""; });
-    s.WriteU16(static_cast<std::uint16_t>(constants.Count()));
-    for (int c = 0; c < constants.Count(); ++c) {
-      const TLocConstant* k = constants.Items(c);
-      const TLocValue* value = k->Values(column);
-      WriteItem(k, [&] {
-        WriteAnsiString(s, k->ItemName, version);
-        s.WriteU16(status(k, value));
-        s.WriteU16(k->StringId);
-        s.WriteI32(k->ItemId);
-        WriteWideString(s, value->Text, version);
-        writeTail(k, value);
-      });
-    }
-  }
-
-  const TLocFormList& forms = *storage->Forms;
-  CheckCount(static_cast<std::size_t>(forms.Count()), [] { return "the forms"; });
-  s.WriteU16(static_cast<std::uint16_t>(forms.Count()));
-  for (int f = 0; f < forms.Count(); ++f) {
-    const TLocForm* form = forms.Items(f);
-    WriteAnsiString(s, form->ItemName, version);
-    s.WriteU16(form->Attributes);
-    writeProperties(*form->Properties);
-    const TLocComponentList& components = *form->Components;
-    CheckCount(static_cast<std::size_t>(components.Count()), [&] { return "the components of form \"" + form->ItemName + "\""; });
-    s.WriteU16(static_cast<std::uint16_t>(components.Count()));
-    for (int c = 0; c < components.Count(); ++c) {
-      const TLocComponent* component = components.Items(c);
-      WriteAnsiString(s, component->ItemName, version);
-      s.WriteU16(component->Attributes);
-      writeProperties(*component->Properties);
-    }
-  }
-
-  if (version > 6) {
-    const TLocExtGroupList& groups = *storage->ExtGroups;
-    CheckCount(static_cast<std::size_t>(groups.Count()), [] { return "the external groups"; });
-    s.WriteU16(static_cast<std::uint16_t>(groups.Count()));
-    for (int g = 0; g < groups.Count(); ++g) {
-      const TLocExtGroup* group = groups.Items(g);
-      WriteAnsiString(s, group->ItemName, version);
-      s.WriteU16(group->Attributes);
-      const TLocExtItemList& items = *group->ExtItems;
-      CheckCount(static_cast<std::size_t>(items.Count()), [&] { return "the items of group \"" + group->ItemName + "\""; });
-      s.WriteU16(static_cast<std::uint16_t>(items.Count()));
-      for (int i = 0; i < items.Count(); ++i) {
-        const TLocExtItem* x = items.Items(i);
-        const TLocValue* value = x->Values(column);
-        WriteItem(x, [&] {
-          WriteAnsiString(s, x->ItemName, version);
-          s.WriteU16(status(x, value));
-          s.WriteI32(x->ItemId);
-          WriteWideString(s, value->Text, version);
-          writeTail(x, value);
-        });
-      }
-    }
-  }
-
+  TImageWriter writer(s, column, Version, useNativeRevision);
+  writer.Units(*storage->Units);
+  writer.Forms(*storage->Forms);
+  if (Version > 6) writer.ExtGroups(*storage->ExtGroups);
   if (!Compressed) return s.AsString();
   TMemoryStream packed;
   CompressStreamFromStart(s, packed);
@@ -570,6 +635,7 @@ void TLangFile::SaveStorage(const TLocStorage* storage, int column, bool useNati
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column < 0 || column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
   if (ReadOnly) throw ELangFileError(Format(SLangFileReadOnly, FileName));
+  image_.reset();
   // The whole file is built in memory first: a limit of the format stops
   // the save before anything is written.
   const std::string image = BuildImage(storage, column, useNativeRevision);

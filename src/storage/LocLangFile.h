@@ -24,11 +24,14 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
+#include <span>
 #include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
+#include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
 
 namespace sw {
@@ -89,19 +92,26 @@ class TLangFileVisitor {
 
 class TLangFileReader {
  public:
-  // `stream` holds the plain (expanded) layout from its start; `fileName`
-  // names the data in error messages.
+  // `stream` holds the plain (expanded) layout from its position; `fileName`
+  // names the data in error messages. The stream's position is not moved.
   TLangFileReader(TStream& stream, std::string fileName);
+  // Reads bytes in memory, which must outlive the reader.
+  TLangFileReader(std::span<const std::uint8_t> bytes, std::string fileName);
 
   // Reads and checks the header; raises ELangFileError "Invalid file
   // format" or the newer-version message, EReadError when the data ends.
   TLangFileHeader ReadHeader();
   // Reads the header and the whole body, reporting every record.
   void Read(TLangFileVisitor& visitor);
+  // Offset of the next byte to be read.
+  std::uint64_t Position() const { return reader_.Position(); }
 
  private:
-  TLangFileEntry ReadEntry(int version, bool isConstant, bool isProperty);
-  TStream& stream_;
+  void ReadEntry(int version, bool isConstant, bool isProperty, TLangFileEntry& entry);
+  [[noreturn]] void RaiseReadError(std::uint64_t offset) const;
+
+  std::unique_ptr<TStreamBytes> bytes_;  // when reading a stream
+  BinaryReader reader_;
   std::string fileName_;
 };
 
@@ -111,7 +121,9 @@ bool ExpandIfCompressed(TMemoryStream& data);
 class TLangFile {
  public:
   // Reads the header of an existing file. A file that cannot be opened for
-  // writing (another process holds it) is opened read-only.
+  // writing (another process holds it) is opened read-only. The file's bytes
+  // are kept until the first `LoadStorage`, which uses them when the file is
+  // unchanged on disk, so that a pass reads its language file once.
   TLangFile(std::string fileName, bool readOnly);
   virtual ~TLangFile();
   TLangFile(const TLangFile&) = delete;
@@ -160,9 +172,22 @@ class TLangFile {
   bool IsLocked() const { return lock_ && lock_->IsOpen(); }
 
  private:
+  // The bytes read by the constructor and what the file looked like then.
+  struct TFileImage {
+    TMemoryStream Bytes;
+    std::uintmax_t Size = 0;
+    std::filesystem::file_time_type Time;
+  };
+
   void StoreHeader(const TLangFileHeader& header);
+  void ReadHeaderFrom(TMemoryStream& raw);
+  // Loads the whole file `raw` (plain or compressed).
+  void LoadStorageFromImage(TLocStorage* storage, int column, int flags, TMemoryStream& raw);
   void WriteHeader(TStream& stream) const;
+  // The kept image when the file on disk still matches it; dropped either way.
+  std::unique_ptr<TFileImage> TakeImage();
   std::unique_ptr<platform::NativeFile> lock_;
+  std::unique_ptr<TFileImage> image_;
 };
 
 }  // namespace sw

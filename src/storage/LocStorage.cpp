@@ -217,7 +217,10 @@ TLocStorage::TLocStorage()
   Locales->Add(NativeLangId);
 }
 
-TLocStorage::~TLocStorage() = default;
+TLocStorage::~TLocStorage() {
+  // The constants tell the string-id index when they go: they go first.
+  Units.reset();
+}
 
 LANGID TLocStorage::Languages(int column) const {
   if (column < 0 || column >= LanguageCount()) return 0;
@@ -248,8 +251,20 @@ void TLocStorage::SetNativeLangId(LANGID langId) {
 }
 
 void TLocStorage::RecodeColumn(int column, LANGID fromLangId, LANGID toLangId) {
+  // Most texts are plain ASCII, which these two code pages may carry through
+  // unchanged: checked once for all 127 characters, then such texts are kept
+  // as they are instead of being converted there and back.
+  std::u16string ascii;
+  for (char16_t ch = 1; ch < 0x80; ++ch) ascii += ch;
+  const bool asciiKept = RecodeWide(ascii, fromLangId, toLangId) == ascii;
+  auto isAscii = [](const std::u16string& text) {
+    for (char16_t ch : text)
+      if (ch == 0 || ch >= 0x80) return false;
+    return true;
+  };
   auto recode = [&](TLocItem* item) {
     TLocValue* value = item->Values(column);
+    if (asciiKept && isAscii(value->Text)) return;
     value->SetText(RecodeWide(value->Text, fromLangId, toLangId));
   };
   for (int i = 0; i < Forms->Count(); ++i) {
@@ -297,7 +312,67 @@ TLocExtItem* TLocStorage::FindExtItem(std::string_view groupName, std::string_vi
   return i < 0 ? nullptr : items->Items(i);
 }
 
+void TLocStorage::ConstantCreated(TLocConstant* constant) const {
+  if (stringIds_.Valid) stringIds_.Created.push_back(constant);
+}
+
+void TLocStorage::ConstantDestroyed() const {
+  stringIds_.Valid = false;
+  stringIds_.First.clear();
+  stringIds_.Created.clear();
+}
+
+bool TLocStorage::TreePosition(const TLocConstant* constant, int& unit, int& index) const {
+  const TLocUnit* owner = constant->OwnerUnit;
+  if (!owner || !Units->FindName(owner->ItemName, unit) || Units->Items(unit) != owner) return false;
+  return owner->Constants->FindName(constant->ItemName, index) && owner->Constants->Items(index) == constant;
+}
+
+const TLocStorage::TStringIdIndex& TLocStorage::StringIdIndex() const {
+  TStringIdIndex& x = stringIds_;
+  if (x.Valid) {
+    // Constants created since the last look-up: each one comes first for its
+    // string id unless a constant earlier in the tree has it too.
+    for (std::size_t i = 0; i < x.Created.size() && x.Valid; ++i) {
+      TLocConstant* c = x.Created[i];
+      auto [at, inserted] = x.First.try_emplace(c->StringId, c);
+      if (inserted || at->second == c) continue;
+      int cu = 0, ci = 0, hu = 0, hi = 0;
+      if (!TreePosition(c, cu, ci) || !TreePosition(at->second, hu, hi)) {
+        x.Valid = false;  // not where the tree says: rebuild below
+        break;
+      }
+      if (cu < hu || (cu == hu && ci < hi)) at->second = c;
+    }
+    // A created constant not in the tree after all is caught by a rebuild.
+    if (x.Valid) {
+      for (TLocConstant* c : x.Created) {
+        int u = 0, i = 0;
+        if (x.First[c->StringId] == c && !TreePosition(c, u, i)) {
+          x.Valid = false;
+          break;
+        }
+      }
+    }
+    x.Created.clear();
+    if (x.Valid) return x;
+  }
+  x.First.clear();
+  x.Created.clear();
+  for (int u = 0; u < Units->Count(); ++u) {
+    const auto* constants = Units->Items(u)->Constants.get();
+    for (int c = 0; c < constants->Count(); ++c) x.First.try_emplace(constants->Items(c)->StringId, constants->Items(c));
+  }
+  x.Valid = true;
+  return x;
+}
+
 TLocConstant* TLocStorage::FindConstantByStringId(std::uint16_t stringId, bool includeRcUnit) const {
+  if (includeRcUnit) {
+    const TStringIdIndex& index = StringIdIndex();
+    const auto at = index.First.find(stringId);
+    return at == index.First.end() ? nullptr : at->second;
+  }
   for (int u = 0; u < Units->Count(); ++u) {
     const TLocUnit* unit = Units->Items(u);
     if (!includeRcUnit && unit->ItemName == "RC") continue;

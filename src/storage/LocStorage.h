@@ -10,6 +10,7 @@
 // (LocLangFile.h); it does no file input or output of its own.
 #pragma once
 
+#include <unordered_map>
 #include <vector>
 
 #include "storage/LocCommon.h"
@@ -270,7 +271,25 @@ class TLocStorage {
   void ForEachItem(F&& f) const;
 
  private:
+  friend class TLocConstant;
+
+  // The first constant, in tree order, of each string id. Built on the first
+  // look-up; a constant created since is placed in it at the next look-up,
+  // and a constant destroyed (purged, cleared, deleted) drops it until then.
+  struct TStringIdIndex {
+    bool Valid = false;
+    std::unordered_map<std::uint16_t, TLocConstant*> First;
+    std::vector<TLocConstant*> Created;
+  };
+
   static std::int32_t Reserve(std::int32_t& counter, std::int32_t id);
+  void ConstantCreated(TLocConstant* constant) const;
+  void ConstantDestroyed() const;
+  const TStringIdIndex& StringIdIndex() const;
+  // Unit and list position of a constant in the tree; false when it is not there.
+  bool TreePosition(const TLocConstant* constant, int& unit, int& index) const;
+
+  mutable TStringIdIndex stringIds_;
 };
 
 template <typename F>

@@ -12,7 +12,7 @@
 #include <fstream>
 
 #include "StorageDump.h"
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 #include "support/TestSupport.h"
 #include "storage/PropRules.h"
 

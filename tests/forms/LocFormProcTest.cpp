@@ -1,4 +1,4 @@
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
 
 #include <gtest/gtest.h>
 
@@ -466,6 +466,58 @@ TEST_F(LocFormProcTest, DeepNestingFailsWithTheFormPrefix) {
     EXPECT_EQ(e.Message().rfind("Error during processing form Form1\r\nForm data nested deeper than 256 levels", 0), 0u)
         << e.Message();
   }
+}
+
+// The rules are compiled once and matched against every spelling of the
+// property; a change of the rules between two look-ups is seen by the next.
+TEST(PropRulesTest, EverySpellingMatchesAndChangedRulesAreSeen) {
+  TLocFormProcessor proc;
+  proc.FormName = "Form1";
+  proc.CurrentClass = "TPanel";
+  auto match = [&](const std::vector<std::string>& rules, const std::string& cls, const std::string& path,
+                   const std::string& prop) {
+    proc.PropRules.Clear();
+    for (const auto& r : rules) proc.PropRules.Add(r);
+    const TPropRuleMatch m = proc.MatchPropRules(cls, path, prop);
+    return m.Selected ? (m.Star ? '*' : '+') : '-';
+  };
+  // Including spellings: .N, C.N, P.N, F.P.N, F.C, F.C.N, F.N.
+  EXPECT_EQ(match({"+.Caption"}, "TLabel", "Label1", "Caption"), '+');
+  EXPECT_EQ(match({"*tlabel.caption"}, "TLabel", "Label1", "Caption"), '*');
+  EXPECT_EQ(match({"+Label?.Caption"}, "TLabel", "Label1", "Caption"), '+');
+  EXPECT_EQ(match({"+Form1.Label1.Caption"}, "TLabel", "Label1", "Caption"), '+');
+  EXPECT_EQ(match({"+Form1.TLabel"}, "TLabel", "Label1", "Hint"), '+');
+  EXPECT_EQ(match({"+Form1.TLabel.Hint"}, "TLabel", "Label1", "Hint"), '+');
+  EXPECT_EQ(match({"+Form1.Hint"}, "TLabel", "Label1", "Hint"), '+');
+  EXPECT_EQ(match({"+.Hint"}, "TLabel", "Label1", "Caption"), '-');
+  // The first including rule decides the star; an exclusion anywhere wins.
+  EXPECT_EQ(match({"+.Caption", "*.Caption"}, "TLabel", "Label1", "Caption"), '+');
+  EXPECT_EQ(match({"*.Caption", "-TLabel"}, "TLabel", "Label1", "Caption"), '-');
+  // Excluding spellings: C, head replaced by C or by the current class, P.N, .N, F.P.N, F.C, F.C.N.
+  EXPECT_EQ(match({"*.Caption", "-TPanel"}, "TLabel", "Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-TPanel.Caption"}, "TLabel", "Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-TLabel.Font.Name"}, "TLabel", "Label1", "Font.Name"), '-');
+  EXPECT_EQ(match({"*.Caption", "-Panel1.Label1.Caption"}, "TLabel", "Panel1.Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-TLabel.Label1.Caption"}, "TLabel", "Panel1.Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-Form1.Caption"}, "TForm1", "", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-Form1.TLabel"}, "TLabel", "Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-Form1.TLabel.Caption"}, "TLabel", "Label1", "Caption"), '-');
+  EXPECT_EQ(match({"*.Caption", "-Form1.TLab*.Hint"}, "TLabel", "Label1", "Caption"), '*');
+  // Blank lines and surrounding blanks are no rules.
+  EXPECT_EQ(match({"", "   ", "  *.Caption  "}, "TLabel", "Label1", "Caption"), '*');
+  // Colours and character sets are never selected.
+  EXPECT_EQ(match({"**"}, "TLabel", "Label1", "Color"), '-');
+  // The same processor sees edits made in place between look-ups.
+  proc.PropRules.Clear();
+  proc.PropRules.Add("+.Caption");
+  EXPECT_TRUE(proc.MatchPropRules("TLabel", "Label1", "Caption").Selected);
+  proc.PropRules[0] = "+.Hint";
+  EXPECT_FALSE(proc.MatchPropRules("TLabel", "Label1", "Caption").Selected);
+  proc.PropRules.Add("-Label1");
+  EXPECT_TRUE(proc.IsComponentExcluded("Label1", "TLabel"));
+  EXPECT_FALSE(proc.IsCharsetExcluded("Label1", "TLabel"));
+  proc.PropRules.Add("-Label1.Font.Charset");
+  EXPECT_TRUE(proc.IsCharsetExcluded("Label1", "TLabel"));
 }
 
 }  // namespace

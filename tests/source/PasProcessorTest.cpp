@@ -2,7 +2,6 @@
 // failures with their zero-based lines, and the decoding of unit files.
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "extract/source/SrcProcs.h"
 #include "support/TestSupport.h"
@@ -221,23 +220,6 @@ TEST_F(PasProcessorTest, AcceptLiteralNeedsALetterAndNoExcludedContext) {
     processor.Scanner.Next();
   }
   EXPECT_EQ(accepted, (Strings{"\xC3\xA9", "Text"}));
-}
-
-TEST_F(PasProcessorTest, ArbitraryUnitsNeverCrash) {
-  std::mt19937 random(5);
-  const std::vector<std::string> pieces = {"unit", "U", ";", "const", "resourcestring", "implementation", "=",
-                                           "+", "'a'", "'", "#13", "#$", "#", "crlf", "deprecated", "(*", "*)",
-                                           "{", "}", "//", "\n", ":", "string", "S", "42", "\xFF", "\xC3"};
-  for (int round = 0; round < 300; ++round) {
-    std::string text;
-    for (int k = 0; k < 40; ++k) {
-      text += pieces[random() % pieces.size()] + (random() % 3 ? " " : "");
-    }
-    try {
-      Load(text, "Fuzz.pas");
-    } catch (const Exception&) {
-    }
-  }
 }
 
 }  // namespace

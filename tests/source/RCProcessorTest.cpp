@@ -2,7 +2,6 @@
 // the first STRINGTABLE, failures with their details, and code pages.
 #include <gtest/gtest.h>
 
-#include <random>
 
 #include "extract/source/SrcProcs.h"
 #include "support/TestSupport.h"
@@ -173,22 +172,6 @@ TEST_F(RCProcessorTest, PascalUnitModeReadsAConstantsUnit) {
   EXPECT_EQ(pascal.GetReference(wide), "Prjconst_SOne.c_str()");
   wide.Kind = ttString;
   EXPECT_EQ(processor.GetReference(wide), "LoadStr(SOne)");
-}
-
-TEST_F(RCProcessorTest, ArbitraryScriptsNeverCrash) {
-  std::mt19937 random(11);
-  const std::vector<std::string> pieces = {"STRINGTABLE", "BEGIN", "END",  "{",  "}",   "#define", "#include",
-                                           "IDS_A",       "1",     "\"x\"", ",", "\n",  "/*",      "*/",
-                                           "L\"w\"",      "\\",    "\"",   "#", "0x1", "99999999999"};
-  for (int round = 0; round < 300; ++round) {
-    std::string script, header;
-    for (int k = 0; k < 30; ++k) script += pieces[random() % pieces.size()] + " ";
-    for (int k = 0; k < 10; ++k) header += pieces[random() % pieces.size()] + " ";
-    try {
-      Load(script, header, "Fuzz");
-    } catch (const Exception&) {
-    }
-  }
 }
 
 }  // namespace

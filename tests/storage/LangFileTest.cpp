@@ -432,6 +432,34 @@ TEST_F(LangFileTest, Version5KeepsVersion5AndLosesItsExternalGroups) {
   EXPECT_EQ(TempDir::Read(path), Write(Sample{}, 5));
 }
 
+// The bytes read for the header serve the pass's load, but only while the
+// file is what was read: a file replaced in between is loaded as it is now.
+TEST_F(LangFileTest, LoadUsesTheFileAsItIsWhenItChangedAfterTheHeaderWasRead) {
+  TLocStorage first;
+  AddConstant(first, 1, "SOld", u"old");
+  TLocStorage second;
+  AddConstant(second, 1, "SNew", u"new text");
+  const std::string path = dir.Path("changing.lng");
+  TLangFile(path, false).SaveStorage(&first, 0, false);
+
+  TLangFile unchanged(path, false);
+  TLocStorage loaded;
+  unchanged.LoadStorage(&loaded, -1, 0);
+  ASSERT_NE(loaded.FindConstant("Unit1", "SOld"), nullptr);
+
+  TLangFile stale(path, false);
+  TLangFile(path, false).SaveStorage(&second, 0, false);
+  TLocStorage reloaded;
+  stale.LoadStorage(&reloaded, -1, 0);
+  EXPECT_EQ(reloaded.FindConstant("Unit1", "SOld"), nullptr);
+  ASSERT_NE(reloaded.FindConstant("Unit1", "SNew"), nullptr);
+  EXPECT_EQ(reloaded.FindConstant("Unit1", "SNew")->NativeValue()->Text, u"new text");
+  // A second load of the same object reads the file again.
+  TLocStorage again;
+  stale.LoadStorage(&again, -1, 0);
+  EXPECT_NE(again.FindConstant("Unit1", "SNew"), nullptr);
+}
+
 TEST_F(LangFileTest, NewFileIsVersion7AndPlain) {
   const std::string path = dir.Path("new.lng");
   TLangFile file(path, false);

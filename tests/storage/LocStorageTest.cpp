@@ -191,6 +191,72 @@ TEST(LocStorageTest, FindConstantByStringIdSkipsOnlyTheUnitNamedExactlyRC) {
   EXPECT_EQ(lower.FindConstantById(2)->ItemName, "Six");
 }
 
+// The string-id look-up answers from an index; whatever is added, deleted,
+// purged or cleared in between, it must give what a walk of the tree gives:
+// the first constant with the id, units in order, constants in order.
+TEST(LocStorageTest, StringIdIndexFollowsEveryChangeOfTheTree) {
+  TLocStorage storage;
+  auto walk = [&](std::uint16_t id) -> TLocConstant* {
+    for (int u = 0; u < storage.Units->Count(); ++u) {
+      const auto* constants = storage.Units->Items(u)->Constants.get();
+      for (int c = 0; c < constants->Count(); ++c)
+        if (constants->Items(c)->StringId == id) return constants->Items(c);
+    }
+    return nullptr;
+  };
+  auto check = [&](const char* step) {
+    for (std::uint16_t id = 0; id < 12; ++id) EXPECT_EQ(storage.FindResString(id), walk(id)) << step << " id " << id;
+  };
+  check("empty");
+  storage.FindOrAddConstant(0, "M", 3, "b");
+  check("first");
+  // The same id in a unit sorted before, and earlier in the same unit.
+  storage.FindOrAddConstant(0, "K", 3, "z");
+  check("earlier unit");
+  storage.FindOrAddConstant(0, "K", 3, "a");
+  check("earlier in the unit");
+  storage.FindOrAddConstant(0, "Z", 3, "a");
+  storage.Units->FindOrAdd("A")->Constants->FindOrAdd("plain");  // created with string id 0
+  check("later unit and a generic add");
+  for (int i = 0; i < 10; ++i) storage.FindOrAddConstant(0, "U" + std::to_string(i % 3), static_cast<std::uint16_t>(i), "n" + std::to_string(i));
+  check("many");
+  TLocConstantList& k = *storage.Units->Items(storage.Units->IndexOfName("K"))->Constants;
+  k.Delete(k.IndexOfName("a"));
+  check("deleted the first holder");
+  storage.Units->SetAllUsed(true);
+  storage.Units->Items(storage.Units->IndexOfName("K"))->SetUsed(false);
+  storage.Units->PurgeUnused();
+  check("purged a unit");
+  storage.FindOrAddConstant(0, "B", 3, "again");
+  check("added after the purge");
+  storage.Units->Clear();
+  check("cleared");
+  storage.FindOrAddConstant(0, "X", 7, "seven");
+  check("added after the clear");
+}
+
+// Recoding a column keeps plain ASCII texts without converting them; every
+// text must still come out as the conversion there and back gives it.
+TEST(LocStorageTest, RecodeColumnGivesWhatTheConversionGives) {
+  const std::u16string texts[] = {u"plain text", u"caf\u00e9 \u20ac", u"\u0416\u0443\u043a", u"\u4e2d\u6587", u"",
+                                  u"tab\tand\r\nbreak"};
+  const LANGID pairs[][2] = {{0x0409, 0x0407}, {0x0409, 0x0419}, {0x0419, 0x0409}, {0x0409, 0x0804}, {0x0411, 0x0409}};
+  for (const auto& pair : pairs) {
+    TLocStorage storage;
+    storage.SetNativeLangId(pair[0]);
+    int n = 0;
+    for (const auto& text : texts) storage.FindOrAddConstant(0, "U", 0, "c" + std::to_string(n++))->NativeValue()->SetText(text);
+    const int column = storage.AddLanguage(0, pair[1]);
+    storage.RecodeColumn(column, pair[0], pair[1]);
+    const auto* constants = storage.Units->Items(0)->Constants.get();
+    for (int c = 0; c < constants->Count(); ++c) {
+      const TLocConstant* k = constants->Items(c);
+      EXPECT_EQ(k->Values(column)->Text, RecodeWide(k->NativeValue()->Text, pair[0], pair[1]))
+          << std::hex << pair[0] << " -> " << pair[1] << " item " << c;
+    }
+  }
+}
+
 TEST(LocStorageTest, LooksUpFormsComponentsAndPaths) {
   TLocStorage storage;
   TLocForm* form = storage.Forms->FindOrAdd("Form1");

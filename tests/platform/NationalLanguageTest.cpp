@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "LocaleTestSupport.h"
+#include "support/LocaleTestSupport.h"
 
 namespace sw::platform {
 namespace {

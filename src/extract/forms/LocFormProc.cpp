@@ -1,5 +1,7 @@
 // Form extraction and property rules; see LocFormProc.h.
-#include "extract/resources/LocFormProc.h"
+#include "extract/forms/LocFormProc.h"
+
+#include <algorithm>
 
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"
@@ -15,12 +17,8 @@ inline constexpr const char* kReportClass = "TfrxReport";
 inline constexpr const char* kCollectionItemClass = "TCollectionItem";
 inline constexpr const char* kCharsetSuffix = ".Font.Charset";
 
-bool Matches(const std::string& text, std::string_view mask) { return MatchesMask(text, mask, false); }
-
-// PN with everything before its first "." replaced by `y`.
-std::string ReplaceHead(const std::string& pn, const std::string& y) {
-  const auto dot = pn.find('.');
-  return dot == std::string::npos ? y : y + pn.substr(dot);
+bool Matches(const std::string& text, const TCompiledPropRules::Rule& rule) {
+  return !rule.CannotMatch(text) && MatchesMask(text, rule.Mask, false);
 }
 
 // A rule line split into its marker and mask; false for an empty line.
@@ -265,12 +263,12 @@ bool TLocFormProcessor::ReadValue(TFormReader& reader, const std::string& path, 
     case vaString:
     case vaLString:
       Value.Kind = vkString;
-      Value.Text = reader.ReadStringPayload(tag);
+      reader.ReadStringPayload(tag, Value.Text);
       Value.WideText = AnsiToWideByLang(Value.Text, LangId);
       return true;
     case vaWString:
       Value.Kind = vkString;
-      Value.WideText = reader.ReadWideStringPayload();
+      reader.ReadWideStringPayload(Value.WideText);
       return true;
     case vaUTF8String:
       Value.Kind = vkString;
@@ -338,59 +336,119 @@ void TLocFormProcessor::ReadCollection(TFormReader& reader, const std::string& p
 
 // ---- Property rules ------------------------------------------------------------
 
+void TCompiledPropRules::Compile(const TStringList& lines) {
+  source_ = lines.Lines();
+  excludes_.clear();
+  includes_.clear();
+  char marker;
+  std::string mask;
+  for (const std::string& line : lines) {
+    if (!SplitRule(line, marker, mask)) continue;
+    Rule rule{marker, mask};
+    const auto stars = static_cast<std::size_t>(std::count(mask.begin(), mask.end(), '*'));
+    rule.Star = stars > 0;
+    rule.Length = mask.size() - stars;
+    (marker == '-' ? excludes_ : includes_).push_back(std::move(rule));
+  }
+}
+
+const TCompiledPropRules& TLocFormProcessor::Rules() const {
+  if (!rules_.IsFrom(PropRules)) rules_.Compile(PropRules);
+  return rules_;
+}
+
+namespace {
+
+// `out` = the parts joined, reusing its storage.
+template <typename... Parts>
+std::string& Spell(std::string& out, const Parts&... parts) {
+  out.clear();
+  (out.append(parts), ...);
+  return out;
+}
+
+// `out` = PN with everything before its first "." replaced by `y`.
+std::string& SpellReplaceHead(std::string& out, std::string_view pn, std::string_view y) {
+  const auto dot = pn.find('.');
+  return dot == std::string_view::npos ? Spell(out, y) : Spell(out, y, pn.substr(dot));
+}
+
+// `out` = `a` and `b` joined with a dot, or whichever is not empty.
+std::string& SpellJoinWithDot(std::string& out, std::string_view a, std::string_view b) {
+  if (a.empty()) return Spell(out, b);
+  if (b.empty()) return Spell(out, a);
+  return Spell(out, a, ".", b);
+}
+
+}  // namespace
+
 TPropRuleMatch TLocFormProcessor::MatchPropRules(const std::string& className, const std::string& path,
                                                  const std::string& propName) const {
   TPropRuleMatch result;
   if (SameText(propName, "color") || propName.find(".charset") != std::string::npos) return result;
+  const TCompiledPropRules& rules = Rules();
   const std::string& f = FormName;
   const std::string& p = path;
   const std::string& n = propName;
   const std::string& c = className;
   const std::string& k = CurrentClass;
-  const std::string pn = p + "." + n;
-  const std::string dotN = "." + n;
-  char marker;
-  std::string mask;
-  for (const std::string& line : PropRules) {
-    if (!SplitRule(line, marker, mask)) continue;
-    if (marker == '-') {
-      if (SameText(c, mask) || Matches(ReplaceHead(pn, c), mask) || SameText(k, mask) ||
-          Matches(ReplaceHead(pn, k), mask) || Matches(pn, mask) || Matches(dotN, mask) ||
-          Matches(JoinWithDot(f, p) + dotN, mask) || Matches(f + "." + c, mask) ||
-          Matches(f + "." + c + dotN, mask))
+  // Every spelling is built once per property, not once per rule.
+  std::string* w = spellings_;
+  const std::string& pn = Spell(w[0], p, ".", n);
+  const std::string& dotN = Spell(w[1], ".", n);
+  const std::string& fc = Spell(w[2], f, ".", c);
+  const std::string& fcN = Spell(w[3], f, ".", c, dotN);
+  if (!rules.Excludes().empty()) {
+    const std::string& headC = SpellReplaceHead(w[4], pn, c);
+    const std::string& headK = SpellReplaceHead(w[5], pn, k);
+    const std::string& fpN = SpellJoinWithDot(w[6], f, p).append(dotN);
+    for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+      const std::string& mask = rule.Mask;
+      if (SameText(c, mask) || Matches(headC, rule) || SameText(k, mask) || Matches(headK, rule) ||
+          Matches(pn, rule) || Matches(dotN, rule) || Matches(fpN, rule) || Matches(fc, rule) || Matches(fcN, rule))
         return TPropRuleMatch{};
-    } else if (!result.Selected) {
-      if (Matches(dotN, mask) || Matches(c + dotN, mask) || Matches(p + dotN, mask) ||
-          Matches(f + "." + p + dotN, mask) || Matches(f + "." + c, mask) || Matches(f + "." + c + dotN, mask) ||
-          Matches(f + dotN, mask)) {
-        result.Selected = true;
-        result.Star = marker == '*';
-      }
+    }
+  }
+  if (rules.Includes().empty()) return result;
+  const std::string& cN = Spell(w[7], c, dotN);
+  const std::string& pN = Spell(w[8], p, dotN);
+  const std::string& f_pN = Spell(w[9], f, ".", p, dotN);
+  const std::string& fN = Spell(w[10], f, dotN);
+  for (const TCompiledPropRules::Rule& rule : rules.Includes()) {
+    if (Matches(dotN, rule) || Matches(cN, rule) || Matches(pN, rule) || Matches(f_pN, rule) || Matches(fc, rule) ||
+        Matches(fcN, rule) || Matches(fN, rule)) {
+      result.Selected = true;
+      result.Star = rule.Marker == '*';
+      break;
     }
   }
   return result;
 }
 
 bool TLocFormProcessor::IsComponentExcluded(const std::string& path, const std::string& className) const {
-  char marker;
-  std::string mask;
-  for (const std::string& line : PropRules) {
-    if (!SplitRule(line, marker, mask) || marker != '-') continue;
-    if (SameText(className, mask) || SameText(CurrentClass, mask) || Matches(path, mask) ||
-        Matches(FormName + "." + className, mask) || Matches(FormName + "." + path, mask))
+  const TCompiledPropRules& rules = Rules();
+  if (rules.Excludes().empty()) return false;
+  const std::string& fc = Spell(spellings_[0], FormName, ".", className);
+  const std::string& fp = Spell(spellings_[1], FormName, ".", path);
+  for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+    if (SameText(className, rule.Mask) || SameText(CurrentClass, rule.Mask) || Matches(path, rule) ||
+        Matches(fc, rule) || Matches(fp, rule))
       return true;
   }
   return false;
 }
 
 bool TLocFormProcessor::IsCharsetExcluded(const std::string& path, const std::string& className) const {
-  char marker;
-  std::string mask;
-  for (const std::string& line : PropRules) {
-    if (!SplitRule(line, marker, mask) || marker != '-') continue;
-    if (SameText(className + kCharsetSuffix, mask) || SameText(CurrentClass + kCharsetSuffix, mask) ||
-        Matches(path + kCharsetSuffix, mask) || Matches(FormName + "." + className + kCharsetSuffix, mask) ||
-        Matches(FormName + "." + path + kCharsetSuffix, mask))
+  const TCompiledPropRules& rules = Rules();
+  if (rules.Excludes().empty()) return false;
+  const std::string& cs = Spell(spellings_[0], className, kCharsetSuffix);
+  const std::string& ks = Spell(spellings_[1], CurrentClass, kCharsetSuffix);
+  const std::string& ps = Spell(spellings_[2], path, kCharsetSuffix);
+  const std::string& fcs = Spell(spellings_[3], FormName, ".", className, kCharsetSuffix);
+  const std::string& fps = Spell(spellings_[4], FormName, ".", path, kCharsetSuffix);
+  for (const TCompiledPropRules::Rule& rule : rules.Excludes()) {
+    if (SameText(cs, rule.Mask) || SameText(ks, rule.Mask) || Matches(ps, rule) || Matches(fcs, rule) ||
+        Matches(fps, rule))
       return true;
   }
   return false;

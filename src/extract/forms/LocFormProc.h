@@ -47,6 +47,35 @@ struct TPropRuleMatch {
   bool Star = false;
 };
 
+// The property rules split once into their markers and masks: the excluding
+// rules and, in their order, the including ones. Matching a property against
+// them allocates nothing once the spellings' buffers have grown.
+class TCompiledPropRules {
+ public:
+  struct Rule {
+    char Marker = 0;
+    std::string Mask;
+    // What a text must have to stand a chance: exactly `Length` bytes, or
+    // at least that many when the mask holds a "*" (the stars not counted).
+    std::size_t Length = 0;
+    bool Star = false;
+    // Tells at once, from the length, that the mask cannot match `text`.
+    bool CannotMatch(const std::string& text) const { return Star ? text.size() < Length : text.size() != Length; }
+  };
+
+  // True when built from exactly these lines.
+  bool IsFrom(const TStringList& lines) const { return source_ == lines.Lines(); }
+  void Compile(const TStringList& lines);
+
+  const std::vector<Rule>& Excludes() const { return excludes_; }
+  const std::vector<Rule>& Includes() const { return includes_; }
+
+ private:
+  std::vector<std::string> source_;
+  std::vector<Rule> excludes_;
+  std::vector<Rule> includes_;
+};
+
 class TLocFormProcessor {
  public:
   TLocFormProcessor() = default;
@@ -100,6 +129,12 @@ class TLocFormProcessor {
   void ReadCollection(TFormReader& reader, const std::string& path, const std::string& propName, int depth);
   TVariant CurrentVariant() const;
   void CheckDepth(const TFormReader& reader, int depth) const;
+  // The rules compiled from `PropRules`, recompiled when those change.
+  const TCompiledPropRules& Rules() const;
+
+  mutable TCompiledPropRules rules_;
+  // Spellings of the property being matched, reused from property to property.
+  mutable std::string spellings_[12];
 };
 
 }  // namespace sw

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <set>
 
-#include "LocaleTestSupport.h"
+#include "support/LocaleTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace sw {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "LocaleTestSupport.h"
+#include "support/LocaleTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace sw {

@@ -1,0 +1,5 @@
+inherited ChildForm: TChildForm
+  Caption = 'Child form'
+  inherited OkButton: Téutton
+    Caption = 'OK'
+    Hint = 

@@ -1,0 +1,6 @@
+﻿unit U;
+interface
+resourcestring
+  S1 = 'été';
+i`plementation
+end.

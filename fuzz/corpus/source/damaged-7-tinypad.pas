@@ -1,0 +1,12 @@
+unit Strings;
+
+interface
+
+resourcestring
+  SFileNotFound = 'File ''%s'' not found.'  SSaveœhanges = 'Save changes## to %s?';
+  SLineCol = 'Line %d, column %d';
+  SReadOnly = 'The file is read-only.';
+
+implementation
+
+end.

@@ -1,0 +1,1 @@
+unit*) resourcestring {42 ' ; 'a' #$#${ 42 #13 + ÿÿÃ S= (* Sunit (* = // deprecated #$ ;const(*#13(* //(* #$ ; const ÿ 42(*

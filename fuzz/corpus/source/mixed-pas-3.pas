@@ -1,0 +1,1 @@
+{ ÃU #$ : Ã crlf resourcestring resourcestring *)deprecated//42implementation(* S{#13 *) { ÿ{+'a'42*) {42deprecated // // = 'a' *) ÿ *)string 'a' = resourcestring 

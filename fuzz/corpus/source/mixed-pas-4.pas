@@ -1,0 +1,1 @@
+# *) ' ;ÿconst'a' U'a'Ã : #{ } string ; U implementation ; unit ; ; +'a'deprecated#13 crlf //U stringconst'a'implementation' ' 42' *) implementation #$

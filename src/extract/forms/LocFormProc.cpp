@@ -513,8 +513,7 @@ void TLocFormProcessor::StoreProperty(const std::string& path, const std::string
   if (Column == 0 && !star && !IsTranslatableText()) return;
   TLocProperty* item = CurrentForm ? CurrentForm->FindProperty(path, propName) : nullptr;
   if (item) {
-    if (Column == 0) item->SetValueKind(Value.Kind);
-    else if (item->ValueKind() != Value.Kind) return;
+    item->SetValueKind(Value.Kind);
   } else {
     if (Column != 0) return;
     // The storage numbers the items.

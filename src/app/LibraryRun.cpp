@@ -1,5 +1,7 @@
 #include "app/LibraryRun.h"
 
+#include <filesystem>
+
 #include "platform/FileSystem.h"
 #include "storage/PropRules.h"
 #include "util/QStrings.h"
@@ -17,6 +19,13 @@ std::string Resolve(const std::string& folder, const std::string& base) {
 }
 
 }  // namespace
+
+std::string SettingsFolder(const std::string& settingsFile) {
+  if (settingsFile.empty()) return "";
+  std::error_code ec;
+  const auto absolute = std::filesystem::absolute(settingsFile, ec);
+  return ExtractFilePath(ec ? settingsFile : absolute.string());
+}
 
 TStringList RulesInForce(const TStringList& ownRules, const TStringList& globalRules) {
   TStringList rules;
@@ -47,7 +56,7 @@ TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n) {
   if (n < 1 || n > static_cast<int>(list.Names.size()))
     throw EShelfwrightError("no library " + std::to_string(n) + " in " + settings.FileName() + " (it holds " +
                             std::to_string(list.Names.size()) + ")");
-  return ResolveLibrary(settings.LoadLibrary(n), list.GlobalPropRules, ExtractFilePath(settings.FileName()));
+  return ResolveLibrary(settings.LoadLibrary(n), list.GlobalPropRules, SettingsFolder(settings.FileName()));
 }
 
 TRunResult RunLibrary(const TResolvedLibrary& library, const std::function<void(const TRunFileError&)>& onFileError) {

@@ -37,6 +37,10 @@ TStringList RulesInForce(const TStringList& ownRules, const TStringList& globalR
 TResolvedLibrary ResolveLibrary(const TLibraryDefinition& library, const TStringList& globalRules,
                                 const std::string& baseFolder);
 
+// The folder relative folders of a settings file are taken from: the
+// file's own folder, made absolute.
+std::string SettingsFolder(const std::string& settingsFile);
+
 // Reads library n (1-based) of the settings file and resolves it. Raises
 // EShelfwrightError when the file holds no library n.
 TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n);

@@ -294,7 +294,7 @@ void TMainWindowLogic::btProcessClick() {
   ShowStatus("Starting processing...");
   LastRun = TRunResult();
   try {
-    LastRunLibrary = ResolveLibrary(DefinitionFromControls(), GlobalPropRules, ExtractFilePath(SettingsFileName()));
+    LastRunLibrary = ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
     LastRunLibrary.RemoveUnused = cbRemoveUnusedItems.Checked();
   } catch (const std::exception& e) {
     HideStatus();

@@ -3,9 +3,15 @@
 // language's folder and saving that language's column.
 #include "app/LibraryFilesProcessor.h"
 
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <set>
 #include <utility>
 
+#include "app/RunMessages.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
@@ -20,11 +26,11 @@
 
 namespace sw {
 
-namespace {
-
-enum FileKind { fkRes = 0, fkPas = 1, fkRc = 2, fkDfm = 3 };
-
-}  // namespace
+TRunFileError TRunFileError::From(const Exception& e) {
+  std::string message = e.Message();
+  if (!e.Location().empty()) message += " (" + e.Location() + ")";
+  return {e.FileName(), message};
+}
 
 TLibraryFilesProcessor::TLibraryFilesProcessor() { SetDefaultPropRules(PropRules); }
 
@@ -51,8 +57,19 @@ void TLibraryFilesProcessor::Run() {
     }
   }
 
-  if (!platform::DirectoryExists(DestDir) && !platform::ForceDirectories(DestDir))
-    throw EShelfwrightError(Format(SCannotCreateFolder, DestDir));
+  // A mistyped source folder must not read as "no file left": the native
+  // pass would purge and write empty language files.
+  if (!platform::DirectoryExists(SrcDir)) throw EShelfwrightError(Format(SSourceFolderMissing, SrcDir));
+  const std::string nativeFolder = JoinPath(SrcDir, Languages[0]->SubFolder);
+  if (!platform::DirectoryExists(nativeFolder))
+    throw EShelfwrightError(Format(SNativeFolderMissing, nativeFolder));
+  stats_.LanguageFilesPlanned = Languages.Count();
+
+  if (!platform::DirectoryExists(DestDir) && !platform::ForceDirectories(DestDir)) {
+    EShelfwrightError error(Format(SCannotCreateFolder, DestDir));
+    error.AttachLocation(std::strerror(errno));
+    throw error;
+  }
 
   // The storage and the language file live for this run only, and are freed
   // on every path out of it.
@@ -61,7 +78,6 @@ void TLibraryFilesProcessor::Run() {
     ~RunScope() {
       self.langFile_.reset();
       self.storage_.reset();
-      self.currentFile_.clear();
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
@@ -76,36 +92,67 @@ void TLibraryFilesProcessor::RunLanguage(int index) {
 
   langFileName_ = JoinPath(DestDir, ShortName) + "." + GetLangAbbr(langId) + ".lng";
   const bool exists = platform::FileExists(langFileName_);
-  langFile_ = std::make_unique<TLangFile>(langFileName_, false);
-
+  try {
+    langFile_ = std::make_unique<TLangFile>(langFileName_, false);
+    if (index == 0) {
+      column_ = 0;
+      if (exists) langFile_->LoadStorage(storage_.get(), -1, 0);
+      storage_->SetNativeLangId(langId);
+      langFile_->IsNative = true;
+    } else {
+      column_ = storage_->AddLanguage(0, langId);
+      // The copies of a new file are in the translation's own code page too:
+      // recoded to the machine's, they would stay garbled for good.
+      storage_->RecodeColumn(column_, storage_->Languages(0), langId);
+      langFile_->IsNative = false;
+      if (exists) langFile_->LoadStorage(storage_.get(), column_, 0);
+    }
+  } catch (Exception& e) {
+    e.AttachFile(langFileName_);
+    throw;
+  }
   if (index == 0) {
-    column_ = 0;
-    if (exists) langFile_->LoadStorage(storage_.get(), -1, 0);
-    storage_->SetNativeLangId(langId);
-    langFile_->IsNative = true;
-  } else {
-    column_ = storage_->AddLanguage(0, langId);
-    storage_->RecodeColumn(column_, storage_->Languages(0), exists ? langFile_->LangId : 0);
-    langFile_->IsNative = false;
-    if (exists) langFile_->LoadStorage(storage_.get(), column_, 0);
+    // The storage numbers the items; the native file's counters seed it.
+    storage_->LastConstantId = std::max(storage_->LastConstantId, langFile_->LastConstantId);
+    storage_->LastPropertyId = std::max(storage_->LastPropertyId, langFile_->LastPropertyId);
+    storage_->LastExtItemId = std::max(storage_->LastExtItemId, langFile_->LastExtItemId);
   }
 
   storage_->Forms->SetAllUsed(false);
   storage_->Units->SetAllUsed(false);
+  storage_->ExtGroups->SetAllUsed(false);
 
   langFile_->LangId = langId;
   langFile_->LangName = name;
   langFile_->NativeName = AnsiToWideByLang(GetLocaleInfoStr(langId, 2), langId);
   langFile_->SetRevision(langFile_->Revision + 1);
 
-  ScanFolder(JoinPath(SrcDir, language.SubFolder));
+  const std::string folder = JoinPath(SrcDir, language.SubFolder);
+  if (index > 0 && !platform::DirectoryExists(folder))
+    stats_.Warnings.push_back(Format(STranslationFolderMissing, folder, name));
+  failedInPass_ = 0;
+  const int met = ScanFolder(folder);
 
   // Only the native sources decide what exists: purging in a translation pass
   // would delete the translations of every file that folder happens to lack,
-  // from its own language file and from every file written after it.
+  // from its own language file and from every file written after it. A pass
+  // that read nothing, or failed to read a file, has not seen what exists: a
+  // failed read is not a deletion.
   if (RemoveUnused && index == 0) {
-    storage_->Forms->PurgeUnused();
-    storage_->Units->PurgeUnused();
+    if (met == 0) {
+      stats_.Warnings.push_back(Format(SUnusedKeptNoFiles, folder));
+    } else if (failedInPass_ > 0) {
+      stats_.Warnings.push_back(Format(SUnusedKeptFailures, failedInPass_));
+    } else {
+      storage_->Forms->PurgeUnused();
+      storage_->Units->PurgeUnused();
+      storage_->ExtGroups->PurgeUnused();
+    }
+  }
+  if (index == 0) {
+    langFile_->LastConstantId = storage_->LastConstantId;
+    langFile_->LastPropertyId = storage_->LastPropertyId;
+    langFile_->LastExtItemId = storage_->LastExtItemId;
   }
 
   if (storage_->LanguageCount() == 0) throw EShelfwrightError(SNoResourcesToProcess);
@@ -117,45 +164,85 @@ void TLibraryFilesProcessor::RunLanguage(int index) {
   languageStats.Items = CountItems();
   languageStats.ValuesChanged = CountChangedValues();
 
-  langFile_->SaveStorage(storage_.get(), column_, false);
+  try {
+    langFile_->SaveStorage(storage_.get(), column_, false);
+  } catch (Exception& e) {
+    // The other languages are still written; the summary says which failed.
+    e.AttachFile(langFileName_);
+    stats_.WriteErrors.push_back(TRunFileError::From(e));
+    langFile_.reset();
+    return;
+  }
   langFile_.reset();
   stats_.Languages.push_back(std::move(languageStats));
 }
 
-void TLibraryFilesProcessor::ScanFolder(const std::string& folder) {
-  // A language whose folder does not exist contributes nothing, silently.
-  if (!platform::DirectoryExists(folder)) return;
+namespace {
+
+// Raises EFOpenError with the system's reason when the file cannot be opened
+// for reading (a dangling link, no permission).
+void CheckReadable(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    EFOpenError error(Format(SFOpenError, path));
+    error.AttachLocation(std::strerror(errno));
+    throw error;
+  }
+  std::fclose(file);
+}
+
+}  // namespace
+
+int TLibraryFilesProcessor::ScanFolder(const std::string& folder) {
+  if (!platform::DirectoryExists(folder)) return 0;
+  int met = 0;
   for (const auto& entry : platform::ListFolder(folder)) {
     if (entry.IsDirectory()) continue;
-    const std::string ext = LowerAscii(ExtractFileExt(entry.Name));
-    FileKind kind;
-    if ((ext == ".res" || ext == ".r32") && (ScanFiles & sfResFiles) != 0)
-      kind = fkRes;
-    else if (ext == ".pas" && (ScanFiles & sfPasFiles) != 0)
-      kind = fkPas;
-    else if (ext == ".dfm" && (ScanFiles & sfDfmFiles) != 0)
-      kind = fkDfm;
-    else if (ext == ".rc" && (ScanFiles & sfRcFiles) != 0)
-      kind = fkRc;
-    else
-      continue;
-    currentFile_ = JoinPath(folder, entry.Name);
+    const int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
+    if (kind < 0 || (ScanFiles & kFileKinds[static_cast<std::size_t>(kind)].Bit) == 0) continue;
+    ++met;
+    const std::string path = JoinPath(folder, entry.Name);
     try {
-      switch (kind) {
-        case fkRes: ProcessResFile(currentFile_); break;
-        case fkPas: ProcessPasFile(currentFile_); break;
-        case fkDfm: ProcessDfmFile(currentFile_); break;
-        case fkRc: ProcessRcFile(currentFile_); break;
+      // Every listed file that cannot be opened fails with the system's
+      // reason, whichever reader would have read it.
+      CheckReadable(path);
+      switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
+        case sfResFiles: ProcessResFile(path); break;
+        case sfPasFiles: ProcessPasFile(path); break;
+        case sfDfmFiles: ProcessDfmFile(path); break;
+        case sfRcFiles: ProcessRcFile(path); break;
       }
-      ++stats_.FilesRead[kind];
-    } catch (const Exception& e) {
+      ++stats_.FilesRead[static_cast<std::size_t>(kind)];
+    } catch (Exception& e) {
+      e.AttachFile(path);
       ++stats_.FilesFailed;
-      stats_.Errors.push_back({currentFile_, e.Message()});
-      ShowMessageBox(SErrorCaption, e.Message());
+      ++failedInPass_;
+      stats_.Errors.push_back(TRunFileError::From(e));
+      if (OnFileError)
+        OnFileError(stats_.Errors.back());
+      else
+        ShowMessageBox(SErrorCaption, stats_.Errors.back().Text());
     }
-    currentFile_.clear();
   }
+  return met;
 }
+
+namespace {
+
+// The constant a compiled string table's id names: only units read from
+// compiled resource files have string ids, every constant of a .pas or .rc
+// has 0, which a resource string may have too.
+TLocConstant* FindCompiledString(const TLocStorage& storage, std::uint16_t stringId) {
+  for (int u = 0; u < storage.Units->Count(); ++u) {
+    const TLocUnit* unit = storage.Units->Items(u);
+    if ((unit->Attributes & uaSourceConstant) != 0) continue;
+    const int c = unit->Constants->IndexOfStringId(stringId);
+    if (c >= 0) return unit->Constants->Items(c);
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
   TResProcessor processor;
@@ -167,11 +254,10 @@ void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
   for (int i = 0; i < block->Count(); ++i) {
     const TResStringItem* item = block->Strings(i);
     const auto stringId = static_cast<std::uint16_t>(item->Id);
-    TLocConstant* constant = storage_->FindResString(stringId);
+    TLocConstant* constant = FindCompiledString(*storage_, stringId);
     if (!constant) {
       if (!native) continue;
-      langFile_->LastConstantId = langFile_->LastConstantId + 1;
-      constant = storage_->FindOrAddConstant(langFile_->LastConstantId, unitName, stringId, std::to_string(item->Id));
+      constant = storage_->FindOrAddConstant(-1, unitName, stringId, std::to_string(item->Id));
     }
     constant->IsUsed = true;
     TLocValue* value = constant->Values(column_);
@@ -182,18 +268,17 @@ void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
   }
 }
 
-namespace {
-
 // Merges the constants a source processor found into the storage's column.
-void MergeConstants(TLocStorage& storage, TLangFile& langFile, int column, const TUnitRec& unit) {
-  const bool native = langFile.IsNative;
+void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
+  TLocStorage& storage = *storage_;
+  const int column = column_;
+  const bool native = langFile_->IsNative;
   for (int i = 0; i < unit.Constants.Count(); ++i) {
     const TStrConst* item = unit.Constants.Items(i);
     TLocConstant* constant = storage.FindConstant(unit.UnitName, item->Name);
     if (!constant) {
       if (!native) continue;
-      langFile.LastConstantId = langFile.LastConstantId + 1;
-      constant = storage.FindOrAddConstant(langFile.LastConstantId, unit.UnitName, 0, item->Name);
+      constant = storage.FindOrAddConstant(-1, unit.UnitName, 0, item->Name);
     }
     constant->IsUsed = true;
     TLocValue* value = constant->Values(column);
@@ -201,13 +286,11 @@ void MergeConstants(TLocStorage& storage, TLangFile& langFile, int column, const
     const std::u16string text = Utf8ToUtf16(item->Value);
     if (value->Text != text) {
       value->SetText(text);
-      value->SetRevision(langFile.Revision);
+      value->SetRevision(langFile_->Revision);
     }
     constant->OwnerUnit->SetAttr(uaSourceConstant, true);
   }
 }
-
-}  // namespace
 
 void TLibraryFilesProcessor::ProcessPasFile(const std::string& path) {
   TPasProcessor processor;
@@ -215,7 +298,7 @@ void TLibraryFilesProcessor::ProcessPasFile(const std::string& path) {
   // with its code page, not with whatever code page this machine uses.
   processor.CodePage = GetCodePage(storage_->Languages(column_));
   processor.LoadConstants(path);
-  MergeConstants(*storage_, *langFile_, column_, processor.UnitRec());
+  MergeConstants(processor.UnitRec());
 }
 
 void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
@@ -224,26 +307,17 @@ void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
   processor.CodePage = GetCodePage(storage_->Languages(column_));
   processor.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
   processor.LoadConstants(path);
-  MergeConstants(*storage_, *langFile_, column_, processor.UnitRec());
+  MergeConstants(processor.UnitRec());
 }
 
 void TLibraryFilesProcessor::ProcessDfmFile(const std::string& path) {
   TLocFormProcessor processor;
   processor.PropRules.Assign(PropRules);
-  processor.LastPropertyId = langFile_->LastPropertyId;
   processor.LangId = storage_->Languages(column_);
   processor.Storage = storage_.get();
   processor.Column = column_;
   processor.Revision = langFile_->Revision;
-  try {
-    processor.ProcessFile(path);
-  } catch (...) {
-    // Properties recorded before the error keep their numbers; the counter
-    // must cover them or the next form would hand out the same ids again.
-    langFile_->LastPropertyId = processor.LastPropertyId;
-    throw;
-  }
-  langFile_->LastPropertyId = processor.LastPropertyId;
+  processor.ProcessFile(path);
 }
 
 namespace {
@@ -270,14 +344,6 @@ int TLibraryFilesProcessor::CountChangedValues() const {
     if (IsStoredKind(item->ValueKind()) && item->Values(column_)->Revision == revision) ++count;
   });
   return count;
-}
-
-void TFileNamingUserInteraction::ShowMessage(const std::string& caption, const std::string& text) {
-  const std::string& file = processor_.CurrentFileName();
-  if (caption == SErrorCaption && !file.empty() && text.find(file) == std::string::npos)
-    target_.ShowMessage(caption, file + "\r\n" + text);
-  else
-    target_.ShowMessage(caption, text);
 }
 
 }  // namespace sw

@@ -5,10 +5,13 @@
 // STRINGTABLEs of .rc, properties of .dfm), optionally drop what was not met,
 // and save that language's column back into its file.
 //
-// A file that fails is reported through the user-interaction seam with the
-// caption "Error" and the walk goes on; any other failure ends the run, the
-// files saved by earlier passes staying written. lib.ini is written by the
-// caller (WriteLibIni) after a successful run.
+// A file that fails is recorded in the statistics as "file: message" (and
+// handed to `OnFileError`) and the walk goes on; any other failure ends the
+// run, the files saved by earlier passes staying written, with the error
+// naming its file. A language file that cannot be written is recorded and the
+// other languages are still written. lib.ini is written by the caller
+// (WriteLibIni) after a successful run; the run service (LibraryRun.h) does
+// both for the front ends.
 #pragma once
 
 #include <array>
@@ -18,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FileKinds.h"
 #include "app/LibrarySettings.h"
 #include "runtime/StringList.h"
 #include "util/UserInteraction.h"
@@ -26,6 +30,7 @@ namespace sw {
 
 class TLocStorage;
 class TLangFile;
+class TUnitRec;
 
 // What a run did, for front ends that summarise it (the window shows none).
 struct TRunLanguageStats {
@@ -36,17 +41,31 @@ struct TRunLanguageStats {
   int Revision = 0;      // the file's new revision
 };
 
+// One file that failed: its name, and the message with what is known of the
+// place ("Invalid file format (entry at offset 32: ...)").
 struct TRunFileError {
   std::string FileName;
   std::string Message;
+  // "file: message", as every front end shows it; a message that names its
+  // file already ("Cannot open file ...") is not prefixed a second time.
+  std::string Text() const {
+    return FileName.empty() || Message.find(FileName) != std::string::npos ? Message : FileName + ": " + Message;
+  }
+  static TRunFileError From(const Exception& e);
 };
 
 struct TRunStats {
-  // Files read successfully per kind: 0 .res/.r32, 1 .pas, 2 .rc, 3 .dfm.
+  // Files read successfully per kind, in the order of `kFileKinds`.
   std::array<int, 4> FilesRead{};
   int FilesFailed = 0;
   std::vector<TRunFileError> Errors;
+  // Language files written, and those that could not be written.
   std::vector<TRunLanguageStats> Languages;
+  int LanguageFilesPlanned = 0;
+  std::vector<TRunFileError> WriteErrors;
+  // What the run did not do that the user would expect (a translation folder
+  // that does not exist, unused items that were kept).
+  std::vector<std::string> Warnings;
   void Clear() { *this = TRunStats(); }
 };
 
@@ -66,27 +85,30 @@ class TLibraryFilesProcessor {
   TStringList PropRules;
   bool RemoveUnused = false;
 
+  // Called for each file that fails, as it fails; unset, the record is
+  // shown through the user-interaction seam with the caption "Error".
+  std::function<void(const TRunFileError&)> OnFileError;
+
   // Processes every language. Raises EShelfwrightError before anything is
-  // written when the library has no languages (or a language is unknown).
+  // written when the library has no languages (or a language is unknown),
+  // when the source folder or the native language's folder does not exist.
+  // An error that ends the run carries the name of its file.
   void Run();
-
-  // Walks one folder (not its sub-folders) and dispatches its files by
-  // extension and `ScanFiles`. A folder that does not exist is empty.
-  void ScanFolder(const std::string& folder);
-  void ProcessResFile(const std::string& path);
-  void ProcessPasFile(const std::string& path);
-  void ProcessDfmFile(const std::string& path);
-  void ProcessRcFile(const std::string& path);
-
-  // The file being handled by ScanFolder ("" between files); front ends use it
-  // to name the file of a reported error.
-  const std::string& CurrentFileName() const { return currentFile_; }
 
   // Counters of the last (or current) run.
   const TRunStats& Stats() const { return stats_; }
 
  private:
   void RunLanguage(int index);
+  // Walks one folder (not its sub-folders) and dispatches its files by
+  // extension and `ScanFiles`; returns how many files of the scanned kinds
+  // it met. A folder that does not exist is empty.
+  int ScanFolder(const std::string& folder);
+  void ProcessResFile(const std::string& path);
+  void ProcessPasFile(const std::string& path);
+  void ProcessDfmFile(const std::string& path);
+  void ProcessRcFile(const std::string& path);
+  void MergeConstants(const TUnitRec& unit);
   int CountChangedValues() const;
   int CountItems() const;
 
@@ -94,29 +116,8 @@ class TLibraryFilesProcessor {
   std::string langFileName_;
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;
-  std::string currentFile_;
+  int failedInPass_ = 0;
   TRunStats stats_;
-};
-
-// Forwards everything to another user interaction, but puts the name of the
-// file being processed in front of each per-file "Error" message: a message
-// such as "Invalid file format" alone does not say which file to look at.
-class TFileNamingUserInteraction : public IUserInteraction {
- public:
-  TFileNamingUserInteraction(IUserInteraction& target, const TLibraryFilesProcessor& processor)
-      : target_(target), processor_(processor) {}
-  void ShowMessage(const std::string& caption, const std::string& text) override;
-  int AskYesNo(const std::string& text) override { return target_.AskYesNo(text); }
-  int AskRetryCancel(const std::string& caption, const std::string& text) override {
-    return target_.AskRetryCancel(caption, text);
-  }
-  void ShowStatus(const std::string& text) override { target_.ShowStatus(text); }
-  void UpdateStatus(const std::string& text) override { target_.UpdateStatus(text); }
-  void HideStatus() override { target_.HideStatus(); }
-
- private:
-  IUserInteraction& target_;
-  const TLibraryFilesProcessor& processor_;
 };
 
 }  // namespace sw

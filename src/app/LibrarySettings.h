@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/FileKinds.h"
 #include "base/Exceptions.h"
 #include "runtime/StringList.h"
 #include "util/QObjectList.h"
@@ -36,12 +37,6 @@ class TIniFile;
 // The error of the application layer (processing run and library settings).
 SW_DECLARE_EXCEPTION(EShelfwrightError, Exception)
 
-// File kinds of `ScanFiles` (bit values).
-inline constexpr int sfResFiles = 1;  // .RES, .R32
-inline constexpr int sfPasFiles = 2;  // .PAS
-inline constexpr int sfRcFiles = 4;   // .RC
-inline constexpr int sfDfmFiles = 8;  // .DFM
-inline constexpr int sfAllFiles = 15;
 
 // One language of a library: a 16-bit Windows language identifier (held in a
 // 32-bit field) and its folder below the library's source folder.

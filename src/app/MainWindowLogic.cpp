@@ -1,9 +1,11 @@
 #include "app/MainWindowLogic.h"
 
 #include "app/LangDialogLogic.h"
+#include "app/RunMessages.h"
 #include "platform/FileSystem.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
+#include "util/QConsts.h"
 #include "util/UserInteraction.h"
 
 namespace sw {
@@ -110,7 +112,7 @@ void TMainWindowLogic::FormClose() {
 void TMainWindowLogic::LoadLibraryList() {
   const TLibraryList list = settings_.LoadLibraryList();
   CurLib = list.LastLib;
-  if (!list.GlobalPropRules.Empty()) Processor.PropRules.Assign(list.GlobalPropRules);
+  GlobalPropRules.Assign(list.GlobalPropRules);
   {
     UpdatingScope scope(Updating, 1);
     cbLibraries.ClearItems();
@@ -133,36 +135,32 @@ void TMainWindowLogic::LoadLibrary(int n) {
     edLibShortName.SetText(library.ShortName);
     edSrcDir.SetText(library.SrcDir);
     edDestDir.SetText(library.DestDir);
-    cbResFiles.SetChecked((library.ScanFiles & sfResFiles) != 0);
-    cbPasFiles.SetChecked((library.ScanFiles & sfPasFiles) != 0);
-    cbRCFiles.SetChecked((library.ScanFiles & sfRcFiles) != 0);
-    cbDFMFiles.SetChecked((library.ScanFiles & sfDfmFiles) != 0);
+    for (const TFileKind& kind : kFileKinds) KindBox(kind.Bit).SetChecked((library.ScanFiles & kind.Bit) != 0);
     // Bits beyond the four kinds are dropped, so that what is scanned is what the boxes show.
     ScanFlags = ScanFlagsFromBoxes();
-    Processor.Languages.Assign(library.Languages);
-    if (!library.PropRules.Empty()) Processor.PropRules.Assign(library.PropRules);
+    Languages.Assign(library.Languages);
+    LibraryPropRules.Assign(library.PropRules);
     RefreshLanguages();
   }
   UpdateButtons();
 }
 
-void TMainWindowLogic::SaveLibrary(int n) {
+TLibraryDefinition TMainWindowLogic::DefinitionFromControls() const {
   TLibraryDefinition library;
   library.Name = edLibName.Text();
   library.ShortName = edLibShortName.Text();
   library.SrcDir = edSrcDir.Text();
   library.DestDir = edDestDir.Text();
   library.ScanFiles = ScanFlags;
-  library.Languages.Assign(Processor.Languages);
-  settings_.SaveLibrary(n, library);
+  library.Languages.Assign(Languages);
+  library.PropRules.Assign(LibraryPropRules);
+  return library;
 }
+
+void TMainWindowLogic::SaveLibrary(int n) { settings_.SaveLibrary(n, DefinitionFromControls()); }
 
 void TMainWindowLogic::SaveLastLib() {
   settings_.SaveLastLib(CurLib);
-}
-
-void TMainWindowLogic::WriteLibIni() {
-  sw::WriteLibIni(Processor.DestDir, edLibName.Text(), edLibShortName.Text(), Processor.Languages, Processor.PropRules);
 }
 
 // ---- Library chooser and fields -------------------------------------------------
@@ -228,9 +226,20 @@ void TMainWindowLogic::sbDestDirClick() {
   if (dialogs_.SelectFolder(folder)) edDestDir.SetText(folder);
 }
 
+TCheckBoxModel& TMainWindowLogic::KindBox(int bit) {
+  switch (bit) {
+    case sfResFiles: return cbResFiles;
+    case sfPasFiles: return cbPasFiles;
+    case sfRcFiles: return cbRCFiles;
+    default: return cbDFMFiles;
+  }
+}
+
 int TMainWindowLogic::ScanFlagsFromBoxes() const {
-  return (cbResFiles.Checked() ? sfResFiles : 0) | (cbPasFiles.Checked() ? sfPasFiles : 0) |
-         (cbRCFiles.Checked() ? sfRcFiles : 0) | (cbDFMFiles.Checked() ? sfDfmFiles : 0);
+  int flags = 0;
+  for (const TFileKind& kind : kFileKinds)
+    if (const_cast<TMainWindowLogic*>(this)->KindBox(kind.Bit).Checked()) flags |= kind.Bit;
+  return flags;
 }
 
 void TMainWindowLogic::cbResFilesClick() {
@@ -249,7 +258,8 @@ void TMainWindowLogic::NewLibrary() {
     edSrcDir.SetText("");
     edDestDir.SetText("");
     lvLanguages.ClearRows();
-    Processor.Languages.Clear();
+    Languages.Clear();
+    LibraryPropRules.Clear();
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
     for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
@@ -281,25 +291,35 @@ void TMainWindowLogic::miDeleteClick() {
 // ---- Processing -------------------------------------------------------------------
 
 void TMainWindowLogic::btProcessClick() {
-  TFileNamingUserInteraction naming(UserInteraction(), Processor);
-  ScopedUserInteraction scope(&naming);
   ShowStatus("Starting processing...");
+  LastRun = TRunResult();
   try {
-    Processor.SrcDir = edSrcDir.Text();
-    Processor.DestDir = edDestDir.Text();
-    Processor.ShortName = edLibShortName.Text();
-    Processor.ScanFiles = ScanFlags;
-    Processor.RemoveUnused = cbRemoveUnusedItems.Checked();
-    Processor.Run();
-    WriteLibIni();
+    LastRunLibrary = ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+    LastRunLibrary.RemoveUnused = cbRemoveUnusedItems.Checked();
   } catch (const std::exception& e) {
-    // The status window goes first, so the error is not hidden behind it.
     HideStatus();
     dialogs_.ShowError(e.what());
     return;
   }
+  // Each failed file is shown as it fails, named with its place.
+  LastRun = RunLibrary(LastRunLibrary, [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); });
+  // The status window goes first, so nothing is hidden behind it.
   HideStatus();
-  dialogs_.ShowInformation("Processing Complete");
+  if (LastRun.Failure) {
+    dialogs_.ShowError(LastRun.Failure->Text());
+    return;
+  }
+  std::string report;
+  for (const auto& error : LastRun.Stats.WriteErrors) report += "\r\n" + error.Text();
+  if (!report.empty()) {
+    dialogs_.ShowError(Format(SLanguageFilesNotWritten, static_cast<int>(LastRun.Stats.WriteErrors.size()),
+                              LastRun.Stats.LanguageFilesPlanned) +
+                       report);
+    return;
+  }
+  std::string text = "Processing Complete";
+  for (const auto& warning : LastRun.Stats.Warnings) text += "\r\n" + warning;
+  dialogs_.ShowInformation(text);
 }
 
 // ---- Languages -------------------------------------------------------------------
@@ -319,7 +339,7 @@ void TMainWindowLogic::AutoRetrieve() {
   for (const auto& name : ListFolderEntries(edSrcDir.Text())) {
     LANGID id = LangIdFromAbbr(name);
     if (id == 0) id = LangIdFromEnglishName(name);
-    if (id != 0) Processor.Languages.AddLibLanguage(id, name);
+    if (id != 0) Languages.AddLibLanguage(id, name);
   }
   RefreshLanguages();
 }
@@ -333,15 +353,15 @@ void TMainWindowLogic::UpdateButtons() {
 
 void TMainWindowLogic::RefreshLanguages() {
   lvLanguages.ClearRows();
-  for (int i = 0; i < Processor.Languages.Count(); ++i) {
+  for (int i = 0; i < Languages.Count(); ++i) {
     lvLanguages.AddRow({});
     FillLanguageRow(i);
   }
-  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+  pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
 }
 
 void TMainWindowLogic::FillLanguageRow(int index) {
-  const TLibLanguage* language = Processor.Languages.Items(index);
+  const TLibLanguage* language = Languages.Items(index);
   lvLanguages.SetRow(index, {GetEnglishLangName(static_cast<LANGID>(language->LangId)), {" /" + language->SubFolder}});
 }
 
@@ -359,25 +379,25 @@ bool TMainWindowLogic::EditLanguage(TLibLanguage& language) {
 void TMainWindowLogic::btAddLangClick() {
   auto language = std::make_unique<TLibLanguage>();
   if (!EditLanguage(*language)) return;
-  const int index = Processor.Languages.Add(std::move(language));
+  const int index = Languages.Add(std::move(language));
   lvLanguages.AddRow({});
   FillLanguageRow(index);
-  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+  pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
 }
 
 void TMainWindowLogic::btEditLangClick() {
   const int index = lvLanguages.Selected();
   if (index < 0) return;
-  if (EditLanguage(*Processor.Languages.Items(index))) FillLanguageRow(index);
+  if (EditLanguage(*Languages.Items(index))) FillLanguageRow(index);
 }
 
 void TMainWindowLogic::btDelLangClick() {
   const int index = lvLanguages.Selected();
   if (index < 0) return;
   if (AskYesNo("Delete language?") != idYes) return;
-  Processor.Languages.Delete(index);
+  Languages.Delete(index);
   lvLanguages.DeleteRow(index);
-  pnlLangCount.SetCaption(Format("Languages: %d", Processor.Languages.Count()));
+  pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
   UpdateButtons();
 }
 
@@ -393,7 +413,7 @@ void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
   lvLanguages.DeleteRow(dragged);
   const int to = targetRow <= from ? targetRow : targetRow - 1;
   lvLanguages.SetSelected(to);
-  Processor.Languages.Move(from, to);
+  Languages.Move(from, to);
   UpdateButtons();
 }
 

@@ -1,7 +1,7 @@
 // The main window's logic, free of any window toolkit: the library chooser
 // and fields, the file kinds to scan, the language list with its buttons and
 // drag-and-drop reordering, the library menu, and the Process command. It
-// holds the window's state (`CurLib`, `ScanFlags`, `Updating`, `Processor`)
+// holds the window's state (`CurLib`, `ScanFlags`, `Updating`, `Languages`)
 // and one model per control, named as the controls are; the Qt binding in
 // src/ui/ shows those models and delivers the user's actions to them.
 //
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/Controls.h"
-#include "app/LibraryFilesProcessor.h"
+#include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
 
 namespace sw {
@@ -40,15 +40,22 @@ class IMainWindowDialogs {
 
 class TMainWindowLogic {
  public:
-  // FormCreate: the processor with default rules, `DefaultLibPath` from the
-  // sibling tool's library path. Nothing is read from the settings yet.
+  // FormCreate: no languages, `DefaultLibPath` from the sibling tool's
+  // library path. Nothing is read from the settings yet.
   TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs);
   ~TMainWindowLogic();
   TMainWindowLogic(const TMainWindowLogic&) = delete;
   TMainWindowLogic& operator=(const TMainWindowLogic&) = delete;
 
-  // Window state.
-  TLibraryFilesProcessor Processor;
+  // Window state: the current library's languages and the property rules the
+  // settings file holds (the library's own, the global ones); the run service
+  // decides which are in force.
+  TLibLangList Languages;
+  TStringList LibraryPropRules;
+  TStringList GlobalPropRules;
+  // What the last Process ran and what it did.
+  TResolvedLibrary LastRunLibrary;
+  TRunResult LastRun;
   int CurLib = 0;
   int ScanFlags = sfAllFiles;
   int Updating = 0;
@@ -108,7 +115,6 @@ class TMainWindowLogic {
   void RefreshLanguages();
   void FillLanguageRow(int index);
   bool EditLanguage(TLibLanguage& language);
-  void WriteLibIni();
   static std::string ShortNameFromName(const std::string& name);
   // Names of the folder's entries (files and folders, "." and ".." too),
   // hidden and system entries left out; empty when the folder does not exist.
@@ -130,6 +136,8 @@ class TMainWindowLogic {
   void sbDestDirClick();
   void cbResFilesClick();
   int ScanFlagsFromBoxes() const;
+  TCheckBoxModel& KindBox(int bit);
+  TLibraryDefinition DefinitionFromControls() const;
   void miDeleteClick();
   void btProcessClick();
   void btAddLangClick();

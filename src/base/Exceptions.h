@@ -25,8 +25,34 @@ class Exception : public std::exception {
   const std::string& Message() const noexcept { return message_; }
   void SetMessage(std::string message) { message_ = std::move(message); }
 
+  // Where the error happened: the file, and what is known of the place in it
+  // (an offset, a line, the reason the system gave). Each is attached once,
+  // where the error is raised or first caught; a later attempt keeps the
+  // first, so a handler further out cannot blur a precise place.
+  const std::string& FileName() const noexcept { return fileName_; }
+  const std::string& Location() const noexcept { return location_; }
+  Exception& AttachFile(const std::string& fileName) {
+    if (fileName_.empty()) fileName_ = fileName;
+    return *this;
+  }
+  Exception& AttachLocation(const std::string& location) {
+    if (location_.empty()) location_ = location;
+    return *this;
+  }
+  // The message with its context, as front ends show it:
+  // "file: message (location)"; the file is left out when the message names
+  // it already, the parts that are not known are left out.
+  std::string Describe() const {
+    std::string text = message_;
+    if (!location_.empty()) text += " (" + location_ + ")";
+    if (!fileName_.empty() && message_.find(fileName_) == std::string::npos) text = fileName_ + ": " + text;
+    return text;
+  }
+
  private:
   std::string message_;
+  std::string fileName_;
+  std::string location_;
 };
 
 // Declares `class Name : public Base` with the message constructor.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/LanguageIds.h"
 #include "cli/Commands.h"
 #include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
@@ -31,23 +32,9 @@ namespace {
 // The language named by --lang: an identifier or an abbreviation; false
 // when it names none.
 bool ParseLang(const std::string& text, LANGID& id) {
-  if (text.empty()) return false;
-  try {
-    std::size_t used = 0;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const unsigned long value = std::stoul(hex ? text.substr(2) : text, &used, hex ? 16 : 10);
-    if (used == text.size() - (hex ? 2 : 0) && value > 0 && value <= 0xFFFF) {
-      id = static_cast<LANGID>(value);
-      return true;
-    }
-  } catch (const std::exception&) {
-  }
-  try {
-    id = LangIdFromAbbr(text);
-    return id != 0;
-  } catch (const Exception&) {
-    return false;
-  }
+  const std::optional<LANGID> parsed = ParseLanguageId(text);
+  if (parsed) id = *parsed;
+  return parsed.has_value();
 }
 
 std::string Escape(const std::string& text) {

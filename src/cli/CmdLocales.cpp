@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/LanguageIds.h"
 #include "cli/Commands.h"
 #include "base/Unicode.h"
 #include "util/QLocales.h"
@@ -50,34 +51,14 @@ std::string ToLine(const LocaleFields& f) {
   return std::string(hex) + "\t" + f.Abbr + "\t" + std::to_string(f.CodePage) + "\t" + f.EnglishName + "\t" + f.Name;
 }
 
-// "0409", "0x0409" or "409"; false for anything else or a value above 0xFFFF.
-bool ParseHexId(std::string text, LANGID& id) {
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) text.erase(0, 2);
-  if (text.empty() || text.size() > 4) return false;
-  unsigned value = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9')
-      digit = c - '0';
-    else if (c >= 'a' && c <= 'f')
-      digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F')
-      digit = c - 'A' + 10;
-    else
-      return false;
-    value = value * 16 + static_cast<unsigned>(digit);
-  }
-  id = static_cast<LANGID>(value);
-  return true;
-}
-
 int RunLocales(const LocalesOptions& options) {
   if (!options.Id.empty()) {
-    LANGID id = 0;
-    if (!ParseHexId(options.Id, id)) {
+    const std::optional<LANGID> parsed = ParseLanguageId(options.Id, TBareDigits::Hexadecimal, true);
+    if (!parsed) {
       PrintError("--id: '" + options.Id + "' is not a hexadecimal language identifier (0000 to FFFF)");
       return kExitUsage;
     }
+    const LANGID id = *parsed;
     const LocaleFields fields = FieldsOf(id, GetLocaleInfoStr(id, LOCALE_SLANGUAGE));
     if (options.Json)
       std::cout << ToJson(fields).dump(2) << "\n";

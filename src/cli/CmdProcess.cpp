@@ -13,7 +13,8 @@
 #include <iostream>
 #include <memory>
 
-#include "app/LibraryFilesProcessor.h"
+#include "app/FileKinds.h"
+#include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
 #include "cli/Commands.h"
 #include "cli/LibraryOptions.h"
@@ -35,25 +36,16 @@ struct ProcessOptions {
   bool Quiet = false;
 };
 
-// Terminal output of the run: status lines as the terminal implementation
-// writes them; each message on one line of stderr.
-class ProcessUserInteraction : public TerminalUserInteraction {
- public:
-  void ShowMessage(const std::string&, const std::string& text) override {
-    HideStatus();
-    std::cerr << "shelfwright-cli: " << ReplaceAll(text, "\r\n", ": ") << std::endl;
-  }
-};
+nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
+  nlohmann::json list = nlohmann::json::array();
+  for (const auto& error : errors) list.push_back({{"file", error.FileName}, {"message", error.Message}});
+  return list;
+}
 
-const char* const kKindNames[4] = {"res", "pas", "rc", "dfm"};
-
-nlohmann::json SummaryJson(const std::string& name, const TLibraryFilesProcessor& processor,
-                           const std::string& libIni, const std::string& failure) {
-  const TRunStats& stats = processor.Stats();
+nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& result) {
+  const TRunStats& stats = result.Stats;
   nlohmann::json filesRead = nlohmann::json::object();
-  for (int k = 0; k < 4; ++k) filesRead[kKindNames[k]] = stats.FilesRead[static_cast<std::size_t>(k)];
-  nlohmann::json errors = nlohmann::json::array();
-  for (const auto& error : stats.Errors) errors.push_back({{"file", error.FileName}, {"message", error.Message}});
+  for (std::size_t k = 0; k < kFileKinds.size(); ++k) filesRead[std::string(kFileKinds[k].CliName)] = stats.FilesRead[k];
   nlohmann::json languages = nlohmann::json::array();
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
@@ -65,67 +57,76 @@ nlohmann::json SummaryJson(const std::string& name, const TLibraryFilesProcessor
                          {"items", language.Items},
                          {"valuesChanged", language.ValuesChanged}});
   }
-  nlohmann::json out = {{"library", name},
-                        {"destDir", processor.DestDir},
+  nlohmann::json out = {{"library", library.Name},
+                        {"srcDir", library.SrcDir},
+                        {"destDir", library.DestDir},
                         {"filesRead", filesRead},
                         {"filesFailed", stats.FilesFailed},
-                        {"errors", errors},
+                        {"errors", ErrorsJson(stats.Errors)},
                         {"languages", languages},
-                        {"libIni", libIni.empty() ? nlohmann::json() : nlohmann::json(libIni)},
-                        {"ok", failure.empty() && stats.FilesFailed == 0}};
-  if (!failure.empty()) out["error"] = failure;
+                        {"languageFilesPlanned", stats.LanguageFilesPlanned},
+                        {"languageFilesWritten", stats.Languages.size()},
+                        {"writeErrors", ErrorsJson(stats.WriteErrors)},
+                        {"warnings", stats.Warnings},
+                        {"libIni", result.LibIni.empty() ? nlohmann::json() : nlohmann::json(result.LibIni)},
+                        {"ok", result.Ok()}};
+  if (result.Failure) {
+    out["error"] = result.Failure->Text();
+    out["errorFile"] = result.Failure->FileName;
+  }
   return out;
 }
 
-void PrintSummary(const TLibraryFilesProcessor& processor) {
-  const TRunStats& stats = processor.Stats();
+void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
+  const TRunStats& stats = result.Stats;
+  std::cout << "Source folder: " << library.SrcDir << "\nDestination folder: " << library.DestDir << "\n";
   std::cout << "Files read:";
-  for (int k = 0; k < 4; ++k)
-    std::cout << (k ? ", " : " ") << stats.FilesRead[static_cast<std::size_t>(k)] << " ." << kKindNames[k];
+  for (std::size_t k = 0; k < kFileKinds.size(); ++k)
+    std::cout << (k ? ", " : " ") << stats.FilesRead[k] << " ." << kFileKinds[k].CliName;
   std::cout << "; files failed: " << stats.FilesFailed << "\n";
+  for (const auto& error : stats.Errors) std::cout << "  failed: " << error.Text() << "\n";
+  std::cout << "Language files written: " << stats.Languages.size() << " of " << stats.LanguageFilesPlanned << "\n";
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
     std::cout << "  " << GetLangAbbr(id) << "  " << GetEnglishLangName(id) << ": " << language.Items << " items, "
               << language.ValuesChanged << " values changed, revision " << language.Revision << "  -> "
               << language.FileName << "\n";
   }
+  for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Text() << "\n";
+  for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
 }
 
 int RunProcess(const ProcessOptions& options) {
-  TLibraryFilesProcessor processor;
-  std::string name;
+  TResolvedLibrary library;
   try {
-    name = ConfigureLibrary(options.Library, processor);
-    processor.RemoveUnused = options.RemoveUnused;
+    library = ResolveLibraryOptions(options.Library);
+    library.RemoveUnused = options.RemoveUnused;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
-  }
-  ProcessUserInteraction terminal;
-  terminal.ShowStatusLines = !options.Quiet;
-  TFileNamingUserInteraction ui(terminal, processor);
-  ScopedUserInteraction scope(&ui);
-  std::string failure;
-  std::string libIni;
-  ShowStatus(SStartingProcessing);
-  try {
-    processor.Run();
-    WriteLibIni(processor.DestDir, name, processor.ShortName, processor.Languages, processor.PropRules);
-    libIni = JoinPath(processor.DestDir, "lib.ini");
   } catch (const Exception& e) {
-    failure = e.Message();
+    // A settings file that cannot be read or parsed.
+    PrintError(e.Describe());
+    return kExitFailure;
   }
+  TerminalUserInteraction terminal;
+  terminal.ShowStatusLines = !options.Quiet;
+  ScopedUserInteraction scope(&terminal);
+  ShowStatus(SStartingProcessing);
+  const TRunResult result = RunLibrary(library, [](const TRunFileError& error) {
+    HideStatus();
+    PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
+  });
   HideStatus();
-  if (!failure.empty()) PrintError(ReplaceAll(failure, "\r\n", ": "));
+  if (result.Failure) PrintError(ReplaceAll(result.Failure->Text(), "\r\n", ": "));
+  for (const auto& error : result.Stats.WriteErrors) PrintError(error.Text());
   if (options.Json) {
-    std::cout << SummaryJson(name, processor, libIni, failure)
-                     .dump(2, ' ', false, nlohmann::json::error_handler_t::replace)
-              << "\n";
+    std::cout << SummaryJson(library, result).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
-    if (failure.empty()) std::cout << SProcessingComplete << "\n";
-    PrintSummary(processor);
+    if (!result.Failure && result.Stats.WriteErrors.empty()) std::cout << SProcessingComplete << "\n";
+    PrintSummary(library, result);
   }
-  return failure.empty() && processor.Stats().FilesFailed == 0 ? kExitOk : kExitFailure;
+  return result.Ok() ? kExitOk : kExitFailure;
 }
 
 void AddProcessCommand(CLI::App& app) {

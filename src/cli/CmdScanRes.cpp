@@ -39,12 +39,8 @@ int ScanResFile(const ScanOptions& options) {
   TResProcessor processor;
   try {
     processor.LoadFromResFile(options.File);
-  } catch (const EResError& e) {
-    std::string message = e.Message();
-    // Open failures already name the file.
-    if (message.find(options.File) == std::string::npos) message = options.File + ": " + message;
-    if (!e.Detail().empty()) message += " (" + e.Detail() + ")";
-    PrintError(message);
+  } catch (EResError& e) {
+    PrintError(e.AttachFile(options.File).Describe());
     return kExitFailure;
   }
   const auto* strings = static_cast<const TResString*>(processor.FindBlock(ResTypeString));

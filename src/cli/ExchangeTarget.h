@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/LibraryFilesProcessor.h"
 #include "cli/LibraryOptions.h"
 #include "exchange/ExchangeUnits.h"
 #include "util/QLocales.h"
@@ -23,9 +22,9 @@ struct ExchangeLibrary {
 };
 
 inline ExchangeLibrary ResolveLibrary(const LibraryOptions& options, const std::string& langsOption) {
-  TLibraryFilesProcessor definition;
+  const TResolvedLibrary definition = ResolveLibraryOptions(options, false, langsOption);
   ExchangeLibrary library;
-  library.Name = ConfigureLibrary(options, definition, false, langsOption);
+  library.Name = definition.Name;
   library.DestDir = definition.DestDir;
   library.ShortName = definition.ShortName;
   for (int i = 0; i < definition.Languages.Count(); ++i)

@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace sw {
-class TLibraryFilesProcessor;
-}
+#include "app/LibraryRun.h"
 
 namespace sw::cli {
 
@@ -24,8 +22,8 @@ struct LibraryOptions {
   std::string DestDir;
   std::string ShortName;
   std::vector<std::string> Langs;
-  std::string Scan;
-  std::string RulesFile;
+  std::string Scan;       // --scan (commands that offer it)
+  std::string RulesFile;  // --rules (commands that offer it)
 };
 
 // A command line that cannot be carried out as given (exit code 2).
@@ -39,14 +37,16 @@ class UsageError : public std::runtime_error {
 void AddLibraryOptions(CLI::App* cmd, LibraryOptions& options, const std::string& langsOption = "--lang");
 
 // A language identifier: decimal, 0x hex, an abbreviation such as DEU or an
-// English name. Raises UsageError naming `option`.
+// English name, of a language the catalogue knows. Raises UsageError naming
+// `option`.
 int ParseLangId(const std::string& text, const std::string& option = "--lang");
 
-// Fills the processor's library definition (languages, folders, short name,
-// file kinds, property rules) from the options; returns the library's
-// display name. A library given on the command line needs --src only when
-// `requireSource`. Raises UsageError.
-std::string ConfigureLibrary(const LibraryOptions& options, TLibraryFilesProcessor& processor,
-                             bool requireSource = true, const std::string& langsOption = "--lang");
+// The library the options name, resolved by the run service (the rules in
+// force, folders relative to the settings file), with --scan and --rules
+// applied. A library given on the command line needs --src only when
+// `requireSource`. Raises UsageError for options that cannot be carried out,
+// and the settings' own errors for a file that cannot be read.
+TResolvedLibrary ResolveLibraryOptions(const LibraryOptions& options, bool requireSource = true,
+                                       const std::string& langsOption = "--lang");
 
 }  // namespace sw::cli

@@ -338,16 +338,16 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
   // In folder order: DEU, ENU, fra (abbreviations), Germ (the beginning of an
   // English name), German (the same locale again: skipped), Ital; misc,
   // readme.txt and the hidden .git name nothing.
-  ASSERT_EQ(w.Processor.Languages.Count(), 5);
-  EXPECT_EQ(w.Processor.Languages[0]->LangId, 0x0407);
-  EXPECT_EQ(w.Processor.Languages[0]->SubFolder, "DEU");
-  EXPECT_EQ(w.Processor.Languages[1]->LangId, 0x0409);
-  EXPECT_EQ(w.Processor.Languages[2]->LangId, 0x040C);
-  EXPECT_EQ(w.Processor.Languages[2]->SubFolder, "fra");
-  EXPECT_EQ(w.Processor.Languages[3]->LangId, LangIdFromEnglishName("german"));
-  EXPECT_EQ(w.Processor.Languages[3]->SubFolder, "Germ");
-  EXPECT_EQ(w.Processor.Languages[4]->LangId, LangIdFromEnglishName("italian"));
-  EXPECT_EQ(w.Processor.Languages[4]->SubFolder, "Ital");
+  ASSERT_EQ(w.Languages.Count(), 5);
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0407);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
+  EXPECT_EQ(w.Languages[1]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[2]->LangId, 0x040C);
+  EXPECT_EQ(w.Languages[2]->SubFolder, "fra");
+  EXPECT_EQ(w.Languages[3]->LangId, LangIdFromEnglishName("german"));
+  EXPECT_EQ(w.Languages[3]->SubFolder, "Germ");
+  EXPECT_EQ(w.Languages[4]->LangId, LangIdFromEnglishName("italian"));
+  EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x0407));
   EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems.at(0), " /DEU");
@@ -359,16 +359,16 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
   // With languages present, typing another folder only updates the buttons.
   std::filesystem::create_directories(dir_.Path("other/ESP"));
   Type(w.edSrcDir, dir_.Path("other"));
-  EXPECT_EQ(w.Processor.Languages.Count(), 5);
+  EXPECT_EQ(w.Languages.Count(), 5);
 }
 
 TEST_F(MainWindowLanguagesTest, AutoNeverAddsALanguageTwice) {
   TMainWindowLogic& w = Open();
   Type(w.edSrcDir, MakeSource());
-  const int count = w.Processor.Languages.Count();
+  const int count = w.Languages.Count();
   w.btAuto.Click();
   w.btAuto.Click();
-  EXPECT_EQ(w.Processor.Languages.Count(), count);
+  EXPECT_EQ(w.Languages.Count(), count);
   EXPECT_EQ(w.lvLanguages.RowCount(), count);
 }
 
@@ -390,16 +390,16 @@ TEST_F(MainWindowLanguagesTest, AddingTheSameLanguageTwiceGivesTwoEntries) {
   Type(w.edSrcDir, dir_.Path("does/not/exist"));
   w.lvLanguages.UserClick(-1);
   Type(w.edSrcDir, src);  // existing now, list empty: retrieves
-  w.Processor.Languages.Clear();
+  w.Languages.Clear();
   w.RefreshLanguages();
 
   AnswerLanguageDialog(0x0407, "deu");
   w.btAddLang.Click();
   w.btAddLang.Click();
-  ASSERT_EQ(w.Processor.Languages.Count(), 2);
+  ASSERT_EQ(w.Languages.Count(), 2);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(w.Processor.Languages[i]->LangId, 0x0407);
-    EXPECT_EQ(w.Processor.Languages[i]->SubFolder, "DEU") << "the folder as the file system spells it";
+    EXPECT_EQ(w.Languages[i]->LangId, 0x0407);
+    EXPECT_EQ(w.Languages[i]->SubFolder, "DEU") << "the folder as the file system spells it";
   }
   EXPECT_EQ(w.lvLanguages.RowCount(), 2);
   EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 2");
@@ -407,7 +407,7 @@ TEST_F(MainWindowLanguagesTest, AddingTheSameLanguageTwiceGivesTwoEntries) {
   // Cancel adds nothing.
   user_.LanguageDialog = [](TLangDialogLogic&) { return false; };
   w.btAddLang.Click();
-  EXPECT_EQ(w.Processor.Languages.Count(), 2);
+  EXPECT_EQ(w.Languages.Count(), 2);
 }
 
 TEST_F(MainWindowLanguagesTest, EditPreselectsSubFolderButNotLanguageAndRewritesRow) {
@@ -429,8 +429,8 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsSubFolderButNotLanguageAndRewrites
   w.btEditLang.Click();
   EXPECT_EQ(offered, 0x0410) << "the user's default language is offered";
   EXPECT_EQ(offeredFolder, "fra");
-  EXPECT_EQ(w.Processor.Languages[2]->LangId, 0x080C);
-  EXPECT_EQ(w.Processor.Languages[2]->SubFolder, "German");
+  EXPECT_EQ(w.Languages[2]->LangId, 0x080C);
+  EXPECT_EQ(w.Languages[2]->SubFolder, "German");
   EXPECT_EQ(w.lvLanguages.Rows()[2].Caption, GetEnglishLangName(0x080C));
   EXPECT_EQ(w.lvLanguages.Rows()[2].SubItems.at(0), " /German");
 }
@@ -441,11 +441,11 @@ TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
   w.lvLanguages.UserClick(1);
   user_.Answers = {idNo, idYes};
   w.btDelLang.Click();
-  EXPECT_EQ(w.Processor.Languages.Count(), 5);
+  EXPECT_EQ(w.Languages.Count(), 5);
   w.btDelLang.Click();
   EXPECT_TRUE(user_.Logged("ask Delete language?"));
-  ASSERT_EQ(w.Processor.Languages.Count(), 4);
-  EXPECT_EQ(w.Processor.Languages[1]->SubFolder, "fra");
+  ASSERT_EQ(w.Languages.Count(), 4);
+  EXPECT_EQ(w.Languages[1]->SubFolder, "fra");
   EXPECT_EQ(w.lvLanguages.RowCount(), 4);
   EXPECT_EQ(w.lvLanguages.Selected(), -1);
   EXPECT_FALSE(w.btDelLang.Enabled());
@@ -457,7 +457,7 @@ TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) 
   Type(w.edSrcDir, MakeSource());  // DEU, ENU, fra, Germ, Ital
   auto order = [&] {
     std::string s;
-    for (const auto& language : w.Processor.Languages) s += language->SubFolder + " ";
+    for (const auto& language : w.Languages) s += language->SubFolder + " ";
     return s;
   };
   auto rows = [&] {
@@ -503,8 +503,8 @@ TEST_F(MainWindowLanguagesTest, DropWithoutSelectedRowDoesNothing) {
   ASSERT_EQ(w.lvLanguages.Selected(), -1);
   w.lvLanguages.UserDragDrop(0);
   w.lvLanguages.UserDragDrop(-1);
-  EXPECT_EQ(w.Processor.Languages[0]->SubFolder, "DEU");
-  EXPECT_EQ(w.Processor.Languages[4]->SubFolder, "Ital");
+  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
+  EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
   EXPECT_TRUE(user_.Log.size() == 2u) << "only the wait cursor of the retrieval";
 }
@@ -523,7 +523,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   EXPECT_EQ(w.edLibName.Text(), "New Library");
   EXPECT_EQ(w.edSrcDir.Text(), "");
   EXPECT_EQ(w.lvLanguages.RowCount(), 0);
-  EXPECT_EQ(w.Processor.Languages.Count(), 0);
+  EXPECT_EQ(w.Languages.Count(), 0);
   EXPECT_EQ(w.ScanFlags, sfAllFiles);
   EXPECT_TRUE(w.cbDFMFiles.Checked());
   EXPECT_TRUE(w.cbRemoveUnusedItems.Checked()) << "left as it was";
@@ -596,11 +596,11 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   TMainWindowLogic& w = Open();
   Type(w.edSrcDir, dir_.Path("src"));
   // Two-letter folder names find the language-only identifiers, native first.
-  ASSERT_EQ(w.Processor.Languages.Count(), 2);
-  ASSERT_EQ(w.Processor.Languages[0]->SubFolder, "de");
+  ASSERT_EQ(w.Languages.Count(), 2);
+  ASSERT_EQ(w.Languages[0]->SubFolder, "de");
   w.lvLanguages.UserClick(1);
   w.lvLanguages.UserDragDrop(0);
-  ASSERT_EQ(w.Processor.Languages[0]->SubFolder, "en");
+  ASSERT_EQ(w.Languages[0]->SubFolder, "en");
   w.edLibShortName.SetFocus();
   Type(w.edDestDir, dir_.Path("out"));
   w.cbRemoveUnusedItems.SetChecked(true);
@@ -611,12 +611,12 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_EQ(user_.Log.front(), "status Starting processing...");
   EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
   EXPECT_EQ(user_.Log.back(), "information Processing Complete");
-  EXPECT_TRUE(w.Processor.RemoveUnused);
-  EXPECT_EQ(w.Processor.ScanFiles, sfAllFiles);
-  const std::string en = GetLangAbbr(w.Processor.Languages[0]->LangId);
+  EXPECT_TRUE(w.LastRunLibrary.RemoveUnused);
+  EXPECT_EQ(w.LastRunLibrary.ScanFiles, sfAllFiles);
+  const std::string en = GetLangAbbr(w.Languages[0]->LangId);
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/NewLibrary." + en + ".lng")));
   EXPECT_TRUE(
-      std::filesystem::exists(dir_.Path("out/NewLibrary." + GetLangAbbr(w.Processor.Languages[1]->LangId) + ".lng")));
+      std::filesystem::exists(dir_.Path("out/NewLibrary." + GetLangAbbr(w.Languages[1]->LangId) + ".lng")));
   const std::string libIni = TempDir::Read(dir_.Path("out/lib.ini"));
   EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos)
       << libIni;
@@ -637,7 +637,7 @@ TEST_F(MainWindowLogicTest, ProcessFailureClosesStatusBeforeTheErrorAndSkipsComp
 TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   TMainWindowLogic& w = Open();
-  w.Processor.Languages.AddLibLanguage(0x0409, "en");
+  w.Languages.AddLibLanguage(0x0409, "en");
   w.RefreshLanguages();
   Type(w.edSrcDir, dir_.Path("src"));
   Type(w.edLibShortName, "Pad");
@@ -656,16 +656,19 @@ TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   dir_.Write("src/en/Broken.res", std::string("\xFF\x06", 2));
   TMainWindowLogic& w = Open();
-  w.Processor.Languages.AddLibLanguage(0x0409, "en");
+  w.Languages.AddLibLanguage(0x0409, "en");
   w.RefreshLanguages();
   Type(w.edSrcDir, dir_.Path("src"));
   Type(w.edLibShortName, "Pad");
   Type(w.edDestDir, dir_.Path("out"));
   user_.Log.clear();
   w.btProcess.Click();
+  // "file: message (place)": the offset detail reaches the window too.
   const std::string expected =
-      "message Error: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + "\r\nInvalid file format";
-  EXPECT_NE(std::find(user_.Log.begin(), user_.Log.end(), expected), user_.Log.end());
+      "message Error: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + ": Invalid file format (";
+  EXPECT_NE(std::find_if(user_.Log.begin(), user_.Log.end(),
+                         [&](const std::string& line) { return line.rfind(expected, 0) == 0; }),
+            user_.Log.end());
   EXPECT_EQ(user_.Log.back(), "information Processing Complete");
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
 }

@@ -73,7 +73,7 @@ class FpcCrossCheckTest : public ::testing::Test {
     proc.LangId = 0x0409;
     proc.Revision = 1;
     proc.ProcessBytes(bytes);
-    return test::DumpStorage(storage) + "last id " + std::to_string(proc.LastPropertyId) + "\n";
+    return test::DumpStorage(storage) + "last id " + std::to_string(storage.LastPropertyId) + "\n";
   }
 
   static void Compare(const std::string& fileName) {

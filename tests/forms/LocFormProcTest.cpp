@@ -28,7 +28,8 @@ class LocFormProcTest : public ::testing::Test {
     else
       for (auto& r : rules) list.Add(r);
     proc.SetPropRules(list);
-    proc.LastPropertyId = lastId;
+    // The storage numbers the items; `lastId` mirrors its counter.
+    storage.LastPropertyId = lastId;
     proc.LangId = storage.Languages(column);
     proc.Storage = &storage;
     proc.Column = column;
@@ -36,10 +37,10 @@ class LocFormProcTest : public ::testing::Test {
     try {
       proc.ProcessBytes(bytes);
     } catch (...) {
-      lastId = proc.LastPropertyId;
+      lastId = storage.LastPropertyId;
       throw;
     }
-    lastId = proc.LastPropertyId;
+    lastId = storage.LastPropertyId;
   }
   std::string Dump(int column = 0) const { return DumpStorage(storage, column); }
 

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "base/Exceptions.h"
 #include "platform/FileSystem.h"
 #include "platform/NationalLanguage.h"
 #include "platform/SettingsLocation.h"

@@ -203,8 +203,8 @@ TEST_F(MainWindowTest, LogicChangesReachTheWidgets) {
   Logic().UpdateButtons();
   EXPECT_TRUE(Find<QPushButton>("btAddLang")->isEnabled());
 
-  Logic().Processor.Languages.AddLibLanguage(0x0407, "de");
-  Logic().Processor.Languages.AddLibLanguage(0x040C, "fr");
+  Logic().Languages.AddLibLanguage(0x0407, "de");
+  Logic().Languages.AddLibLanguage(0x040C, "fr");
   Logic().RefreshLanguages();
   auto* list = Find<QTreeWidget>("lvLanguages");
   ASSERT_EQ(list->topLevelItemCount(), 2);
@@ -228,7 +228,7 @@ TEST_F(MainWindowTest, EnterAnywhereRunsTheDefaultProcessButton) {
 TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {
   Open();
   for (auto [id, folder] : {std::pair{0x0407, "de"}, {0x040C, "fr"}, {0x0410, "it"}})
-    Logic().Processor.Languages.AddLibLanguage(id, folder);
+    Logic().Languages.AddLibLanguage(id, folder);
   Logic().RefreshLanguages();
   auto* list = static_cast<ListViewWidget*>(Find<QTreeWidget>("lvLanguages"));
   const QRect third = list->visualItemRect(list->topLevelItem(2));
@@ -242,18 +242,18 @@ TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {
   const QPoint first = list->visualItemRect(list->topLevelItem(0)).center();
   QDropEvent foreign(first, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(list->viewport(), &foreign);
-  EXPECT_EQ(Logic().Processor.Languages[0]->SubFolder, "de");
+  EXPECT_EQ(Logic().Languages[0]->SubFolder, "de");
 
   // The list's own row dropped on the first row becomes the native language.
   list->DropAt(first);
-  EXPECT_EQ(Logic().Processor.Languages[0]->SubFolder, "it");
+  EXPECT_EQ(Logic().Languages[0]->SubFolder, "it");
   EXPECT_EQ(list->topLevelItem(0)->text(1), " /it");
   EXPECT_EQ(list->currentItem(), list->topLevelItem(0));
   EXPECT_TRUE(list->topLevelItem(0)->isSelected());
 
   // Dropped below the last row: to the end.
   list->DropAt(QPoint(5, list->viewport()->height() - 2));
-  EXPECT_EQ(Logic().Processor.Languages[2]->SubFolder, "it");
+  EXPECT_EQ(Logic().Languages[2]->SubFolder, "it");
 }
 
 TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
@@ -261,7 +261,7 @@ TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
   std::filesystem::create_directories(dir_.Path("src/french"));
   std::filesystem::create_directories(dir_.Path("src/misc"));
   Open();
-  Logic().Processor.Languages.AddLibLanguage(0x0409, "en");
+  Logic().Languages.AddLibLanguage(0x0409, "en");
   Logic().RefreshLanguages();
   Find<QLineEdit>("edSrcDir")->setText("");  // code, not the user: no event
   QTest::keyClicks(Find<QLineEdit>("edSrcDir"), QString::fromStdString(dir_.Path("src")));
@@ -295,9 +295,9 @@ TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
   EXPECT_EQ(dialogs_.Pending(), 0u);
   EXPECT_EQ(offered, ToQ(GetLocaleInfoStr(0x0C0C, LOCALE_SLANGUAGE)));
   EXPECT_TRUE(groupsCollapsed);
-  ASSERT_EQ(Logic().Processor.Languages.Count(), 2);
-  EXPECT_EQ(Logic().Processor.Languages[1]->LangId, 0x0C0C);
-  EXPECT_EQ(Logic().Processor.Languages[1]->SubFolder, "french");
+  ASSERT_EQ(Logic().Languages.Count(), 2);
+  EXPECT_EQ(Logic().Languages[1]->LangId, 0x0C0C);
+  EXPECT_EQ(Logic().Languages[1]->SubFolder, "french");
   EXPECT_EQ(Find<QTreeWidget>("lvLanguages")->topLevelItem(1)->text(1), " /french");
 
   // Cancel (by Esc) changes nothing.
@@ -306,7 +306,7 @@ TEST_F(MainWindowTest, AddLanguageDialogReturnsTheChosenLanguageAndFolder) {
     return dialog.result();
   });
   QTest::mouseClick(Find<QPushButton>("btAddLang"), Qt::LeftButton);
-  EXPECT_EQ(Logic().Processor.Languages.Count(), 2);
+  EXPECT_EQ(Logic().Languages.Count(), 2);
 }
 
 TEST_F(MainWindowTest, TreeSelectionInTheDialogReachesItsLogic) {

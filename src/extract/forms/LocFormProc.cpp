@@ -90,7 +90,15 @@ void TLocFormProcessor::ProcessStream(TStream& stream) {
     bool isInline = false;
     ReadComponentHeader(reader, className, name, isInline);
     FormName = name;
-    CurrentForm = Storage->Forms->FindOrAdd(FormName);
+    // A translation only updates what the native pass has: it creates no
+    // form, component or report group.
+    if (Column != 0) {
+      const int index = Storage->Forms->IndexOfName(FormName);
+      if (index < 0) return;
+      CurrentForm = Storage->Forms->Items(index);
+    } else {
+      CurrentForm = Storage->Forms->FindOrAdd(FormName);
+    }
     CurrentForm->Attributes = 0;
     ProcessComponent(reader, "", className, 0);
   } catch (Exception& e) {
@@ -134,7 +142,15 @@ void TLocFormProcessor::ProcessComponent(TFormReader& reader, const std::string&
     bool childInline = false;
     ReadComponentHeader(reader, childClass, childName, childInline);
     const bool startsReport = childClass == kReportClass;
-    if (startsReport) ReportGroup = Storage->ExtGroups->FindOrAdd(Format(SFormReportGroup, FormName, childName));
+    if (startsReport) {
+      const std::string group = Format(SFormReportGroup, FormName, childName);
+      if (Column == 0) {
+        ReportGroup = Storage->ExtGroups->FindOrAdd(group);
+      } else {
+        const int index = Storage->ExtGroups->IndexOfName(group);
+        ReportGroup = index < 0 ? nullptr : Storage->ExtGroups->Items(index);
+      }
+    }
     CurrentClass = childClass;
     if (childName.empty()) childName = rawName + "." + childClass + std::to_string(position);
     ProcessComponent(reader, childName, childClass, depth + 1);
@@ -164,8 +180,14 @@ void TLocFormProcessor::ProcessProperty(TFormReader& reader, TLocComponent*& com
     } else {
       // The root's own character set belongs to the form, not to a
       // component without a name.
-      TLocComponent* target = path.empty() ? CurrentForm : CurrentForm->Components->FindOrAdd(path);
-      if (IsCharsetExcluded(path, className)) target->SetAttr(caCharsetExcluded, true);
+      TLocComponent* target = CurrentForm;
+      if (!path.empty()) {
+        const int index = CurrentForm->Components->IndexOfName(path);
+        target = Column == 0 ? CurrentForm->Components->FindOrAdd(path)
+                 : index < 0 ? nullptr
+                             : CurrentForm->Components->Items(index);
+      }
+      if (target && IsCharsetExcluded(path, className)) target->SetAttr(caCharsetExcluded, true);
     }
     return;
   }
@@ -486,14 +508,16 @@ TVariant TLocFormProcessor::CurrentVariant() const {
 }
 
 void TLocFormProcessor::StoreProperty(const std::string& path, const std::string& propName, bool star) {
-  if (!star && !IsTranslatableText()) return;
-  TLocProperty* item = CurrentForm->FindProperty(path, propName);
+  // The text test decides whether a native property becomes an item; the
+  // translation of an existing item is stored whatever it looks like ("123").
+  if (Column == 0 && !star && !IsTranslatableText()) return;
+  TLocProperty* item = CurrentForm ? CurrentForm->FindProperty(path, propName) : nullptr;
   if (item) {
     item->SetValueKind(Value.Kind);
   } else {
     if (Column != 0) return;
-    ++LastPropertyId;
-    item = CurrentForm->FindOrAddProperty(LastPropertyId, path, Value.Kind, propName);
+    // The storage numbers the items.
+    item = CurrentForm->FindOrAddProperty(-1, path, Value.Kind, propName);
   }
   item->SetNativeState(lsNotRecorded, false);
   item->SetValueFromVariant(Column, CurrentVariant(), Revision);
@@ -501,13 +525,14 @@ void TLocFormProcessor::StoreProperty(const std::string& path, const std::string
 }
 
 void TLocFormProcessor::StoreReportText(const std::string& path) {
-  if (!IsTranslatableText()) return;
+  if (Column == 0 && !IsTranslatableText()) return;
+  if (!ReportGroup) return;
   const std::string name = path + ".Text";
   TLocExtItem* item = ReportGroup->ExtItems->FindByName(name);
   if (!item) {
     if (Column != 0) return;
-    item = ReportGroup->FindOrAddExtItem(LastPropertyId + 1, name, Value.Kind);
-    ++LastPropertyId;
+    // Report texts are numbered with the properties.
+    item = ReportGroup->FindOrAddExtItem(Storage->ReservePropertyId(-1), name, Value.Kind);
   }
   item->SetValueFromVariant(Column, CurrentVariant(), Revision);
   if (Value.Kind == vkString || Value.Kind == vkStrings) item->SetNativeState(lsHasText, !Value.WideText.empty());

@@ -86,7 +86,6 @@ class TLocFormProcessor {
   std::int32_t Column = 0;
   LANGID LangId = 0;
   std::int32_t Revision = 0;
-  std::int32_t LastPropertyId = 0;
   TStringList PropRules;
   std::string FormName;
   TLocForm* CurrentForm = nullptr;  // not owned

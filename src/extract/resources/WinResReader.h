@@ -26,15 +26,12 @@
 namespace sw {
 
 // The error of the resource reader. `Message()` is one of the fixed texts;
-// `Detail()` says where and what went wrong ("" when nothing more is known).
+// `Location()` says where and what went wrong ("" when nothing more is known).
 class EResError : public Exception {
  public:
-  explicit EResError(std::string message, std::string detail = {})
-      : Exception(std::move(message)), detail_(std::move(detail)) {}
-  const std::string& Detail() const { return detail_; }
-
- private:
-  std::string detail_;
+  explicit EResError(std::string message, const std::string& detail = {}) : Exception(std::move(message)) {
+    AttachLocation(detail);
+  }
 };
 
 // Resource type ordinals that matter to this system.

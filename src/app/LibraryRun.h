@@ -1,0 +1,64 @@
+// The run service both front ends use: a library definition, from the
+// settings file or given on the command line, is resolved (folders,
+// languages, the property rules in force), run, and its lib.ini written; the
+// caller gets the statistics, the per-file errors and the error that ended the
+// run, each naming its file. Neither front end reads settings or decides rule
+// precedence itself.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "app/LibraryFilesProcessor.h"
+#include "app/LibrarySettings.h"
+
+namespace sw {
+
+// A library ready to run: folders absolute where the settings file's folder
+// made them so, the rules in force decided.
+struct TResolvedLibrary {
+  std::string Name;
+  std::string ShortName;
+  std::string SrcDir;
+  std::string DestDir;
+  int ScanFiles = sfAllFiles;
+  TLibLangList Languages;
+  TStringList PropRules;
+  bool RemoveUnused = false;
+};
+
+// The rules in force for a library: its own, else the global [PropRules],
+// else the defaults. Never those of another library.
+TStringList RulesInForce(const TStringList& ownRules, const TStringList& globalRules);
+
+// Resolves a definition. Relative folders are taken relative to `baseFolder`
+// (the settings file's folder; "" leaves them to the working folder).
+TResolvedLibrary ResolveLibrary(const TLibraryDefinition& library, const TStringList& globalRules,
+                                const std::string& baseFolder);
+
+// The folder relative folders of a settings file are taken from: the
+// file's own folder, made absolute.
+std::string SettingsFolder(const std::string& settingsFile);
+
+// Reads library n (1-based) of the settings file and resolves it. Raises
+// EShelfwrightError when the file holds no library n.
+TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n);
+
+struct TRunResult {
+  TRunStats Stats;
+  // The error that ended the run ("" message when it ran to its end).
+  std::optional<TRunFileError> Failure;
+  std::string LibIni;  // lib.ini written, "" when not
+  // Every language file written, every input read, nothing failed.
+  bool Ok() const {
+    return !Failure && Stats.FilesFailed == 0 && Stats.WriteErrors.empty();
+  }
+};
+
+// Runs the library and writes its lib.ini; never raises for what the run
+// meets. `onFileError` sees each failed file as it fails.
+TRunResult RunLibrary(const TResolvedLibrary& library,
+                      const std::function<void(const TRunFileError&)>& onFileError = {});
+
+}  // namespace sw

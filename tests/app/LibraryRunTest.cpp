@@ -1,0 +1,245 @@
+// The run service end to end: errors that name their file, numbering that
+// does not depend on the order files were created in, and the run's safety
+// rules (nothing written for a missing folder, no purge on an empty or failed
+// read, no shells re-created by translations, write failures reported).
+#include "app/LibraryRun.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/AppTestSupport.h"
+#include "storage/PropRules.h"
+#include "support/RecordingUserInteraction.h"
+#include "support/TestSupport.h"
+#include "util/QStrings.h"
+#include "util/UserInteraction.h"
+
+namespace sw {
+namespace {
+
+using testing::ReadLng;
+using testing::StringTableRes;
+
+constexpr int kEnglish = 1033;
+constexpr int kGerman = 1031;
+
+const char* const kUnit =
+    "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hello';\r\n  SBye = 'Bye';\r\n"
+    "implementation\r\nend.\r\n";
+const char* const kForm =
+    "object MainForm: TMainForm\r\n  Caption = 'Main window'\r\n"
+    "  object Button1: TButton\r\n    Caption = 'OK'\r\n  end\r\nend\r\n";
+const char* const kRc = "STRINGTABLE\r\nBEGIN\r\n  500, \"One\"\r\nEND\r\n";
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class LibraryRunTest : public ::testing::Test {
+ protected:
+  TResolvedLibrary Library(std::initializer_list<std::pair<int, const char*>> languages, bool removeUnused = false) {
+    TResolvedLibrary library;
+    library.Name = "Lib";
+    library.ShortName = "Lib";
+    library.SrcDir = dir.Path("src");
+    library.DestDir = dir.Path("out");
+    library.ScanFiles = sfAllFiles;
+    SetDefaultPropRules(library.PropRules);
+    library.RemoveUnused = removeUnused;
+    for (const auto& [id, folder] : languages) library.Languages.AddLibLanguage(id, folder);
+    return library;
+  }
+  std::string Lng(const std::string& abbr) const { return dir.Path("out/Lib." + abbr + ".lng"); }
+  std::map<std::string, std::string> OutFiles() const {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path("out")))
+      files[entry.path().filename().string()] = ReadBytes(entry.path().string());
+    return files;
+  }
+
+  TempDir dir;
+  RecordingUserInteraction ui;
+  ScopedUserInteraction scope{&ui};
+};
+
+TEST_F(LibraryRunTest, ErrorsCarryTheirFileAndPlace) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  // A .res whose first entry claims more bytes than the file holds.
+  // A .res cut short inside its string table entry.
+  std::string res = StringTableRes({{1, u"Hello"}});
+  res.resize(res.size() - 12);
+  dir.Write("src/en/Broken.res", res);
+  std::filesystem::create_symlink(dir.Path("src/en/nowhere.pas"), dir.Path("src/en/Dangling.pas"));
+  TRunResult result = RunLibrary(Library({{kEnglish, "en"}}));
+  ASSERT_FALSE(result.Failure) << result.Failure->Text();
+  ASSERT_EQ(result.Stats.Errors.size(), 2u);
+  // Listed in folder order: Broken.res, then Dangling.pas.
+  const std::string broken = result.Stats.Errors[0].Text();
+  EXPECT_EQ(broken.rfind(dir.Path("src/en/Broken.res") + ": Invalid file format (", 0), 0u) << broken;
+  EXPECT_NE(broken.find("offset"), std::string::npos) << broken;
+  // A source file that cannot be opened is a failed file with the system's reason.
+  const std::string dangling = result.Stats.Errors[1].Text();
+  EXPECT_EQ(dangling.rfind("Cannot open file " + dir.Path("src/en/Dangling.pas") + " (", 0), 0u) << dangling;
+  EXPECT_NE(dangling.find("No such file"), std::string::npos) << dangling;
+  EXPECT_EQ(result.Stats.FilesFailed, 2);
+  EXPECT_FALSE(result.Ok());
+
+  // A damaged language file ends the run, and the error names it.
+  dir.Write("out/Lib.ENU.lng", "not a language file at all");
+  result = RunLibrary(Library({{kEnglish, "en"}}));
+  ASSERT_TRUE(result.Failure);
+  EXPECT_EQ(result.Failure->FileName, Lng("ENU"));
+  EXPECT_EQ(result.Failure->Text().rfind(Lng("ENU") + ": ", 0), 0u) << result.Failure->Text();
+}
+
+TEST_F(LibraryRunTest, NumberingDoesNotDependOnTheOrderFilesWereCreatedIn) {
+  const char* const names[] = {"Alpha.pas", "Beta.pas", "Gamma.pas"};
+  auto unit = [](const std::string& name) {
+    return "unit " + name + ";\r\ninterface\r\nresourcestring\r\n  SOne = 'One';\r\n  STwo = 'Two';\r\n"
+           "implementation\r\nend.\r\n";
+  };
+  TempDir second;
+  for (const char* name : names) dir.Write(std::string("src/en/") + name, unit(StripExt(name)));
+  for (int i = 2; i >= 0; --i) second.Write(std::string("src/en/") + names[i], unit(StripExt(names[i])));
+  TResolvedLibrary a = Library({{kEnglish, "en"}});
+  TResolvedLibrary b = Library({{kEnglish, "en"}});
+  b.SrcDir = second.Path("src");
+  b.DestDir = second.Path("out");
+  ASSERT_TRUE(RunLibrary(a).Ok());
+  ASSERT_TRUE(RunLibrary(b).Ok());
+  EXPECT_EQ(ReadBytes(Lng("ENU")), ReadBytes(second.Path("out/Lib.ENU.lng")));
+}
+
+TEST_F(LibraryRunTest, MissingSourceOrNativeFolderWritesNothing) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/de/Strings.pas", kUnit);
+  ASSERT_TRUE(RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}})).Ok());
+  const auto before = OutFiles();
+  for (bool removeUnused : {false, true}) {
+    TResolvedLibrary typo = Library({{kEnglish, "en"}, {kGerman, "de"}}, removeUnused);
+    typo.SrcDir = dir.Path("sorc");
+    TRunResult result = RunLibrary(typo);
+    ASSERT_TRUE(result.Failure);
+    EXPECT_NE(result.Failure->Text().find(dir.Path("sorc")), std::string::npos) << result.Failure->Text();
+    TResolvedLibrary nativeTypo = Library({{kEnglish, "enn"}, {kGerman, "de"}}, removeUnused);
+    result = RunLibrary(nativeTypo);
+    ASSERT_TRUE(result.Failure);
+    EXPECT_NE(result.Failure->Text().find("enn"), std::string::npos) << result.Failure->Text();
+    EXPECT_EQ(OutFiles(), before);
+  }
+  // A translation folder that does not exist is processed, with a warning.
+  const TRunResult result = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "deu"}}));
+  EXPECT_TRUE(result.Ok());
+  ASSERT_EQ(result.Stats.Warnings.size(), 1u);
+  EXPECT_NE(result.Stats.Warnings[0].find("deu"), std::string::npos);
+}
+
+TEST_F(LibraryRunTest, NoPurgeAfterAnEmptyOrFailedNativeRead) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/en/MainForm.dfm", kForm);
+  dir.Write("src/en/Res.rc", kRc);
+  dir.Write("src/de/MainForm.dfm", "object MainForm: TMainForm\r\n  Caption = 'Hauptfenster'\r\nend\r\n");
+  {
+    const TRunResult first = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}, true));
+    for (const auto& error : first.Stats.Errors) ADD_FAILURE() << error.Text();
+    ASSERT_TRUE(first.Ok());
+  }
+  const auto en = ReadLng(Lng("ENU"));
+  ASSERT_NE(en.Find("F:MainForm..Caption"), nullptr);
+
+  // A damaged form and a rejected resource script: their items stay.
+  dir.Write("src/en/MainForm.dfm", std::string("TPF0\x05TForm\x05", 12));
+  dir.Write("src/en/Res.rc", "STRINGTABLE\r\nBEGIN\r\n  IDS_ONE \r\n");
+  TRunResult result = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}, true));
+  EXPECT_EQ(result.Stats.FilesFailed, 2);
+  ASSERT_EQ(result.Stats.Warnings.size(), 1u);
+  for (const char* abbr : {"ENU", "DEU"}) {
+    const auto lng = ReadLng(Lng(abbr));
+    EXPECT_EQ(lng.Entries.size(), en.Entries.size()) << abbr;
+    EXPECT_NE(lng.Find("F:MainForm.Button1.Caption"), nullptr) << abbr;
+  }
+  EXPECT_EQ(ReadLng(Lng("DEU")).Text("F:MainForm..Caption"), u"Hauptfenster");
+
+  // A native folder with no file of the scanned kinds purges nothing either.
+  std::filesystem::remove_all(dir.Path("src/en"));
+  std::filesystem::create_directories(dir.Path("src/en"));
+  result = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}, true));
+  EXPECT_FALSE(result.Failure);
+  ASSERT_EQ(result.Stats.Warnings.size(), 1u);
+  EXPECT_EQ(ReadLng(Lng("ENU")).Entries.size(), en.Entries.size());
+}
+
+TEST_F(LibraryRunTest, TranslationsCreateNothingAndKeepTextsThatLookLikeNumbers) {
+  dir.Write("src/en/MainForm.dfm", kForm);
+  dir.Write("src/de/MainForm.dfm",
+            "object MainForm: TMainForm\r\n  Caption = '123'\r\n"
+            "  object Button1: TButton\r\n    Caption = 'OK!'\r\n  end\r\n"
+            "  object Extra: TButton\r\n    Caption = 'Nur hier'\r\n  end\r\nend\r\n");
+  dir.Write("src/de/Gone.dfm", "object GoneForm: TGoneForm\r\n  Caption = 'Weg'\r\nend\r\n");
+  ASSERT_TRUE(RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}, true)).Ok());
+  const auto de = ReadLng(Lng("DEU"));
+  // A translation made of digits is a translation.
+  EXPECT_EQ(de.Text("F:MainForm..Caption"), u"123");
+  EXPECT_EQ(de.Revision("F:MainForm..Caption"), 1);
+  // Forms and components only the translation has are not created.
+  EXPECT_EQ(de.Find("F:GoneForm..Caption"), nullptr);
+  EXPECT_EQ(de.Find("F:MainForm.Extra.Caption"), nullptr);
+  EXPECT_EQ(de.Entries.size(), ReadLng(Lng("ENU")).Entries.size());
+}
+
+TEST_F(LibraryRunTest, ResourceStringWithIdZeroGetsItsOwnItem) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/en/Zero.res", StringTableRes({{0, u"Zero"}}));
+  ASSERT_TRUE(RunLibrary(Library({{kEnglish, "en"}})).Ok());
+  ASSERT_TRUE(RunLibrary(Library({{kEnglish, "en"}})).Ok());
+  const auto en = ReadLng(Lng("ENU"));
+  EXPECT_EQ(en.Text("U:Strings.SHello"), u"Hello");
+  EXPECT_EQ(en.Revision("U:Strings.SHello"), 1);  // unchanged since the first run
+  EXPECT_EQ(en.Text("U:Zero.0"), u"Zero");
+}
+
+TEST_F(LibraryRunTest, LanguageFileThatCannotBeWrittenIsReported) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  std::filesystem::create_directories(dir.Path("out/Lib.DEU.lng"));  // a folder in the file's place
+  const TRunResult result = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}));
+  EXPECT_FALSE(result.Ok());
+  EXPECT_EQ(result.Stats.LanguageFilesPlanned, 2);
+  ASSERT_EQ(result.Stats.Languages.size(), 1u);
+  ASSERT_EQ(result.Stats.WriteErrors.size(), 1u);
+  EXPECT_EQ(result.Stats.WriteErrors[0].FileName, Lng("DEU"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(Lng("ENU")));
+}
+
+TEST_F(LibraryRunTest, ResolutionUsesOwnRulesElseGlobalElseDefaultsAndTheSettingsFolder) {
+  TStringList defaults;
+  SetDefaultPropRules(defaults);
+  TStringList own, global;
+  own.Add("*.Hint");
+  global.Add("*.Caption");
+  EXPECT_EQ(RulesInForce(own, global).Text(), own.Text());
+  EXPECT_EQ(RulesInForce(TStringList(), global).Text(), global.Text());
+  EXPECT_EQ(RulesInForce(TStringList(), TStringList()).Text(), defaults.Text());
+
+  dir.Write("cfg/settings.ini",
+            "[Main]\r\nLastLib=1\r\n[PropRules]\r\n*.Caption\r\n"
+            "[Library1]\r\nName=One\r\nShortName=One\r\nSrcDir=src\r\nDestDir=../out\r\nScanFiles=15\r\n"
+            "[Languages1Lib]\r\n1033=en\r\n[PropRules1Lib]\r\n*.Hint\r\n"
+            "[Library2]\r\nName=Two\r\nShortName=Two\r\nSrcDir=/abs/src\r\nDestDir=out\r\nScanFiles=15\r\n"
+            "[Languages2Lib]\r\n1033=en\r\n");
+  const TLibrarySettings settings(dir.Path("cfg/settings.ini"));
+  // Library 2 has no rules of its own: the global ones, whatever was loaded before.
+  const TResolvedLibrary one = LoadResolvedLibrary(settings, 1);
+  const TResolvedLibrary two = LoadResolvedLibrary(settings, 2);
+  EXPECT_EQ(one.PropRules.Text(), own.Text());
+  EXPECT_EQ(two.PropRules.Text(), global.Text());
+  EXPECT_EQ(one.SrcDir, JoinPath(dir.Path("cfg"), "src"));
+  EXPECT_EQ(one.DestDir, JoinPath(dir.Path("cfg"), "../out"));
+  EXPECT_EQ(two.SrcDir, "/abs/src");
+  EXPECT_THROW(LoadResolvedLibrary(settings, 3), EShelfwrightError);
+}
+
+}  // namespace
+}  // namespace sw

@@ -299,6 +299,7 @@ void TLibraryFilesProcessor::ProcessPasFile(const std::string& path) {
   processor.CodePage = GetCodePage(storage_->Languages(column_));
   processor.LoadConstants(path);
   MergeConstants(processor.UnitRec());
+  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
 }
 
 void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
@@ -308,6 +309,7 @@ void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
   processor.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
   processor.LoadConstants(path);
   MergeConstants(processor.UnitRec());
+  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
 }
 
 void TLibraryFilesProcessor::ProcessDfmFile(const std::string& path) {

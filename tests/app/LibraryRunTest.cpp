@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 #include <fstream>
 
@@ -199,6 +201,26 @@ TEST_F(LibraryRunTest, ResourceStringWithIdZeroGetsItsOwnItem) {
   EXPECT_EQ(en.Text("U:Strings.SHello"), u"Hello");
   EXPECT_EQ(en.Revision("U:Strings.SHello"), 1);  // unchanged since the first run
   EXPECT_EQ(en.Text("U:Zero.0"), u"Zero");
+}
+
+// What a source loader warns of (a name declared twice, tables of another
+// language passed over) reaches the run's warnings, naming the file.
+TEST_F(LibraryRunTest, SourceWarningsReachTheRunsWarnings) {
+  dir.Write("src/en/Strings.pas",
+            "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hello';\r\n  SHello = 'Again';\r\n"
+            "implementation\r\nend.\r\n");
+  dir.Write("src/en/Msg.rc", "STRINGTABLE\r\nBEGIN\r\n  1, \"One\"\r\n  1, \"Twice\"\r\nEND\r\n");
+  const TRunResult result = RunLibrary(Library({{kEnglish, "en"}}));
+  ASSERT_TRUE(result.Ok());
+  const auto& warnings = result.Stats.Warnings;
+  const auto names = [&](const std::string& file, const std::string& what) {
+    return std::any_of(warnings.begin(), warnings.end(), [&](const std::string& w) {
+      return w.find(file) != std::string::npos && w.find(what) != std::string::npos;
+    });
+  };
+  EXPECT_TRUE(names("Strings.pas", "declared again")) << ::testing::PrintToString(warnings);
+  EXPECT_TRUE(names("Msg.rc", "string id 1 already has a text")) << ::testing::PrintToString(warnings);
+  EXPECT_EQ(ReadLng(Lng("ENU")).Text("U:Strings.SHello"), u"Hello");  // the first declaration stands
 }
 
 TEST_F(LibraryRunTest, LanguageFileThatCannotBeWrittenIsReported) {

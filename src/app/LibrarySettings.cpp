@@ -57,25 +57,6 @@ std::string PropRulesSectionName(int n) { return "PropRules" + std::to_string(n)
 
 namespace {
 
-// The value of `key` in section lines read as text: the text after the first
-// "=" of the first line whose key part equals the key without regard to case.
-std::string SectionValue(const TStringList& content, std::string_view key) {
-  for (const auto& line : content) {
-    const auto eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    if (SameText(TrimSpaces(std::string_view(line).substr(0, eq)), key)) return line.substr(eq + 1);
-  }
-  return "";
-}
-
-// The settings file as lines; a file that does not exist yet has none (first
-// start), so the program starts with an empty list instead of an error.
-TStringList ReadSettingsLines(const std::string& fileName) {
-  TStringList lines;
-  if (platform::FileExists(fileName)) lines.LoadFromFile(fileName);
-  return lines;
-}
-
 int LanguageIdFromKey(const std::string& section, const std::string& key) {
   const int id = StrToInt(TrimSpaces(key));
   // An identifier is 16 bits wide; a larger number would silently name
@@ -90,16 +71,17 @@ int LanguageIdFromKey(const std::string& section, const std::string& key) {
 
 TLibraryList TLibrarySettings::LoadLibraryList() const {
   TLibraryList result;
-  const TStringList lines = ReadSettingsLines(fileName_);
+  // A settings file that does not exist yet has no libraries (first start).
+  if (!platform::FileExists(fileName_)) return result;
+  const TIniFile ini(fileName_);
+  result.LastLib = StrToIntTrim(ini.ReadString("Main", "LastLib", ""));
   TStringList content;
-  int line = ReadSection(0, lines, "Main", content);
-  result.LastLib = StrToIntTrim(SectionValue(content, "LastLib"));
-  line = ReadSection(line, lines, "PropRules", content);
+  ini.ReadSectionValues("PropRules", content);
   if (content.Count() > 0) result.GlobalPropRules.Assign(content);
   for (int n = 1;; ++n) {
-    line = ReadSection(line, lines, LibrarySectionName(n), content);
+    ini.ReadSectionValues(LibrarySectionName(n), content);
     if (content.Count() == 0) break;
-    result.Names.push_back(SectionValue(content, "Name"));
+    result.Names.push_back(ini.ReadString(LibrarySectionName(n), "Name", ""));
   }
   return result;
 }
@@ -157,21 +139,18 @@ void TLibrarySettings::SaveLastLib(int curLib) {
 }
 
 void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
-  {
-    TIniFile ini(fileName_);
-    ini.EraseSection(LibrarySectionName(n));
-    ini.EraseSection(LanguagesSectionName(n));
-    Save(ini);
-  }
-  if (n >= libraryCount) return;
-  TStringList lines = ReadSettingsLines(fileName_);
+  TIniFile ini(fileName_);
+  ini.EraseSection(LibrarySectionName(n));
+  ini.EraseSection(LanguagesSectionName(n));
+  ini.EraseSection(PropRulesSectionName(n));
+  // The libraries after it move down one number, each with its languages
+  // and its own property rules.
   for (int a = n + 1; a <= libraryCount; ++a) {
-    const int libLine = FindSection(0, lines, LibrarySectionName(a));
-    if (libLine >= 0) lines[libLine] = "[" + LibrarySectionName(a - 1) + "]";
-    const int langLine = FindSection(0, lines, LanguagesSectionName(a));
-    if (langLine >= 0) lines[langLine] = "[" + LanguagesSectionName(a - 1) + "]";
+    ini.RenameSection(LibrarySectionName(a), LibrarySectionName(a - 1));
+    ini.RenameSection(LanguagesSectionName(a), LanguagesSectionName(a - 1));
+    ini.RenameSection(PropRulesSectionName(a), PropRulesSectionName(a - 1));
   }
-  lines.SaveToFile(fileName_);
+  Save(ini);
 }
 
 int TLibrarySettings::FindLibraryByName(const std::string& name) const {

@@ -133,13 +133,15 @@ TEST_F(LibrarySettingsTest, DeletingLibraryTwoOfFourRenumbersOnlyHeaders) {
   const std::string expected =
       "[Main]\r\nLastLib=2\r\n"
       "[Library1]\r\nName=One\r\n[Languages1Lib]\r\n1033=en\r\n"
-      "[PropRules2Lib]\r\n+.Hint\r\n"
       "[Library2]\r\nName=[Library3] copy\r\nSrcDir=C:\\[Languages3Lib]\r\n[Languages2Lib]\r\n1036=fr\r\n"
-      "[Library3]\r\nName=Four\r\n[Languages3Lib]\r\n1040=it\r\n[PropRules4Lib]\r\n-TLabel.Caption\r\n";
+      "[Library3]\r\nName=Four\r\n[Languages3Lib]\r\n1040=it\r\n[PropRules3Lib]\r\n-TLabel.Caption\r\n";
   EXPECT_EQ(TempDir::Read(file), expected);
   const TLibraryList list = settings.LoadLibraryList();
   EXPECT_EQ(list.Names, (std::vector<std::string>{"One", "[Library3] copy", "Four"}));
   EXPECT_EQ(settings.LoadLibrary(3).Languages[0]->LangId, 1040);
+  // The deleted library's rules go with it; the moved library keeps its own.
+  EXPECT_EQ(settings.LoadLibrary(2).PropRules.Count(), 0);
+  EXPECT_EQ(settings.LoadLibrary(3).PropRules.Text(), "-TLabel.Caption\r\n");
 }
 
 TEST_F(LibrarySettingsTest, DeletingTheLastLibraryRenamesNothing) {

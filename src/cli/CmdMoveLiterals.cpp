@@ -46,28 +46,7 @@ struct MoveOptions {
   bool Json = false;
 };
 
-std::string Escape(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (b < 0x20 || b == 0x7F)
-          out += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
-        else
-          out += c;
-    }
-  }
-  return out + "\"";
-}
-
-// Reverses Escape; false when `text` is not such a quoted text.
+// Reverses EscapeForLine; false when `text` is not such a quoted text.
 bool Unescape(const std::string& text, std::string& out) {
   if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
   const std::string inner = text.substr(1, text.size() - 2);
@@ -216,7 +195,7 @@ void PrintPlan(const TUnitRecList& units, const std::string& constFile, bool jso
   for (const auto& unit : units)
     for (const auto& c : unit->Constants)
       std::cout << unit->FileName << "\t" << c->FirstLine + 1 << "\t" << c->StartCol << "\t"
-                << (c->Selected() ? "[x]" : "[ ]") << "\t" << c->Name << "\t" << Escape(c->Value) << "\n";
+                << (c->Selected() ? "[x]" : "[ ]") << "\t" << c->Name << "\t" << EscapeForLine(c->Value) << "\n";
 }
 
 bool IsPascalFile(const std::string& name) {

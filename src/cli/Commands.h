@@ -47,6 +47,10 @@ struct ScannerRegistration {
 // The registered scanner of a file name's extension, or nullptr.
 const Scanner* FindScanner(const std::string& fileName);
 
+// A text as one printable line in double quotes: control characters, quotes
+// and backslashes escaped (\n, \r, \t, \xHH).
+std::string EscapeForLine(const std::string& text);
+
 // Writes an error line to stderr ("shelfwright-cli: <message>").
 void PrintError(const std::string& message);
 

@@ -224,19 +224,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     ::SetFileAttributesW(Wide(path).c_str(), old);
 }
 
-std::string ReadFileBytes(const std::string& path) {
-  NativeFile file;
-  if (!file.Open(path, false, FileAccess::Read, FileShare::DenyNone)) throw EFOpenError(Format(SFOpenError, path));
-  std::string data;
-  char buffer[1 << 16];
-  for (;;) {
-    const std::size_t n = file.Read(buffer, sizeof buffer);
-    if (n == 0) break;
-    data.append(buffer, n);
-  }
-  return data;
-}
-
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
   // Windows names ignore case already; the folder's own spelling is returned.
   const std::string dir = folder.empty() ? "." : folder;

@@ -15,7 +15,8 @@ std::string Resolve(const std::string& folder, const std::string& base) {
 #ifdef _WIN32
   if (folder.size() >= 2 && (folder[1] == ':' || folder[0] == '\\')) return folder;
 #endif
-  return JoinPath(base, folder);
+  // "a/b/../../out" is shown and used as "out": the folder the user meant.
+  return std::filesystem::path(JoinPath(base, folder)).lexically_normal().string();
 }
 
 }  // namespace

@@ -258,7 +258,7 @@ TEST_F(LibraryRunTest, ResolutionUsesOwnRulesElseGlobalElseDefaultsAndTheSetting
   EXPECT_EQ(one.PropRules.Text(), own.Text());
   EXPECT_EQ(two.PropRules.Text(), global.Text());
   EXPECT_EQ(one.SrcDir, JoinPath(dir.Path("cfg"), "src"));
-  EXPECT_EQ(one.DestDir, JoinPath(dir.Path("cfg"), "../out"));
+  EXPECT_EQ(one.DestDir, dir.Path("out"));
   EXPECT_EQ(two.SrcDir, "/abs/src");
   EXPECT_THROW(LoadResolvedLibrary(settings, 3), EShelfwrightError);
 }

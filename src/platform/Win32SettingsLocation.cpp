@@ -1,8 +1,10 @@
-// Windows placement of the settings file and of the sibling tool's library
-// path (see SettingsLocation.h): the settings file is the program's path with
-// the extension ".ini", the library path the registry value "LibraryPath"
-// under HKEY_CURRENT_USER\Software\Tarnix\Linguadesk.
+// Windows placement of the settings file (the program's path with the
+// extension ".ini") and the registry the sibling tool keeps its library path
+// in (see SettingsLocation.h).
 #include "platform/SettingsLocation.h"
+
+#include <algorithm>
+#include <optional>
 
 #include "platform/FileSystem.h"
 #include "platform/Win32Text.h"
@@ -30,18 +32,19 @@ std::string SettingsFileNameFor(const std::string& programPath, const std::strin
 
 std::string SettingsFileName() { return SettingsFileNameFor(ExecutablePath(), ConfigHome()); }
 
-std::string ReadSiblingLibraryPath() {
+std::optional<std::string> ReadUserRegistryString(const std::string& keyPath, const std::string& valueName) {
   HKEY key = nullptr;
-  if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Tarnix\\Linguadesk", 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "";
-  std::string result;
+  if (::RegOpenKeyExW(HKEY_CURRENT_USER, win32::Wide(keyPath).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return std::nullopt;
+  const std::wstring name = win32::Wide(valueName);
+  std::optional<std::string> result;
   DWORD type = 0;
   DWORD bytes = 0;
-  if (::RegQueryValueExW(key, L"LibraryPath", nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
-      (type == REG_SZ || type == REG_EXPAND_SZ) && bytes > 0 && bytes < (1u << 20)) {
+  if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ) && bytes < (1u << 20)) {
     std::wstring value(bytes / sizeof(wchar_t) + 1, L'\0');
     DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key, L"LibraryPath", nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) ==
+    if (::RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size) ==
         ERROR_SUCCESS) {
       // The stored value need not end with a zero; stop at the first one.
       value.resize(std::min<std::size_t>(size / sizeof(wchar_t), value.size()));

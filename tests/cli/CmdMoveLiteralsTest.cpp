@@ -5,7 +5,9 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <sys/wait.h>
+#ifndef _WIN32
+#include <sys/wait.h>  // Windows: TestSupport.h stands in
+#endif
 
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
@@ -21,6 +23,7 @@ struct CliResult {
 
 class CmdMoveLiteralsTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   CliResult Run(const std::string& arguments) {
     const std::string errFile = dir.Path("stderr.txt");
     const std::string command =

@@ -156,9 +156,10 @@ class ScopedLibraryPathValue {
 TEST(Win32PlatformTest, SiblingLibraryPathComesFromTheRegistry) {
   ScopedLibraryPathValue scoped;
   ASSERT_TRUE(ScopedLibraryPathValue::Set(L"\"D:\\Lib Files\";E:\\More \u00C4"));
-  EXPECT_EQ(platform::ReadSiblingLibraryPath(), "\"D:\\Lib Files\";E:\\More \xC3\x84");
+  const std::string key = "Software\\Tarnix\\Linguadesk";
+  EXPECT_EQ(platform::ReadUserRegistryString(key, "LibraryPath"), "\"D:\\Lib Files\";E:\\More \xC3\x84");
   ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Tarnix\\Linguadesk", L"LibraryPath");
-  EXPECT_EQ(platform::ReadSiblingLibraryPath(), "");
+  EXPECT_EQ(platform::ReadUserRegistryString(key, "LibraryPath"), std::nullopt);
 }
 
 // The resource in shelfwright-cli.exe says what the compiled-in record says.

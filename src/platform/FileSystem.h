@@ -23,8 +23,11 @@ namespace sw::platform {
 
 #ifdef _WIN32
 inline constexpr char PathDelim = '\\';
+// Windows takes "/" in a path as well as its own delimiter.
+inline constexpr const char* PathDelims = "\\/";
 #else
 inline constexpr char PathDelim = '/';
+inline constexpr const char* PathDelims = "/";
 #endif
 
 enum class FileAccess { Read, Write, ReadWrite };

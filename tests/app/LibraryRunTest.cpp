@@ -68,6 +68,7 @@ class LibraryRunTest : public ::testing::Test {
 };
 
 TEST_F(LibraryRunTest, ErrorsCarryTheirFileAndPlace) {
+  SKIP_ON_WINDOWS("a dangling symbolic link stands for a file that cannot be opened");
   dir.Write("src/en/Strings.pas", kUnit);
   // A .res whose first entry claims more bytes than the file holds.
   // A .res cut short inside its string table entry.
@@ -231,7 +232,7 @@ TEST_F(LibraryRunTest, LanguageFileThatCannotBeWrittenIsReported) {
   EXPECT_EQ(result.Stats.LanguageFilesPlanned, 2);
   ASSERT_EQ(result.Stats.Languages.size(), 1u);
   ASSERT_EQ(result.Stats.WriteErrors.size(), 1u);
-  EXPECT_EQ(result.Stats.WriteErrors[0].FileName, Lng("DEU"));
+  EXPECT_EQ(result.Stats.WriteErrors[0].FileName, JoinPath(dir.Path("out"), "Lib.DEU.lng"));
   EXPECT_TRUE(std::filesystem::is_regular_file(Lng("ENU")));
 }
 

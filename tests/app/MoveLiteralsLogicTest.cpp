@@ -109,7 +109,7 @@ TEST_F(MoveLiteralsLogicTest, CppSourcesToAResourceScript) {
   logic.cbLanguage.UserSelect(TMoveLiteralsLogic::mlCppResourceScript);
   logic.SetFolder(dir.Path("src"));
   ASSERT_EQ(logic.RowCount(), 1);
-  EXPECT_EQ(logic.ConstantsFile(), dir.Path("src") + "/PrjConst.rc");
+  EXPECT_EQ(logic.ConstantsFile(), JoinPath(dir.Path("src"), "PrjConst.rc"));
   ASSERT_TRUE(logic.Apply());
   EXPECT_EQ(TempDir::Read(source), "#include \"PrjConst.hpp\"\nvoid f()\n{\n  puts(LoadStr(SHiThere));\n}\n");
 }

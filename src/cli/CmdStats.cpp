@@ -11,7 +11,7 @@
 #include "base/Unicode.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
-#include "exchange/Coverage.h"
+#include "storage/Coverage.h"
 
 namespace sw::cli {
 

@@ -1,5 +1,5 @@
 // Coverage statistics of translation languages (see Coverage.h).
-#include "exchange/Coverage.h"
+#include "storage/Coverage.h"
 
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"

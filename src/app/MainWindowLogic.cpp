@@ -1,5 +1,7 @@
 #include "app/MainWindowLogic.h"
 
+#include <stop_token>
+
 #include "app/LangDialogLogic.h"
 #include "app/RunMessages.h"
 #include "platform/FileSystem.h"
@@ -54,7 +56,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   ScanFlags = sfAllFiles;
   DefaultLibPath = ReadLibraryPath();
 
-  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}};
+  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 130}};
   btAuto.Hint = "automatically retrieve translations ";
   btAddLang.Hint = "Add new translation";
   btEditLang.Hint = "Edit translation settings";
@@ -64,6 +66,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   btDelLang.SetEnabled(false);
 
   btProcess.OnClick = [this] { btProcessClick(); };
+  btCancel.OnClick = [this] { btCancelClick(); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -143,6 +146,7 @@ void TMainWindowLogic::LoadLibrary(int n) {
     RefreshLanguages();
   }
   UpdateButtons();
+  RefreshCoverage();
 }
 
 TLibraryDefinition TMainWindowLogic::DefinitionFromControls() const {
@@ -260,6 +264,7 @@ void TMainWindowLogic::NewLibrary() {
     lvLanguages.ClearRows();
     Languages.Clear();
     LibraryPropRules.Clear();
+    Coverage.clear();
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
     for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
@@ -290,36 +295,130 @@ void TMainWindowLogic::miDeleteClick() {
 
 // ---- Processing -------------------------------------------------------------------
 
+// One run: its own copy of the library (the window's fields may change while
+// it runs), its stop request, and what it produced.
+struct TMainWindowLogic::RunJob {
+  TResolvedLibrary Library;
+  int CurLib = 0;
+  std::stop_source Stop;
+  TRunResult Result;
+  std::vector<TCoverageCell> Coverage;
+};
+
+namespace {
+
+void CopyLibrary(const TResolvedLibrary& from, TResolvedLibrary& to) {
+  to.Name = from.Name;
+  to.ShortName = from.ShortName;
+  to.SrcDir = from.SrcDir;
+  to.DestDir = from.DestDir;
+  to.ScanFiles = from.ScanFiles;
+  to.Languages.Assign(from.Languages);
+  to.PropRules.Assign(from.PropRules);
+  to.RemoveUnused = from.RemoveUnused;
+}
+
+std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {
+  std::vector<LANGID> ids;
+  for (int i = 0; i < languages.Count(); ++i) ids.push_back(static_cast<LANGID>(languages[i]->LangId));
+  return ids;
+}
+
+}  // namespace
+
 void TMainWindowLogic::btProcessClick() {
-  ShowStatus("Starting processing...");
+  if (running_) return;
   LastRun = TRunResult();
+  auto job = std::make_shared<RunJob>();
   try {
     LastRunLibrary = ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
     LastRunLibrary.RemoveUnused = cbRemoveUnusedItems.Checked();
   } catch (const std::exception& e) {
-    HideStatus();
     dialogs_.ShowError(e.what());
     return;
   }
-  // Each failed file is shown as it fails, named with its place.
-  LastRun = RunLibrary(LastRunLibrary, [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); });
-  // The status window goes first, so nothing is hidden behind it.
-  HideStatus();
-  if (LastRun.Failure) {
-    dialogs_.ShowError(LastRun.Failure->Text());
+  CopyLibrary(LastRunLibrary, job->Library);
+  job->CurLib = CurLib;
+  job_ = job;
+  running_ = true;
+  btProcess.SetEnabled(false);
+  btCancel.SetEnabled(true);
+  lblRunLanguage.SetCaption("Starting processing...");
+  lblRunFiles.SetCaption("");
+  pbRun.SetRange(0, 0);
+  pnlRun.SetVisible(true);
+  IRunHost& host = runHost_ ? *runHost_ : inPlaceHost_;
+  host.RunInBackground(
+      [job] {
+        // Each failed file is collected in the statistics and shown once, in the report.
+        job->Result = RunLibrary(job->Library, [](const TRunFileError&) {});
+        job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
+                                             LangIdsOf(job->Library.Languages));
+      },
+      [this, job] { RunFinished(*job); });
+}
+
+void TMainWindowLogic::btCancelClick() {
+  if (!running_ || !job_) return;
+  job_->Stop.request_stop();
+  btCancel.SetEnabled(false);
+  lblRunFiles.SetCaption("Cancelling after the current file...");
+}
+
+void TMainWindowLogic::RunFinished(RunJob& job) {
+  const std::shared_ptr<RunJob> keep = job_;
+  job_.reset();
+  running_ = false;
+  pnlRun.SetVisible(false);
+  btProcess.SetEnabled(true);
+  LastRun = std::move(job.Result);
+  // The coverage read after the run belongs to the library still shown, unless the user moved on.
+  if (CurLib == job.CurLib) {
+    Coverage = job.Coverage;
+    if (OnCoverageChanged) OnCoverageChanged();
+  } else {
+    RefreshCoverage();
+  }
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    dialogs_.CloseWindow();
     return;
   }
-  std::string report;
-  for (const auto& error : LastRun.Stats.WriteErrors) report += "\r\n" + error.Text();
-  if (!report.empty()) {
-    dialogs_.ShowError(Format(SLanguageFilesNotWritten, static_cast<int>(LastRun.Stats.WriteErrors.size()),
-                              LastRun.Stats.LanguageFilesPlanned) +
-                       report);
-    return;
+  const bool cancelled = job.Stop.stop_requested() && !LastRun.Ok();
+  TRunReportLogic report(job.Library, LastRun, job.Coverage, cancelled);
+  dialogs_.ShowRunReport(report);
+}
+
+bool TMainWindowLogic::FormCloseQuery() {
+  if (!running_) return true;
+  closeAfterRun_ = true;
+  btCancelClick();
+  return false;
+}
+
+TCoverageCell TMainWindowLogic::CoverageOfRow(int row) const {
+  TCoverageCell none;
+  if (row < 0 || row >= Languages.Count()) return none;
+  none.LangId = static_cast<LANGID>(Languages[row]->LangId);
+  if (row == 0) {
+    none.Native = true;
+    return none;
   }
-  std::string text = "Processing Complete";
-  for (const auto& warning : LastRun.Stats.Warnings) text += "\r\n" + warning;
-  dialogs_.ShowInformation(text);
+  for (const TCoverageCell& cell : Coverage)
+    if (!cell.Native && cell.LangId == none.LangId) return cell;
+  return none;
+}
+
+void TMainWindowLogic::RefreshCoverage() {
+  Coverage.clear();
+  try {
+    const TResolvedLibrary library =
+        ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+    Coverage = ReadLanguageCoverage(library.DestDir, library.ShortName, LangIdsOf(library.Languages));
+  } catch (const std::exception&) {
+    // A library that cannot be resolved has no coverage to show.
+  }
+  if (OnCoverageChanged) OnCoverageChanged();
 }
 
 // ---- Languages -------------------------------------------------------------------

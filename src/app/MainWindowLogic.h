@@ -15,8 +15,11 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/LanguageCoverage.h"
 #include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
+#include "app/RunReportLogic.h"
+#include "app/WindowRun.h"
 
 namespace sw {
 
@@ -36,6 +39,8 @@ class IMainWindowDialogs {
   virtual void ShowError(const std::string& message) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
   virtual void CloseWindow() = 0;
+  // The report at the end of a run; without a report window, its text.
+  virtual void ShowRunReport(TRunReportLogic& report) { ShowInformation(report.Text()); }
 };
 
 class TMainWindowLogic {
@@ -97,6 +102,28 @@ class TMainWindowLogic {
   TButtonModel miExit{"miExit", "E&xit"};
   TLabelModel Help1{"Help1", "&Help"};
   TButtonModel About1{"About1", "&About"};
+  // The run in progress: shown while a run is on.
+  TPanelModel pnlRun{"pnlRun"};
+  TLabelModel lblRunLanguage{"lblRunLanguage"};
+  TLabelModel lblRunFiles{"lblRunFiles"};
+  TProgressBarModel pbRun{"pbRun"};
+  TButtonModel btCancel{"btCancel", "Cancel"};
+
+  // The run happens through the host (off the interface thread in the
+  // program); without one it runs in place.
+  void SetRunHost(IRunHost* host) { runHost_ = host; }
+  bool Running() const { return running_; }
+  // The window is asked to close: false while a run is on, which is then
+  // cancelled and the window closed when it has ended.
+  bool FormCloseQuery();
+
+  // Coverage per language, read from the destination folder's files when a
+  // library is loaded and after every run. `CoverageOfRow` is what the
+  // language list shows beside row `row`.
+  std::vector<TCoverageCell> Coverage;
+  TCoverageCell CoverageOfRow(int row) const;
+  void RefreshCoverage();
+  std::function<void()> OnCoverageChanged;
 
   // Window events.
   void FormShow();
@@ -140,6 +167,9 @@ class TMainWindowLogic {
   TLibraryDefinition DefinitionFromControls() const;
   void miDeleteClick();
   void btProcessClick();
+  void btCancelClick();
+  struct RunJob;
+  void RunFinished(RunJob& job);
   void btAddLangClick();
   void btEditLangClick();
   void btDelLangClick();
@@ -147,6 +177,11 @@ class TMainWindowLogic {
 
   TLibrarySettings settings_;
   IMainWindowDialogs& dialogs_;
+  TInPlaceRunHost inPlaceHost_;
+  IRunHost* runHost_ = nullptr;
+  bool running_ = false;
+  bool closeAfterRun_ = false;
+  std::shared_ptr<RunJob> job_;
 };
 
 }  // namespace sw

@@ -24,12 +24,6 @@ struct StatsOptions {
   double FailUnder = -1;
 };
 
-std::string Percent(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f%%", value);
-  return buffer;
-}
-
 nlohmann::json CountsJson(const TCoverageCounts& counts) {
   auto part = [](const std::array<int, 3>& values) {
     return nlohmann::json{{"upToDate", values[0]},
@@ -43,7 +37,7 @@ nlohmann::json CountsJson(const TCoverageCounts& counts) {
 std::string CountsText(const TCoverageCounts& counts) {
   return std::to_string(counts.Items[0]) + " up to date, " + std::to_string(counts.Items[1]) + " out of date, " +
          std::to_string(counts.Items[2]) + " untranslated of " + std::to_string(counts.TotalItems()) + " items (" +
-         Percent(counts.UpToDatePercent()) + "); words " + std::to_string(counts.Words[0]) + "/" +
+         PercentText(counts.UpToDatePercent()) + "); words " + std::to_string(counts.Words[0]) + "/" +
          std::to_string(counts.Words[1]) + "/" + std::to_string(counts.Words[2]) + " of " +
          std::to_string(counts.TotalWords());
 }
@@ -105,7 +99,7 @@ int RunStats(const StatsOptions& options) {
         std::cout << "    " << GroupKindName(group.Kind) << " " << group.Name << ": " << CountsText(group.Counts)
                   << "\n";
     }
-    if (below) std::cout << "Below " << Percent(options.FailUnder) << " up to date: failing\n";
+    if (below) std::cout << "Below " << PercentText(options.FailUnder) << " up to date: failing\n";
   }
   return below ? kExitFailure : kExitOk;
 }

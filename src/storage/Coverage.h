@@ -40,6 +40,9 @@ struct TLanguageCoverage {
   std::vector<TGroupCoverage> Groups;  // in storage order
 };
 
+// A share as both front ends print it: one decimal and a percent sign ("87.5%").
+std::string PercentText(double percent);
+
 TLanguageCoverage ComputeCoverage(const TLocStorage& storage, int column);
 
 // The coverage of every translation language of a library: the native file

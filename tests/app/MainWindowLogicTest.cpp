@@ -69,6 +69,19 @@ class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
     Log.push_back(wait ? "wait cursor" : "normal cursor");
   }
   void CloseWindow() override { Log.push_back("close"); }
+  void ShowRunReport(TRunReportLogic& report) override {
+    Log.push_back("report " + report.lblHeadline.Caption());
+    ReportText = report.Text();
+    ReportWarning = report.Warning();
+    ReportProblems = report.edProblems.Text();
+    ReportRows = report.lvReport.Rows();
+    if (OnReport) OnReport(report);
+  }
+  std::string ReportText;
+  bool ReportWarning = false;
+  std::string ReportProblems;
+  std::vector<TListViewModel::Row> ReportRows;
+  std::function<void(TRunReportLogic&)> OnReport;
 
   bool Logged(const std::string& entry) const { return std::find(Log.begin(), Log.end(), entry) != Log.end(); }
 };
@@ -97,6 +110,13 @@ class MainWindowLogicTest : public ::testing::Test {
     window_.reset();
   }
   std::string SettingsFile() const { return dir_.Path("shelfwright.ini"); }
+  // What the user was shown, leaving out the status lines the run passes by.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const auto& line : user_.Log)
+      if (line.rfind("status ", 0) != 0) shown.push_back(line);
+    return shown;
+  }
   void WriteSettings(const std::string& text) const { dir_.Write("shelfwright.ini", text); }
   std::string Settings() const { return TempDir::Read(SettingsFile()); }
   // The user types into an edit (one change event for the whole text).
@@ -608,9 +628,16 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
 
   w.btProcess.Click();
   ASSERT_FALSE(user_.Log.empty());
-  EXPECT_EQ(user_.Log.front(), "status Starting processing...");
-  EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
-  EXPECT_EQ(user_.Log.back(), "information Processing Complete");
+  // No status window and no box per file: the progress panel and, at the end, the report.
+  EXPECT_EQ(std::count_if(user_.Log.begin(), user_.Log.end(),
+                          [](const std::string& line) { return line.rfind("message", 0) == 0; }),
+            0);
+  EXPECT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_FALSE(user_.ReportWarning);
+  EXPECT_EQ(user_.ReportProblems, "");
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+  EXPECT_TRUE(w.btProcess.Enabled());
   EXPECT_TRUE(w.LastRunLibrary.RemoveUnused);
   EXPECT_EQ(w.LastRunLibrary.ScanFiles, sfAllFiles);
   const std::string en = GetLangAbbr(w.Languages[0]->LangId);
@@ -621,20 +648,31 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos)
       << libIni;
   EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "Process saves no setting";
+
+  // Per language: items, changed values, revision, coverage, the file written.
+  ASSERT_EQ(user_.ReportRows.size(), 2u);
+  EXPECT_EQ(user_.ReportRows[0].SubItems,
+            (std::vector<std::string>{"1", "1", "1", "native", "NewLibrary." + en + ".lng"}));
+  EXPECT_EQ(user_.ReportRows[1].SubItems[3], "100.0%");
+  // The list shows the same coverage beside the translation.
+  EXPECT_TRUE(w.CoverageOfRow(0).Native);
+  EXPECT_TRUE(w.CoverageOfRow(1).Known);
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%");
 }
 
-TEST_F(MainWindowLogicTest, ProcessFailureClosesStatusBeforeTheErrorAndSkipsCompletion) {
+TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {
   TMainWindowLogic& w = Open();
   Type(w.edDestDir, dir_.Path("out"));
   w.btProcess.Click();  // a library without languages cannot run
-  ASSERT_EQ(user_.Log.size(), 3u);
-  EXPECT_EQ(user_.Log[0], "status Starting processing...");
-  EXPECT_EQ(user_.Log[1], "hide status");
-  EXPECT_EQ(user_.Log[2].rfind("error ", 0), 0u) << user_.Log[2];
+  ASSERT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(user_.Log[0], "report Processing stopped by an error");
+  EXPECT_TRUE(user_.ReportWarning);
+  EXPECT_EQ(user_.ReportProblems.rfind("Error: ", 0), 0u) << user_.ReportProblems;
   EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+  EXPECT_TRUE(w.btProcess.Enabled());
 }
 
-TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
+TEST_F(MainWindowLogicTest, LibIniFailureAfterTheRunIsReported) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   TMainWindowLogic& w = Open();
   w.Languages.AddLibLanguage(0x0409, "en");
@@ -646,15 +684,18 @@ TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
   std::filesystem::create_directories(dir_.Path("out/lib.ini/blocked"));
   user_.Log.clear();
   w.btProcess.Click();
-  ASSERT_GE(user_.Log.size(), 3u);
-  EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
-  EXPECT_EQ(user_.Log.back().rfind("error ", 0), 0u) << user_.Log.back();
+  ASSERT_FALSE(user_.Log.empty());
+  EXPECT_EQ(user_.Log.back(), "report Processing stopped by an error");
+  EXPECT_NE(user_.ReportText.find("lib.ini was not written."), std::string::npos) << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the run itself went through";
+  ASSERT_EQ(user_.ReportRows.size(), 1u);
+  EXPECT_EQ(user_.ReportRows[0].SubItems.back(), "Pad.ENU.lng");
 }
 
-TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
+TEST_F(MainWindowLogicTest, PerFileErrorsAreCollectedIntoTheReportAndTheRunGoesOn) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   dir_.Write("src/en/Broken.res", std::string("\xFF\x06", 2));
+  dir_.Write("src/en/Worse.dfm", "object Form1: TForm1\n  Caption = 'unterminated\n");
   TMainWindowLogic& w = Open();
   w.Languages.AddLibLanguage(0x0409, "en");
   w.RefreshLanguages();
@@ -663,14 +704,98 @@ TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
   Type(w.edDestDir, dir_.Path("out"));
   user_.Log.clear();
   w.btProcess.Click();
-  // "file: message (place)": the offset detail reaches the window too.
+  // No box per file: both failures wait in the report, each "file: message (place)".
+  EXPECT_EQ(Shown(), std::vector<std::string>{"report Processing complete, with problems"});
+  EXPECT_TRUE(user_.ReportWarning);
   const std::string expected =
-      "message Error: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + ": Invalid file format (";
-  EXPECT_NE(std::find_if(user_.Log.begin(), user_.Log.end(),
-                         [&](const std::string& line) { return line.rfind(expected, 0) == 0; }),
-            user_.Log.end());
-  EXPECT_EQ(user_.Log.back(), "information Processing Complete");
+      "Failed: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + ": Invalid file format (";
+  EXPECT_EQ(user_.ReportProblems.rfind(expected, 0), 0u) << user_.ReportProblems;
+  EXPECT_NE(user_.ReportProblems.find("\nFailed: " + JoinPath(NativePath(dir_.Path("src/en")), "Worse.dfm")),
+            std::string::npos)
+      << user_.ReportProblems;
+  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm; 2 files failed"), std::string::npos)
+      << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
+}
+
+TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  // A host that keeps the job until the test lets it run.
+  struct HeldHost : IRunHost {
+    std::function<void()> Work, Done;
+    std::vector<std::function<void()>> Posted;
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+      Work = std::move(work);
+      Done = std::move(done);
+    }
+    void Post(std::function<void()> task) override { Posted.push_back(std::move(task)); }
+  } host;
+  TMainWindowLogic& w = Open();
+  w.SetRunHost(&host);
+  w.Languages.AddLibLanguage(0x0409, "en");
+  w.RefreshLanguages();
+  Type(w.edSrcDir, dir_.Path("src"));
+  Type(w.edLibShortName, "Pad");
+  Type(w.edDestDir, dir_.Path("out"));
+  user_.Log.clear();
+
+  w.btProcess.Click();
+  ASSERT_TRUE(host.Work);
+  EXPECT_TRUE(w.Running());
+  EXPECT_TRUE(w.pnlRun.Visible());
+  EXPECT_FALSE(w.btProcess.Enabled()) << "one run at a time";
+  EXPECT_TRUE(w.btCancel.Enabled());
+  w.btProcess.Click();
+  EXPECT_TRUE(Shown().empty()) << "a second Process while running does nothing";
+  // Closing while the run is on cancels it; the window closes once it has ended.
+  EXPECT_FALSE(w.FormCloseQuery());
+  EXPECT_FALSE(w.btCancel.Enabled());
+  host.Work();
+  EXPECT_TRUE(Shown().empty());
+  host.Done();
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+  EXPECT_EQ(Shown(), std::vector<std::string>{"close"}) << "no report for a window that is closing";
+  EXPECT_TRUE(w.FormCloseQuery());
+}
+
+TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage) {
+  // Process once with a German translation of one of two strings.
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n1036=fr\r\n");
+  {
+    TMainWindowLogic& w = Open();
+    EXPECT_FALSE(w.CoverageOfRow(1).Known) << "never processed: nothing to show";
+    EXPECT_EQ(w.CoverageOfRow(1).Text(), "");
+    w.btProcess.Click();
+    EXPECT_EQ(w.CoverageOfRow(1).Text(), "50.0%");
+    Close();
+  }
+  TMainWindowLogic& w = Open();
+  int changes = 0;
+  w.OnCoverageChanged = [&changes] { ++changes; };
+  EXPECT_TRUE(w.CoverageOfRow(0).Native);
+  EXPECT_EQ(w.CoverageOfRow(0).Text(), "native");
+  EXPECT_EQ(w.CoverageOfRow(1).Counts.Items, (std::array<int, 3>{1, 0, 1}));
+  EXPECT_EQ(w.CoverageOfRow(1).Details(), "1 of 2 items up to date, 0 out of date, 1 untranslated");
+  // French has no folder: its file holds the native copies only.
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "0.0%");
+  // Reordering the list keeps each language's own coverage beside it.
+  w.lvLanguages.UserClick(2);
+  w.lvLanguages.UserDragDrop(1);
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "50.0%");
+  // A damaged translation file says so and leaves the others alone.
+  dir_.Write("out/Pad.DEU.lng", "garbage");
+  w.RefreshCoverage();
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "unreadable");
+  EXPECT_NE(w.CoverageOfRow(2).Details(), "");
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
+  w.miNew.Click();
+  EXPECT_TRUE(w.Coverage.empty());
 }
 
 }  // namespace

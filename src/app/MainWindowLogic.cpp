@@ -56,7 +56,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   ScanFlags = sfAllFiles;
   DefaultLibPath = ReadLibraryPath();
 
-  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 130}};
+  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 100}};
   btAuto.Hint = "automatically retrieve translations ";
   btAddLang.Hint = "Add new translation";
   btEditLang.Hint = "Edit translation settings";

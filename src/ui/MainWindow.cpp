@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
@@ -23,6 +24,8 @@
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
+#include "ui/RunReportDialog.h"
+#include "ui/RunWidgets.h"
 
 namespace sw::ui {
 
@@ -103,12 +106,18 @@ class FolderDialog : public QFileDialog {
 MainWindow::MainWindow(const std::string& settingsFileName, const std::string& programFile, QWidget* parent)
     : QMainWindow(parent) {
   logic_ = std::make_unique<TMainWindowLogic>(settingsFileName, *this);
+  // Runs go to a worker thread; the window stays responsive and shows their progress.
+  runHost_ = new QtRunHost(this);
+  logic_->SetRunHost(runHost_);
   BuildWidgets();
   // The language dialog is made afresh for every use; the about box lives as long as the window.
   aboutBox_ = new AboutBox(programFile, this);
 }
 
 MainWindow::~MainWindow() {
+  // A run still going ends first; what it would still deliver is dropped with the host.
+  delete runHost_;
+  logic_->SetRunHost(nullptr);
   // The widgets go before the logic whose models they are bound to, and
   // nothing they signal on the way out may reach it.
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
@@ -243,6 +252,10 @@ void MainWindow::BuildWidgets() {
   Bind(l.pnlLangCount, pnlLangCount);
   pnlLangCount->setFrameShape(QFrame::StyledPanel);
   pnlLangCount->setFrameShadow(QFrame::Sunken);
+  // The coverage column: a bar per translation language.
+  lvLanguages->setItemDelegateForColumn(
+      2, new CoverageDelegate([this](int row) { return logic_->CoverageOfRow(row); }, lvLanguages));
+  l.OnCoverageChanged = [lvLanguages] { lvLanguages->viewport()->update(); };
   auto* languages = new QGridLayout(gbLanguages);
   languages->addWidget(lvLanguages, 0, 0);
   languages->addWidget(pnlLangControl, 0, 1);
@@ -254,11 +267,36 @@ void MainWindow::BuildWidgets() {
   left->addWidget(gbLibSettings);
   left->addWidget(gbFilesToScan);
   left->addWidget(gbLanguages, 1);
-  auto* layout = new QHBoxLayout(central);
-  layout->addLayout(left, 1);
-  layout->addWidget(pnlRight);
+  // The run in progress: language n of m, files done of total, a bar and Cancel.
+  auto* pnlRun = new QFrame(central);
+  Bind(l.pnlRun, pnlRun);
+  pnlRun->setFrameShape(QFrame::StyledPanel);
+  auto* lblRunLanguage = new QLabel(pnlRun);
+  Bind(l.lblRunLanguage, lblRunLanguage);
+  auto* lblRunFiles = new QLabel(pnlRun);
+  Bind(l.lblRunFiles, lblRunFiles);
+  lblRunFiles->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  auto* pbRun = new QProgressBar(pnlRun);
+  Bind(l.pbRun, pbRun);
+  pbRun->setTextVisible(false);
+  auto* btCancel = new QPushButton(pnlRun);
+  Bind(l.btCancel, btCancel);
+  auto* run = new QGridLayout(pnlRun);
+  run->addWidget(lblRunLanguage, 0, 0);
+  run->addWidget(lblRunFiles, 0, 1);
+  run->addWidget(pbRun, 1, 0, 1, 2);
+  run->addWidget(btCancel, 0, 2, 2, 1, Qt::AlignVCenter);
+  run->setColumnStretch(0, 1);
+  run->setColumnStretch(1, 1);
 
-  resize(620, 640);
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 1);
+  columns->addWidget(pnlRight);
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(columns, 1);
+  layout->addWidget(pnlRun);
+
+  resize(680, 640);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -270,6 +308,11 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A run still going is cancelled first; the window closes when it has ended.
+  if (!logic_->FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
   logic_->FormClose();
   event->accept();
 }
@@ -326,5 +369,10 @@ void MainWindow::SetWaitCursor(bool wait) {
 }
 
 void MainWindow::CloseWindow() { close(); }
+
+void MainWindow::ShowRunReport(TRunReportLogic& report) {
+  RunReportDialog dialog(report, this);
+  ExecModal(dialog);
+}
 
 }  // namespace sw::ui

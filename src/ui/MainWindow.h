@@ -14,6 +14,7 @@
 namespace sw::ui {
 
 class AboutBox;
+class QtRunHost;
 
 class MainWindow : public QMainWindow, public IMainWindowDialogs {
  public:
@@ -32,6 +33,10 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowError(const std::string& message) override;
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
+  void ShowRunReport(TRunReportLogic& report) override;
+
+  // The host of the window's runs, for tests that wait for one.
+  QtRunHost& RunHost() { return *runHost_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -43,6 +48,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
 
   std::unique_ptr<TMainWindowLogic> logic_;
   AboutBox* aboutBox_;
+  QtRunHost* runHost_;
   bool shown_ = false;
 };
 

@@ -50,6 +50,10 @@ class MainWindowTest : public ::testing::Test {
     return widget;
   }
   TMainWindowLogic& Logic() const { return window_->Logic(); }
+  // Lets the event loop run until the window's run has ended and its report was shown.
+  bool WaitForRun(int ms = 20000) const {
+    return QTest::qWaitFor([this] { return !Logic().Running(); }, ms);
+  }
 
   ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
   TempDir dir_;
@@ -119,9 +123,10 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_FALSE(chooser->isEditable());
 
   auto* list = Find<QTreeWidget>("lvLanguages");
-  ASSERT_EQ(list->columnCount(), 2);
+  ASSERT_EQ(list->columnCount(), 3);
   EXPECT_EQ(list->headerItem()->text(0), "Language Name");
   EXPECT_EQ(list->headerItem()->text(1), "Sub-Folder");
+  EXPECT_EQ(list->headerItem()->text(2), "Coverage");
   EXPECT_EQ(list->columnWidth(0), 220);
   EXPECT_EQ(list->columnWidth(1), 100);
   EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -218,11 +223,18 @@ TEST_F(MainWindowTest, LogicChangesReachTheWidgets) {
 
 TEST_F(MainWindowTest, EnterAnywhereRunsTheDefaultProcessButton) {
   Open();
-  // A library without languages cannot run: the error box shows it.
+  // A library without languages cannot run: the report says so.
+  std::string headline;
+  dialogs_.Then([&headline](QDialog& dialog) {
+    headline = FromQ(dialog.findChild<QLabel*>("lblHeadline")->text());
+    return static_cast<int>(QDialog::Accepted);
+  });
   QTest::keyClick(Find<QLineEdit>("edLibName"), Qt::Key_Return);
+  ASSERT_TRUE(WaitForRun());
   ASSERT_EQ(dialogs_.Shown.size(), 1u);
-  EXPECT_EQ(dialogs_.Shown[0].Title, "Error");
-  EXPECT_EQ(userInteraction_.StatusWidget(), nullptr) << "the status window is closed first";
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "RunReport");
+  EXPECT_EQ(headline, "Processing stopped by an error");
+  EXPECT_EQ(userInteraction_.StatusWidget(), nullptr) << "no status window: the window shows the progress";
 }
 
 TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {

@@ -78,6 +78,7 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
     for (int c = 1; c < kCoverageColumn; ++c) item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
     list->addTopLevelItem(item);
   }
+  for (int c = 1; c < kCoverageColumn; ++c) list->headerItem()->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
   list->header()->setStretchLastSection(true);
   list->setItemDelegateForColumn(kCoverageColumn, new CoverageDelegate(
                                                       [&logic](int row) {

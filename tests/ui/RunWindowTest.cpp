@@ -1,0 +1,152 @@
+// The window's run in the Qt binding: the run happens on a worker thread
+// while the window stays live, its report shows the failed files (a picture
+// of it is saved beside the test binary as run-report.png), the host
+// delivers in order on the interface thread, and questions asked from the
+// worker thread reach the user on the interface thread.
+// Before Qt, whose "slots" keyword would break it.
+#include "app/AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+#include <QTreeWidget>
+
+#include <atomic>
+#include <thread>
+
+#include "support/TestSupport.h"
+#include "ui/MainWindow.h"
+#include "ui/QtUserInteraction.h"
+#include "ui/RunReportDialog.h"
+#include "ui/RunWidgets.h"
+#include "ui/UiTestSupport.h"
+
+namespace sw::ui {
+namespace {
+
+using testing::DialogScript;
+
+class RunWindowTest : public ::testing::Test {
+ protected:
+  RunWindowTest() : installed_(&userInteraction_) {}
+
+  // A library of English and German with one damaged form in the English folder.
+  MainWindow& OpenLibraryWithABrokenFile() {
+    dir_.Write("src/en/Strings.res", sw::testing::StringTableRes({{1, u"Open"}, {2, u"Save"}, {3, u"Close"}}));
+    dir_.Write("src/en/Broken.dfm", "object MainForm: TMainForm\n  Caption = 'unterminated\n");
+    dir_.Write("src/de/Strings.res", sw::testing::StringTableRes({{1, u"\u00d6ffnen"}}, 0x0407));
+    dir_.Write("settings.ini",
+               "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+               "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
+    window_ = std::make_unique<MainWindow>(dir_.Path("settings.ini"), "");
+    window_->show();
+    return *window_;
+  }
+  bool WaitForRun() const {
+    return QTest::qWaitFor([this] { return !window_->Logic().Running(); }, 30000);
+  }
+
+  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
+  TempDir dir_;
+  DialogScript dialogs_;
+  QtUserInteraction userInteraction_;
+  ScopedUserInteraction installed_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(RunWindowTest, ReportShowsTheFailedFileWithAWarningAndCopiesItself) {
+  MainWindow& w = OpenLibraryWithABrokenFile();
+  struct Seen {
+    std::string Headline, Problems, Summary;
+    bool ProblemsReadOnly = false;
+    int Rows = 0;
+    QString Copied;
+    std::string GermanCoverage;
+  } seen;
+  dialogs_.Then([&seen, &w](QDialog& dialog) {
+    seen.Headline = FromQ(dialog.findChild<QLabel*>("lblHeadline")->text());
+    seen.Summary = FromQ(dialog.findChild<QLabel*>("lblSummary")->text());
+    auto* problems = dialog.findChild<QPlainTextEdit*>("edProblems");
+    seen.Problems = FromQ(problems->toPlainText());
+    seen.ProblemsReadOnly = problems->isReadOnly();
+    auto* list = dialog.findChild<QTreeWidget*>("lvReport");
+    seen.Rows = list->topLevelItemCount();
+    seen.GermanCoverage = FromQ(list->topLevelItem(1)->text(4));
+    // The report opens over the window, not somewhere on the screen.
+    EXPECT_EQ(dialog.parentWidget(), &w);
+    QTest::mouseClick(dialog.findChild<QPushButton*>("btCopy"), Qt::LeftButton);
+    seen.Copied = QApplication::clipboard()->text();
+    const QString picture = QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/run-report.png";
+    EXPECT_TRUE(dialog.grab().save(picture)) << picture.toStdString();
+    QTest::mouseClick(dialog.findChild<QPushButton*>("btClose"), Qt::LeftButton);
+    return dialog.result();
+  });
+  QTest::mouseClick(w.findChild<QPushButton*>("btProcess"), Qt::LeftButton);
+  ASSERT_TRUE(WaitForRun());
+  ASSERT_EQ(dialogs_.Shown.size(), 1u) << "one report, no box per file";
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "RunReport");
+  EXPECT_EQ(dialogs_.Shown[0].Title, "Run report");
+  EXPECT_EQ(seen.Headline, "Processing complete, with problems");
+  EXPECT_NE(seen.Summary.find("1 file failed"), std::string::npos) << seen.Summary;
+  EXPECT_EQ(seen.Problems.rfind("Failed: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.dfm") + ": ", 0), 0u)
+      << seen.Problems;
+  EXPECT_TRUE(seen.ProblemsReadOnly);
+  EXPECT_EQ(seen.Rows, 2);
+  EXPECT_EQ(seen.GermanCoverage, "33.3%");
+  EXPECT_TRUE(seen.Copied.startsWith("Processing complete, with problems\n")) << FromQ(seen.Copied);
+  EXPECT_TRUE(seen.Copied.contains("Broken.dfm"));
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.DEU.lng")));
+  EXPECT_TRUE(w.findChild<QPushButton*>("btProcess")->isEnabled());
+}
+
+TEST_F(RunWindowTest, HostDeliversPostsThenDoneOnTheInterfaceThread) {
+  QtRunHost host;
+  std::vector<std::string> order;
+  std::atomic<bool> workOffThread{false};
+  bool doneOnInterfaceThread = false;
+  bool finished = false;
+  const QThread* interfaceThread = QThread::currentThread();
+  host.RunInBackground(
+      [&] {
+        workOffThread = QThread::currentThread() != interfaceThread;
+        for (int i = 0; i < 3; ++i) host.Post([&order, i] { order.push_back("post " + std::to_string(i)); });
+      },
+      [&] {
+        order.push_back("done");
+        doneOnInterfaceThread = QThread::currentThread() == interfaceThread;
+        finished = true;
+      });
+  EXPECT_TRUE(host.Busy());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished; }, 10000));
+  EXPECT_TRUE(workOffThread);
+  EXPECT_TRUE(doneOnInterfaceThread);
+  EXPECT_FALSE(host.Busy());
+  EXPECT_EQ(order, (std::vector<std::string>{"post 0", "post 1", "post 2", "done"}));
+}
+
+TEST_F(RunWindowTest, WorkerThreadQuestionsAreAskedOnTheInterfaceThreadAndStatusIsLeftToTheWindow) {
+  dialogs_.ThenPress(QMessageBox::Retry);
+  int answer = 0;
+  std::atomic<bool> finished{false};
+  std::thread worker([&] {
+    UpdateStatus("Processing German resources");
+    answer = AskRetryCancel("Retry", "Could not write the file");
+    finished = true;
+  });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return finished.load(); }, 10000));
+  worker.join();
+  EXPECT_EQ(answer, idRetry);
+  ASSERT_EQ(dialogs_.Shown.size(), 1u);
+  EXPECT_EQ(dialogs_.Shown[0].Text, "Could not write the file");
+  EXPECT_EQ(userInteraction_.StatusWidget(), nullptr) << "a worker's status line opens no status window";
+}
+
+}  // namespace
+}  // namespace sw::ui

@@ -1,5 +1,6 @@
 #include "app/MainWindowLogic.h"
 
+#include <algorithm>
 #include <stop_token>
 
 #include "app/LangDialogLogic.h"
@@ -300,6 +301,7 @@ void TMainWindowLogic::miDeleteClick() {
 struct TMainWindowLogic::RunJob {
   TResolvedLibrary Library;
   int CurLib = 0;
+  int Jobs = 0;
   std::stop_source Stop;
   TRunResult Result;
   std::vector<TCoverageCell> Coverage;
@@ -347,15 +349,35 @@ void TMainWindowLogic::btProcessClick() {
   lblRunFiles.SetCaption("");
   pbRun.SetRange(0, 0);
   pnlRun.SetVisible(true);
-  IRunHost& host = runHost_ ? *runHost_ : inPlaceHost_;
-  host.RunInBackground(
-      [job] {
+  IRunHost* host = runHost_ ? runHost_ : &inPlaceHost_;
+  host->RunInBackground(
+      [this, job, host] {
+        TRunControl control;
         // Each failed file is collected in the statistics and shown once, in the report.
-        job->Result = RunLibrary(job->Library, [](const TRunFileError&) {});
+        control.OnFileError = [](const TRunFileError&) {};
+        control.OnProgress = [this, job, host](const TRunProgress& progress) {
+          host->Post([this, job, progress] { ShowProgress(*job, progress); });
+        };
+        control.Stop = job->Stop.get_token();
+        control.Jobs = job->Jobs;
+        job->Result = RunLibrary(job->Library, control);
         job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
                                              LangIdsOf(job->Library.Languages));
       },
       [this, job] { RunFinished(*job); });
+}
+
+void TMainWindowLogic::ShowProgress(const RunJob& job, const TRunProgress& progress) {
+  if (job_.get() != &job) return;
+  lblRunLanguage.SetCaption(Format("Language %d of %d: %s", progress.LanguageIndex + 1, progress.LanguageCount,
+                                   progress.LanguageName));
+  // After a Cancel the panel keeps saying so until the run has stopped.
+  if (!job.Stop.stop_requested())
+    lblRunFiles.SetCaption(Format("Files %d of %d", progress.FilesDone, progress.FilesTotal));
+  // The bar covers the whole run: a part per language, filled by its files.
+  constexpr int kSteps = 1000;
+  const int withinLanguage = progress.FilesTotal > 0 ? progress.FilesDone * kSteps / progress.FilesTotal : 0;
+  pbRun.SetRange(std::max(1, progress.LanguageCount) * kSteps, progress.LanguageIndex * kSteps + withinLanguage);
 }
 
 void TMainWindowLogic::btCancelClick() {
@@ -384,8 +406,7 @@ void TMainWindowLogic::RunFinished(RunJob& job) {
     dialogs_.CloseWindow();
     return;
   }
-  const bool cancelled = job.Stop.stop_requested() && !LastRun.Ok();
-  TRunReportLogic report(job.Library, LastRun, job.Coverage, cancelled);
+  TRunReportLogic report(job.Library, LastRun, job.Coverage);
   dialogs_.ShowRunReport(report);
 }
 

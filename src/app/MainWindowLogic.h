@@ -170,6 +170,7 @@ class TMainWindowLogic {
   void btCancelClick();
   struct RunJob;
   void RunFinished(RunJob& job);
+  void ShowProgress(const RunJob& job, const TRunProgress& progress);
   void btAddLangClick();
   void btEditLangClick();
   void btDelLangClick();

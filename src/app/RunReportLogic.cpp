@@ -15,10 +15,10 @@ std::string Plural(int count, const char* one, const char* many) {
 }  // namespace
 
 TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResult& result,
-                                 const std::vector<TCoverageCell>& coverage, bool cancelled)
+                                 const std::vector<TCoverageCell>& coverage)
     : destDir_(library.DestDir) {
   const TRunStats& stats = result.Stats;
-  if (cancelled)
+  if (stats.Cancelled)
     outcome_ = TRunOutcome::Cancelled;
   else if (result.Failure)
     outcome_ = TRunOutcome::Failed;

@@ -37,7 +37,7 @@ class TRunReportLogic {
  public:
   // `coverage` holds one cell per language of `library` (may be empty).
   TRunReportLogic(const TResolvedLibrary& library, const TRunResult& result,
-                  const std::vector<TCoverageCell>& coverage, bool cancelled = false);
+                  const std::vector<TCoverageCell>& coverage);
   TRunReportLogic(const TRunReportLogic&) = delete;
   TRunReportLogic& operator=(const TRunReportLogic&) = delete;
 

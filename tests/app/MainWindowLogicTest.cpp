@@ -759,6 +759,52 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   EXPECT_TRUE(w.FormCloseQuery());
 }
 
+TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheCurrentFile) {
+  for (const auto& [folder, lang] : {std::pair{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}}) {
+    dir_.Write(std::string("src/") + folder + "/A.res", testing::StringTableRes({{1, u"One"}}, lang));
+    dir_.Write(std::string("src/") + folder + "/B.res", testing::StringTableRes({{2, u"Two"}}, lang));
+  }
+  TMainWindowLogic& w = Open();
+  for (const auto& [lang, folder] : {std::pair{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}})
+    w.Languages.AddLibLanguage(lang, folder);
+  w.RefreshLanguages();
+  Type(w.edSrcDir, dir_.Path("src"));
+  Type(w.edLibShortName, "Pad");
+  Type(w.edDestDir, dir_.Path("out"));
+  std::vector<std::string> seen;
+  std::vector<int> positions;
+  w.lblRunLanguage.OnModelChanged = [&] { seen.push_back(w.lblRunLanguage.Caption()); };
+  w.pbRun.OnModelChanged = [&] { positions.push_back(w.pbRun.Position() * 100 / std::max(1, w.pbRun.Max())); };
+  // The user presses Cancel once the German pass has finished its first file.
+  w.lblRunFiles.OnModelChanged = [&] {
+    seen.push_back(w.lblRunFiles.Caption());
+    if (w.lblRunFiles.Caption() == "Files 1 of 2" && w.lblRunLanguage.Caption().rfind("Language 2 of 3", 0) == 0)
+      w.btCancel.Click();
+  };
+  user_.Log.clear();
+  w.btProcess.Click();
+
+  const std::string english = "Language 1 of 3: " + GetEnglishLangName(0x0409);
+  const std::string german = "Language 2 of 3: " + GetEnglishLangName(0x0407);
+  for (const std::string& expected : {english, std::string("Files 0 of 2"), std::string("Files 2 of 2"), german})
+    EXPECT_NE(std::find(seen.begin(), seen.end(), expected), seen.end()) << expected;
+  EXPECT_EQ(std::find(seen.begin(), seen.end(), "Language 3 of 3: " + GetEnglishLangName(0x040C)), seen.end())
+      << "nothing after the cancel";
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "Cancelling after the current file..."), seen.end());
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_FALSE(positions.empty());
+
+  EXPECT_EQ(Shown().back(), "report Processing cancelled");
+  EXPECT_TRUE(w.LastRun.Stats.Cancelled);
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the finished language stays written";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/Pad.DEU.lng"))) << "nothing for the language in progress";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/Pad.FRA.lng")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+  EXPECT_NE(user_.ReportText.find("Language files written: 1 of 3"), std::string::npos) << user_.ReportText;
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+}
+
 TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage) {
   // Process once with a German translation of one of two strings.
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}}));

@@ -91,7 +91,8 @@ TEST_F(RunReportLogicTest, FailedFilesWriteErrorsAndWarningsAreCollectedWithAWar
 
 TEST_F(RunReportLogicTest, CancelledAndFailedRunsSayWhatWasNotWritten) {
   Written(0x0409, "/out/Pad.ENU.lng", 40, 0, 2);
-  TRunReportLogic cancelled(library_, result_, {}, true);
+  result_.Stats.Cancelled = true;
+  TRunReportLogic cancelled(library_, result_, {});
   EXPECT_EQ(cancelled.Outcome(), TRunOutcome::Cancelled);
   EXPECT_TRUE(cancelled.Warning());
   EXPECT_EQ(cancelled.lblHeadline.Caption(), "Processing cancelled");
@@ -101,6 +102,7 @@ TEST_F(RunReportLogicTest, CancelledAndFailedRunsSayWhatWasNotWritten) {
   EXPECT_EQ(cancelled.lvReport.Rows()[1].SubItems.back(), "not written");
   EXPECT_EQ(cancelled.lvReport.Rows()[1].SubItems[3], "") << "no coverage was read";
 
+  result_.Stats.Cancelled = false;
   result_.Failure = TRunFileError{"/out/Pad.DEU.lng", "Invalid file format"};
   TRunReportLogic failed(library_, result_, {});
   EXPECT_EQ(failed.Outcome(), TRunOutcome::Failed);

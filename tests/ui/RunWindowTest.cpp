@@ -19,6 +19,8 @@
 #include <QTreeWidget>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "support/TestSupport.h"
@@ -104,6 +106,87 @@ TEST_F(RunWindowTest, ReportShowsTheFailedFileWithAWarningAndCopiesItself) {
   EXPECT_TRUE(seen.Copied.contains("Broken.dfm"));
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.DEU.lng")));
   EXPECT_TRUE(w.findChild<QPushButton*>("btProcess")->isEnabled());
+}
+
+// Holds the run's worker at the start of its second language (where the run
+// passes its status line) until the test lets it go on.
+class HeldRun : public QtUserInteraction {
+ public:
+  void UpdateStatus(const std::string& text) override {
+    if (QThread::currentThread() != QCoreApplication::instance()->thread() && ++calls_ == 2 && !released_) {
+      held_ = true;
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return released_.load(); });
+    }
+    QtUserInteraction::UpdateStatus(text);
+  }
+  bool Held() const { return held_; }
+  void Release() {
+    {
+      std::lock_guard lock(mutex_);
+      released_ = true;
+    }
+    wake_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::atomic<bool> held_{false}, released_{false};
+  std::atomic<int> calls_{0};
+};
+
+TEST_F(RunWindowTest, WindowStaysLiveDuringTheRunShowsProgressAndCancels) {
+  HeldRun held;
+  ScopedUserInteraction holding(&held);
+  MainWindow& w = OpenLibraryWithABrokenFile();
+  std::string headline;
+  dialogs_.Then([&headline](QDialog& dialog) {
+    headline = FromQ(dialog.findChild<QLabel*>("lblHeadline")->text());
+    return static_cast<int>(QDialog::Accepted);
+  });
+  auto* panel = w.findChild<QWidget*>("pnlRun");
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(panel->isVisible()) << "no panel while idle";
+  QTest::mouseClick(w.findChild<QPushButton*>("btProcess"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return held.Held(); }, 10000));
+  // The worker is held; the window still handles events and shows where the run is.
+  QTest::qWait(50);
+  EXPECT_TRUE(panel->isVisible());
+  EXPECT_EQ(FromQ(w.findChild<QLabel*>("lblRunLanguage")->text()), "Language 1 of 2: English (United States)");
+  EXPECT_EQ(FromQ(w.findChild<QLabel*>("lblRunFiles")->text()), "Files 2 of 2");
+  EXPECT_EQ(w.findChild<QProgressBar*>("pbRun")->maximum(), 2000);
+  EXPECT_EQ(w.findChild<QProgressBar*>("pbRun")->value(), 1000);
+  EXPECT_FALSE(w.findChild<QPushButton*>("btProcess")->isEnabled());
+  const QString picture = QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/run-progress.png";
+  EXPECT_TRUE(w.grab().save(picture)) << picture.toStdString();
+  // Closing now only cancels; the window stays until the run has ended.
+  auto* cancel = w.findChild<QPushButton*>("btCancel");
+  ASSERT_TRUE(cancel->isEnabled());
+  QTest::mouseClick(cancel, Qt::LeftButton);
+  EXPECT_FALSE(cancel->isEnabled());
+  EXPECT_EQ(FromQ(w.findChild<QLabel*>("lblRunFiles")->text()), "Cancelling after the current file...");
+  held.Release();
+  ASSERT_TRUE(WaitForRun());
+  EXPECT_EQ(headline, "Processing cancelled");
+  EXPECT_FALSE(panel->isVisible());
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the finished language stays written";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/Pad.DEU.lng"))) << "nothing for the language in progress";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+}
+
+TEST_F(RunWindowTest, ClosingDuringARunCancelsItAndClosesWhenItHasEnded) {
+  HeldRun held;
+  ScopedUserInteraction holding(&held);
+  MainWindow& w = OpenLibraryWithABrokenFile();
+  QTest::mouseClick(w.findChild<QPushButton*>("btProcess"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return held.Held(); }, 10000));
+  EXPECT_FALSE(w.close()) << "the window stays while the run is on";
+  EXPECT_TRUE(w.isVisible());
+  held.Release();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 30000));
+  EXPECT_TRUE(dialogs_.Shown.empty()) << "no report for a window that closes";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
 }
 
 TEST_F(RunWindowTest, HostDeliversPostsThenDoneOnTheInterfaceThread) {

@@ -6,6 +6,7 @@
 #include "app/LangDialogLogic.h"
 #include "app/RunMessages.h"
 #include "platform/FileSystem.h"
+#include "storage/ExchangeUnits.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
 #include "util/QConsts.h"
@@ -68,6 +69,9 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
 
   btProcess.OnClick = [this] { btProcessClick(); };
   btCancel.OnClick = [this] { btCancelClick(); };
+  exchange_ = MakeTranslatorsExchange();
+  miExport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Export); }); };
+  miImport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Import); }); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -408,6 +412,49 @@ void TMainWindowLogic::RunFinished(RunJob& job) {
   }
   TRunReportLogic report(job.Library, LastRun, job.Coverage);
   dialogs_.ShowRunReport(report);
+}
+
+// ---- Translators' exchange ---------------------------------------------------------
+
+void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
+  if (!exchange_ || running_) return;
+  const TResolvedLibrary library =
+      ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+  if (library.Languages.Count() < 2) {
+    dialogs_.ShowError("The library has no translation language");
+    return;
+  }
+  TExchangeLibrary target{library.DestDir, library.ShortName, library.Name,
+                          static_cast<LANGID>(library.Languages[0]->LangId)};
+  const std::string nativeFile = LangFileNameFor(target.DestDir, target.ShortName, target.NativeId);
+  if (!platform::FileExists(nativeFile)) {
+    dialogs_.ShowError("The library has not been processed yet: " + nativeFile + " does not exist");
+    return;
+  }
+  std::vector<LANGID> translations;
+  for (int i = 1; i < library.Languages.Count(); ++i)
+    translations.push_back(static_cast<LANGID>(library.Languages[i]->LangId));
+  // The selected translation is the one meant; else the first.
+  const int selected = lvLanguages.Selected();
+  const LANGID preselect = selected >= 1 && selected < Languages.Count()
+                               ? static_cast<LANGID>(Languages[selected]->LangId)
+                               : translations.front();
+  TExchangeDialogLogic dialog(mode, translations, preselect, target.DestDir, target.ShortName);
+  if (!dialogs_.ExecExchangeDialog(dialog)) return;
+  TExchangeOutcome outcome;
+  if (mode == TExchangeDialogLogic::TMode::Export) {
+    outcome = exchange_->Export(target, dialog.SelectedLangId(), dialog.Po(), dialog.cbOnlyOpen.Checked(),
+                                dialog.edFile.Text());
+  } else {
+    try {
+      outcome = exchange_->Import(target, dialog.SelectedLangId(), dialog.edFile.Text(), dialog.cbForce.Checked());
+    } catch (...) {
+      RefreshCoverage();
+      throw;
+    }
+    RefreshCoverage();
+  }
+  dialogs_.ShowInformation(outcome.Summary);
 }
 
 bool TMainWindowLogic::FormCloseQuery() {

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/ExchangeDialogLogic.h"
 #include "app/LanguageCoverage.h"
 #include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
@@ -41,6 +42,8 @@ class IMainWindowDialogs {
   virtual void CloseWindow() = 0;
   // The report at the end of a run; without a report window, its text.
   virtual void ShowRunReport(TRunReportLogic& report) { ShowInformation(report.Text()); }
+  // The export/import dialog modally; true when closed with its OK button.
+  virtual bool ExecExchangeDialog(TExchangeDialogLogic& /*dialog*/) { return false; }
 };
 
 class TMainWindowLogic {
@@ -102,6 +105,10 @@ class TMainWindowLogic {
   TButtonModel miExit{"miExit", "E&xit"};
   TLabelModel Help1{"Help1", "&Help"};
   TButtonModel About1{"About1", "&About"};
+  // The translators' exchange, where this build has it (`ExchangeAvailable`).
+  TButtonModel miExport{"miExport", "&Export for translators\u2026"};
+  TButtonModel miImport{"miImport", "&Import translations\u2026"};
+  bool ExchangeAvailable() const { return exchange_ != nullptr; }
   // The run in progress: shown while a run is on.
   TPanelModel pnlRun{"pnlRun"};
   TLabelModel lblRunLanguage{"lblRunLanguage"};
@@ -168,6 +175,7 @@ class TMainWindowLogic {
   void miDeleteClick();
   void btProcessClick();
   void btCancelClick();
+  void ExchangeClick(TExchangeDialogLogic::TMode mode);
   struct RunJob;
   void RunFinished(RunJob& job);
   void ShowProgress(const RunJob& job, const TRunProgress& progress);
@@ -183,6 +191,7 @@ class TMainWindowLogic {
   bool running_ = false;
   bool closeAfterRun_ = false;
   std::shared_ptr<RunJob> job_;
+  std::unique_ptr<ITranslatorsExchange> exchange_;
 };
 
 }  // namespace sw

@@ -21,6 +21,7 @@
 #include "platform/FileSystem.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
+#include "ui/ExchangeDialog.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
@@ -151,6 +152,15 @@ void MainWindow::BuildWidgets() {
   miLibrary->addAction(miNew);
   miLibrary->addAction(miDelete);
   miLibrary->addAction(miMoveLiterals);
+  // The translators' exchange, where this build has it.
+  if (l.ExchangeAvailable()) {
+    auto* miExport = new QAction(miLibrary);
+    Bind(l.miExport, miExport);
+    auto* miImport = new QAction(miLibrary);
+    Bind(l.miImport, miImport);
+    miLibrary->addAction(miExport);
+    miLibrary->addAction(miImport);
+  }
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);
@@ -369,6 +379,11 @@ void MainWindow::SetWaitCursor(bool wait) {
 }
 
 void MainWindow::CloseWindow() { close(); }
+
+bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
+  ExchangeDialog window(dialog, this);
+  return ExecModal(window) == QDialog::Accepted;
+}
 
 void MainWindow::ShowRunReport(TRunReportLogic& report) {
   RunReportDialog dialog(report, this);

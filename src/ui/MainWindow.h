@@ -34,6 +34,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
   void ShowRunReport(TRunReportLogic& report) override;
+  bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override;
 
   // The host of the window's runs, for tests that wait for one.
   QtRunHost& RunHost() { return *runHost_; }

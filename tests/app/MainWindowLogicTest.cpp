@@ -82,6 +82,11 @@ class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
   std::string ReportProblems;
   std::vector<TListViewModel::Row> ReportRows;
   std::function<void(TRunReportLogic&)> OnReport;
+  std::function<bool(TExchangeDialogLogic&)> ExchangeDialog;
+  bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override {
+    Log.push_back("exchange dialog " + dialog.dlgExchange.Caption());
+    return ExchangeDialog ? ExchangeDialog(dialog) : false;
+  }
 
   bool Logged(const std::string& entry) const { return std::find(Log.begin(), Log.end(), entry) != Log.end(); }
 };
@@ -803,6 +808,96 @@ TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheC
   EXPECT_NE(user_.ReportText.find("Language files written: 1 of 3"), std::string::npos) << user_.ReportText;
   EXPECT_FALSE(w.Running());
   EXPECT_FALSE(w.pnlRun.Visible());
+}
+
+TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) {
+  TMainWindowLogic& probe = Open();
+  if (!probe.ExchangeAvailable()) GTEST_SKIP() << "this build has no translators' exchange";
+  window_.reset();
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
+  TMainWindowLogic& w = Open();
+  // Before the first run there is nothing to export.
+  w.miExport.Click();
+  ASSERT_FALSE(user_.Log.empty());
+  EXPECT_EQ(user_.Log.back().rfind("error The library has not been processed yet", 0), 0u) << user_.Log.back();
+  w.btProcess.Click();
+  ASSERT_EQ(w.CoverageOfRow(1).Text(), "50.0%");
+
+  const std::string po = dir_.Path("German.po");
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    EXPECT_EQ(dialog.SelectedLangId(), 0x0407);
+    EXPECT_EQ(ExtractFileName(dialog.edFile.Text()), "Pad.DEU.xlf") << "in the destination folder";
+    dialog.edFile.SetText(po);  // the extension chooses the format
+    EXPECT_TRUE(dialog.Po());
+    dialog.cbOnlyOpen.SetChecked(true);
+    return dialog.btOK.Enabled();
+  };
+  w.miExport.Click();
+  EXPECT_EQ(user_.Log.back(), "information Exported 1 units of " + GetEnglishLangName(0x0407) +
+                                  " (0 up to date, 0 out of date, 1 untranslated) to " + po);
+  std::string text = TempDir::Read(po);
+  const std::string untranslated = "msgid \"World\"\nmsgstr \"\"";
+  const auto at = text.find(untranslated);
+  ASSERT_NE(at, std::string::npos) << text;
+  text.replace(at, untranslated.size(), "msgid \"World\"\nmsgstr \"Welt\"");
+  dir_.Write("German.po", text);
+
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    EXPECT_EQ(dialog.Mode(), TExchangeDialogLogic::TMode::Import);
+    EXPECT_FALSE(dialog.btOK.Enabled()) << "no file chosen yet";
+    dialog.FileChosen(po);
+    return dialog.btOK.Enabled();
+  };
+  w.miImport.Click();
+  EXPECT_EQ(user_.Log.back().rfind("information Changed 1 of 1 units", 0), 0u) << user_.Log.back();
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%") << "the bars follow the import";
+
+  // Cancelling the dialog does nothing.
+  user_.ExchangeDialog = nullptr;
+  user_.Log.clear();
+  w.miImport.Click();
+  EXPECT_EQ(user_.Log, std::vector<std::string>{"exchange dialog Import translations"});
+}
+
+TEST(ExchangeDialogLogicTest, FormatFollowsTheExtensionAndTheExtensionTheFormat) {
+  TExchangeDialogLogic dialog(TExchangeDialogLogic::TMode::Export, {0x0407, 0x040C}, 0x040C, "/out", "Pad");
+  EXPECT_EQ(dialog.dlgExchange.Caption(), "Export for translators");
+  EXPECT_EQ(dialog.btOK.Caption(), "&Export");
+  EXPECT_EQ(dialog.SelectedLangId(), 0x040C);
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.FRA.xlf"));
+  EXPECT_FALSE(dialog.cbForce.Enabled());
+  // The suggested name follows the language until the user names a file.
+  dialog.cbLanguage.UserSelect(0);
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.DEU.xlf"));
+  dialog.cbFormat.UserSelect(1);
+  EXPECT_TRUE(dialog.Po());
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.DEU.po"));
+  EXPECT_EQ(dialog.FileFilter(), "gettext PO (*.po)");
+  dialog.edFile.SetText("/tmp/for-anna.XLIFF");
+  EXPECT_FALSE(dialog.Po());
+  dialog.cbLanguage.UserSelect(1);
+  EXPECT_EQ(dialog.edFile.Text(), "/tmp/for-anna.XLIFF") << "a name the user gave stays";
+  dialog.edFile.SetText("/tmp/notes.txt");
+  EXPECT_FALSE(dialog.Po()) << "an unknown extension keeps the format";
+  dialog.cbFormat.UserSelect(1);
+  EXPECT_EQ(dialog.edFile.Text(), "/tmp/notes.txt.po");
+  EXPECT_TRUE(dialog.btOK.Enabled());
+  dialog.edFile.SetText("");
+  EXPECT_FALSE(dialog.btOK.Enabled());
+
+  TExchangeDialogLogic import(TExchangeDialogLogic::TMode::Import, {0x0407}, 0, "/out", "Pad");
+  EXPECT_EQ(import.SelectedLangId(), 0x0407) << "the first when none is preselected";
+  EXPECT_EQ(import.edFile.Text(), "");
+  EXPECT_FALSE(import.cbFormat.Enabled()) << "an import takes the format from the content";
+  EXPECT_TRUE(import.cbForce.Enabled());
+  EXPECT_EQ(import.FileFilter(), "Translated files (*.xlf *.xliff *.po);;All files (*)");
+  int browsed = 0;
+  import.OnBrowse = [&browsed] { ++browsed; };
+  import.sbFile.Click();
+  EXPECT_EQ(browsed, 1);
 }
 
 TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage) {

@@ -148,11 +148,19 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   }
   EXPECT_TRUE(Find<QAction>("N1")->isSeparator());
   const QList<QAction*> items = Find<QMenu>("miLibrary")->actions();
-  ASSERT_EQ(items.size(), 5);
+  // Export and import where this build has the translators' exchange.
+  const int exchange = Logic().ExchangeAvailable() ? 2 : 0;
+  ASSERT_EQ(items.size(), 5 + exchange);
   EXPECT_EQ(items[0]->objectName(), "miNew");
   EXPECT_EQ(items[2]->objectName(), "miMoveLiterals");
   EXPECT_EQ(items[2]->text(), QString::fromUtf8("&Move literals\u2026"));
-  EXPECT_EQ(items[4]->objectName(), "miExit");
+  if (exchange) {
+    EXPECT_EQ(items[3]->objectName(), "miExport");
+    EXPECT_EQ(items[3]->text(), QString::fromUtf8("&Export for translators\u2026"));
+    EXPECT_EQ(items[4]->objectName(), "miImport");
+    EXPECT_EQ(items[4]->text(), QString::fromUtf8("&Import translations\u2026"));
+  }
+  EXPECT_EQ(items[4 + exchange]->objectName(), "miExit");
 }
 
 TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {

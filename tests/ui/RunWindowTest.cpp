@@ -9,6 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QClipboard>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -187,6 +191,41 @@ TEST_F(RunWindowTest, ClosingDuringARunCancelsItAndClosesWhenItHasEnded) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 30000));
   EXPECT_TRUE(dialogs_.Shown.empty()) << "no report for a window that closes";
   EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+}
+
+TEST_F(RunWindowTest, ExportThroughTheLibraryMenuWritesTheChosenFormatAndSummarises) {
+  MainWindow& w = OpenLibraryWithABrokenFile();
+  if (!w.Logic().ExchangeAvailable()) GTEST_SKIP() << "this build has no translators' exchange";
+  dialogs_.Then([](QDialog&) { return static_cast<int>(QDialog::Accepted); });  // the run report
+  QTest::mouseClick(w.findChild<QPushButton*>("btProcess"), Qt::LeftButton);
+  ASSERT_TRUE(WaitForRun());
+  const QString po = QString::fromStdString(dir_.Path("for-translators.po"));
+  bool formatFollowed = false;
+  dialogs_.Then([&](QDialog& dialog) {
+    EXPECT_EQ(dialog.objectName(), "dlgExchange");
+    EXPECT_EQ(dialog.windowTitle(), "Export for translators");
+    auto* file = dialog.findChild<QLineEdit*>("edFile");
+    EXPECT_TRUE(file->text().endsWith("Pad.DEU.xlf")) << FromQ(file->text());
+    EXPECT_EQ(dialog.findChild<QCheckBox*>("cbForce")->isVisible(), false) << "an import option";
+    file->selectAll();
+    QTest::keyClicks(file, po);
+    formatFollowed = dialog.findChild<QComboBox*>("cbFormat")->currentIndex() == 1;
+    dialog.grab().save(QString(SHELFWRIGHT_TEST_OUTPUT_DIR) + "/export-dialog.png");
+    QTest::mouseClick(dialog.findChild<QPushButton*>("btOK"), Qt::LeftButton);
+    return dialog.result();
+  });
+  dialogs_.ThenPress(QMessageBox::Ok);
+  auto* menu = w.findChild<QMenu*>("miLibrary");
+  QAction* exportEntry = nullptr;
+  for (QAction* action : menu->actions())
+    if (action->objectName() == "miExport") exportEntry = action;
+  ASSERT_NE(exportEntry, nullptr);
+  exportEntry->trigger();
+  EXPECT_TRUE(formatFollowed) << "the .po extension chose the PO format";
+  ASSERT_EQ(dialogs_.Shown.size(), 3u);
+  EXPECT_EQ(dialogs_.Shown[2].Text.rfind("Exported 3 units of German (Germany)", 0), 0u) << dialogs_.Shown[2].Text;
+  const std::string text = TempDir::Read(FromQ(po));
+  EXPECT_NE(text.find("msgid \"Save\""), std::string::npos) << text;
 }
 
 TEST_F(RunWindowTest, HostDeliversPostsThenDoneOnTheInterfaceThread) {

@@ -348,6 +348,9 @@ void TMainWindowLogic::btProcessClick() {
   job_ = job;
   running_ = true;
   btProcess.SetEnabled(false);
+  // The language files belong to the run until it ends.
+  miExport.SetEnabled(false);
+  miImport.SetEnabled(false);
   btCancel.SetEnabled(true);
   lblRunLanguage.SetCaption("Starting processing...");
   lblRunFiles.SetCaption("");
@@ -397,6 +400,8 @@ void TMainWindowLogic::RunFinished(RunJob& job) {
   running_ = false;
   pnlRun.SetVisible(false);
   btProcess.SetEnabled(true);
+  miExport.SetEnabled(true);
+  miImport.SetEnabled(true);
   LastRun = std::move(job.Result);
   // The coverage read after the run belongs to the library still shown, unless the user moved on.
   if (CurLib == job.CurLib) {

@@ -749,6 +749,8 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   EXPECT_TRUE(w.Running());
   EXPECT_TRUE(w.pnlRun.Visible());
   EXPECT_FALSE(w.btProcess.Enabled()) << "one run at a time";
+  EXPECT_FALSE(w.miExport.Enabled()) << "the language files are the run's";
+  EXPECT_FALSE(w.miImport.Enabled());
   EXPECT_TRUE(w.btCancel.Enabled());
   w.btProcess.Click();
   EXPECT_TRUE(Shown().empty()) << "a second Process while running does nothing";
@@ -761,6 +763,7 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   EXPECT_FALSE(w.Running());
   EXPECT_FALSE(w.pnlRun.Visible());
   EXPECT_EQ(Shown(), std::vector<std::string>{"close"}) << "no report for a window that is closing";
+  EXPECT_TRUE(w.miExport.Enabled());
   EXPECT_TRUE(w.FormCloseQuery());
 }
 

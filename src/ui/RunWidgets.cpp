@@ -14,7 +14,11 @@ namespace sw::ui {
 
 QtRunHost::QtRunHost(QObject* parent) : QObject(parent) {}
 
-QtRunHost::~QtRunHost() { WaitForWork(); }
+QtRunHost::~QtRunHost() {
+  // What the job would still deliver goes with this object; its thread goes here.
+  WaitForWork();
+  delete thread_;
+}
 
 void QtRunHost::RunInBackground(std::function<void()> work, std::function<void()> done) {
   QThread* thread = QThread::create(std::move(work));

@@ -367,9 +367,14 @@ void TMainWindowLogic::btProcessClick() {
         };
         control.Stop = job->Stop.get_token();
         control.Jobs = job->Jobs;
-        job->Result = RunLibrary(job->Library, control);
-        job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
-                                             LangIdsOf(job->Library.Languages));
+        // Nothing may escape a worker thread: what is left over ends the run as its error.
+        try {
+          job->Result = RunLibrary(job->Library, control);
+          job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
+                                               LangIdsOf(job->Library.Languages));
+        } catch (const std::exception& e) {
+          if (!job->Result.Failure) job->Result.Failure = TRunFileError{"", e.what()};
+        }
       },
       [this, job] { RunFinished(*job); });
 }

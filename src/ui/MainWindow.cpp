@@ -286,6 +286,9 @@ void MainWindow::BuildWidgets() {
   auto* lblRunFiles = new QLabel(pnlRun);
   Bind(l.lblRunFiles, lblRunFiles);
   lblRunFiles->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // The texts change with every file: they never resize the window.
+  lblRunLanguage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lblRunFiles->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   auto* pbRun = new QProgressBar(pnlRun);
   Bind(l.pbRun, pbRun);
   pbRun->setTextVisible(false);

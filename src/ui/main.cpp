@@ -42,7 +42,8 @@ bool PrintInformationOnly(int argc, char* argv[]) {
                 << "Options:\n"
                 << "  -h, --help       Displays help on commandline options.\n"
                 << "  -v, --version    Displays version information.\n"
-                << "  --settings FILE  Use FILE as the settings file.\n\n"
+                << "  --settings FILE  Use FILE as the settings file (offered for creation when\n"
+                << "                   it does not exist).\n\n"
                 << "Without --settings the settings file is the one beside the program\n"
                 << "(shelfwright.ini, for a portable installation) or else\n"
                 << "$XDG_CONFIG_HOME/shelfwright/shelfwright.ini.\n";

@@ -26,6 +26,9 @@ namespace sw {
 
 class TLangDialogLogic;
 
+// What the user chose after the settings could not be saved on close.
+enum class TCloseAnswer { Retry, CloseAnyway, KeepOpen };
+
 class IMainWindowDialogs {
  public:
   virtual ~IMainWindowDialogs() = default;
@@ -44,6 +47,10 @@ class IMainWindowDialogs {
   virtual void ShowRunReport(TRunReportLogic& report) { ShowInformation(report.Text()); }
   // The export/import dialog modally; true when closed with its OK button.
   virtual bool ExecExchangeDialog(TExchangeDialogLogic& /*dialog*/) { return false; }
+  // The settings could not be saved while the window closes: try again,
+  // close anyway (the unsaved changes are lost) or keep the window open.
+  // Without an override this is a Retry/Cancel question (Cancel keeps it open).
+  virtual TCloseAnswer AskCloseAfterFailedSave(const std::string& message);
 };
 
 class TMainWindowLogic {
@@ -68,6 +75,14 @@ class TMainWindowLogic {
   int ScanFlags = sfAllFiles;
   int Updating = 0;
   std::string DefaultLibPath;
+  // Set before the window is shown when the user named the settings file:
+  // a missing one is then offered for creation instead of being a first start.
+  bool SettingsGivenExplicitly = false;
+  // Set by FormShow when the window must close at once without writing
+  // anything: the settings file cannot be used, or the user declined to
+  // create it. `ExitCode` is the program's exit status then.
+  bool Quitting = false;
+  int ExitCode = 0;
 
   // Controls.
   TLabelModel MainForm{"MainForm", "Shelfwright"};
@@ -132,9 +147,10 @@ class TMainWindowLogic {
   void RefreshCoverage();
   std::function<void()> OnCoverageChanged;
 
-  // Window events.
+  // Window events. FormClose answers whether the window may close; a failed
+  // save asks the user first.
   void FormShow();
-  void FormClose();
+  bool FormClose();
 
   // Settings operations.
   void LoadLibraryList();
@@ -160,6 +176,12 @@ class TMainWindowLogic {
   // Runs an event handler; a failure goes to the error display.
   template <typename F>
   void Guarded(F&& handler);
+  // Checks the settings file before it is read; false when the window quits.
+  bool OpenSettingsFile();
+  void Quit(int exitCode);
+  // Fills the chooser and loads the last library; when that library does
+  // not load, none is current.
+  void ApplyLibraryList(const TLibraryList& list);
 
   void cbLibrariesChange();
   void edLibNameChange();

@@ -38,11 +38,13 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
 
   // The host of the window's runs, for tests that wait for one.
   QtRunHost& RunHost() { return *runHost_; }
+  TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWidgets();

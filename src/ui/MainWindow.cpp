@@ -8,11 +8,14 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -152,9 +155,27 @@ void MainWindow::BuildWidgets() {
   help1->addAction(about1);
   mainMenu->addMenu(help1);
 
-  auto* central = new QWidget(this);
+  // Everything below the menu scrolls when the screen is smaller than the
+  // window's content (large scale factors on small screens).
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("MainFormScroll");
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* central = new QWidget(scroll);
   central->setObjectName("MainFormClient");
-  setCentralWidget(central);
+  scroll->setWidget(central);
+  setCentralWidget(scroll);
+
+  // The status bar names the settings file in use.
+  auto* pnlSettingsFile = new QLabel(statusBar());
+  Bind(l.pnlSettingsFile, pnlSettingsFile);
+  pnlSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  pnlSettingsFile->setToolTip(ToQ(l.SettingsFileName()));
+  // A long path is cut at the window's edge rather than widening the window.
+  pnlSettingsFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  pnlSettingsFile->setMinimumWidth(1);
+  statusBar()->setObjectName("StatusBar");
+  statusBar()->addWidget(pnlSettingsFile, 1);
 
   // Right panel: Process and Close.
   QWidget* pnlRight = Panel("pnlRight", central);
@@ -194,21 +215,28 @@ void MainWindow::BuildWidgets() {
   names->setColumnStretch(0, 3);
   names->setColumnStretch(1, 2);
 
+  // Created in tab order: each folder button right after its edit.
   QWidget* pnlLibSetsTop = Panel("pnlLibSetsTop", gbLibSettings);
   auto* edSrcDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edSrcDir, edSrcDir);
+  QToolButton* sbSrcDir = FolderButton(l.sbSrcDir, pnlLibSetsTop);
   auto* edDestDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edDestDir, edDestDir);
+  QToolButton* sbDestDir = FolderButton(l.sbDestDir, pnlLibSetsTop);
   auto* cbRemoveUnusedItems = new QCheckBox(pnlLibSetsTop);
   Bind(l.cbRemoveUnusedItems, cbRemoveUnusedItems);
+  setTabOrder(edSrcDir, sbSrcDir);
+  setTabOrder(sbSrcDir, edDestDir);
+  setTabOrder(edDestDir, sbDestDir);
+  setTabOrder(sbDestDir, cbRemoveUnusedItems);
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
   sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
   sets->addWidget(edSrcDir, 1, 0);
-  sets->addWidget(FolderButton(l.sbSrcDir, pnlLibSetsTop), 1, 1);
+  sets->addWidget(sbSrcDir, 1, 1);
   sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 2, 0, 1, 2);
   sets->addWidget(edDestDir, 3, 0);
-  sets->addWidget(FolderButton(l.sbDestDir, pnlLibSetsTop), 3, 1);
+  sets->addWidget(sbDestDir, 3, 1);
   sets->addWidget(cbRemoveUnusedItems, 4, 0, 1, 2);
 
   auto* libSettings = new QVBoxLayout(gbLibSettings);
@@ -232,11 +260,11 @@ void MainWindow::BuildWidgets() {
   Bind(l.gbLanguages, gbLanguages);
   auto* lvLanguages = new ListViewWidget(gbLanguages);
   Bind(l.lvLanguages, lvLanguages);
-  lvLanguages->setMinimumHeight(120);
+  lvLanguages->setMinimumHeight(100);
   QWidget* pnlLangControl = Panel("pnlLangControl", gbLanguages);
   auto* langButtons = new QVBoxLayout(pnlLangControl);
   langButtons->setContentsMargins(0, 0, 0, 0);
-  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang})
+  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang, &l.btMoveUp, &l.btMoveDown})
     langButtons->addWidget(Button(*model, pnlLangControl));
   langButtons->addStretch();
   auto* pnlLangCount = new QLabel(gbLanguages);
@@ -258,7 +286,35 @@ void MainWindow::BuildWidgets() {
   layout->addLayout(left, 1);
   layout->addWidget(pnlRight);
 
-  resize(620, 640);
+  resize(kDefaultWidth, kDefaultHeight);
+}
+
+TWindowPlacement MainWindow::ScreenArea() const {
+  const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown) return {};
+  const QRect area = shown->availableGeometry();
+  return {area.left(), area.top(), area.width(), area.height(), false};
+}
+
+void MainWindow::ApplyPlacement() {
+  TWindowPlacement wanted = logic_->Placement;
+  if (!wanted.Remembered()) wanted = {x(), y(), kDefaultWidth, kDefaultHeight, false};
+  // The frame is outside the geometry: what must fit the screen is the frame.
+  const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  TWindowPlacement framed{wanted.Left - frame.left(), wanted.Top - frame.top(),
+                          wanted.Width + frame.left() + frame.right(), wanted.Height + frame.top() + frame.bottom(),
+                          wanted.Maximized};
+  framed = TMainWindowLogic::FitPlacement(framed, ScreenArea());
+  setGeometry(framed.Left + frame.left(), framed.Top + frame.top(), framed.Width - frame.left() - frame.right(),
+              framed.Height - frame.top() - frame.bottom());
+  if (wanted.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::StorePlacement() {
+  const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  if (normal.width() > 0 && normal.height() > 0)
+    logic_->Placement = {normal.left(), normal.top(), normal.width(), normal.height(), isMaximized()};
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -266,10 +322,12 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
     logic_->FormShow();
+    ApplyPlacement();
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  StorePlacement();
   logic_->FormClose();
   event->accept();
 }
@@ -326,5 +384,20 @@ void MainWindow::SetWaitCursor(bool wait) {
 }
 
 void MainWindow::CloseWindow() { close(); }
+
+int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) {
+  QInputDialog dialog(this);
+  dialog.setObjectName("ChooseNativeLanguage");
+  dialog.setWindowTitle("Native language");
+  dialog.setLabelText("No folder holds English. Which language are the sources written in?");
+  QStringList items;
+  for (const auto& language : languages) items << ToQ(language);
+  dialog.setComboBoxItems(items);
+  dialog.setComboBoxEditable(false);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setComboBoxItems(items);
+  if (ExecModal(dialog) != QDialog::Accepted) return -1;
+  return static_cast<int>(items.indexOf(dialog.textValue()));
+}
 
 }  // namespace sw::ui

@@ -32,6 +32,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowError(const std::string& message) override;
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
+  int ChooseNativeLanguage(const std::vector<std::string>& languages) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -40,6 +41,15 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
 
  private:
   void BuildWidgets();
+  // The remembered placement (or the default size) fitted into the screen.
+  void ApplyPlacement();
+  // The window's normal placement into the logic, before it is saved.
+  void StorePlacement();
+  // The screen's available area, as a placement.
+  TWindowPlacement ScreenArea() const;
+
+  static constexpr int kDefaultWidth = 620;
+  static constexpr int kDefaultHeight = 640;
 
   std::unique_ptr<TMainWindowLogic> logic_;
   AboutBox* aboutBox_;

@@ -72,7 +72,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
       EXPECT_EQ(button->text(), caption) << name;
     }
   EXPECT_TRUE(Find<QPushButton>("btProcess")->isDefault());
-  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "automatically retrieve translations ");
+  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "Detect the languages from the names of the source folder's sub-folders");
   EXPECT_EQ(Find<QPushButton>("btAddLang")->toolTip(), "Add new translation");
   EXPECT_EQ(Find<QPushButton>("btEditLang")->toolTip(), "Edit translation settings");
   EXPECT_EQ(Find<QPushButton>("btDelLang")->toolTip(), "Delete translation");
@@ -156,7 +156,7 @@ TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {
   EXPECT_EQ(Find<QLineEdit>("edLibName")->selectedText(), "New Library");
   auto* chooser = Find<QComboBox>("cbLibraries");
   ASSERT_EQ(chooser->count(), 1);
-  EXPECT_EQ(chooser->currentText(), "New library");
+  EXPECT_EQ(chooser->currentText(), "New Library");
   EXPECT_TRUE(dialogs_.Shown.empty());
 }
 

@@ -404,10 +404,12 @@ TEST_F(MainWindowTest, AboutBoxShowsNameVersionAndMoreInfo) {
 
 TEST_F(MainWindowTest, CloseSavesTheLibrary) {
   Open();
+  QTest::keyClicks(Find<QLineEdit>("edLibName"), "Pad one");  // replaces the selected name
   QTest::mouseClick(Find<QPushButton>("btClose"), Qt::LeftButton);
   EXPECT_FALSE(window_->isVisible());
   const std::string settings = TempDir::Read(dir_.Path("settings.ini"));
-  EXPECT_NE(settings.find("Name=New Library"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Name=Pad one"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("WindowWidth="), std::string::npos) << settings;
   EXPECT_NE(settings.find("LastLib=1"), std::string::npos) << settings;
 }
 

@@ -81,14 +81,33 @@ void TLibraryFilesProcessor::Run() {
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
-  for (int i = 0; i < Languages.Count(); ++i) RunLanguage(i);
+  progress_ = TRunProgress();
+  progress_.LanguageCount = Languages.Count();
+  for (int i = 0; i < Languages.Count(); ++i) {
+    if (!RunLanguage(i)) {
+      stats_.Cancelled = true;
+      return;
+    }
+  }
 }
 
-void TLibraryFilesProcessor::RunLanguage(int index) {
+void TLibraryFilesProcessor::ReportProgress(int done) {
+  progress_.FilesDone = done;
+  if (OnProgress) OnProgress(progress_);
+}
+
+bool TLibraryFilesProcessor::RunLanguage(int index) {
+  if (StopToken.stop_requested()) return false;
   const TLibLanguage& language = *Languages[index];
   const auto langId = static_cast<LANGID>(language.LangId);
   const std::string name = GetEnglishLangName(langId);
   UpdateStatus(Format(SProcessingResources, name));
+  const std::string folder = JoinPath(SrcDir, language.SubFolder);
+  const auto files = ScannedFiles(folder);
+  progress_.LanguageIndex = index;
+  progress_.LanguageName = name;
+  progress_.FilesTotal = static_cast<int>(files.size());
+  ReportProgress(0);
 
   langFileName_ = JoinPath(DestDir, ShortName) + "." + GetLangAbbr(langId) + ".lng";
   const bool exists = platform::FileExists(langFileName_);
@@ -127,11 +146,15 @@ void TLibraryFilesProcessor::RunLanguage(int index) {
   langFile_->NativeName = AnsiToWideByLang(GetLocaleInfoStr(langId, 2), langId);
   langFile_->SetRevision(langFile_->Revision + 1);
 
-  const std::string folder = JoinPath(SrcDir, language.SubFolder);
   if (index > 0 && !platform::DirectoryExists(folder))
     stats_.Warnings.push_back(Format(STranslationFolderMissing, folder, name));
   failedInPass_ = 0;
-  const int met = ScanFolder(folder);
+  const int met = static_cast<int>(files.size());
+  // A pass stopped half-way has not seen its folder: its file stays as it was.
+  if (!ProcessFiles(files) || StopToken.stop_requested()) {
+    langFile_.reset();
+    return false;
+  }
 
   // Only the native sources decide what exists: purging in a translation pass
   // would delete the translations of every file that folder happens to lack,
@@ -171,10 +194,11 @@ void TLibraryFilesProcessor::RunLanguage(int index) {
     e.AttachFile(langFileName_);
     stats_.WriteErrors.push_back(TRunFileError::From(e));
     langFile_.reset();
-    return;
+    return true;
   }
   langFile_.reset();
   stats_.Languages.push_back(std::move(languageStats));
+  return true;
 }
 
 namespace {
@@ -193,15 +217,22 @@ void CheckReadable(const std::string& path) {
 
 }  // namespace
 
-int TLibraryFilesProcessor::ScanFolder(const std::string& folder) {
-  if (!platform::DirectoryExists(folder)) return 0;
-  int met = 0;
+std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(const std::string& folder) const {
+  std::vector<std::pair<std::string, int>> files;
+  if (!platform::DirectoryExists(folder)) return files;
   for (const auto& entry : platform::ListFolder(folder)) {
     if (entry.IsDirectory()) continue;
     const int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
     if (kind < 0 || (ScanFiles & kFileKinds[static_cast<std::size_t>(kind)].Bit) == 0) continue;
-    ++met;
-    const std::string path = JoinPath(folder, entry.Name);
+    files.emplace_back(JoinPath(folder, entry.Name), kind);
+  }
+  return files;
+}
+
+bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::string, int>>& files) {
+  int done = 0;
+  for (const auto& [path, kind] : files) {
+    if (StopToken.stop_requested()) return false;
     try {
       // Every listed file that cannot be opened fails with the system's
       // reason, whichever reader would have read it.
@@ -223,8 +254,9 @@ int TLibraryFilesProcessor::ScanFolder(const std::string& folder) {
       else
         ShowMessageBox(SErrorCaption, stats_.Errors.back().Text());
     }
+    ReportProgress(++done);
   }
-  return met;
+  return true;
 }
 
 namespace {

@@ -12,12 +12,17 @@
 // other languages are still written. lib.ini is written by the caller
 // (WriteLibIni) after a successful run; the run service (LibraryRun.h) does
 // both for the front ends.
+//
+// A run can be watched (`OnProgress`) and cancelled (`StopToken`): a cancel
+// takes effect between files, the language in progress is not saved and the
+// languages finished before it stay written.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -66,7 +71,18 @@ struct TRunStats {
   // What the run did not do that the user would expect (a translation folder
   // that does not exist, unused items that were kept).
   std::vector<std::string> Warnings;
+  // The run was stopped through its stop token before its end.
+  bool Cancelled = false;
   void Clear() { *this = TRunStats(); }
+};
+
+// Where a run stands, for front ends that show it.
+struct TRunProgress {
+  int LanguageIndex = 0;     // 0-based, in list order
+  int LanguageCount = 0;
+  std::string LanguageName;  // the language's English name, as the CLI summary prints it
+  int FilesDone = 0;         // files of the scanned kinds finished in this language's pass
+  int FilesTotal = 0;        // files of the scanned kinds in this language's folder
 };
 
 class TLibraryFilesProcessor {
@@ -88,6 +104,13 @@ class TLibraryFilesProcessor {
   // Called for each file that fails, as it fails; unset, the record is
   // shown through the user-interaction seam with the caption "Error".
   std::function<void(const TRunFileError&)> OnFileError;
+  // Called on the run's thread at the start of each pass and after each file.
+  std::function<void(const TRunProgress&)> OnProgress;
+  // Checked between files: when stop is requested the language in progress
+  // is not saved, the run ends and `Stats().Cancelled` is set.
+  std::stop_token StopToken;
+  // Parallel readers; 0 = the machine's cores.
+  int Jobs = 0;
 
   // Processes every language. Raises EShelfwrightError before anything is
   // written when the library has no languages (or a language is unknown),
@@ -99,11 +122,16 @@ class TLibraryFilesProcessor {
   const TRunStats& Stats() const { return stats_; }
 
  private:
-  void RunLanguage(int index);
-  // Walks one folder (not its sub-folders) and dispatches its files by
-  // extension and `ScanFiles`; returns how many files of the scanned kinds
-  // it met. A folder that does not exist is empty.
-  int ScanFolder(const std::string& folder);
+  // One pass; false when it was cancelled (nothing saved).
+  bool RunLanguage(int index);
+  // The files of the scanned kinds in one folder (not its sub-folders), in
+  // the order the folder lists them, with their kind's index in
+  // `kFileKinds`. A folder that does not exist is empty.
+  std::vector<std::pair<std::string, int>> ScannedFiles(const std::string& folder) const;
+  // Reads and merges the files; false when a stop was requested before the
+  // last one was done.
+  bool ProcessFiles(const std::vector<std::pair<std::string, int>>& files);
+  void ReportProgress(int done);
   void ProcessResFile(const std::string& path);
   void ProcessPasFile(const std::string& path);
   void ProcessDfmFile(const std::string& path);
@@ -117,6 +145,7 @@ class TLibraryFilesProcessor {
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;
   int failedInPass_ = 0;
+  TRunProgress progress_;
   TRunStats stats_;
 };
 

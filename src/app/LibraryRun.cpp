@@ -60,7 +60,7 @@ TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n) {
   return ResolveLibrary(settings.LoadLibrary(n), list.GlobalPropRules, SettingsFolder(settings.FileName()));
 }
 
-TRunResult RunLibrary(const TResolvedLibrary& library, const std::function<void(const TRunFileError&)>& onFileError) {
+TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& control) {
   TLibraryFilesProcessor processor;
   processor.Languages.Assign(library.Languages);
   processor.SrcDir = library.SrcDir;
@@ -69,10 +69,17 @@ TRunResult RunLibrary(const TResolvedLibrary& library, const std::function<void(
   processor.ScanFiles = library.ScanFiles;
   processor.PropRules.Assign(library.PropRules);
   processor.RemoveUnused = library.RemoveUnused;
-  processor.OnFileError = onFileError;
+  processor.OnFileError = control.OnFileError;
+  processor.OnProgress = control.OnProgress;
+  processor.StopToken = control.Stop;
+  processor.Jobs = control.Jobs;
   TRunResult result;
   try {
     processor.Run();
+    if (processor.Stats().Cancelled) {
+      result.Stats = processor.Stats();
+      return result;
+    }
     WriteLibIni(library.DestDir, library.Name, library.ShortName, library.Languages, library.PropRules);
     result.LibIni = JoinPath(library.DestDir, "lib.ini");
   } catch (Exception& e) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <optional>
+#include <stop_token>
 #include <string>
 
 #include "app/LibraryFilesProcessor.h"
@@ -50,15 +51,28 @@ struct TRunResult {
   // The error that ended the run ("" message when it ran to its end).
   std::optional<TRunFileError> Failure;
   std::string LibIni;  // lib.ini written, "" when not
-  // Every language file written, every input read, nothing failed.
+  // Every language file written, every input read, nothing failed, not
+  // cancelled.
   bool Ok() const {
-    return !Failure && Stats.FilesFailed == 0 && Stats.WriteErrors.empty();
+    return !Failure && !Stats.Cancelled && Stats.FilesFailed == 0 && Stats.WriteErrors.empty();
   }
 };
 
-// Runs the library and writes its lib.ini; never raises for what the run
-// meets. `onFileError` sees each failed file as it fails.
-TRunResult RunLibrary(const TResolvedLibrary& library,
-                      const std::function<void(const TRunFileError&)>& onFileError = {});
+// How a front end follows and steers a run (see TLibraryFilesProcessor).
+struct TRunControl {
+  // Sees each failed file as it fails.
+  std::function<void(const TRunFileError&)> OnFileError;
+  // On the run's thread: at the start of each pass and after each file.
+  std::function<void(const TRunProgress&)> OnProgress;
+  // A stop ends the run between files; the language in progress is not
+  // saved and no lib.ini is written.
+  std::stop_token Stop;
+  // Parallel readers; 0 = the machine's cores.
+  int Jobs = 0;
+};
+
+// Runs the library and writes its lib.ini (not after a cancel); never raises
+// for what the run meets.
+TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& control = {});
 
 }  // namespace sw

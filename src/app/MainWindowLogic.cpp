@@ -408,7 +408,9 @@ void TMainWindowLogic::btProcessClick() {
     return;
   }
   // Each failed file is shown as it fails, named with its place.
-  LastRun = RunLibrary(LastRunLibrary, [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); });
+  TRunControl control;
+  control.OnFileError = [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); };
+  LastRun = RunLibrary(LastRunLibrary, control);
   // The status window goes first, so nothing is hidden behind it.
   HideStatus();
   if (LastRun.Failure) {

@@ -113,10 +113,12 @@ int RunProcess(const ProcessOptions& options) {
   terminal.ShowStatusLines = !options.Quiet;
   ScopedUserInteraction scope(&terminal);
   ShowStatus(SStartingProcessing);
-  const TRunResult result = RunLibrary(library, [](const TRunFileError& error) {
+  TRunControl control;
+  control.OnFileError = [](const TRunFileError& error) {
     HideStatus();
     PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
-  });
+  };
+  const TRunResult result = RunLibrary(library, control);
   HideStatus();
   if (result.Failure) PrintError(ReplaceAll(result.Failure->Text(), "\r\n", ": "));
   for (const auto& error : result.Stats.WriteErrors) PrintError(error.Text());

@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <filesystem>
 #include <fstream>
+#include <stop_token>
+#include <tuple>
+#include <vector>
 
 #include "app/AppTestSupport.h"
 #include "storage/PropRules.h"
@@ -234,6 +236,89 @@ TEST_F(LibraryRunTest, LanguageFileThatCannotBeWrittenIsReported) {
   ASSERT_EQ(result.Stats.WriteErrors.size(), 1u);
   EXPECT_EQ(result.Stats.WriteErrors[0].FileName, JoinPath(dir.Path("out"), "Lib.DEU.lng"));
   EXPECT_TRUE(std::filesystem::is_regular_file(Lng("ENU")));
+}
+
+// Progress: one report at the start of each pass and one after each file of
+// the scanned kinds (a failed one included); other files and sub-folders are
+// not counted.
+TEST_F(LibraryRunTest, ProgressCountsTheFilesOfEachPass) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/en/MainForm.dfm", kForm);
+  std::string res = StringTableRes({{1, u"Hello"}});
+  res.resize(res.size() - 12);
+  dir.Write("src/en/Broken.res", res);
+  dir.Write("src/en/ReadMe.txt", "not scanned");
+  dir.Write("src/en/sub/Other.pas", kUnit);
+  dir.Write("src/de/Strings.pas", kUnit);
+  using Step = std::tuple<int, int, std::string, int, int>;
+  const std::string en = "English (United States)", de = "German (Germany)", fr = "French (France)";
+  std::vector<Step> steps;
+  TRunControl control;
+  control.OnProgress = [&](const TRunProgress& p) {
+    steps.emplace_back(p.LanguageIndex, p.LanguageCount, p.LanguageName, p.FilesDone, p.FilesTotal);
+  };
+  control.OnFileError = [](const TRunFileError&) {};
+  const TRunResult result = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}, {1036, "fr"}}), control);
+  EXPECT_EQ(result.Stats.FilesFailed, 1);
+  EXPECT_FALSE(result.Stats.Cancelled);
+  const std::vector<Step> expected = {
+      {0, 3, en, 0, 3}, {0, 3, en, 1, 3}, {0, 3, en, 2, 3}, {0, 3, en, 3, 3},
+      {1, 3, de, 0, 1}, {1, 3, de, 1, 1}, {2, 3, fr, 0, 0},
+  };
+  EXPECT_EQ(steps, expected);
+
+  // Kinds left out of the scan are not counted either.
+  steps.clear();
+  TResolvedLibrary pasOnly = Library({{kEnglish, "en"}});
+  pasOnly.ScanFiles = sfPasFiles;
+  ASSERT_TRUE(RunLibrary(pasOnly, control).Ok());
+  EXPECT_EQ(steps, (std::vector<Step>{{0, 1, en, 0, 1}, {0, 1, en, 1, 1}}));
+}
+
+// A stop in the middle of a pass: the languages finished before it are
+// written, the one in progress keeps its file byte for byte, later ones are
+// not touched and no lib.ini is written.
+TEST_F(LibraryRunTest, CancelKeepsTheLanguageInProgressUntouched) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/en/MainForm.dfm", kForm);
+  dir.Write("src/de/Strings.pas", kUnit);
+  dir.Write("src/de/MainForm.dfm", kForm);
+  const auto library = Library({{kEnglish, "en"}, {kGerman, "de"}, {1036, "fr"}});
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  std::filesystem::remove(dir.Path("out/lib.ini"));
+  const std::string deBefore = ReadBytes(Lng("DEU"));
+  const std::string frBefore = ReadBytes(Lng("FRA"));
+  const int enRevision = ReadLng(Lng("ENU")).Header.Revision;
+  dir.Write("src/de/Strings.pas",
+            "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hallo';\r\n"
+            "implementation\r\nend.\r\n");
+
+  std::stop_source stop;
+  TRunControl control;
+  control.Stop = stop.get_token();
+  int reports = 0;
+  control.OnProgress = [&](const TRunProgress& p) {
+    ++reports;
+    if (p.LanguageIndex == 1 && p.FilesDone == 1) stop.request_stop();
+  };
+  TRunResult result = RunLibrary(library, control);
+  EXPECT_TRUE(result.Stats.Cancelled);
+  EXPECT_FALSE(result.Ok());
+  EXPECT_FALSE(result.Failure);
+  EXPECT_TRUE(result.LibIni.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir.Path("out/lib.ini")));
+  EXPECT_EQ(reports, 5);  // English: start + 2 files; German: start + 1 file
+  ASSERT_EQ(result.Stats.Languages.size(), 1u);
+  EXPECT_EQ(ReadLng(Lng("ENU")).Header.Revision, enRevision + 1);
+  EXPECT_EQ(ReadBytes(Lng("DEU")), deBefore);
+  EXPECT_EQ(ReadBytes(Lng("FRA")), frBefore);
+
+  // A stop requested before the run writes nothing at all.
+  const auto before = OutFiles();
+  result = RunLibrary(library, control);
+  EXPECT_TRUE(result.Stats.Cancelled);
+  EXPECT_TRUE(result.Stats.Languages.empty());
+  EXPECT_EQ(OutFiles(), before);
 }
 
 TEST_F(LibraryRunTest, ResolutionUsesOwnRulesElseGlobalElseDefaultsAndTheSettingsFolder) {

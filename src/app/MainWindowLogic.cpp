@@ -124,7 +124,6 @@ void TMainWindowLogic::FormShow() {
 
 void TMainWindowLogic::FormClose() {
   Guarded([this] {
-    settings_.SaveWindowPlacement(Placement);
     // A library started and left as it was is not worth a section: the
     // library current before it stays the last used one.
     if (UntouchedNewLibrary()) {
@@ -134,6 +133,8 @@ void TMainWindowLogic::FormClose() {
     SaveLastLib();
     if (CurLib > 0) SaveLibrary(CurLib);
   });
+  // The library comes first: a placement that cannot be written costs no library.
+  Guarded([this] { settings_.SaveWindowPlacement(Placement); });
 }
 
 // ---- Settings -------------------------------------------------------------------

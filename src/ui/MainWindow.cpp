@@ -392,10 +392,8 @@ int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) 
   dialog.setLabelText("No folder holds English. Which language are the sources written in?");
   QStringList items;
   for (const auto& language : languages) items << ToQ(language);
-  dialog.setComboBoxItems(items);
+  dialog.setComboBoxItems(items);  // a drop-down list of the languages
   dialog.setComboBoxEditable(false);
-  dialog.setInputMode(QInputDialog::TextInput);
-  dialog.setComboBoxItems(items);
   if (ExecModal(dialog) != QDialog::Accepted) return -1;
   return static_cast<int>(items.indexOf(dialog.textValue()));
 }

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -115,6 +116,27 @@ TEST_F(WindowLanguagesTest, LeavingTheSourceFolderDetectsAndTheKeyboardEditsTheL
   QTest::keyClick(list, Qt::Key_Delete);
   ASSERT_EQ(dialogs_.Shown.size(), 3u);
   EXPECT_EQ(Folders(), (QStringList{" /en", " /de"}));
+}
+
+TEST_F(WindowLanguagesTest, WithoutAnEnglishFolderTheUserChoosesTheNativeLanguage) {
+  for (const char* sub : {"src/de", "src/fr"}) std::filesystem::create_directories(dir_.Path(sub));
+  Open();
+  QStringList offered;
+  dialogs_.Then([&](QDialog& dialog) {
+    auto* input = qobject_cast<QInputDialog*>(&dialog);
+    EXPECT_NE(input, nullptr);
+    if (!input) return static_cast<int>(QDialog::Rejected);
+    offered = input->comboBoxItems();
+    input->setTextValue(offered.value(1));
+    return static_cast<int>(QDialog::Accepted);
+  });
+  auto* edSrcDir = Find<QLineEdit>("edSrcDir");
+  QTest::keyClicks(edSrcDir, QString::fromStdString(dir_.Path("src")));
+  Leave(edSrcDir);
+  ASSERT_EQ(dialogs_.Shown.size(), 1u);
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "ChooseNativeLanguage");
+  EXPECT_EQ(offered, (QStringList{"German (Germany) (/de)", "French (France) (/fr)"}));
+  EXPECT_EQ(Folders(), (QStringList{" /fr", " /de"}));
 }
 
 TEST_F(WindowLanguagesTest, LanguageDialogFiltersItsTreeAndShowsDecodedNames) {

@@ -433,16 +433,6 @@ void TMainWindowLogic::btProcessClick() {
 
 // ---- Languages -------------------------------------------------------------------
 
-std::vector<std::string> TMainWindowLogic::ListFolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  if (!platform::DirectoryExists(folder)) return names;
-  for (const auto& entry : platform::ListFolder(folder, true)) {
-    if ((entry.Attributes & (platform::faHidden | platform::faSysFile)) != 0) continue;
-    names.push_back(entry.Name);
-  }
-  return names;
-}
-
 LANGID TMainWindowLogic::FullLanguageOf(LANGID id) {
   if (id == 0 || id != PrimaryLangId(id)) return id;
   TLocaleEntryList locales;

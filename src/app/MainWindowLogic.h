@@ -139,10 +139,6 @@ class TMainWindowLogic {
   void FillLanguageRow(int index);
   bool EditLanguage(TLibLanguage& language);
   static std::string ShortNameFromName(const std::string& name);
-  // Names of the folder's entries (files and folders, "." and ".." too),
-  // hidden and system entries left out; empty when the folder does not exist.
-  static std::vector<std::string> ListFolderEntries(const std::string& folder);
-
   // The language a folder name stands for, 0 for none: an abbreviation
   // ("DEU", "de") or, from four letters on, the beginning of an English
   // language name ("Germ"). A language-only match ("de") gives way to the

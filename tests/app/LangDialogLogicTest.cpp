@@ -265,7 +265,8 @@ TEST(AboutBoxLogicTest, MoreInfoOpensTheReadmeOrShowsItsTextWhenNothingOpensIt) 
   };
   about.OnShowError = [&](const std::string& message) { error = message; };
   about.btMoreInfo.Click();
-  ASSERT_EQ(opened, std::vector<std::string>{dir.Path("readme.txt")});
+  ASSERT_EQ(opened, std::vector<std::string>{about.ReadmePath()});
+  EXPECT_TRUE(platform::FileExists(about.ReadmePath()));
   EXPECT_EQ(text, "") << "opened by its application: nothing more to show";
 
   opens = false;

@@ -94,6 +94,12 @@ void TLangDialogLogic::FillLanguages() {
     UpdateOK();
 }
 
+bool TLangDialogLogic::SelectLangId(LANGID id) {
+  const TLocaleTreeNode* node = FindNodeByData(tvLang.Root(), id);
+  SelectNode(node);
+  return node != nullptr;
+}
+
 void TLangDialogLogic::tvLangChange() {
   if (selected_) {
     const auto id = static_cast<LANGID>(selected_->Data());

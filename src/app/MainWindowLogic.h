@@ -23,6 +23,9 @@ namespace sw {
 
 class TLangDialogLogic;
 
+// What the user chose after the settings could not be saved on close.
+enum class TCloseAnswer { Retry, CloseAnyway, KeepOpen };
+
 class IMainWindowDialogs {
  public:
   virtual ~IMainWindowDialogs() = default;
@@ -37,6 +40,10 @@ class IMainWindowDialogs {
   virtual void ShowError(const std::string& message) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
   virtual void CloseWindow() = 0;
+  // The settings could not be saved while the window closes: try again,
+  // close anyway (the unsaved changes are lost) or keep the window open.
+  // Without an override this is a Retry/Cancel question (Cancel keeps it open).
+  virtual TCloseAnswer AskCloseAfterFailedSave(const std::string& message);
   // Asks which of the detected languages (named in `languages`, in list
   // order) is the native one; the chosen index, or -1 when the user declined.
   virtual int ChooseNativeLanguage(const std::vector<std::string>& languages) = 0;
@@ -79,6 +86,14 @@ class TMainWindowLogic {
   // The window's placement: read from the settings when the window is shown
   // (the view applies it), written when it closes (the view sets it first).
   TWindowPlacement Placement;
+  // Set before the window is shown when the user named the settings file:
+  // a missing one is then offered for creation instead of being a first start.
+  bool SettingsGivenExplicitly = false;
+  // Set by FormShow when the window must close at once without writing
+  // anything: the settings file cannot be used, or the user declined to
+  // create it. `ExitCode` is the program's exit status then.
+  bool Quitting = false;
+  int ExitCode = 0;
 
   // Controls.
   TLabelModel MainForm{"MainForm", "Shelfwright"};
@@ -121,9 +136,10 @@ class TMainWindowLogic {
   // The status bar names the settings file in use.
   TLabelModel pnlSettingsFile{"pnlSettingsFile"};
 
-  // Window events.
+  // Window events. FormClose answers whether the window may close; a failed
+  // save asks the user first.
   void FormShow();
-  void FormClose();
+  bool FormClose();
 
   // Settings operations.
   void LoadLibraryList();
@@ -167,6 +183,12 @@ class TMainWindowLogic {
   // Runs an event handler; a failure goes to the error display.
   template <typename F>
   void Guarded(F&& handler);
+  // Checks the settings file before it is read; false when the window quits.
+  bool OpenSettingsFile();
+  void Quit(int exitCode);
+  // Fills the chooser and loads the last library; when that library does
+  // not load, none is current.
+  void ApplyLibraryList(const TLibraryList& list);
 
   void cbLibrariesChange();
   void edLibNameChange();

@@ -32,12 +32,14 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowError(const std::string& message) override;
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
+  TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override;
   int ChooseNativeLanguage(const std::vector<std::string>& languages) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWidgets();

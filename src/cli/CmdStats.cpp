@@ -77,7 +77,7 @@ int RunStats(const StatsOptions& options) {
       nlohmann::json entry = CountsJson(language.Total);
       entry["id"] = language.LangId;
       entry["abbr"] = GetLangAbbr(language.LangId);
-      entry["name"] = GetEnglishLangName(language.LangId);
+      entry["name"] = DisplayLangName(language.LangId);
       entry["file"] = language.FileName;
       entry["fileExists"] = language.FileExists;
       entry["groups"] = std::move(groups);
@@ -93,7 +93,7 @@ int RunStats(const StatsOptions& options) {
   } else {
     if (!name.empty()) std::cout << name << "\n";
     for (const auto& language : coverage) {
-      std::cout << GetLangAbbr(language.LangId) << "  " << GetEnglishLangName(language.LangId) << ": "
+      std::cout << GetLangAbbr(language.LangId) << "  " << DisplayLangName(language.LangId) << ": "
                 << CountsText(language.Total) << (language.FileExists ? "" : " (no language file yet)") << "\n";
       for (const auto& group : language.Groups)
         std::cout << "    " << GroupKindName(group.Kind) << " " << group.Name << ": " << CountsText(group.Counts)

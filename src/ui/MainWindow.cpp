@@ -8,6 +8,7 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -15,6 +16,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -172,9 +175,34 @@ void MainWindow::BuildWidgets() {
   help1->addAction(about1);
   mainMenu->addMenu(help1);
 
-  auto* central = new QWidget(this);
+  // Everything below the menu scrolls when the screen is smaller than the
+  // window's content (large scale factors on small screens).
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("MainFormScroll");
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* central = new QWidget(scroll);
   central->setObjectName("MainFormClient");
-  setCentralWidget(central);
+  scroll->setWidget(central);
+  // The run's panel stays below the scrolled controls, always in view while a run is on.
+  auto* body = new QWidget(this);
+  body->setObjectName("MainFormBody");
+  auto* bodyLayout = new QVBoxLayout(body);
+  bodyLayout->setContentsMargins(0, 0, 0, 0);
+  bodyLayout->setSpacing(0);
+  bodyLayout->addWidget(scroll, 1);
+  setCentralWidget(body);
+
+  // The status bar names the settings file in use.
+  auto* pnlSettingsFile = new QLabel(statusBar());
+  Bind(l.pnlSettingsFile, pnlSettingsFile);
+  pnlSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  pnlSettingsFile->setToolTip(ToQ(l.SettingsFileName()));
+  // A long path is cut at the window's edge rather than widening the window.
+  pnlSettingsFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  pnlSettingsFile->setMinimumWidth(1);
+  statusBar()->setObjectName("StatusBar");
+  statusBar()->addWidget(pnlSettingsFile, 1);
 
   // Right panel: Process and Close.
   QWidget* pnlRight = Panel("pnlRight", central);
@@ -214,21 +242,28 @@ void MainWindow::BuildWidgets() {
   names->setColumnStretch(0, 3);
   names->setColumnStretch(1, 2);
 
+  // Created in tab order: each folder button right after its edit.
   QWidget* pnlLibSetsTop = Panel("pnlLibSetsTop", gbLibSettings);
   auto* edSrcDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edSrcDir, edSrcDir);
+  QToolButton* sbSrcDir = FolderButton(l.sbSrcDir, pnlLibSetsTop);
   auto* edDestDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edDestDir, edDestDir);
+  QToolButton* sbDestDir = FolderButton(l.sbDestDir, pnlLibSetsTop);
   auto* cbRemoveUnusedItems = new QCheckBox(pnlLibSetsTop);
   Bind(l.cbRemoveUnusedItems, cbRemoveUnusedItems);
+  setTabOrder(edSrcDir, sbSrcDir);
+  setTabOrder(sbSrcDir, edDestDir);
+  setTabOrder(edDestDir, sbDestDir);
+  setTabOrder(sbDestDir, cbRemoveUnusedItems);
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
   sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
   sets->addWidget(edSrcDir, 1, 0);
-  sets->addWidget(FolderButton(l.sbSrcDir, pnlLibSetsTop), 1, 1);
+  sets->addWidget(sbSrcDir, 1, 1);
   sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 2, 0, 1, 2);
   sets->addWidget(edDestDir, 3, 0);
-  sets->addWidget(FolderButton(l.sbDestDir, pnlLibSetsTop), 3, 1);
+  sets->addWidget(sbDestDir, 3, 1);
   sets->addWidget(cbRemoveUnusedItems, 4, 0, 1, 2);
 
   auto* libSettings = new QVBoxLayout(gbLibSettings);
@@ -252,11 +287,11 @@ void MainWindow::BuildWidgets() {
   Bind(l.gbLanguages, gbLanguages);
   auto* lvLanguages = new ListViewWidget(gbLanguages);
   Bind(l.lvLanguages, lvLanguages);
-  lvLanguages->setMinimumHeight(120);
+  lvLanguages->setMinimumHeight(100);
   QWidget* pnlLangControl = Panel("pnlLangControl", gbLanguages);
   auto* langButtons = new QVBoxLayout(pnlLangControl);
   langButtons->setContentsMargins(0, 0, 0, 0);
-  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang})
+  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang, &l.btMoveUp, &l.btMoveDown})
     langButtons->addWidget(Button(*model, pnlLangControl));
   langButtons->addStretch();
   auto* pnlLangCount = new QLabel(gbLanguages);
@@ -279,7 +314,7 @@ void MainWindow::BuildWidgets() {
   left->addWidget(gbFilesToScan);
   left->addWidget(gbLanguages, 1);
   // The run in progress: language n of m, files done of total, a bar and Cancel.
-  auto* pnlRun = new QFrame(central);
+  auto* pnlRun = new QFrame(body);
   Bind(l.pnlRun, pnlRun);
   pnlRun->setFrameShape(QFrame::StyledPanel);
   auto* lblRunLanguage = new QLabel(pnlRun);
@@ -303,16 +338,42 @@ void MainWindow::BuildWidgets() {
   run->setColumnStretch(0, 1);
   run->setColumnStretch(1, 1);
 
-  auto* columns = new QHBoxLayout;
-  columns->addLayout(left, 1);
-  columns->addWidget(pnlRight);
-  auto* layout = new QVBoxLayout(central);
-  layout->addLayout(columns, 1);
-  layout->addWidget(pnlRun);
+  auto* layout = new QHBoxLayout(central);
+  layout->addLayout(left, 1);
+  layout->addWidget(pnlRight);
+  bodyLayout->addWidget(pnlRun);
 
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
 
-  resize(680, 640);
+  resize(kDefaultWidth, kDefaultHeight);
+}
+
+TWindowPlacement MainWindow::ScreenArea() const {
+  const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown) return {};
+  const QRect area = shown->availableGeometry();
+  return {area.left(), area.top(), area.width(), area.height(), false};
+}
+
+void MainWindow::ApplyPlacement() {
+  TWindowPlacement wanted = logic_->Placement;
+  if (!wanted.Remembered()) wanted = {x(), y(), kDefaultWidth, kDefaultHeight, false};
+  // The frame is outside the geometry: what must fit the screen is the frame.
+  const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  TWindowPlacement framed{wanted.Left - frame.left(), wanted.Top - frame.top(),
+                          wanted.Width + frame.left() + frame.right(), wanted.Height + frame.top() + frame.bottom(),
+                          wanted.Maximized};
+  framed = TMainWindowLogic::FitPlacement(framed, ScreenArea());
+  setGeometry(framed.Left + frame.left(), framed.Top + frame.top(), framed.Width - frame.left() - frame.right(),
+              framed.Height - frame.top() - frame.bottom());
+  if (wanted.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::StorePlacement() {
+  const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  if (normal.width() > 0 && normal.height() > 0)
+    logic_->Placement = {normal.left(), normal.top(), normal.width(), normal.height(), isMaximized()};
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -322,7 +383,10 @@ void MainWindow::showEvent(QShowEvent* event) {
     logic_->FormShow();
     // The settings file cannot be used: the window closes as soon as it can
     // (not from inside its own show event).
-    if (logic_->Quitting) QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    if (logic_->Quitting)
+      QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    else
+      ApplyPlacement();
   }
 }
 
@@ -332,6 +396,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  StorePlacement();
   // A failed save may keep the window open.
   if (logic_->FormClose())
     event->accept();
@@ -429,6 +494,19 @@ bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
 void MainWindow::ShowRunReport(TRunReportLogic& report) {
   RunReportDialog dialog(report, this);
   ExecModal(dialog);
+}
+
+int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) {
+  QInputDialog dialog(this);
+  dialog.setObjectName("ChooseNativeLanguage");
+  dialog.setWindowTitle("Native language");
+  dialog.setLabelText("No folder holds English. Which language are the sources written in?");
+  QStringList items;
+  for (const auto& language : languages) items << ToQ(language);
+  dialog.setComboBoxItems(items);  // a drop-down list of the languages
+  dialog.setComboBoxEditable(false);
+  if (ExecModal(dialog) != QDialog::Accepted) return -1;
+  return static_cast<int>(items.indexOf(dialog.textValue()));
 }
 
 }  // namespace sw::ui

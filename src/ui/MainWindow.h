@@ -39,6 +39,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   // The host of the window's runs, for tests that wait for one.
   QtRunHost& RunHost() { return *runHost_; }
   TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override;
+  int ChooseNativeLanguage(const std::vector<std::string>& languages) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -48,6 +49,15 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
 
  private:
   void BuildWidgets();
+  // The remembered placement (or the default size) fitted into the screen.
+  void ApplyPlacement();
+  // The window's normal placement into the logic, before it is saved.
+  void StorePlacement();
+  // The screen's available area, as a placement.
+  TWindowPlacement ScreenArea() const;
+
+  static constexpr int kDefaultWidth = 680;  // the language list shows its coverage column whole
+  static constexpr int kDefaultHeight = 640;
 
   std::unique_ptr<TMainWindowLogic> logic_;
   AboutBox* aboutBox_;

@@ -87,6 +87,15 @@ class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
     Log.push_back("exchange dialog " + dialog.dlgExchange.Caption());
     return ExchangeDialog ? ExchangeDialog(dialog) : false;
   }
+  std::deque<int> NativeChoices;  // for ChooseNativeLanguage; -1 (declined) when empty
+  int ChooseNativeLanguage(const std::vector<std::string>& languages) override {
+    std::string names;
+    for (const auto& name : languages) names += (names.empty() ? "" : ", ") + name;
+    Log.push_back("native? " + names);
+    const int answer = NativeChoices.empty() ? -1 : NativeChoices.front();
+    if (!NativeChoices.empty()) NativeChoices.pop_front();
+    return answer;
+  }
   std::deque<TCloseAnswer> CloseAnswers;  // after a failed save on close; keep open when empty
   std::function<void()> OnSaveFailed;     // runs before the answer is given
   TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override {
@@ -135,6 +144,11 @@ class MainWindowLogicTest : public ::testing::Test {
   std::string Settings() const { return TempDir::Read(SettingsFile()); }
   // The user types into an edit (one change event for the whole text).
   static void Type(TEditModel& edit, const std::string& text) { edit.SetText(text); }
+  // ... and then leaves it for another control.
+  static void TypeAndLeave(TEditModel& edit, const std::string& text) {
+    edit.SetText(text);
+    edit.Exit();
+  }
   // Language dialog script: pick `langId` and sub-folder `folder`, press OK.
   void AnswerLanguageDialog(int langId, const std::string& folder) {
     user_.LanguageDialog = [langId, folder](TLangDialogLogic& dialog) {
@@ -166,7 +180,7 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_EQ(w.edLibName.Text(), "New Library");
   EXPECT_TRUE(w.edLibName.AllSelected());
   EXPECT_EQ(w.edLibName.FocusRequests(), 1);
-  ASSERT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"New library"});
+  ASSERT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"New Library"}) << "one spelling in the chooser and the name";
   EXPECT_EQ(w.cbLibraries.ItemIndex(), 0);
   EXPECT_EQ(w.CurLib, 1);
   EXPECT_EQ(w.Updating, 0);
@@ -179,11 +193,9 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_FALSE(w.btDelLang.Enabled());
   EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "nothing is written before the library is saved";
 
+  // Closing at once writes no library nobody has touched.
   Close();
-  TIniFile ini(SettingsFile());
-  EXPECT_EQ(ini.ReadString("Main", "LastLib", ""), "1");
-  EXPECT_EQ(ini.ReadString("Library1", "Name", ""), "New Library");
-  EXPECT_EQ(ini.ReadString("Library1", "ScanFiles", ""), "15");
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
 }
 
 TEST_F(MainWindowLogicTest, FirstCloseCreatesTheSettingsFolder) {
@@ -191,9 +203,13 @@ TEST_F(MainWindowLogicTest, FirstCloseCreatesTheSettingsFolder) {
   const std::string settings = dir_.Path("config/shelfwright/shelfwright.ini");
   window_ = std::make_unique<TMainWindowLogic>(settings, user_);
   window_->FormShow();
+  Type(window_->edLibName, "Typed in");
   Close();
   EXPECT_TRUE(user_.Log.empty()) << user_.Log.front();
-  EXPECT_EQ(TIniFile(settings).ReadString("Library1", "Name", ""), "New Library");
+  TIniFile ini(settings);
+  EXPECT_EQ(ini.ReadString("Main", "LastLib", ""), "1");
+  EXPECT_EQ(ini.ReadString("Library1", "Name", ""), "Typed in");
+  EXPECT_EQ(ini.ReadString("Library1", "ScanFiles", ""), "15");
 }
 
 TEST_F(MainWindowLogicTest, LastLibZeroOrOutOfRangeAppendsNewLibraryBehindTheListed) {
@@ -201,7 +217,7 @@ TEST_F(MainWindowLogicTest, LastLibZeroOrOutOfRangeAppendsNewLibraryBehindTheLis
     WriteSettings(std::string("[Main]\r\nLastLib=") + lastLib +
                   "\r\n[Library1]\r\nName=Alpha\r\n[Library2]\r\nName=Beta\r\n");
     TMainWindowLogic& w = Open();
-    EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New library"})) << lastLib;
+    EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New Library"})) << lastLib;
     EXPECT_EQ(w.cbLibraries.ItemIndex(), 2) << lastLib;
     EXPECT_EQ(w.CurLib, 3) << lastLib;
     window_.reset();
@@ -223,7 +239,7 @@ TEST_F(MainWindowLogicTest, LoadsLastLibraryIntoFieldsBoxesAndLanguages) {
   EXPECT_FALSE(w.cbRCFiles.Checked());
   ASSERT_EQ(w.lvLanguages.RowCount(), 1);
   EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems, std::vector<std::string>{" /fr"});
-  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x040C));
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x040C) + TMainWindowLogic::SNativeMark);
   EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 1");
   EXPECT_TRUE(w.btAddLang.Enabled()) << "a source folder is set, existing or not";
   EXPECT_FALSE(w.btEditLang.Enabled());
@@ -367,17 +383,21 @@ class MainWindowLanguagesTest : public MainWindowLogicTest {
   }
 };
 
-TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFromEntries) {
+TEST_F(MainWindowLanguagesTest, LeavingExistingSourceFolderRetrievesLanguagesFromEntries) {
   TMainWindowLogic& w = Open();
   const std::string src = MakeSource();
   Type(w.edSrcDir, src);
-  // In folder order: DEU, ENU, fra (abbreviations), Germ (the beginning of an
+  EXPECT_EQ(w.Languages.Count(), 0) << "typing detects nothing";
+  EXPECT_TRUE(w.btAddLang.Enabled());
+  w.edSrcDir.Exit();
+  // By folder name: DEU, ENU, fra (abbreviations), Germ (the beginning of an
   // English name), German (the same locale again: skipped), Ital; misc,
-  // readme.txt and the hidden .git name nothing.
+  // readme.txt and the hidden .git name nothing. English is the native language.
   ASSERT_EQ(w.Languages.Count(), 5);
-  EXPECT_EQ(w.Languages[0]->LangId, 0x0407);
-  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
-  EXPECT_EQ(w.Languages[1]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
+  EXPECT_EQ(w.Languages[1]->LangId, 0x0407);
+  EXPECT_EQ(w.Languages[1]->SubFolder, "DEU");
   EXPECT_EQ(w.Languages[2]->LangId, 0x040C);
   EXPECT_EQ(w.Languages[2]->SubFolder, "fra");
   EXPECT_EQ(w.Languages[3]->LangId, LangIdFromEnglishName("german"));
@@ -385,8 +405,9 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
   EXPECT_EQ(w.Languages[4]->LangId, LangIdFromEnglishName("italian"));
   EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
-  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x0407));
-  EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems.at(0), " /DEU");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "English (United States) \u2014 native");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems.at(0), " /ENU");
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, GetEnglishLangName(0x0407));
   EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 5");
   EXPECT_TRUE(w.btAddLang.Enabled());
   EXPECT_EQ(user_.WaitCursorDepth, 0);
@@ -394,13 +415,13 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
 
   // With languages present, typing another folder only updates the buttons.
   std::filesystem::create_directories(dir_.Path("other/ESP"));
-  Type(w.edSrcDir, dir_.Path("other"));
+  TypeAndLeave(w.edSrcDir, dir_.Path("other"));
   EXPECT_EQ(w.Languages.Count(), 5);
 }
 
 TEST_F(MainWindowLanguagesTest, AutoNeverAddsALanguageTwice) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   const int count = w.Languages.Count();
   w.btAuto.Click();
   w.btAuto.Click();
@@ -425,7 +446,7 @@ TEST_F(MainWindowLanguagesTest, AddingTheSameLanguageTwiceGivesTwoEntries) {
   const std::string src = MakeSource();
   Type(w.edSrcDir, dir_.Path("does/not/exist"));
   w.lvLanguages.UserClick(-1);
-  Type(w.edSrcDir, src);  // existing now, list empty: retrieves
+  TypeAndLeave(w.edSrcDir, src);  // existing now, list empty: retrieves
   w.Languages.Clear();
   w.RefreshLanguages();
 
@@ -450,7 +471,7 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsTheEditedLanguageAndSubFolderAndRe
   SKIP_ON_WINDOWS("the user's language comes from the POSIX locale environment; Windows answers from its own settings");
   ScopedEnv lang("LC_ALL", "it_IT.UTF-8");
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   w.lvLanguages.UserClick(2);  // fra
   ASSERT_TRUE(w.btEditLang.Enabled());
   std::optional<int> offered;
@@ -473,13 +494,13 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsTheEditedLanguageAndSubFolderAndRe
 
 TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   w.lvLanguages.UserClick(1);
   user_.Answers = {idNo, idYes};
   w.btDelLang.Click();
   EXPECT_EQ(w.Languages.Count(), 5);
   w.btDelLang.Click();
-  EXPECT_TRUE(user_.Logged("ask Delete language \"" + GetEnglishLangName(0x0409) + "\" (sub-folder \"ENU\")?"));
+  EXPECT_TRUE(user_.Logged("ask Delete language \"" + GetEnglishLangName(0x0407) + "\" (sub-folder \"DEU\")?"));
   ASSERT_EQ(w.Languages.Count(), 4);
   EXPECT_EQ(w.Languages[1]->SubFolder, "fra");
   EXPECT_EQ(w.lvLanguages.RowCount(), 4);
@@ -490,7 +511,7 @@ TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
 
 TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());  // DEU, ENU, fra, Germ, Ital
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
   auto order = [&] {
     std::string s;
     for (const auto& language : w.Languages) s += language->SubFolder + " ";
@@ -504,42 +525,44 @@ TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) 
 
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(0);
-  EXPECT_EQ(order(), "fra DEU ENU Germ Ital ");
+  EXPECT_EQ(order(), "fra ENU DEU Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x040C) + TMainWindowLogic::SNativeMark);
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409)) << "the mark moves with the first row";
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 0);
   EXPECT_TRUE(w.btEditLang.Enabled());
 
   w.lvLanguages.UserClick(0);
   w.lvLanguages.UserDragDrop(-1);  // on no row: to the end
-  EXPECT_EQ(order(), "DEU ENU Germ Ital fra ");
+  EXPECT_EQ(order(), "ENU DEU Germ Ital fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 4);
 
   w.lvLanguages.UserClick(1);
   w.lvLanguages.UserDragDrop(4);  // before the last row
-  EXPECT_EQ(order(), "DEU Germ Ital ENU fra ");
+  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 3);
 
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(2);  // onto itself
-  EXPECT_EQ(order(), "DEU Germ Ital ENU fra ");
+  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
 
   // The first row is the native language of the saved library.
   w.lvLanguages.UserClick(4);
   w.lvLanguages.UserDragDrop(0);
   Close();
   const std::string settings = Settings();
-  EXPECT_NE(settings.find("[Languages1Lib]\r\n1036=fra\r\n1031=DEU\r\n"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("[Languages1Lib]\r\n1036=fra\r\n1033=ENU\r\n"), std::string::npos) << settings;
 }
 
 TEST_F(MainWindowLanguagesTest, DropWithoutSelectedRowDoesNothing) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   ASSERT_EQ(w.lvLanguages.Selected(), -1);
   w.lvLanguages.UserDragDrop(0);
   w.lvLanguages.UserDragDrop(-1);
-  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
   EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
   EXPECT_TRUE(user_.Log.size() == 2u) << "only the wait cursor of the retrieval";
@@ -554,7 +577,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   user_.Log.clear();
   w.miNew.Click();
   EXPECT_EQ(w.CurLib, 3);
-  EXPECT_EQ(w.cbLibraries.Items().back(), "New library");
+  EXPECT_EQ(w.cbLibraries.Items().back(), "New Library");
   EXPECT_EQ(w.cbLibraries.ItemIndex(), 2);
   EXPECT_EQ(w.edLibName.Text(), "New Library");
   EXPECT_EQ(w.edSrcDir.Text(), "");
@@ -571,7 +594,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   EXPECT_EQ(ini.ReadString("Library3", "Name", "<none>"), "<none>");
 }
 
-TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndOldFields) {
+TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndClearsTheFields) {
   WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Only\r\nSrcDir=/x\r\n[Languages1Lib]\r\n1031=de\r\n");
   TMainWindowLogic& w = Open();
   user_.Answers = {idNo};
@@ -584,8 +607,13 @@ TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndOldFi
   EXPECT_TRUE(user_.Logged("ask Delete library \"Only\"?"));
   EXPECT_EQ(w.CurLib, 0);
   EXPECT_EQ(w.cbLibraries.Count(), 0);
-  EXPECT_EQ(w.edLibName.Text(), "Only");
-  EXPECT_EQ(w.lvLanguages.RowCount(), 1);
+  // Nothing of the deleted library stays on show.
+  EXPECT_EQ(w.edLibName.Text(), "");
+  EXPECT_EQ(w.edSrcDir.Text(), "");
+  EXPECT_EQ(w.lvLanguages.RowCount(), 0);
+  EXPECT_EQ(w.Languages.Count(), 0);
+  EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 0");
+  EXPECT_EQ(w.Updating, 0);
   EXPECT_EQ(Settings().find("[Library1]"), std::string::npos);
 
   // Nothing is current: deleting again asks nothing, closing saves no library.
@@ -630,13 +658,12 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, dir_.Path("src"));
-  // Two-letter folder names find the language-only identifiers, native first.
+  TypeAndLeave(w.edSrcDir, dir_.Path("src"));
+  // Two-letter folder names find their languages' main locales, English native.
   ASSERT_EQ(w.Languages.Count(), 2);
-  ASSERT_EQ(w.Languages[0]->SubFolder, "de");
-  w.lvLanguages.UserClick(1);
-  w.lvLanguages.UserDragDrop(0);
   ASSERT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[1]->LangId, 0x0407);
   w.edLibShortName.SetFocus();
   Type(w.edDestDir, dir_.Path("out"));
   w.cbRemoveUnusedItems.SetChecked(true);
@@ -953,6 +980,246 @@ TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage
   EXPECT_TRUE(w.Coverage.empty());
 }
 
+// ---- Detection on purpose ---------------------------------------------------------------
+
+TEST_F(MainWindowLanguagesTest, DetectionWaitsForTheWholePathNotForEachKeystroke) {
+  TMainWindowLogic& w = Open();
+  const std::string src = MakeSource();
+  // Typing letter by letter passes through folders that exist ("/", the
+  // temporary folder): none of them is searched for languages.
+  for (std::size_t n = 1; n <= src.size(); ++n) Type(w.edSrcDir, src.substr(0, n));
+  EXPECT_EQ(w.Languages.Count(), 0);
+  EXPECT_FALSE(user_.Logged("wait cursor"));
+  w.edSrcDir.Exit();
+  EXPECT_EQ(w.Languages.Count(), 5);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
+
+  // Leaving the field without typing in it detects nothing more.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  w.edSrcDir.Exit();
+  EXPECT_EQ(w.Languages.Count(), 0);
+  // Leaving a folder that does not exist detects nothing either.
+  TypeAndLeave(w.edSrcDir, dir_.Path("src/nothing"));
+  EXPECT_EQ(w.Languages.Count(), 0);
+
+  // A folder chosen with the folder button is complete: detected at once.
+  user_.Folders = {src};
+  w.sbSrcDir.Click();
+  EXPECT_EQ(w.Languages.Count(), 5);
+}
+
+TEST_F(MainWindowLanguagesTest, FolderNamesGiveFullLanguagesAndShortNamesNameNone) {
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("de"), 0x0407) << "German (Germany), not German alone";
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("EN"), 0x0409);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("fr"), 0x040C);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("it"), 0x0410);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("DEA"), 0x0C07) << "a full abbreviation stays";
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Deutsch"), 0);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Germ"), LangIdFromEnglishName("germ"));
+  EXPECT_NE(TMainWindowLogic::LanguageOfFolderName("Germ"), 0);
+  for (const char* folder : {"bin", "res", "src", "lib", "doc", "obj", "out", "", "misc"})
+    EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName(folder), 0) << folder;
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0407), 0x0407);
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0009), 0x0409);
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0), 0);
+
+  // Only folders count, each language once, ordered by name.
+  dir_.Write("mixed/DEU", "a file");
+  for (const char* sub : {"mixed/fr", "mixed/Deutsch", "mixed/en", "mixed/FRA", "mixed/bin"})
+    std::filesystem::create_directories(dir_.Path(sub));
+  EXPECT_EQ(TMainWindowLogic::DetectLanguages(dir_.Path("mixed")),
+            (std::vector<TDetectedLanguage>{{0x0409, "en"}, {0x040C, "fr"}}));
+  EXPECT_TRUE(TMainWindowLogic::DetectLanguages(dir_.Path("missing")).empty());
+}
+
+TEST_F(MainWindowLanguagesTest, NativeLanguageIsEnglishElseTheUsersChoice) {
+  for (const char* sub : {"tinypad/de", "tinypad/en", "tinypad/fr", "nonenglish/de", "nonenglish/fr", "nonenglish/it"})
+    std::filesystem::create_directories(dir_.Path(sub));
+  TMainWindowLogic& w = Open();
+  TypeAndLeave(w.edSrcDir, dir_.Path("tinypad"));
+  ASSERT_EQ(w.Languages.Count(), 3);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_EQ(w.Languages[2]->SubFolder, "fr");
+  EXPECT_FALSE(std::any_of(user_.Log.begin(), user_.Log.end(), [](const std::string& l) { return l.rfind("native?", 0) == 0; }));
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "English (United States) \u2014 native");
+
+  // Without English the user is asked, with the languages in list order.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  user_.NativeChoices = {1};
+  TypeAndLeave(w.edSrcDir, dir_.Path("nonenglish"));
+  EXPECT_TRUE(user_.Logged("native? German (Germany) (/de), French (France) (/fr), Italian (Italy) (/it)"));
+  ASSERT_EQ(w.Languages.Count(), 3);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "fr");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "French (France) \u2014 native");
+
+  // Declined: the first folder's language stays first.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  user_.NativeChoices = {-1};
+  w.btAuto.Click();
+  EXPECT_EQ(w.Languages[0]->SubFolder, "de");
+
+  // Languages added to a list that has its native language change nothing of it.
+  const std::size_t asked = user_.Log.size();
+  std::filesystem::create_directories(dir_.Path("nonenglish/en"));
+  w.btAuto.Click();
+  ASSERT_EQ(w.Languages.Count(), 4);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "de");
+  EXPECT_EQ(w.Languages[3]->SubFolder, "en");
+  EXPECT_FALSE(std::any_of(user_.Log.begin() + static_cast<std::ptrdiff_t>(asked), user_.Log.end(),
+                           [](const std::string& l) { return l.rfind("native?", 0) == 0; }));
+}
+
+// ---- Keyboard ---------------------------------------------------------------------------
+
+TEST_F(MainWindowLanguagesTest, KeyboardMovesDeletesAndEditsLanguages) {
+  TMainWindowLogic& w = Open();
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
+  auto order = [&] {
+    std::string s;
+    for (const auto& language : w.Languages) s += language->SubFolder + " ";
+    return s;
+  };
+  EXPECT_FALSE(w.btMoveUp.Enabled());
+  EXPECT_FALSE(w.btMoveDown.Enabled());
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Down, true)) << "nothing selected: nothing moves";
+
+  w.lvLanguages.UserClick(1);
+  EXPECT_TRUE(w.btMoveUp.Enabled());
+  EXPECT_TRUE(w.btMoveDown.Enabled());
+  // Up and Down alone belong to the list.
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Up, false));
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Down, false));
+  // Ctrl+Up makes German the native language; the selection follows.
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Selected(), 0);
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0407) + TMainWindowLogic::SNativeMark);
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409));
+  EXPECT_FALSE(w.btMoveUp.Enabled()) << "the first row goes no higher";
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+
+  w.lvLanguages.UserClick(3);
+  w.btMoveDown.Click();
+  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  EXPECT_EQ(w.lvLanguages.Selected(), 4);
+  EXPECT_FALSE(w.btMoveDown.Enabled());
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Down, true));
+  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  w.btMoveUp.Click();
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+
+  // Delete goes through the delete command with its question.
+  w.lvLanguages.UserClick(0);
+  user_.Answers = {idYes};
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Delete, false));
+  EXPECT_TRUE(user_.Logged("ask Delete language \"German (Germany)\" (sub-folder \"DEU\")?"));
+  EXPECT_EQ(order(), "ENU fra Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0409) + TMainWindowLogic::SNativeMark)
+      << "the new first row is marked native";
+
+  // Enter and a double-click edit the selected language.
+  int edits = 0;
+  user_.LanguageDialog = [&](TLangDialogLogic&) {
+    ++edits;
+    return false;
+  };
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Enter, false)) << "no row selected: Enter is the window's";
+  w.lvLanguages.UserClick(1);
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Enter, false));
+  w.lvLanguages.UserDoubleClick(2);
+  w.lvLanguages.UserDoubleClick(-1);
+  EXPECT_EQ(edits, 2);
+  EXPECT_EQ(w.Languages.Count(), 4);
+}
+
+// ---- Smaller things ---------------------------------------------------------------------
+
+TEST_F(MainWindowLogicTest, HintStatusLineAndTheOneNewLibraryName) {
+  TMainWindowLogic& w = Open();
+  EXPECT_EQ(w.btAuto.Hint, "Detect the languages from the names of the source folder's sub-folders");
+  EXPECT_EQ(w.pnlSettingsFile.Caption(), "Settings: " + SettingsFile());
+  EXPECT_EQ(w.cbLibraries.Text(), w.edLibName.Text());
+}
+
+TEST_F(MainWindowLogicTest, UntouchedNewLibraryIsNeverWrittenNorListedTwice) {
+  WriteSettings(kTwoLibraries);
+  TMainWindowLogic& w = Open();
+  ASSERT_EQ(w.CurLib, 2);
+  w.miNew.Click();
+  w.miNew.Click();
+  EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New Library"})) << "one new library";
+  EXPECT_TRUE(w.UntouchedNewLibrary());
+  // Leaving it for another library drops it from the chooser.
+  w.cbLibraries.UserSelect(0);
+  EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta"}));
+  EXPECT_EQ(w.CurLib, 1);
+  EXPECT_EQ(w.edLibName.Text(), "Alpha");
+  EXPECT_EQ(Settings().find("[Library3]"), std::string::npos);
+
+  // Closing on an untouched new library keeps the library before it as the last used.
+  w.miNew.Click();
+  Close();
+  EXPECT_EQ(Settings().find("[Library3]"), std::string::npos);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Main", "LastLib", ""), "1");
+
+  // A touched one is written as before.
+  TMainWindowLogic& again = Open();
+  EXPECT_EQ(again.CurLib, 1);
+  again.miNew.Click();
+  Type(again.edSrcDir, "/somewhere");
+  EXPECT_FALSE(again.UntouchedNewLibrary());
+  Close();
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library3", "SrcDir", ""), "/somewhere");
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Main", "LastLib", ""), "3");
+}
+
+TEST_F(MainWindowLogicTest, RemoveUnusedIsRememberedPerLibraryAcrossRestarts) {
+  WriteSettings(kTwoLibraries);
+  TMainWindowLogic& w = Open();  // Beta
+  EXPECT_FALSE(w.cbRemoveUnusedItems.Checked());
+  w.cbRemoveUnusedItems.SetChecked(true);
+  w.cbLibraries.UserSelect(0);  // Alpha: saved Beta's
+  EXPECT_FALSE(w.cbRemoveUnusedItems.Checked());
+  w.cbLibraries.UserSelect(1);
+  EXPECT_TRUE(w.cbRemoveUnusedItems.Checked());
+  Close();
+  TMainWindowLogic& again = Open();
+  EXPECT_EQ(again.CurLib, 2);
+  EXPECT_TRUE(again.cbRemoveUnusedItems.Checked());
+  again.cbLibraries.UserSelect(0);
+  EXPECT_FALSE(again.cbRemoveUnusedItems.Checked());
+}
+
+TEST_F(MainWindowLogicTest, WindowPlacementIsReadOnShowAndWrittenOnClose) {
+  WriteSettings(std::string(kTwoLibraries) + "[Main]\r\nWindowLeft=40\r\nWindowTop=50\r\nWindowWidth=700\r\n"
+                                             "WindowHeight=600\r\nWindowMaximized=0\r\n");
+  TMainWindowLogic& w = Open();
+  EXPECT_EQ(w.Placement, (TWindowPlacement{40, 50, 700, 600, false}));
+  w.Placement = {10, 20, 800, 500, true};
+  Close();
+  EXPECT_EQ(TLibrarySettings(SettingsFile()).LoadWindowPlacement(), (TWindowPlacement{10, 20, 800, 500, true}));
+}
+
+TEST(MainWindowPlacementTest, FitPlacementKeepsTheWindowOnTheScreen) {
+  const TWindowPlacement screen{0, 0, 1280, 800, false};
+  auto fit = [&](TWindowPlacement p) { return TMainWindowLogic::FitPlacement(p, screen); };
+  EXPECT_EQ(fit({100, 100, 600, 500, false}), (TWindowPlacement{100, 100, 600, 500, false})) << "fits: unchanged";
+  EXPECT_EQ(fit({900, 500, 600, 500, true}), (TWindowPlacement{680, 300, 600, 500, true})) << "moved in";
+  EXPECT_EQ(fit({-50, -20, 600, 500, false}), (TWindowPlacement{0, 0, 600, 500, false}));
+  EXPECT_EQ(fit({10, 10, 1240, 1280, false}), (TWindowPlacement{10, 0, 1240, 800, false})) << "shrunk to the screen";
+  EXPECT_EQ(fit({3000, 3000, 5000, 5000, false}), (TWindowPlacement{0, 0, 1280, 800, false}));
+  const TWindowPlacement second{1280, 0, 1920, 1080, false};
+  EXPECT_EQ(TMainWindowLogic::FitPlacement({100, 100, 600, 500, false}, second),
+            (TWindowPlacement{1280, 100, 600, 500, false}));
+  EXPECT_FALSE(fit({}).Remembered()) << "nothing remembered stays so";
+}
+
 // ---- A library or settings file that cannot be used ---------------------------------
 
 const char* const kBrokenSecond =
@@ -1044,7 +1311,8 @@ TEST_F(MainWindowLogicTest, NamedSettingsFileThatDoesNotExistIsOfferedForCreatio
   EXPECT_EQ(TempDir::Read(file), "");
   EXPECT_EQ(w->CurLib, 1);
   EXPECT_TRUE(w->FormClose());
-  EXPECT_EQ(TIniFile(file).ReadString("Library1", "Name", ""), "New Library");
+  EXPECT_EQ(TIniFile(file).ReadString("Library1", "Name", "<none>"), "<none>") << "an untouched new library";
+  EXPECT_EQ(TIniFile(file).ReadString("Main", "LastLib", ""), "0");
 }
 
 TEST_F(MainWindowLogicTest, SettingsFileThatCannotBeUsedEndsTheProgramUntouched) {

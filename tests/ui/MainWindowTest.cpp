@@ -76,7 +76,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
       EXPECT_EQ(button->text(), caption) << name;
     }
   EXPECT_TRUE(Find<QPushButton>("btProcess")->isDefault());
-  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "automatically retrieve translations ");
+  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "Detect the languages from the names of the source folder's sub-folders");
   EXPECT_EQ(Find<QPushButton>("btAddLang")->toolTip(), "Add new translation");
   EXPECT_EQ(Find<QPushButton>("btEditLang")->toolTip(), "Edit translation settings");
   EXPECT_EQ(Find<QPushButton>("btDelLang")->toolTip(), "Delete translation");
@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {
   EXPECT_EQ(Find<QLineEdit>("edLibName")->selectedText(), "New Library");
   auto* chooser = Find<QComboBox>("cbLibraries");
   ASSERT_EQ(chooser->count(), 1);
-  EXPECT_EQ(chooser->currentText(), "New library");
+  EXPECT_EQ(chooser->currentText(), "New Library");
   EXPECT_TRUE(dialogs_.Shown.empty());
 }
 
@@ -394,7 +394,7 @@ TEST_F(MainWindowTest, DeleteLibraryAsksYesNoWithEmptyCaption) {
   dialogs_.ThenPress(QMessageBox::No);
   window_->findChild<QAction*>("miDelete")->trigger();
   ASSERT_GE(dialogs_.Shown.size(), 1u);
-  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library \"New library\"?");
+  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library \"New Library\"?");
   EXPECT_EQ(dialogs_.Shown.back().Title, "");
   EXPECT_EQ(Logic().CurLib, 1);
   dialogs_.ThenPress(QMessageBox::Yes);
@@ -424,10 +424,12 @@ TEST_F(MainWindowTest, AboutBoxShowsNameVersionAndMoreInfo) {
 
 TEST_F(MainWindowTest, CloseSavesTheLibrary) {
   Open();
+  QTest::keyClicks(Find<QLineEdit>("edLibName"), "Pad one");  // replaces the selected name
   QTest::mouseClick(Find<QPushButton>("btClose"), Qt::LeftButton);
   EXPECT_FALSE(window_->isVisible());
   const std::string settings = TempDir::Read(dir_.Path("settings.ini"));
-  EXPECT_NE(settings.find("Name=New Library"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Name=Pad one"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("WindowWidth="), std::string::npos) << settings;
   EXPECT_NE(settings.find("LastLib=1"), std::string::npos) << settings;
 }
 

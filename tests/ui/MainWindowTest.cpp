@@ -27,6 +27,7 @@
 #include "ui/Binding.h"
 #include "ui/LangDialog.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/MainWindowFixture.h"
 #include "ui/UiTestSupport.h"
 
 namespace sw::ui {
@@ -34,34 +35,7 @@ namespace {
 
 using testing::DialogScript;
 
-class MainWindowTest : public ::testing::Test {
- protected:
-  MainWindowTest() : installed_(&userInteraction_) {}
-
-  MainWindow& Open() {
-    window_ = std::make_unique<MainWindow>(dir_.Path("settings.ini"), "");
-    window_->show();
-    return *window_;
-  }
-  template <typename T>
-  T* Find(const char* name) const {
-    T* widget = window_->findChild<T*>(name);
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  TMainWindowLogic& Logic() const { return window_->Logic(); }
-  // Lets the event loop run until the window's run has ended and its report was shown.
-  bool WaitForRun(int ms = 20000) const {
-    return QTest::qWaitFor([this] { return !Logic().Running(); }, ms);
-  }
-
-  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
-  TempDir dir_;
-  DialogScript dialogs_;
-  QtUserInteraction userInteraction_;
-  ScopedUserInteraction installed_;
-  std::unique_ptr<MainWindow> window_;
-};
+using MainWindowTest = testing::MainWindowFixture;
 
 TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   MainWindow& w = Open();

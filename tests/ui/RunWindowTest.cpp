@@ -32,6 +32,7 @@
 #include "ui/QtUserInteraction.h"
 #include "ui/RunReportDialog.h"
 #include "ui/RunWidgets.h"
+#include "ui/MainWindowFixture.h"
 #include "ui/UiTestSupport.h"
 
 namespace sw::ui {
@@ -39,10 +40,8 @@ namespace {
 
 using testing::DialogScript;
 
-class RunWindowTest : public ::testing::Test {
+class RunWindowTest : public testing::MainWindowFixture {
  protected:
-  RunWindowTest() : installed_(&userInteraction_) {}
-
   // A library of English and German with one damaged form in the English folder.
   MainWindow& OpenLibraryWithABrokenFile() {
     dir_.Write("src/en/Strings.res", sw::testing::StringTableRes({{1, u"Open"}, {2, u"Save"}, {3, u"Close"}}));
@@ -51,20 +50,8 @@ class RunWindowTest : public ::testing::Test {
     dir_.Write("settings.ini",
                "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
-    window_ = std::make_unique<MainWindow>(dir_.Path("settings.ini"), "");
-    window_->show();
-    return *window_;
+    return Open();
   }
-  bool WaitForRun() const {
-    return QTest::qWaitFor([this] { return !window_->Logic().Running(); }, 30000);
-  }
-
-  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
-  TempDir dir_;
-  DialogScript dialogs_;
-  QtUserInteraction userInteraction_;
-  ScopedUserInteraction installed_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(RunWindowTest, ReportShowsTheFailedFileWithAWarningAndCopiesItself) {

@@ -28,6 +28,7 @@
 #include "ui/LangDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/MainWindowFixture.h"
 #include "ui/UiTestSupport.h"
 #include "util/QLocales.h"
 
@@ -36,22 +37,8 @@ namespace {
 
 using testing::DialogScript;
 
-class WindowLanguagesTest : public ::testing::Test {
+class WindowLanguagesTest : public testing::MainWindowFixture {
  protected:
-  WindowLanguagesTest() : installed_(&userInteraction_) {}
-
-  MainWindow& Open() {
-    window_ = std::make_unique<MainWindow>(dir_.Path("settings.ini"), "");
-    window_->show();
-    return *window_;
-  }
-  template <typename T>
-  T* Find(const char* name) const {
-    T* widget = window_->findChild<T*>(name);
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  TMainWindowLogic& Logic() const { return window_->Logic(); }
   // The focus leaves `widget` as when the user tabs on.
   static void Leave(QWidget* widget) {
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
@@ -63,13 +50,6 @@ class WindowLanguagesTest : public ::testing::Test {
     for (int i = 0; i < List()->topLevelItemCount(); ++i) folders << List()->topLevelItem(i)->text(1);
     return folders;
   }
-
-  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
-  TempDir dir_;
-  DialogScript dialogs_;
-  QtUserInteraction userInteraction_;
-  ScopedUserInteraction installed_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(WindowLanguagesTest, LeavingTheSourceFolderDetectsAndTheKeyboardEditsTheList) {

@@ -11,7 +11,6 @@
 #include <set>
 #include <utility>
 
-#include "app/RunMessages.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"

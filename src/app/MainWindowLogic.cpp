@@ -4,7 +4,6 @@
 #include <stop_token>
 
 #include "app/LangDialogLogic.h"
-#include "app/RunMessages.h"
 #include "platform/FileSystem.h"
 #include "runtime/IniFile.h"
 #include "storage/ExchangeUnits.h"

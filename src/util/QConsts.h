@@ -107,8 +107,16 @@ inline constexpr const char* SUnknownLanguage =
     "Language identifier %d (0x%.4X) of library \"%s\" is not a known language: nothing was processed";
 inline constexpr const char* SDuplicateLanguageFile =
     "Languages %d and %d of library \"%s\" would both be written to \"%s\": nothing was processed";
-inline constexpr const char* SBadLanguageId = "[%s]: '%s' is not a valid language identifier";
 inline constexpr const char* SCannotCreateFolder = "Cannot create folder \"%s\"";
+inline constexpr const char* SSourceFolderMissing = "The source folder \"%s\" does not exist";
+inline constexpr const char* SNativeFolderMissing = "The native language's folder \"%s\" does not exist";
+inline constexpr const char* STranslationFolderMissing =
+    "The folder \"%s\" of %s does not exist: its translations keep the native copies";
+inline constexpr const char* SUnusedKeptNoFiles =
+    "Unused items were not removed: the native folder \"%s\" holds no file of the kinds scanned";
+inline constexpr const char* SUnusedKeptFailures =
+    "Unused items were not removed: %d native file(s) could not be read";
+inline constexpr const char* SLanguageFilesNotWritten = "%d of %d language files could not be written:";
 
 // (end of run block)
 

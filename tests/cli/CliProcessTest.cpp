@@ -164,8 +164,35 @@ TEST_F(CliProcessTest, RunThatCannotStartWritesNothingAndFails) {
   EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
 }
 
+// The progress line is for a terminal: rewritten in place, cleared before
+// the summary; a pipe or a log file gets none of it.
+TEST_F(CliProcessTest, ProgressLineOnlyOnATerminal) {
+  WriteProject();
+  const CliResult piped = Cli(CommandLineLibrary());
+  ASSERT_EQ(piped.ExitCode, 0) << piped.Err;
+  EXPECT_EQ(piped.Err.find('\r'), std::string::npos) << piped.Err;
+  EXPECT_EQ(piped.Err.find("language 1 of"), std::string::npos) << piped.Err;
+  EXPECT_EQ(piped.Out.find("language 1 of"), std::string::npos) << piped.Out;
+
+  if (std::system("script --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no 'script' to give the program a terminal";
+  // script(1) runs the program on a pseudo terminal and copies what it shows.
+  const std::string shown = dir.Path("shown.txt");
+  const std::string command = "script -qec \"'" + std::string(SHELFWRIGHT_CLI_PATH) + "' " + CommandLineLibrary() +
+                              "\" /dev/null </dev/null >'" + shown + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << TempDir::Read(shown);
+  const std::string screen = TempDir::Read(shown);
+  const std::size_t first = screen.find("language 1 of 2, 0 of 2 files");
+  const std::size_t last = screen.find("language 2 of 2, 1 of 1 files");
+  ASSERT_NE(first, std::string::npos) << screen;
+  ASSERT_NE(last, std::string::npos) << screen;
+  // Each line starts by rewriting the one before; the last is cleared.
+  EXPECT_EQ(screen.substr(screen.rfind('\r', first), 4), "\r\x1b[K") << screen;
+  EXPECT_EQ(screen.find("\r\x1b[KProcessing Complete", last), screen.find('\r', last)) << screen;
+  EXPECT_EQ(screen.find('\n'), screen.find("Processing Complete") + 20) << screen;
+}
+
 TEST_F(CliProcessTest, BundledExampleProcessesCleanly) {
-  const auto example = std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "examples" / "tinypad";
+  const auto example = std::filesystem::path(SHELFWRIGHT_TEST_DATA_DIR) / ".." / ".." / "examples" / "tinypad";
   if (!std::filesystem::exists(example / "tinypad.ini")) GTEST_SKIP() << "examples/tinypad is not there";
   const CliResult result = Cli("process --src '" + (example / "src").string() + "' --dest '" + dir.Path("out") +
                                "' --short-name TinyPad --lang ENU=en DEU=de FRA=fr --quiet --json");

@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <set>
+#include <thread>
 #include <utility>
 
+#include "app/OrderedReads.h"
 #include "app/RunMessages.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
@@ -229,20 +232,76 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
   return files;
 }
 
-bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::string, int>>& files) {
-  int done = 0;
-  for (const auto& [path, kind] : files) {
-    if (StopToken.stop_requested()) return false;
-    try {
-      // Every listed file that cannot be opened fails with the system's
-      // reason, whichever reader would have read it.
-      CheckReadable(path);
-      switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
-        case sfResFiles: ProcessResFile(path); break;
-        case sfPasFiles: ProcessPasFile(path); break;
-        case sfDfmFiles: ProcessDfmFile(path); break;
-        case sfRcFiles: ProcessRcFile(path); break;
+// What reading one file yields before it is merged: the parsed file, or the
+// failure that stopped its reading.
+struct TLibraryFilesProcessor::TReadFile {
+  std::unique_ptr<TResProcessor> Res;
+  std::unique_ptr<TSourceProcessor> Source;
+  std::unique_ptr<TMemoryStream> Form;
+  std::exception_ptr Error;
+};
+
+TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::string& path, int kind,
+                                                                   const TReadSettings& settings) {
+  TReadFile file;
+  try {
+    // Every listed file that cannot be opened fails with the system's
+    // reason, whichever reader would have read it.
+    CheckReadable(path);
+    switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
+      case sfResFiles:
+        file.Res = std::make_unique<TResProcessor>();
+        file.Res->LoadFromResFile(path);
+        break;
+      case sfPasFiles: {
+        auto processor = std::make_unique<TPasProcessor>();
+        // ANSI bytes of a language's folder are that language's text: decode
+        // them with its code page, not with whatever code page this machine uses.
+        processor->CodePage = settings.CodePage;
+        processor->LoadConstants(path);
+        file.Source = std::move(processor);
+        break;
       }
+      case sfRcFiles: {
+        auto processor = std::make_unique<TCPPProcessor>();
+        processor->PascalUnitMode = false;
+        processor->CodePage = settings.CodePage;
+        processor->LangId = settings.LangId;
+        processor->LoadConstants(path);
+        file.Source = std::move(processor);
+        break;
+      }
+      case sfDfmFiles: {
+        TMemoryStream bytes;
+        bytes.LoadFromFile(path);
+        file.Form = std::make_unique<TMemoryStream>();
+        TLocFormProcessor::ToBinaryStream(bytes.AsString(), settings.LangId, *file.Form);
+        break;
+      }
+    }
+  } catch (...) {
+    file.Error = std::current_exception();
+  }
+  return file;
+}
+
+bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::string, int>>& files) {
+  TReadSettings settings;
+  settings.LangId = static_cast<LANGID>(storage_->Languages(column_));
+  settings.CodePage = GetCodePage(settings.LangId);
+  int done = 0;
+  const auto read = [&](std::size_t i) { return ReadFile(files[i].first, files[i].second, settings); };
+  const auto merge = [&](std::size_t i, TReadFile& file) {
+    if (StopToken.stop_requested()) return false;
+    const auto& [path, kind] = files[i];
+    try {
+      if (file.Error) std::rethrow_exception(file.Error);
+      if (file.Res) MergeResFile(path, *file.Res);
+      if (file.Source) {
+        MergeConstants(file.Source->UnitRec());
+        stats_.Warnings.insert(stats_.Warnings.end(), file.Source->Warnings.begin(), file.Source->Warnings.end());
+      }
+      if (file.Form) MergeForm(*file.Form);
       ++stats_.FilesRead[static_cast<std::size_t>(kind)];
     } catch (Exception& e) {
       e.AttachFile(path);
@@ -255,8 +314,10 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
         ShowMessageBox(SErrorCaption, stats_.Errors.back().Text());
     }
     ReportProgress(++done);
-  }
-  return true;
+    return true;
+  };
+  const int jobs = Jobs > 0 ? Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return ReadInOrder<TReadFile>(files.size(), jobs, 4 * static_cast<std::size_t>(jobs), read, merge);
 }
 
 namespace {
@@ -276,9 +337,7 @@ TLocConstant* FindCompiledString(const TLocStorage& storage, std::uint16_t strin
 
 }  // namespace
 
-void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
-  TResProcessor processor;
-  processor.LoadFromResFile(path);
+void TLibraryFilesProcessor::MergeResFile(const std::string& path, const TResProcessor& processor) {
   const std::string unitName = StripExt(ExtractFileName(path));
   const auto* block = static_cast<const TResString*>(processor.FindBlock(ResTypeString));
   if (!block) return;
@@ -324,34 +383,14 @@ void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
   }
 }
 
-void TLibraryFilesProcessor::ProcessPasFile(const std::string& path) {
-  TPasProcessor processor;
-  // ANSI bytes of a language's folder are that language's text: decode them
-  // with its code page, not with whatever code page this machine uses.
-  processor.CodePage = GetCodePage(storage_->Languages(column_));
-  processor.LoadConstants(path);
-  MergeConstants(processor.UnitRec());
-  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
-}
-
-void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
-  TCPPProcessor processor;
-  processor.PascalUnitMode = false;
-  processor.CodePage = GetCodePage(storage_->Languages(column_));
-  processor.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
-  processor.LoadConstants(path);
-  MergeConstants(processor.UnitRec());
-  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
-}
-
-void TLibraryFilesProcessor::ProcessDfmFile(const std::string& path) {
+void TLibraryFilesProcessor::MergeForm(TMemoryStream& stream) {
   TLocFormProcessor processor;
   processor.PropRules.Assign(PropRules);
   processor.LangId = storage_->Languages(column_);
   processor.Storage = storage_.get();
   processor.Column = column_;
   processor.Revision = langFile_->Revision;
-  processor.ProcessFile(path);
+  processor.ProcessStream(stream);
 }
 
 namespace {

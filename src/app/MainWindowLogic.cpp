@@ -304,6 +304,7 @@ void TMainWindowLogic::btProcessClick() {
   // Each failed file is shown as it fails, named with its place.
   TRunControl control;
   control.OnFileError = [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); };
+  control.Jobs = settings_.LoadJobs();
   LastRun = RunLibrary(LastRunLibrary, control);
   // The status window goes first, so nothing is hidden behind it.
   HideStatus();

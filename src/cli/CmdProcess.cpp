@@ -37,6 +37,7 @@ struct ProcessOptions {
   bool RemoveUnused = false;
   bool Json = false;
   bool Quiet = false;
+  int Jobs = 0;  // 0: the machine's cores
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -138,6 +139,7 @@ int RunProcess(const ProcessOptions& options) {
   ScopedUserInteraction scope(&terminal);
   ShowStatus(SStartingProcessing);
   TRunControl control;
+  control.Jobs = options.Jobs;
   control.OnFileError = [](const TRunFileError& error) {
     HideStatus();
     PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
@@ -166,6 +168,8 @@ void AddProcessCommand(CLI::App& app) {
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");
   cmd->add_flag("-q,--quiet", options->Quiet, "Print no status lines");
+  cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
+      ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });
 }
 

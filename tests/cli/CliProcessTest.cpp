@@ -14,6 +14,7 @@
 #include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 #include "support/TestSupport.h"
+#include "util/QStrings.h"
 
 namespace sw {
 namespace {
@@ -189,6 +190,40 @@ TEST_F(CliProcessTest, ProgressLineOnlyOnATerminal) {
   EXPECT_EQ(screen.substr(screen.rfind('\r', first), 4), "\r\x1b[K") << screen;
   EXPECT_EQ(screen.find("\r\x1b[KProcessing Complete", last), screen.find('\r', last)) << screen;
   EXPECT_EQ(screen.find('\n'), screen.find("Processing Complete") + 20) << screen;
+}
+
+// --jobs: the bundled example and a generated library give the same bytes
+// with one reader as with several, on the first run and on the next.
+TEST_F(CliProcessTest, ParallelReadersWriteWhatOneReaderWrites) {
+  const auto root = std::filesystem::path(SHELFWRIGHT_TEST_DATA_DIR) / ".." / "..";
+  const std::string example = (root / "examples" / "tinypad" / "src").string();
+  const std::string generator = (root / "bench" / "gen_library.py").string();
+  ASSERT_TRUE(std::filesystem::exists(example));
+  std::vector<std::string> libraries = {"--src '" + example + "' --short-name TinyPad --lang ENU=en DEU=de FRA=fr"};
+  if (std::system(("python3 '" + generator + "' '" + dir.Path("gen") +
+                   "' --forms 12 --strings 400 --langs 3 --units 6 >/dev/null").c_str()) == 0)
+    libraries.push_back("--src '" + dir.Path("gen/src") + "' --short-name Synth --lang ENU=en DEU=de FRA=fr");
+  else
+    ADD_FAILURE() << "python3 could not generate a library";
+  for (const auto& library : libraries) {
+    std::filesystem::remove_all(dir.Path("one"));
+    std::filesystem::remove_all(dir.Path("many"));
+    for (int run = 0; run < 2; ++run) {
+      const CliResult one = Cli("process " + library + " --dest '" + dir.Path("one") + "' --jobs 1 --quiet");
+      const CliResult many = Cli("process " + library + " --dest '" + dir.Path("many") + "' --jobs 3 --quiet");
+      ASSERT_EQ(one.ExitCode, 0) << one.Err;
+      ASSERT_EQ(many.ExitCode, 0) << many.Err;
+      EXPECT_EQ(ReplaceAll(one.Out, dir.Path("one"), ""), ReplaceAll(many.Out, dir.Path("many"), ""));
+      int files = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(dir.Path("one"))) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(TempDir::Read(entry.path().string()), TempDir::Read(dir.Path("many/" + name))) << name;
+        ++files;
+      }
+      EXPECT_EQ(files, 4) << library;  // three language files and lib.ini
+    }
+  }
+  EXPECT_EQ(Cli(CommandLineLibrary() + " --jobs 0").ExitCode, 2);
 }
 
 TEST_F(CliProcessTest, BundledExampleProcessesCleanly) {

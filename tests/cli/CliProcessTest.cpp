@@ -3,9 +3,6 @@
 // and the bundled example processed end to end.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-#ifndef _WIN32
-#include <sys/wait.h>  // Windows: TestSupport.h stands in
-#endif
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +10,7 @@
 #include "app/AppTestSupport.h"
 #include "base/Unicode.h"
 #include "storage/LocLangFile.h"
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
 #include "util/QStrings.h"
 
@@ -21,27 +19,10 @@ namespace {
 
 using testing::ReadLng;
 
-struct CliResult {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
 class CliProcessTest : public ::testing::Test {
  protected:
   void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
-  CliResult Cli(const std::string& args, const std::string& cwd = "") {
-    const std::string out = dir.Path("cli.out");
-    const std::string err = dir.Path("cli.err");
-    std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'";
-    if (!cwd.empty()) command = "cd '" + cwd + "' && " + command;
-    const int status = std::system(command.c_str());
-    CliResult result;
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Out = TempDir::Read(out);
-    result.Err = TempDir::Read(err);
-    return result;
-  }
+  CliResult Cli(const std::string& args, const std::string& cwd = "") { return RunCli(args, dir, cwd); }
   void WriteProject() {
     dir.Write("src/en/Strings.pas",
               "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hello';\r\nimplementation\r\nend.\r\n");

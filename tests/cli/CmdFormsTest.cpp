@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "runtime/FormTextConverter.h"
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
 namespace sw {
@@ -15,15 +16,14 @@ class CmdFormsTest : public ::testing::Test {
   void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   // Runs the CLI in `folder` with `args`; returns the exit code.
   int Run(const std::string& folder, const std::string& args) {
-    const std::string command = "cd '" + folder + "' && '" + std::string(SHELFWRIGHT_CLI_PATH) + "' " + args +
-                                " >'" + dir.Path("stdout") + "' 2>'" + dir.Path("stderr") + "'";
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    last_ = RunCli(args, dir, folder);
+    return last_.ExitCode;
   }
-  std::string Out() const { return TempDir::Read(dir.Path("stdout")); }
-  std::string Err() const { return TempDir::Read(dir.Path("stderr")); }
+  std::string Out() const { return last_.Out; }
+  std::string Err() const { return last_.Err; }
 
   TempDir dir;
+  CliResult last_;
   const std::string data = std::string(SHELFWRIGHT_TEST_DATA_DIR) + "/forms";
 };
 

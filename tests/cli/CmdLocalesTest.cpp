@@ -5,16 +5,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/CliRunner.h"
 #include "support/LocaleTestSupport.h"
 #include "support/TestSupport.h"
 
 namespace sw {
 namespace {
-
-struct RunResult {
-  int ExitCode;
-  std::string Out;
-};
 
 class CmdLocalesTest : public ::testing::Test {
  protected:
@@ -22,14 +18,7 @@ class CmdLocalesTest : public ::testing::Test {
   test::LocaleEnv env_{"C.UTF-8"};
   TempDir dir_;
 
-  RunResult Run(const std::string& args) {
-    const std::string out = dir_.Path("out.txt");
-    const std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' locales " + args + " >'" + out + "' 2>'" +
-                                dir_.Path("err.txt") + "'";
-    const int status = std::system(command.c_str());
-    const int code = (status >= 0 && (status & 0x7F) == 0) ? (status >> 8) & 0xFF : -1;
-    return {code, TempDir::Read(out)};
-  }
+  CliResult Run(const std::string& args) { return RunCli("locales " + args, dir_); }
   static int Lines(const std::string& text) {
     int n = 0;
     for (char c : text) n += c == '\n';
@@ -38,7 +27,7 @@ class CmdLocalesTest : public ::testing::Test {
 };
 
 TEST_F(CmdLocalesTest, ListsEachModeOneLinePerEntry) {
-  const RunResult locales = Run("");
+  const CliResult locales = Run("");
   ASSERT_EQ(locales.ExitCode, 0);
   EXPECT_EQ(Lines(locales.Out), 255);
   EXPECT_EQ(locales.Out.substr(0, locales.Out.find('\n')), "0436\tAFK\t1252\tAfrikaans\tAfrikaans (South Africa)");
@@ -50,7 +39,7 @@ TEST_F(CmdLocalesTest, ListsEachModeOneLinePerEntry) {
 }
 
 TEST_F(CmdLocalesTest, PrintsJsonAndSingleIdentifiers) {
-  const RunResult json = Run("--json --mode both");
+  const CliResult json = Run("--json --mode both");
   ASSERT_EQ(json.ExitCode, 0);
   EXPECT_EQ(json.Out.rfind("[\n  {\n    \"id\": 1078,\n    \"abbr\": \"AFK\",", 0), 0u);
   EXPECT_NE(json.Out.find("\"id\": 9,\n    \"abbr\": \"EN\",\n    \"codePage\": 1252,\n    \"englishName\": "

@@ -4,40 +4,17 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#ifndef _WIN32
-#include <sys/wait.h>  // Windows: TestSupport.h stands in
-#endif
-
 #include "platform/FileSystem.h"
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
 namespace sw {
 namespace {
 
-struct CliResult {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
 class CmdMoveLiteralsTest : public ::testing::Test {
  protected:
   void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
-  CliResult Run(const std::string& arguments) {
-    const std::string errFile = dir.Path("stderr.txt");
-    const std::string command =
-        std::string(SHELFWRIGHT_CLI_PATH) + " move-literals " + arguments + " 2> '" + errFile + "'";
-    CliResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.Out.append(buffer, n);
-    const int status = pclose(pipe);
-    result.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.Err = TempDir::Read(errFile);
-    return result;
-  }
+  CliResult Run(const std::string& arguments) { return RunCli("move-literals " + arguments, dir); }
   TempDir dir;
 };
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
 namespace sw {
@@ -14,11 +15,9 @@ class CompressCliTest : public ::testing::Test {
   void SetUp() override { SKIP_ON_WINDOWS("runs the command line program through a POSIX shell"); }
   // Runs the CLI with `args`; returns the exit code and keeps stderr in `err_`.
   int Run(const std::string& args) {
-    const std::string errFile = dir_.Path("stderr.txt");
-    const std::string command = std::string(SHELFWRIGHT_CLI_PATH) + " " + args + " 2>" + errFile;
-    const int status = std::system(command.c_str());
-    err_ = TempDir::Read(errFile);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const CliResult result = RunCli(args, dir_);
+    err_ = result.Err;
+    return result.ExitCode;
   }
 
   TempDir dir_;

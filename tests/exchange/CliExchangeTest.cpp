@@ -11,18 +11,13 @@
 #include <filesystem>
 
 #include "exchange/ExchangeTestSupport.h"
+#include "support/CliRunner.h"
 
 namespace sw {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::ReplaceOnce;
-
-struct CliResult {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
 
 int Shell(const std::string& command) {
   const int status = std::system(command.c_str());
@@ -54,15 +49,7 @@ class CliExchangeTest : public ::testing::Test {
   std::string German() const { return dir.Path("out/TinyPad.DEU.lng"); }
   std::string Native() const { return dir.Path("out/TinyPad.ENU.lng"); }
 
-  CliResult Cli(const std::string& args) {
-    const std::string out = dir.Path("cli.out");
-    const std::string err = dir.Path("cli.err");
-    CliResult result;
-    result.ExitCode = Shell(std::string("'") + SHELFWRIGHT_CLI_PATH + "' " + args + " >'" + out + "' 2>'" + err + "'");
-    result.Out = TempDir::Read(out);
-    result.Err = TempDir::Read(err);
-    return result;
-  }
+  CliResult Cli(const std::string& args) { return RunCli(args, dir); }
   nlohmann::json Stats() {
     const CliResult result = Cli("stats " + Library() + " --json");
     EXPECT_EQ(result.ExitCode, 0) << result.Err;

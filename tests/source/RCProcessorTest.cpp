@@ -2,39 +2,21 @@
 // the first STRINGTABLE, failures with their details, and code pages.
 #include <gtest/gtest.h>
 
-
-#include "extract/source/SrcProcs.h"
-#include "support/TestSupport.h"
+#include "source/RcScriptFixture.h"
 
 namespace sw {
 namespace {
 
-using Strings = std::vector<std::string>;
-
-class RCProcessorTest : public ::testing::Test {
+class RCProcessorTest : public testing::RcScriptFixture {
  protected:
-  RCProcessorTest() { processor.PascalUnitMode = false; }
-
-  // Writes the script (and the header when given) and loads it; returns
-  // "Name=Id=Value" per constant.
+  // Writes the script (and the header when given) and loads it.
   Strings Load(const std::string& script, const std::string& header = "", const std::string& name = "Strings") {
     if (!header.empty()) dir.Write(name + ".hpp", header);
-    path = dir.Write(name + ".rc", script);
-    processor.LoadConstants(path);
-    return Constants();
-  }
-  Strings Constants() const {
-    Strings result;
-    for (const auto& c : processor.UnitRec().Constants)
-      result.push_back(c->Name + "=" + std::to_string(c->Id) + "=" + c->Value);
-    return result;
+    return LoadScript(script, name);
   }
   std::string FormatError(int line, const std::string& detail) const {
-    return "Wrong format of RC file\r\nFile \"" + path + "\"\r\nLine: " + std::to_string(line) + "\r\n" + detail;
+    return RcScriptFixture::FormatError(path, line, detail);
   }
-  TempDir dir;
-  std::string path;
-  TCPPProcessor processor;
 };
 
 TEST_F(RCProcessorTest, IdentifiersFromHeaderAndScriptThenNumberedEntries) {

@@ -6,40 +6,19 @@
 
 #include <random>
 
-#include "extract/source/SrcProcs.h"
-#include "support/TestSupport.h"
+#include "source/RcScriptFixture.h"
 
 namespace sw {
 namespace {
 
-using Strings = std::vector<std::string>;
-
-class RcScriptTest : public ::testing::Test {
+class RcScriptTest : public testing::RcScriptFixture {
  protected:
-  RcScriptTest() { processor.PascalUnitMode = false; }
-
-  Strings Load(const std::string& script, const std::string& name = "App") {
-    path = dir.Write(name + ".rc", script);
-    processor.LoadConstants(path);
-    return Constants();
-  }
-  Strings Constants() const {
-    Strings result;
-    for (const auto& c : processor.UnitRec().Constants)
-      result.push_back(c->Name + "=" + std::to_string(c->Id) + "=" + c->Value);
-    return result;
-  }
+  Strings Load(const std::string& script, const std::string& name = "App") { return LoadScript(script, name); }
   bool Warned(const std::string& part) const {
     for (const auto& w : processor.Warnings)
       if (w.find(part) != std::string::npos) return true;
     return false;
   }
-  std::string FormatError(const std::string& file, int line, const std::string& detail) const {
-    return "Wrong format of RC file\r\nFile \"" + file + "\"\r\nLine: " + std::to_string(line) + "\r\n" + detail;
-  }
-  TempDir dir;
-  std::string path;
-  TCPPProcessor processor;
 };
 
 TEST_F(RcScriptTest, EveryTableWithOptionalStatementsAndFirstOfDuplicateIds) {

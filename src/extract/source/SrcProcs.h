@@ -184,6 +184,9 @@ class TSourceProcessor {
   std::string MakeConstName(const std::string& value, const std::string& unitShortName) const;
   // The name an existing constant gives `value` (ReuseNames), "" when none.
   std::string ExistingName(const std::string& value) const;
+  // Adds a literal found in `unit` under the name an existing constant gives
+  // its value (selected at once, when ReuseNames) or a new one.
+  void AddFoundLiteral(TUnitRec& unit, std::unique_ptr<TStrConst> literal, const std::string& unitShortName);
 
   // Two-step form of Process for front ends that select in batch:
   // FindLiterals loads the constants file and every enabled unit and finds

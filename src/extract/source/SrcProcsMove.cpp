@@ -231,6 +231,15 @@ std::string TSourceProcessor::ExistingName(const std::string& value) const {
   return std::string();
 }
 
+void TSourceProcessor::AddFoundLiteral(TUnitRec& unit, std::unique_ptr<TStrConst> literal,
+                                       const std::string& unitShortName) {
+  const std::string existing = ReuseNames ? ExistingName(literal->Value) : std::string();
+  literal->Name = existing.empty() ? MakeConstName(literal->Value, unitShortName) : existing;
+  TStrConst* added = literal.get();
+  unit.Constants.Add(std::move(literal));
+  if (!existing.empty()) added->SetSelected(true);
+}
+
 // ---- The run ------------------------------------------------------------------------------
 
 void TSourceProcessor::ExtractLiterals(TUnitRec&) {}
@@ -490,12 +499,7 @@ void TPasProcessor::ExtractLiterals(TUnitRec& unit) {
       item->StartCol = token.StartCol;
       item->EndCol = token.EndCol;
       item->Kind = token.Kind;
-      std::string name = ReuseNames ? ExistingName(item->Value) : std::string();
-      const bool reused = !name.empty();
-      item->Name = reused ? name : MakeConstName(item->Value, shortName);
-      TStrConst* added = item.get();
-      unit.Constants.Add(std::move(item));
-      if (reused) added->SetSelected(true);
+      AddFoundLiteral(unit, std::move(item), shortName);
     }
     Scanner.Next();
   }
@@ -724,12 +728,7 @@ void TCPPProcessor::ExtractLiterals(TUnitRec& unit) {
           item->LastLine = more.Line;
           item->EndCol = more.EndCol;
         }
-        std::string name = ReuseNames ? ExistingName(item->Value) : std::string();
-        const bool reused = !name.empty();
-        item->Name = reused ? name : MakeConstName(item->Value, shortName);
-        TStrConst* added = item.get();
-        unit.Constants.Add(std::move(item));
-        if (reused) added->SetSelected(true);
+        AddFoundLiteral(unit, std::move(item), shortName);
       }
     }
     Scanner.Next();

@@ -187,8 +187,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   languageStats.LangId = language.LangId;
   languageStats.FileName = langFileName_;
   languageStats.Revision = langFile_->Revision;
-  languageStats.Items = CountItems();
-  languageStats.ValuesChanged = CountChangedValues();
+  CountItems(languageStats.Items, languageStats.ValuesChanged);
 
   try {
     langFile_->SaveStorage(storage_.get(), column_, false);
@@ -402,21 +401,14 @@ bool IsStoredKind(std::uint8_t kind) {
 
 }  // namespace
 
-int TLibraryFilesProcessor::CountItems() const {
-  int count = 0;
-  storage_->ForEachItem([&](const TLocItem* item) {
-    if (IsStoredKind(item->ValueKind())) ++count;
-  });
-  return count;
-}
-
-int TLibraryFilesProcessor::CountChangedValues() const {
+void TLibraryFilesProcessor::CountItems(int& items, int& changed) const {
   const std::int32_t revision = langFile_->Revision;
-  int count = 0;
+  items = changed = 0;
   storage_->ForEachItem([&](const TLocItem* item) {
-    if (IsStoredKind(item->ValueKind()) && item->Values(column_)->Revision == revision) ++count;
+    if (!IsStoredKind(item->ValueKind())) return;
+    ++items;
+    if (item->Values(column_)->Revision == revision) ++changed;
   });
-  return count;
 }
 
 }  // namespace sw

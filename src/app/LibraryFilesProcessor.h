@@ -145,8 +145,9 @@ class TLibraryFilesProcessor {
   void MergeResFile(const std::string& path, const TResProcessor& processor);
   void MergeForm(TMemoryStream& stream);
   void MergeConstants(const TUnitRec& unit);
-  int CountChangedValues() const;
-  int CountItems() const;
+  // The stored items of the storage, and those of them whose value in this
+  // pass's column carries this pass's revision.
+  void CountItems(int& items, int& changed) const;
 
   std::unique_ptr<TLocStorage> storage_;
   std::string langFileName_;

@@ -47,6 +47,12 @@ void TLangDialogLogic::FillLanguages() {
     UpdateOK();
 }
 
+bool TLangDialogLogic::SelectLangId(LANGID id) {
+  const TLocaleTreeNode* node = FindNodeByData(tvLang.Root(), id);
+  SelectNode(node);
+  return node != nullptr;
+}
+
 void TLangDialogLogic::tvLangChange() {
   if (selected_) {
     const auto id = static_cast<LANGID>(selected_->Data());
@@ -58,6 +64,9 @@ void TLangDialogLogic::tvLangChange() {
       edEngName.SetText(GetLocaleInfoStr(id, 2));
       edExt.SetText(UpperAscii(GetLocaleInfoStr(id, 3)));
     }
+  } else {
+    edEngName.SetText("");
+    edExt.SetText("");
   }
   UpdateOK();
 }

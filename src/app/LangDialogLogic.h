@@ -37,6 +37,10 @@ class TLangDialogLogic {
 
   // Fills the tree and preselects the user's default language.
   void FillLanguages();
+  // Selects the first node (display order, every level) that carries `id`;
+  // none when the tree has no such node, so that OK waits for a choice.
+  // Answers whether a node was found.
+  bool SelectLangId(LANGID id);
   // Remembers the library's source folder and lists its sub-folders.
   void SetSourceFolder(const std::string& folder);
   // Preselects the sub-folder `name` (ignoring case); none when absent.

@@ -8,6 +8,7 @@
 #include "app/LibrarySettings.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -57,11 +58,26 @@ std::string PropRulesSectionName(int n) { return "PropRules" + std::to_string(n)
 
 namespace {
 
-int LanguageIdFromKey(const std::string& section, const std::string& key) {
-  const int id = StrToInt(TrimSpaces(key));
+// A conversion error of one value, told with its place in the settings file.
+[[noreturn]] void RaiseValueError(const std::string& fileName, const std::string& section, const std::string& key,
+                                  const std::string& problem) {
+  throw EConvertError(Format(SSettingsValueError, fileName, section, key, problem));
+}
+
+int IntegerValue(const std::string& fileName, const std::string& section, const std::string& key,
+                 const std::string& value) {
+  try {
+    return StrToIntTrim(value);
+  } catch (const EConvertError& e) {
+    RaiseValueError(fileName, section, key, e.Message());
+  }
+}
+
+int LanguageIdFromKey(const std::string& fileName, const std::string& section, const std::string& key) {
+  const int id = IntegerValue(fileName, section, key, key);
   // An identifier is 16 bits wide; a larger number would silently name
   // another language, so it is refused like text that is no number.
-  if (id < 0 || id > 0xFFFF) throw EConvertError(Format(SBadLanguageId, section, key));
+  if (id < 0 || id > 0xFFFF) RaiseValueError(fileName, section, key, Format(SNotALanguageId, key));
   return id;
 }
 
@@ -69,12 +85,33 @@ int LanguageIdFromKey(const std::string& section, const std::string& key) {
 
 // ---- TLibrarySettings ------------------------------------------------------
 
+TLibrarySettings::TFileState TLibrarySettings::FileState() const {
+  if (platform::DirectoryExists(fileName_)) return TFileState::Folder;
+  std::error_code ec;
+  return std::filesystem::exists(fileName_, ec) ? TFileState::Present : TFileState::Missing;
+}
+
+void TLibrarySettings::RequireFile() const {
+  switch (FileState()) {
+    case TFileState::Missing: throw ESettingsFileError(Format(SSettingsFileMissing, fileName_));
+    case TFileState::Folder: throw ESettingsFileError(Format(SIniIsFolder, fileName_));
+    case TFileState::Present: break;
+  }
+}
+
+void TLibrarySettings::CreateFile() {
+  if (FileState() != TFileState::Missing) return;
+  TIniFile ini(fileName_);
+  Save(ini);
+}
+
 TLibraryList TLibrarySettings::LoadLibraryList() const {
   TLibraryList result;
-  // A settings file that does not exist yet has no libraries (first start).
-  if (!platform::FileExists(fileName_)) return result;
+  // A settings file that does not exist yet has no libraries (first start);
+  // a folder in its place is refused by the profile reader.
+  if (FileState() == TFileState::Missing) return result;
   const TIniFile ini(fileName_);
-  result.LastLib = StrToIntTrim(ini.ReadString("Main", "LastLib", ""));
+  result.LastLib = IntegerValue(fileName_, "Main", "LastLib", ini.ReadString("Main", "LastLib", ""));
   TStringList content;
   ini.ReadSectionValues("PropRules", content);
   if (content.Count() > 0) result.GlobalPropRules.Assign(content);
@@ -88,20 +125,24 @@ TLibraryList TLibrarySettings::LoadLibraryList() const {
 
 TLibraryDefinition TLibrarySettings::LoadLibrary(int n) const {
   TLibraryDefinition library;
-  if (!platform::FileExists(fileName_)) return library;
+  if (FileState() == TFileState::Missing) return library;
   TIniFile ini(fileName_);
   const std::string section = LibrarySectionName(n);
   library.Name = ini.ReadString(section, "Name", "");
   library.ShortName = ini.ReadString(section, "ShortName", "");
   library.SrcDir = ini.ReadString(section, "SrcDir", "");
   library.DestDir = ini.ReadString(section, "DestDir", "");
-  library.ScanFiles = ini.ReadInteger(section, "ScanFiles", sfResFiles);
+  // A mistyped value must not quietly scan only compiled resources: with
+  // "Remove unused" that would purge every other item.
+  const std::string scanFiles = ini.ReadString(section, "ScanFiles", "");
+  library.ScanFiles = scanFiles.empty() ? sfResFiles : IntegerValue(fileName_, section, "ScanFiles", scanFiles);
 
   const std::string langSection = LanguagesSectionName(n);
   TStringList keys;
   ini.ReadSection(langSection, keys);
   for (const auto& key : keys)
-    library.Languages.AddLibLanguage(LanguageIdFromKey(langSection, key), ini.ReadString(langSection, key, ""));
+    library.Languages.AddLibLanguage(LanguageIdFromKey(fileName_, langSection, key),
+                                     ini.ReadString(langSection, key, ""));
 
   ini.ReadSection(PropRulesSectionName(n), keys);
   // Only the part before the first "=" of a rule line counts.

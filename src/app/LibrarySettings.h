@@ -36,6 +36,16 @@ class TIniFile;
 
 // The error of the application layer (processing run and library settings).
 SW_DECLARE_EXCEPTION(EShelfwrightError, Exception)
+// A settings file that cannot be used at all: missing where it must exist,
+// a folder, or no profile file (the profile reader's EIniFileError covers the
+// last two when the file is read).
+SW_DECLARE_EXCEPTION(ESettingsFileError, Exception)
+
+inline constexpr const char* SSettingsFileMissing = "The settings file %s does not exist";
+inline constexpr const char* SSettingsFileCreate = "The settings file %s does not exist. Create it?";
+// A value of the settings file that cannot be used: file, section, key, problem.
+inline constexpr const char* SSettingsValueError = "%s: [%s] %s: %s";
+inline constexpr const char* SNotALanguageId = "'%s' is not a valid language identifier";
 
 
 // One language of a library: a 16-bit Windows language identifier (held in a
@@ -94,14 +104,26 @@ class TLibrarySettings {
   explicit TLibrarySettings(std::string fileName) : fileName_(std::move(fileName)) {}
   const std::string& FileName() const { return fileName_; }
 
+  // What is at the file's path: nothing yet, a folder, or something else (a
+  // file, which reading checks further).
+  enum class TFileState { Missing, Folder, Present };
+  TFileState FileState() const;
+  // For a settings file the user named: raises ESettingsFileError naming it
+  // when it does not exist or is a folder.
+  void RequireFile() const;
+  // Creates an empty settings file (with its folder) where none exists yet.
+  void CreateFile();
+
   // Reads [Main], [PropRules] and the library names. A settings file that does
-  // not exist yet is an empty list. A "LastLib" that is not a whole number
-  // raises EConvertError.
+  // not exist yet is an empty list; one that is no profile file raises
+  // EIniFileError. A "LastLib" that is not a whole number raises
+  // EConvertError naming the file, the section and the key.
   TLibraryList LoadLibraryList() const;
 
   // Reads library n (1-based). Missing keys give empty texts and ScanFiles 1;
   // a repeated language identifier is ignored after its first line; a language
-  // key that is not a whole number raises EConvertError.
+  // key that is no language identifier, or a "ScanFiles" that is no whole
+  // number, raises EConvertError naming the file, the section and the key.
   TLibraryDefinition LoadLibrary(int n) const;
 
   // Writes [Library<n>] and replaces [Languages<n>Lib]; [PropRules<n>Lib] is

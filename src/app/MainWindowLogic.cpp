@@ -3,6 +3,7 @@
 #include "app/LangDialogLogic.h"
 #include "app/RunMessages.h"
 #include "platform/FileSystem.h"
+#include "runtime/IniFile.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
 #include "util/QConsts.h"
@@ -11,6 +12,10 @@
 namespace sw {
 
 namespace {
+
+constexpr const char* SDeleteLibrary = "Delete library \"%s\"?";
+constexpr const char* SDeleteLanguage = "Delete language \"%s\" (sub-folder \"%s\")?";
+constexpr const char* SCloseSaveFailed = "The settings could not be saved:\r\n%s";
 
 // Sets `Updating` for the duration of a scope, back to 0 also on failure.
 class UpdatingScope {
@@ -36,6 +41,10 @@ class WaitCursor {
 };
 
 }  // namespace
+
+TCloseAnswer IMainWindowDialogs::AskCloseAfterFailedSave(const std::string& message) {
+  return AskRetryCancel(SErrorCaption, message) == idRetry ? TCloseAnswer::Retry : TCloseAnswer::KeepOpen;
+}
 
 template <typename F>
 void TMainWindowLogic::Guarded(F&& handler) {
@@ -91,26 +100,84 @@ TMainWindowLogic::~TMainWindowLogic() = default;
 // ---- Window events ------------------------------------------------------------
 
 void TMainWindowLogic::FormShow() {
-  bool listed = false;
+  if (!OpenSettingsFile()) return;
+  TLibraryList list;
+  try {
+    list = settings_.LoadLibraryList();
+  } catch (const std::exception& e) {
+    // Without the list a new library would take the number of a stored one
+    // and be saved over it, and a file of another kind would be written
+    // into: the window does not go on with this settings file.
+    dialogs_.ShowError(e.what());
+    Quit(1);
+    return;
+  }
+  bool current = false;
   Guarded([&] {
-    LoadLibraryList();
-    listed = true;
+    ApplyLibraryList(list);
+    current = true;
   });
-  // A settings file that cannot be read lists nothing and starts nothing.
-  if (listed && CurLib == 0) Guarded([this] { NewLibrary(); });
+  // A library that did not load is reported; no new one is started over it.
+  if (current && CurLib == 0) Guarded([this] { NewLibrary(); });
 }
 
-void TMainWindowLogic::FormClose() {
-  Guarded([this] {
-    SaveLastLib();
-    if (CurLib > 0) SaveLibrary(CurLib);
-  });
+bool TMainWindowLogic::OpenSettingsFile() {
+  switch (settings_.FileState()) {
+    case TLibrarySettings::TFileState::Present:
+      return true;
+    case TLibrarySettings::TFileState::Folder:
+      dialogs_.ShowError(Format(SIniIsFolder, SettingsFileName()));
+      Quit(1);
+      return false;
+    case TLibrarySettings::TFileState::Missing:
+      break;
+  }
+  // The default settings file is missing at first start; it is written when
+  // a library is saved.
+  if (!SettingsGivenExplicitly) return true;
+  if (AskYesNo(Format(SSettingsFileCreate, SettingsFileName())) != idYes) {
+    Quit(0);
+    return false;
+  }
+  try {
+    settings_.CreateFile();
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(e.what());
+    Quit(1);
+    return false;
+  }
+  return true;
+}
+
+void TMainWindowLogic::Quit(int exitCode) {
+  Quitting = true;
+  ExitCode = exitCode;
+}
+
+bool TMainWindowLogic::FormClose() {
+  // A settings file the window did not use is never written.
+  if (Quitting) return true;
+  for (;;) {
+    try {
+      SaveLastLib();
+      if (CurLib > 0) SaveLibrary(CurLib);
+      return true;
+    } catch (const std::exception& e) {
+      switch (dialogs_.AskCloseAfterFailedSave(Format(SCloseSaveFailed, e.what()))) {
+        case TCloseAnswer::Retry: continue;
+        case TCloseAnswer::CloseAnyway: return true;
+        case TCloseAnswer::KeepOpen: return false;
+      }
+      return false;
+    }
+  }
 }
 
 // ---- Settings -------------------------------------------------------------------
 
-void TMainWindowLogic::LoadLibraryList() {
-  const TLibraryList list = settings_.LoadLibraryList();
+void TMainWindowLogic::LoadLibraryList() { ApplyLibraryList(settings_.LoadLibraryList()); }
+
+void TMainWindowLogic::ApplyLibraryList(const TLibraryList& list) {
   CurLib = list.LastLib;
   GlobalPropRules.Assign(list.GlobalPropRules);
   {
@@ -123,7 +190,15 @@ void TMainWindowLogic::LoadLibraryList() {
   if (CurLib < 0 || CurLib > cbLibraries.Count()) CurLib = 0;
   if (cbLibraries.Count() > 0 && CurLib > 0) {
     cbLibraries.SetItemIndex(CurLib - 1);
-    LoadLibrary(CurLib);
+    try {
+      LoadLibrary(CurLib);
+    } catch (...) {
+      // The fields do not hold that library, so it must not be current:
+      // saving them would overwrite it.
+      CurLib = 0;
+      cbLibraries.SetItemIndex(-1);
+      throw;
+    }
   }
 }
 
@@ -176,8 +251,19 @@ void TMainWindowLogic::cbLibrariesChange() {
       throw;
     }
   }
+  const int left = CurLib;
   CurLib = cbLibraries.ItemIndex() + 1;
-  if (CurLib > 0) LoadLibrary(CurLib);
+  if (CurLib > 0) {
+    try {
+      LoadLibrary(CurLib);
+    } catch (...) {
+      // The fields still hold the library left, which stays current: the one
+      // that did not load is never saved over.
+      CurLib = left;
+      cbLibraries.SetItemIndex(left - 1);
+      throw;
+    }
+  }
 }
 
 void TMainWindowLogic::edLibNameChange() {
@@ -275,7 +361,7 @@ void TMainWindowLogic::NewLibrary() {
 
 void TMainWindowLogic::miDeleteClick() {
   if (CurLib == 0) return;
-  if (AskYesNo("Delete library?") != idYes) return;
+  if (AskYesNo(Format(SDeleteLibrary, cbLibraries.Items()[static_cast<std::size_t>(CurLib - 1)])) != idYes) return;
   settings_.DeleteLibrarySettings(CurLib, cbLibraries.Count());
   cbLibraries.DeleteItem(CurLib - 1);
   if (CurLib > cbLibraries.Count()) {
@@ -284,7 +370,18 @@ void TMainWindowLogic::miDeleteClick() {
   } else {
     cbLibraries.SetItemIndex(CurLib - 1);
   }
-  if (CurLib > 0) LoadLibrary(CurLib);
+  if (CurLib > 0) {
+    try {
+      LoadLibrary(CurLib);
+    } catch (...) {
+      // The fields hold the deleted library: none is current, so they are
+      // never saved over the one that moved into its number.
+      CurLib = 0;
+      cbLibraries.SetItemIndex(-1);
+      UpdateButtons();
+      throw;
+    }
+  }
   UpdateButtons();
 }
 
@@ -371,6 +468,8 @@ void TMainWindowLogic::FillLanguageRow(int index) {
 bool TMainWindowLogic::EditLanguage(TLibLanguage& language) {
   TLangDialogLogic dialog;
   dialog.FillLanguages();
+  // Editing offers the language being edited, so that OK alone changes nothing.
+  if (language.LangId != 0) dialog.SelectLangId(static_cast<LANGID>(language.LangId));
   dialog.SetSourceFolder(edSrcDir.Text());
   dialog.SelectSubFolder(language.SubFolder);
   if (!dialogs_.ExecLanguageDialog(dialog)) return false;
@@ -397,7 +496,10 @@ void TMainWindowLogic::btEditLangClick() {
 void TMainWindowLogic::btDelLangClick() {
   const int index = lvLanguages.Selected();
   if (index < 0) return;
-  if (AskYesNo("Delete language?") != idYes) return;
+  const TLibLanguage* language = Languages.Items(index);
+  if (AskYesNo(Format(SDeleteLanguage, GetEnglishLangName(static_cast<LANGID>(language->LangId)),
+                      language->SubFolder)) != idYes)
+    return;
   Languages.Delete(index);
   lvLanguages.DeleteRow(index);
   pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));

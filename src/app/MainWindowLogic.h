@@ -22,6 +22,9 @@ namespace sw {
 
 class TLangDialogLogic;
 
+// What the user chose after the settings could not be saved on close.
+enum class TCloseAnswer { Retry, CloseAnyway, KeepOpen };
+
 class IMainWindowDialogs {
  public:
   virtual ~IMainWindowDialogs() = default;
@@ -36,6 +39,10 @@ class IMainWindowDialogs {
   virtual void ShowError(const std::string& message) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
   virtual void CloseWindow() = 0;
+  // The settings could not be saved while the window closes: try again,
+  // close anyway (the unsaved changes are lost) or keep the window open.
+  // Without an override this is a Retry/Cancel question (Cancel keeps it open).
+  virtual TCloseAnswer AskCloseAfterFailedSave(const std::string& message);
 };
 
 class TMainWindowLogic {
@@ -60,6 +67,14 @@ class TMainWindowLogic {
   int ScanFlags = sfAllFiles;
   int Updating = 0;
   std::string DefaultLibPath;
+  // Set before the window is shown when the user named the settings file:
+  // a missing one is then offered for creation instead of being a first start.
+  bool SettingsGivenExplicitly = false;
+  // Set by FormShow when the window must close at once without writing
+  // anything: the settings file cannot be used, or the user declined to
+  // create it. `ExitCode` is the program's exit status then.
+  bool Quitting = false;
+  int ExitCode = 0;
 
   // Controls.
   TLabelModel MainForm{"MainForm", "Shelfwright"};
@@ -98,9 +113,10 @@ class TMainWindowLogic {
   TLabelModel Help1{"Help1", "&Help"};
   TButtonModel About1{"About1", "&About"};
 
-  // Window events.
+  // Window events. FormClose answers whether the window may close; a failed
+  // save asks the user first.
   void FormShow();
-  void FormClose();
+  bool FormClose();
 
   // Settings operations.
   void LoadLibraryList();
@@ -126,6 +142,12 @@ class TMainWindowLogic {
   // Runs an event handler; a failure goes to the error display.
   template <typename F>
   void Guarded(F&& handler);
+  // Checks the settings file before it is read; false when the window quits.
+  bool OpenSettingsFile();
+  void Quit(int exitCode);
+  // Fills the chooser and loads the last library; when that library does
+  // not load, none is current.
+  void ApplyLibraryList(const TLibraryList& list);
 
   void cbLibrariesChange();
   void edLibNameChange();

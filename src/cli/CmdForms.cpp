@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "app/FileKinds.h"
 #include "app/LanguageIds.h"
 #include "cli/Commands.h"
 #include "extract/forms/LocFormProc.h"
@@ -160,7 +161,7 @@ int ScanForm(const ScanOptions& options) {
   return code;
 }
 
-const ScannerRegistration kFormScanner({".dfm"}, ScanForm);
+const ScannerRegistration kFormScanner(sfDfmFiles, ScanForm);
 
 struct FormToBinaryOptions {
   std::string In;

@@ -35,6 +35,8 @@ int RunLibraries(const LibrariesOptions& options) {
   const std::string fileName =
       options.SettingsFile.empty() ? platform::SettingsFileName() : options.SettingsFile;
   TLibrarySettings settings(fileName);
+  // A file the user named must be there: a typo is no empty list.
+  if (!options.SettingsFile.empty()) settings.RequireFile();
   const TLibraryList list = settings.LoadLibraryList();
   if (options.Json) {
     nlohmann::json libraries = nlohmann::json::array();

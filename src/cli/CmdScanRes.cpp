@@ -3,6 +3,7 @@
 // string, the identifier, a tab and the text as UTF-8 with backslash, tab,
 // CR, LF and other control characters escaped; JSON output is
 // {"file", "strings": [{"id", "text"}]}.
+#include "app/FileKinds.h"
 #include "cli/Commands.h"
 #include "extract/resources/WinResProc.h"
 #include "base/Unicode.h"
@@ -63,7 +64,7 @@ int ScanResFile(const ScanOptions& options) {
   return kExitOk;
 }
 
-const ScannerRegistration kResScanner({".res", ".r32"}, ScanResFile);
+const ScannerRegistration kResScanner(sfResFiles, ScanResFile);
 
 }  // namespace
 

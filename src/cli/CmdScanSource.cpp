@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/FileKinds.h"
 #include "cli/Commands.h"
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
@@ -115,7 +116,7 @@ int ScanSource(const ScanOptions& options) {
   return kExitOk;
 }
 
-const ScannerRegistration kSourceScanner({".pas", ".rc"}, ScanSource);
+const ScannerRegistration kSourceScanner(sfPasFiles | sfRcFiles, ScanSource);
 
 }  // namespace
 

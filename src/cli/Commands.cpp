@@ -8,6 +8,7 @@
 #include <map>
 
 #include "BuildInfo.h"
+#include "app/FileKinds.h"
 #include "base/Exceptions.h"
 
 namespace sw::cli {
@@ -61,8 +62,11 @@ CommandRegistration::CommandRegistration(int order, CommandSetup setup) {
   GetRegistry().commands.emplace_back(order, std::move(setup));
 }
 
-ScannerRegistration::ScannerRegistration(std::vector<std::string> extensions, Scanner scanner) {
-  for (const auto& ext : extensions) GetRegistry().scanners[ext] = scanner;
+ScannerRegistration::ScannerRegistration(int fileKinds, Scanner scanner) {
+  for (const TFileKind& kind : kFileKinds)
+    if (fileKinds & kind.Bit)
+      for (std::string_view ext : kind.Extensions)
+        if (!ext.empty()) GetRegistry().scanners[std::string(ext)] = scanner;
 }
 
 const Scanner* FindScanner(const std::string& fileName) {

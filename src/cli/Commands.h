@@ -40,8 +40,8 @@ struct ScanOptions {
 using Scanner = std::function<int(const ScanOptions& options)>;
 
 struct ScannerRegistration {
-  // `extensions` in lower case with the dot (".res").
-  ScannerRegistration(std::vector<std::string> extensions, Scanner scanner);
+  // Registers `scanner` for the extensions of the `fileKinds` (`sf…` bits).
+  ScannerRegistration(int fileKinds, Scanner scanner);
 };
 
 // The registered scanner of a file name's extension, or nullptr.

@@ -55,6 +55,9 @@ TResolvedLibrary ResolveLibraryOptions(const LibraryOptions& options, bool requi
   if (stored) {
     const std::string fileName = options.SettingsFile.empty() ? platform::SettingsFileName() : options.SettingsFile;
     TLibrarySettings settings(fileName);
+    // A settings file the user named must be there (not a usage error: the
+    // command line is fine, the file is not).
+    if (!options.SettingsFile.empty()) settings.RequireFile();
     int n = options.Library;
     if (!options.Name.empty()) {
       n = settings.FindLibraryByName(options.Name);

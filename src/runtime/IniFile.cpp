@@ -1,5 +1,7 @@
 #include "runtime/IniFile.h"
 
+#include <filesystem>
+
 #include "platform/FileSystem.h"
 #include "base/Exceptions.h"
 #include "base/AnsiText.h"
@@ -53,10 +55,30 @@ std::string OneLine(std::string_view text) {
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(fileName_, ec);
+  if (!ec && std::filesystem::is_directory(status)) throw EIniFileError(Format(SIniIsFolder, fileName_));
+  if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+    throw EIniFileError(Format(SIniNotAFile, fileName_));
   if (platform::FileExists(fileName_)) lines_.LoadFromBytes(platform::ReadFileBytes(fileName_));
   // Text that came as UTF-16 is held as UTF-8 now; keep it UTF-8 with a mark.
   if (lines_.Encoding() == TextEncoding::Utf16LE || lines_.Encoding() == TextEncoding::Utf16BE)
     lines_.SetEncoding(TextEncoding::Utf8);
+  CheckProfileText();
+}
+
+void TIniFile::CheckProfileText() const {
+  // Another program's file given by mistake would be rewritten with the
+  // settings appended to it; it is refused instead.
+  bool hasText = false;
+  bool hasSection = false;
+  for (const auto& line : lines_) {
+    if (line.find('\0') != std::string::npos) throw EIniFileError(Format(SIniHasNulBytes, fileName_));
+    const LineKind kind = ParseLine(line).Kind;
+    if (kind == LineKind::Section) hasSection = true;
+    if (kind != LineKind::Blank && kind != LineKind::Comment) hasText = true;
+  }
+  if (hasText && !hasSection) throw EIniFileError(Format(SIniNoSection, fileName_));
 }
 
 TIniFile TIniFile::FromText(std::string_view text, std::string fileName) {

@@ -11,6 +11,11 @@
 // Reading accepts CR LF, LF and a lone CR; the file is written with CR LF by
 // `UpdateFile`, which replaces it atomically. A missing file is an empty
 // profile. Nothing is written until `UpdateFile` is called.
+//
+// A file that is no profile file is refused when it is loaded (EIniFileError
+// naming it), so that it can never be written back as one: a folder or
+// another kind of entry, text holding NUL bytes (a binary file), or text with
+// lines but no "[section]" line.
 #pragma once
 
 #include <string>
@@ -18,16 +23,25 @@
 #include <utility>
 #include <vector>
 
+#include "base/Exceptions.h"
 #include "runtime/StringList.h"
 
 namespace sw {
 
+SW_DECLARE_EXCEPTION(EIniFileError, Exception)
+
+inline constexpr const char* SIniIsFolder = "%s is a folder, not a settings file";
+inline constexpr const char* SIniNotAFile = "%s is not a regular file, so it cannot be a settings file";
+inline constexpr const char* SIniHasNulBytes = "%s is not a settings file: it holds NUL bytes (a binary file?)";
+inline constexpr const char* SIniNoSection = "%s is not a settings file: it has text but no [section] line";
+
 class TIniFile {
  public:
   // Loads `fileName` when it exists; raises EFOpenError when it exists but
-  // cannot be read.
+  // cannot be read, EIniFileError when it is no profile file.
   explicit TIniFile(std::string fileName);
-  // A profile made from `text`; `fileName` is where `UpdateFile` writes.
+  // A profile made from `text` as it stands (not checked); `fileName` is
+  // where `UpdateFile` writes.
   static TIniFile FromText(std::string_view text, std::string fileName = {});
 
   const std::string& FileName() const { return fileName_; }
@@ -68,6 +82,8 @@ class TIniFile {
 
  private:
   TIniFile() = default;
+  // Raises EIniFileError for text that is no profile (see above).
+  void CheckProfileText() const;
   // [header, end) line ranges of every section with that name, in file order.
   std::vector<std::pair<int, int>> SectionRanges(std::string_view section) const;
   // Index of the first key line of that name in those sections, else -1.

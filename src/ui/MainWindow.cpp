@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
@@ -258,6 +259,8 @@ void MainWindow::BuildWidgets() {
   layout->addLayout(left, 1);
   layout->addWidget(pnlRight);
 
+  for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
+
   resize(620, 640);
 }
 
@@ -266,12 +269,32 @@ void MainWindow::showEvent(QShowEvent* event) {
   if (!shown_) {
     shown_ = true;
     logic_->FormShow();
+    // The settings file cannot be used: the window closes as soon as it can
+    // (not from inside its own show event).
+    if (logic_->Quitting) QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  logic_->FormClose();
-  event->accept();
+  // A failed save may keep the window open.
+  if (logic_->FormClose())
+    event->accept();
+  else
+    event->ignore();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  // A key a text field edits with (Ctrl+Del deletes a word) stays with the
+  // field instead of firing a menu shortcut: Ctrl+Del in an edit must never
+  // delete the library.
+  if (event->type() == QEvent::ShortcutOverride && qobject_cast<QLineEdit*>(watched)) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_Delete)) {
+      event->accept();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
@@ -310,6 +333,21 @@ void MainWindow::ShowInformation(const std::string& text) {
   QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), ToQ(text), QMessageBox::Ok, this);
   box.setObjectName("Information");
   ExecModal(box);
+}
+
+TCloseAnswer MainWindow::AskCloseAfterFailedSave(const std::string& message) {
+  QMessageBox box(QMessageBox::Warning, "Error", ToQ(message), QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel,
+                  this);
+  box.setObjectName("CloseSaveFailed");
+  box.button(QMessageBox::Discard)->setText("Close &anyway");
+  box.button(QMessageBox::Cancel)->setText("&Keep open");
+  box.setDefaultButton(QMessageBox::Retry);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (ExecModal(box)) {
+    case QMessageBox::Retry: return TCloseAnswer::Retry;
+    case QMessageBox::Discard: return TCloseAnswer::CloseAnyway;
+    default: return TCloseAnswer::KeepOpen;
+  }
 }
 
 void MainWindow::ShowError(const std::string& message) {

@@ -32,11 +32,13 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowError(const std::string& message) override;
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
+  TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWidgets();

@@ -70,6 +70,8 @@ int QtUserInteraction::AskYesNo(const std::string& text) {
   QMessageBox box(QMessageBox::Question, QString(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
   box.setObjectName("AskYesNo");
+  // Every question asks before something is removed or changed: Enter must not agree to it.
+  box.setDefaultButton(QMessageBox::No);
   return ExecModal(box) == QMessageBox::Yes ? idYes : idNo;
 }
 

@@ -6,7 +6,10 @@
 //
 // Without --settings the settings file is found as the command-line program
 // finds it (beside the program for a portable installation, otherwise in the
-// user's configuration folder). --help and --version print without creating
+// user's configuration folder). A settings file named with --settings that
+// does not exist is offered for creation (No quits); a folder or a file that
+// is no settings file is refused with an error and the program ends with
+// status 1, writing nothing. --help and --version print without creating
 // the application, so that they work where no display is available.
 #include <QApplication>
 #include <QCommandLineParser>
@@ -39,7 +42,8 @@ bool PrintInformationOnly(int argc, char* argv[]) {
                 << "Options:\n"
                 << "  -h, --help       Displays help on commandline options.\n"
                 << "  -v, --version    Displays version information.\n"
-                << "  --settings FILE  Use FILE as the settings file.\n\n"
+                << "  --settings FILE  Use FILE as the settings file (offered for creation when\n"
+                << "                   it does not exist).\n\n"
                 << "Without --settings the settings file is the one beside the program\n"
                 << "(shelfwright.ini, for a portable installation) or else\n"
                 << "$XDG_CONFIG_HOME/shelfwright/shelfwright.ini.\n";
@@ -79,6 +83,11 @@ int main(int argc, char* argv[]) {
   sw::ScopedUserInteraction installed(&userInteraction);
 
   sw::ui::MainWindow mainWindow(settingsFile, programFile);
+  // A settings file the user named and that is missing is offered for
+  // creation; the default one is simply created when first saved.
+  mainWindow.Logic().SettingsGivenExplicitly = parser.isSet(settingsOption);
   mainWindow.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // A settings file that cannot be used ends the program with its own status.
+  return mainWindow.Logic().Quitting ? mainWindow.Logic().ExitCode : status;
 }

@@ -148,6 +148,22 @@ TEST_F(LangDialogLogicTest, NoSelectedNodeMeansNoLanguageAndOkDisabled) {
   EXPECT_FALSE(dialog_.btOK.Enabled());
 }
 
+TEST_F(LangDialogLogicTest, SelectingALanguageByIdFindsLeafOrGroupElseSelectsNothing) {
+  Prepare(MakeSource(), "fr");
+  EXPECT_TRUE(dialog_.SelectLangId(0x080C));  // French (Belgium): a leaf
+  EXPECT_EQ(dialog_.SelectedLangId(), 0x080C);
+  EXPECT_EQ(dialog_.Selected()->Count(), 0);
+  EXPECT_TRUE(dialog_.btOK.Enabled());
+  EXPECT_TRUE(dialog_.SelectLangId(0x0C));  // French: the group
+  EXPECT_GT(dialog_.Selected()->Count(), 0);
+  // An identifier the tree does not hold selects nothing: OK waits for a choice.
+  EXPECT_FALSE(dialog_.SelectLangId(0x7FFF));
+  EXPECT_EQ(dialog_.Selected(), nullptr);
+  EXPECT_EQ(dialog_.edEngName.Text(), "");
+  EXPECT_EQ(dialog_.edExt.Text(), "");
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+}
+
 // ---- About box -------------------------------------------------------------------
 
 TEST(AboutBoxLogicTest, OwnProgramShowsVersionAndLegalNotice) {

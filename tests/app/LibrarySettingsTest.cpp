@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/SettingsLocation.h"
+#include "runtime/IniFile.h"
 #include "support/TestSupport.h"
 
 namespace sw {
@@ -47,7 +48,8 @@ TEST_F(LibrarySettingsTest, LastLibAndGlobalRules) {
   EXPECT_EQ(list.GlobalPropRules, (TStringList{"+.Caption", "-TLabel.Caption"}));
 
   TLibrarySettings bad(WriteSettings("[Main]\nLastLib=two\n[Library1]\nName=One\n"));
-  EXPECT_THROW(bad.LoadLibraryList(), EConvertError);
+  EXPECT_THROW_MSG(bad.LoadLibraryList(), EConvertError,
+                   bad.FileName() + ": [Main] LastLib: 'two' is not a valid integer value");
 }
 
 // The number of parallel readers is a speed setting: whatever stands there,
@@ -86,6 +88,49 @@ TEST_F(LibrarySettingsTest, LanguageKeyThatIsNoNumberIsAConversionError) {
   EXPECT_THROW(text.LoadLibrary(1), EConvertError);
   TLibrarySettings wide(WriteSettings("[Library1]\nName=X\n[Languages1Lib]\n66569=en\n"));
   EXPECT_THROW(wide.LoadLibrary(1), EConvertError);
+}
+
+TEST_F(LibrarySettingsTest, ConversionErrorsNameFileSectionAndKey) {
+  const std::string file = dir.Path("shelfwright.ini");
+  TLibrarySettings settings(file);
+  WriteSettings("[Library1]\nName=X\n[Languages1Lib]\n1O33=en\n");
+  EXPECT_THROW_MSG(settings.LoadLibrary(1), EConvertError,
+                   file + ": [Languages1Lib] 1O33: '1O33' is not a valid integer value");
+  WriteSettings("[Library1]\nName=X\n[Languages1Lib]\n66569=en\n");
+  EXPECT_THROW_MSG(settings.LoadLibrary(1), EConvertError,
+                   file + ": [Languages1Lib] 66569: '66569' is not a valid language identifier");
+  // A mistyped ScanFiles is an error, not a silent "compiled resources only".
+  WriteSettings("[Library1]\nName=X\nScanFiles=1S\n");
+  EXPECT_THROW_MSG(settings.LoadLibrary(1), EConvertError,
+                   file + ": [Library1] ScanFiles: '1S' is not a valid integer value");
+  WriteSettings("[Library1]\nName=X\nScanFiles=$F\n");
+  EXPECT_EQ(settings.LoadLibrary(1).ScanFiles, 15);
+}
+
+TEST_F(LibrarySettingsTest, FileStateRequireAndCreate) {
+  TLibrarySettings missing(dir.Path("new/folder/settings.ini"));
+  EXPECT_EQ(missing.FileState(), TLibrarySettings::TFileState::Missing);
+  EXPECT_THROW_MSG(missing.RequireFile(), ESettingsFileError,
+                   "The settings file " + missing.FileName() + " does not exist");
+  missing.CreateFile();
+  EXPECT_EQ(missing.FileState(), TLibrarySettings::TFileState::Present);
+  EXPECT_EQ(TempDir::Read(missing.FileName()), "");
+  EXPECT_NO_THROW(missing.RequireFile());
+
+  TLibrarySettings folder(dir.Root());
+  EXPECT_EQ(folder.FileState(), TLibrarySettings::TFileState::Folder);
+  EXPECT_THROW_MSG(folder.RequireFile(), ESettingsFileError, dir.Root() + " is a folder, not a settings file");
+  EXPECT_THROW(folder.LoadLibraryList(), EIniFileError);
+
+  // A file of another kind is refused by every operation and keeps its bytes.
+  const std::string form = "object Main: TForm\r\nend\r\n";
+  TLibrarySettings other(dir.Write("Main.dfm", form));
+  EXPECT_THROW(other.LoadLibraryList(), EIniFileError);
+  TLibraryDefinition library;
+  library.Name = "X";
+  EXPECT_THROW(other.SaveLibrary(1, library), EIniFileError);
+  EXPECT_THROW(other.SaveLastLib(1), EIniFileError);
+  EXPECT_EQ(TempDir::Read(other.FileName()), form);
 }
 
 TEST_F(LibrarySettingsTest, SaveLibraryReplacesLanguagesAndKeepsOtherLines) {

@@ -69,6 +69,15 @@ class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
     Log.push_back(wait ? "wait cursor" : "normal cursor");
   }
   void CloseWindow() override { Log.push_back("close"); }
+  std::deque<TCloseAnswer> CloseAnswers;  // after a failed save on close; keep open when empty
+  std::function<void()> OnSaveFailed;     // runs before the answer is given
+  TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override {
+    Log.push_back("save failed " + message);
+    if (OnSaveFailed) OnSaveFailed();
+    const TCloseAnswer answer = CloseAnswers.empty() ? TCloseAnswer::KeepOpen : CloseAnswers.front();
+    if (!CloseAnswers.empty()) CloseAnswers.pop_front();
+    return answer;
+  }
 
   bool Logged(const std::string& entry) const { return std::find(Log.begin(), Log.end(), entry) != Log.end(); }
 };
@@ -260,11 +269,13 @@ TEST_F(MainWindowLogicTest, BadLanguageKeyReportsErrorAndLeavesUpdatingIdle) {
   WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Broken\r\n[Languages1Lib]\r\nabc=en\r\n");
   TMainWindowLogic& w = Open();
   ASSERT_EQ(user_.Log.size(), 1u);
-  EXPECT_EQ(user_.Log[0].rfind("error ", 0), 0u) << user_.Log[0];
+  EXPECT_EQ(user_.Log[0], "error " + SettingsFile() + ": [Languages1Lib] abc: 'abc' is not a valid integer value");
   EXPECT_EQ(w.Updating, 0);
-  // The events work again afterwards.
+  // The library that did not load is not current, so typing cannot rename it.
+  EXPECT_EQ(w.CurLib, 0);
+  EXPECT_EQ(w.cbLibraries.ItemIndex(), -1);
   Type(w.edLibName, "Fixed");
-  EXPECT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"Fixed"});
+  EXPECT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"Broken"});
 }
 
 // ---- Short name and destination defaults ----------------------------------------
@@ -410,7 +421,7 @@ TEST_F(MainWindowLanguagesTest, AddingTheSameLanguageTwiceGivesTwoEntries) {
   EXPECT_EQ(w.Languages.Count(), 2);
 }
 
-TEST_F(MainWindowLanguagesTest, EditPreselectsSubFolderButNotLanguageAndRewritesRow) {
+TEST_F(MainWindowLanguagesTest, EditPreselectsTheEditedLanguageAndSubFolderAndRewritesRow) {
   SKIP_ON_WINDOWS("the user's language comes from the POSIX locale environment; Windows answers from its own settings");
   ScopedEnv lang("LC_ALL", "it_IT.UTF-8");
   TMainWindowLogic& w = Open();
@@ -427,7 +438,7 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsSubFolderButNotLanguageAndRewrites
     return dialog.btOK.Enabled();
   };
   w.btEditLang.Click();
-  EXPECT_EQ(offered, 0x0410) << "the user's default language is offered";
+  EXPECT_EQ(offered, 0x040C) << "the language being edited is offered, not the user's default";
   EXPECT_EQ(offeredFolder, "fra");
   EXPECT_EQ(w.Languages[2]->LangId, 0x080C);
   EXPECT_EQ(w.Languages[2]->SubFolder, "German");
@@ -443,7 +454,7 @@ TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
   w.btDelLang.Click();
   EXPECT_EQ(w.Languages.Count(), 5);
   w.btDelLang.Click();
-  EXPECT_TRUE(user_.Logged("ask Delete language?"));
+  EXPECT_TRUE(user_.Logged("ask Delete language \"" + GetEnglishLangName(0x0409) + "\" (sub-folder \"ENU\")?"));
   ASSERT_EQ(w.Languages.Count(), 4);
   EXPECT_EQ(w.Languages[1]->SubFolder, "fra");
   EXPECT_EQ(w.lvLanguages.RowCount(), 4);
@@ -545,7 +556,7 @@ TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndOldFi
 
   user_.Answers = {idYes};
   w.miDelete.Click();
-  EXPECT_TRUE(user_.Logged("ask Delete library?"));
+  EXPECT_TRUE(user_.Logged("ask Delete library \"Only\"?"));
   EXPECT_EQ(w.CurLib, 0);
   EXPECT_EQ(w.cbLibraries.Count(), 0);
   EXPECT_EQ(w.edLibName.Text(), "Only");
@@ -671,6 +682,170 @@ TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
             user_.Log.end());
   EXPECT_EQ(user_.Log.back(), "information Processing Complete");
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
+}
+
+// ---- A library or settings file that cannot be used ---------------------------------
+
+const char* const kBrokenSecond =
+    "[Main]\r\nLastLib=1\r\n"
+    "[Library1]\r\nName=Alpha\r\nShortName=Alpha\r\n[Languages1Lib]\r\n1033=en\r\n"
+    "[Library2]\r\nName=Broken\r\nShortName=Broken\r\nSrcDir=/b\r\n[Languages2Lib]\r\n1O33=en\r\n1031=de\r\n";
+
+// The lines of a section as they stand in the file, up to the next header.
+std::string Section(const std::string& text, const std::string& name) {
+  auto at = text.find("[" + name + "]\r\n");
+  if (at == std::string::npos) return "<no " + name + ">";
+  at += name.size() + 4;
+  std::string lines = text.substr(at, text.find("\r\n[", at) - at);
+  if (lines.size() >= 2 && lines.compare(lines.size() - 2, 2, "\r\n") == 0) lines.resize(lines.size() - 2);
+  return lines;
+}
+
+TEST_F(MainWindowLogicTest, LibraryThatFailsToLoadIsNeverSavedOver) {
+  auto broken = [](const std::string& text, int n) {
+    return Section(text, LibrarySectionName(n)) + "|" + Section(text, LanguagesSectionName(n));
+  };
+  const std::string stored = broken(kBrokenSecond, 2);
+  ASSERT_EQ(stored, "Name=Broken\r\nShortName=Broken\r\nSrcDir=/b|1O33=en\r\n1031=de");
+  WriteSettings(kBrokenSecond);
+  TMainWindowLogic& w = Open();
+  ASSERT_EQ(w.CurLib, 1);
+  Type(w.edSrcDir, "/alpha");
+  // Switching to it: the error, and the library left stays current.
+  w.cbLibraries.UserSelect(1);
+  ASSERT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(user_.Log[0], "error " + SettingsFile() + ": [Languages2Lib] 1O33: '1O33' is not a valid integer value");
+  EXPECT_EQ(w.CurLib, 1);
+  EXPECT_EQ(w.cbLibraries.ItemIndex(), 0);
+  EXPECT_EQ(w.edLibName.Text(), "Alpha");
+  // Switching, New and close save only libraries that loaded.
+  w.cbLibraries.UserSelect(1);
+  w.miNew.Click();
+  EXPECT_EQ(w.CurLib, 3);
+  Close();
+  EXPECT_EQ(broken(Settings(), 2), stored);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "SrcDir", ""), "/alpha");
+
+  // At start: nothing is current and no new library is started over it.
+  std::string lastIsBroken = kBrokenSecond;
+  WriteSettings(lastIsBroken.replace(lastIsBroken.find("LastLib=1"), 9, "LastLib=2"));
+  user_.Log.clear();
+  TMainWindowLogic& again = Open();
+  EXPECT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(again.CurLib, 0);
+  EXPECT_EQ(again.cbLibraries.ItemIndex(), -1);
+  EXPECT_EQ(again.cbLibraries.Count(), 2);
+  Type(again.edLibName, "Typed");
+  Close();
+  EXPECT_EQ(broken(Settings(), 2), stored);
+
+  // Deleting the library before it: the fields hold the deleted one, so none is current.
+  WriteSettings(kBrokenSecond);
+  TMainWindowLogic& third = Open();
+  user_.Answers = {idYes};
+  third.miDelete.Click();
+  EXPECT_EQ(third.CurLib, 0);
+  EXPECT_EQ(third.cbLibraries.Items(), std::vector<std::string>{"Broken"});
+  EXPECT_EQ(third.cbLibraries.ItemIndex(), -1);
+  Close();
+  EXPECT_EQ(broken(Settings(), 1), stored);
+}
+
+TEST_F(MainWindowLogicTest, NamedSettingsFileThatDoesNotExistIsOfferedForCreation) {
+  const std::string file = dir_.Path("named/settings.ini");
+  auto open = [&] {
+    window_ = std::make_unique<TMainWindowLogic>(file, user_);
+    window_->SettingsGivenExplicitly = true;
+    window_->FormShow();
+    return window_.get();
+  };
+  // No: the program quits and writes nothing.
+  TMainWindowLogic* w = open();
+  EXPECT_EQ(user_.Log, std::vector<std::string>{"ask " + Format(SSettingsFileCreate, file)});
+  EXPECT_TRUE(w->Quitting);
+  EXPECT_EQ(w->ExitCode, 0);
+  EXPECT_TRUE(w->FormClose());
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("named")));
+
+  // Yes: the file is created at once and a new library starts in it.
+  user_.Log.clear();
+  user_.Answers = {idYes};
+  w = open();
+  EXPECT_FALSE(w->Quitting);
+  EXPECT_EQ(TempDir::Read(file), "");
+  EXPECT_EQ(w->CurLib, 1);
+  EXPECT_TRUE(w->FormClose());
+  EXPECT_EQ(TIniFile(file).ReadString("Library1", "Name", ""), "New Library");
+}
+
+TEST_F(MainWindowLogicTest, SettingsFileThatCannotBeUsedEndsTheProgramUntouched) {
+  const std::string form = "object Main: TForm\r\n  Caption = 'Main'\r\nend\r\n";
+  struct Case {
+    std::string Bytes;
+    std::string Error;
+  };
+  const Case cases[] = {
+      {form, Format(SIniNoSection, SettingsFile())},
+      {std::string("MZ\0\0\x90\0", 6), Format(SIniHasNulBytes, SettingsFile())},
+      {"[Main]\r\nLastLib=abc\r\n[Library1]\r\nName=A\r\n",
+       SettingsFile() + ": [Main] LastLib: 'abc' is not a valid integer value"},
+  };
+  for (const Case& c : cases) {
+    WriteSettings(c.Bytes);
+    user_.Log.clear();
+    TMainWindowLogic& w = Open();
+    EXPECT_EQ(user_.Log, std::vector<std::string>{"error " + c.Error});
+    EXPECT_TRUE(w.Quitting);
+    EXPECT_EQ(w.ExitCode, 1);
+    EXPECT_TRUE(w.FormClose());
+    window_.reset();
+    EXPECT_EQ(Settings(), c.Bytes);
+  }
+  // A folder in its place, named or not.
+  std::filesystem::remove(SettingsFile());
+  std::filesystem::create_directories(SettingsFile());
+  user_.Log.clear();
+  TMainWindowLogic& w = Open();
+  EXPECT_EQ(user_.Log, std::vector<std::string>{"error " + Format(SIniIsFolder, SettingsFile())});
+  EXPECT_TRUE(w.Quitting);
+  EXPECT_EQ(w.ExitCode, 1);
+}
+
+TEST_F(MainWindowLogicTest, FailedSaveOnCloseOffersRetryCloseAnywayOrKeepOpen) {
+  WriteSettings(kTwoLibraries);
+  TMainWindowLogic& w = Open();
+  Type(w.edSrcDir, "/changed");
+  // The settings file turns into a folder: every save fails.
+  std::filesystem::remove(SettingsFile());
+  std::filesystem::create_directories(SettingsFile());
+  user_.CloseAnswers = {TCloseAnswer::Retry, TCloseAnswer::KeepOpen};
+  EXPECT_FALSE(w.FormClose()) << "kept open";
+  ASSERT_EQ(user_.Log.size(), 2u);
+  EXPECT_EQ(user_.Log[0], "save failed The settings could not be saved:\r\n" + Format(SIniIsFolder, SettingsFile()));
+  EXPECT_EQ(user_.Log[1], user_.Log[0]);
+  EXPECT_EQ(w.edSrcDir.Text(), "/changed");
+
+  // The user mends the file, then Retry saves and closes.
+  user_.Log.clear();
+  user_.OnSaveFailed = [this] {
+    std::filesystem::remove(SettingsFile());
+    WriteSettings(kTwoLibraries);
+  };
+  user_.CloseAnswers = {TCloseAnswer::Retry};
+  EXPECT_TRUE(w.FormClose());
+  EXPECT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library2", "SrcDir", ""), "/changed");
+  user_.OnSaveFailed = nullptr;
+  user_.Log.clear();
+
+  // Close anyway: the window closes and nothing is written.
+  Type(w.edSrcDir, "/lost");
+  std::filesystem::remove(SettingsFile());
+  std::filesystem::create_directories(SettingsFile());
+  user_.CloseAnswers = {TCloseAnswer::CloseAnyway};
+  EXPECT_TRUE(w.FormClose());
+  EXPECT_EQ(user_.Log.size(), 1u);
+  EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
 }
 
 }  // namespace

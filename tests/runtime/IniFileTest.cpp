@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "base/Exceptions.h"
+
+#include <filesystem>
 #include "support/TestSupport.h"
 
 namespace sw {
@@ -170,6 +172,39 @@ TEST(IniFileTest, FileRoundTripAndMissingFile) {
 
   TIniFile noName = TIniFile::FromText("[A]");
   EXPECT_THROW(noName.UpdateFile(), EFCreateError);
+}
+
+TEST(IniFileTest, WhatIsNoProfileFileIsRefusedAndNeverWritten) {
+  TempDir dir;
+  struct Case {
+    const char* Name;
+    std::string Bytes;
+    const char* Message;
+  };
+  const std::string form = "object MainForm: TMainForm\r\n  Caption = 'Main'\r\nend\r\n";
+  const Case cases[] = {
+      {"form.dfm", form, SIniNoSection},
+      {"binary.res", std::string("\0\0\0\0 \0\0\0[Main]\r\n", 14), SIniHasNulBytes},
+      {"keys.ini", "LastLib=1\r\nName=x\r\n", SIniNoSection},
+      {"utf16.ini", std::string("[\0M\0]\0", 6), SIniHasNulBytes},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.Write(c.Name, c.Bytes);
+    EXPECT_THROW_MSG(TIniFile{path}, EIniFileError, Format(c.Message, path));
+    EXPECT_EQ(TempDir::Read(path), c.Bytes) << c.Name;
+  }
+  // A folder is no file at all.
+  std::filesystem::create_directories(dir.Path("folder.ini"));
+  EXPECT_THROW_MSG(TIniFile{dir.Path("folder.ini")}, EIniFileError, Format(SIniIsFolder, dir.Path("folder.ini")));
+
+  // What a profile may be: empty, blank, comments only, keys before the first
+  // section, UTF-16 with its mark.
+  const std::string fine[] = {"", "\r\n  \r\n", "; nothing yet\r\n", "stray=1\r\n[Main]\r\nLastLib=2\r\n",
+                              std::string("\xFF\xFE[\0A\0]\0", 8)};
+  for (const std::string& bytes : fine) {
+    const std::string path = dir.Write("fine.ini", bytes);
+    EXPECT_NO_THROW(TIniFile{path}) << bytes;
+  }
 }
 
 }  // namespace

@@ -374,7 +374,7 @@ TEST_F(MainWindowTest, DeleteLibraryAsksYesNoWithEmptyCaption) {
   dialogs_.ThenPress(QMessageBox::No);
   window_->findChild<QAction*>("miDelete")->trigger();
   ASSERT_GE(dialogs_.Shown.size(), 1u);
-  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library?");
+  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library \"New library\"?");
   EXPECT_EQ(dialogs_.Shown.back().Title, "");
   EXPECT_EQ(Logic().CurLib, 1);
   dialogs_.ThenPress(QMessageBox::Yes);
@@ -409,6 +409,71 @@ TEST_F(MainWindowTest, CloseSavesTheLibrary) {
   const std::string settings = TempDir::Read(dir_.Path("settings.ini"));
   EXPECT_NE(settings.find("Name=New Library"), std::string::npos) << settings;
   EXPECT_NE(settings.find("LastLib=1"), std::string::npos) << settings;
+}
+
+TEST_F(MainWindowTest, CtrlDelInATextFieldEditsTheFieldAndNeverDeletesTheLibrary) {
+  MainWindow& w = Open();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  auto* name = Find<QLineEdit>("edLibName");
+  name->setFocus();
+  name->setText("Tiny Pad");
+  name->setCursorPosition(0);
+  QTest::keyClick(name, Qt::Key_Delete, Qt::ControlModifier);
+  EXPECT_TRUE(dialogs_.Shown.empty()) << dialogs_.Shown.front().Text;
+  EXPECT_EQ(Logic().CurLib, 1);
+  EXPECT_NE(name->text(), "Tiny Pad") << "the key reached the field";
+
+  // Elsewhere the shortcut asks, and No is the default answer.
+  auto* list = Find<QTreeWidget>("lvLanguages");
+  list->setFocus();
+  bool noIsDefault = false;
+  dialogs_.Then([&](QDialog& dialog) {
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
+    noIsDefault = box && box->defaultButton() == box->button(QMessageBox::No);
+    return static_cast<int>(QMessageBox::No);
+  });
+  QTest::keyClick(list, Qt::Key_Delete, Qt::ControlModifier);
+  ASSERT_EQ(dialogs_.Shown.size(), 1u);
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "AskYesNo");
+  EXPECT_TRUE(noIsDefault);
+  EXPECT_EQ(Logic().CurLib, 1);
+}
+
+TEST_F(MainWindowTest, FailedSaveOnCloseKeepsTheWindowOpenOrClosesAnyway) {
+  Open();
+  // The settings file turns into a folder: the save on close fails.
+  std::filesystem::create_directories(dir_.Path("settings.ini"));
+  std::string buttons;
+  dialogs_.Then([&](QDialog& dialog) {
+    auto* box = qobject_cast<QMessageBox*>(&dialog);
+    for (QAbstractButton* button : box->buttons()) buttons += FromQ(button->text()) + ";";
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Retry));
+    return static_cast<int>(QMessageBox::Cancel);
+  });
+  QTest::mouseClick(Find<QPushButton>("btClose"), Qt::LeftButton);
+  EXPECT_TRUE(window_->isVisible()) << "kept open";
+  ASSERT_EQ(dialogs_.Shown.size(), 1u);
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "CloseSaveFailed");
+  EXPECT_NE(dialogs_.Shown[0].Text.find("is a folder, not a settings file"), std::string::npos);
+  for (const char* caption : {"Retry", "Close &anyway", "&Keep open"})
+    EXPECT_NE(buttons.find(caption), std::string::npos) << buttons;
+
+  dialogs_.ThenPress(QMessageBox::Discard);
+  QTest::mouseClick(Find<QPushButton>("btClose"), Qt::LeftButton);
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(MainWindowTest, SettingsFileOfAnotherKindClosesTheWindowUntouched) {
+  const std::string form = "object Main: TForm\r\nend\r\n";
+  dir_.Write("settings.ini", form);
+  MainWindow& w = Open();
+  ASSERT_EQ(dialogs_.Shown.size(), 1u);
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "Error");
+  EXPECT_EQ(dialogs_.Shown[0].Text, dir_.Path("settings.ini") + " is not a settings file: it has text but no [section] line");
+  EXPECT_TRUE(QTest::qWaitFor([&w] { return !w.isVisible(); }));
+  EXPECT_EQ(Logic().ExitCode, 1);
+  EXPECT_EQ(TempDir::Read(dir_.Path("settings.ini")), form);
 }
 
 // ---- The status window and message boxes ----------------------------------------------

@@ -236,6 +236,8 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
 struct TLibraryFilesProcessor::TReadFile {
   std::unique_ptr<TResProcessor> Res;
   std::unique_ptr<TSourceProcessor> Source;
+  // The texts of Source's constants in UTF-16, in their order.
+  std::vector<std::u16string> SourceTexts;
   std::unique_ptr<TMemoryStream> Form;
   std::exception_ptr Error;
 };
@@ -278,6 +280,12 @@ TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::st
         break;
       }
     }
+    if (file.Source) {
+      // The processors hand over UTF-8, decoded from the file's own encoding.
+      const TStrConstList& constants = file.Source->UnitRec().Constants;
+      file.SourceTexts.reserve(static_cast<std::size_t>(constants.Count()));
+      for (const auto& item : constants) file.SourceTexts.push_back(Utf8ToUtf16(item->Value));
+    }
   } catch (...) {
     file.Error = std::current_exception();
   }
@@ -297,7 +305,7 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
       if (file.Error) std::rethrow_exception(file.Error);
       if (file.Res) MergeResFile(path, *file.Res);
       if (file.Source) {
-        MergeConstants(file.Source->UnitRec());
+        MergeConstants(file.Source->UnitRec(), file.SourceTexts);
         stats_.Warnings.insert(stats_.Warnings.end(), file.Source->Warnings.begin(), file.Source->Warnings.end());
       }
       if (file.Form) MergeForm(*file.Form);
@@ -358,8 +366,9 @@ void TLibraryFilesProcessor::MergeResFile(const std::string& path, const TResPro
   }
 }
 
-// Merges the constants a source processor found into the storage's column.
-void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
+// Merges the constants a source processor found, their texts already in
+// UTF-16, into the storage's column.
+void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit, const std::vector<std::u16string>& texts) {
   TLocStorage& storage = *storage_;
   const int column = column_;
   const bool native = langFile_->IsNative;
@@ -372,8 +381,7 @@ void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
     }
     constant->IsUsed = true;
     TLocValue* value = constant->Values(column);
-    // The processors hand over UTF-8, decoded from the file's own encoding.
-    const std::u16string text = Utf8ToUtf16(item->Value);
+    const std::u16string& text = texts[static_cast<std::size_t>(i)];
     if (value->Text != text) {
       value->SetText(text);
       value->SetRevision(langFile_->Revision);

@@ -144,7 +144,7 @@ class TLibraryFilesProcessor {
   static TReadFile ReadFile(const std::string& path, int kind, const TReadSettings& settings);
   void MergeResFile(const std::string& path, const TResProcessor& processor);
   void MergeForm(TMemoryStream& stream);
-  void MergeConstants(const TUnitRec& unit);
+  void MergeConstants(const TUnitRec& unit, const std::vector<std::u16string>& texts);
   // The stored items of the storage, and those of them whose value in this
   // pass's column carries this pass's revision.
   void CountItems(int& items, int& changed) const;

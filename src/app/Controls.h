@@ -49,9 +49,14 @@ class TControlModel {
   void Enter() {
     if (OnEnter) OnEnter();
   }
+  // The control lost the focus to another control of the window.
+  void Exit() {
+    if (OnExit) OnExit();
+  }
   // How often the logic asked for the focus; for tests.
   int FocusRequests() const { return focusRequests_; }
   std::function<void()> OnEnter;
+  std::function<void()> OnExit;
 
   std::function<void()> OnModelChanged;
   std::function<void()> OnFocusRequest;
@@ -140,6 +145,9 @@ class TComboBoxModel : public TControlModel {
   int itemIndex_ = -1;
 };
 
+// Keys a list hands to the logic before using them itself.
+enum class TListKey { Up, Down, Delete, Enter };
+
 // A read-only report list: rows of a caption and sub-items.
 class TListViewModel : public TControlModel {
  public:
@@ -176,8 +184,18 @@ class TListViewModel : public TControlModel {
   void UserClick(int index);
   // The user dragged the selected row and dropped it on `targetRow` (-1: on no row).
   void UserDragDrop(int targetRow);
+  // The user pressed a key in the list (`ctrl`: with Ctrl held); true when
+  // the logic used it, false to leave it to the list (Up and Down alone move
+  // the selection).
+  bool UserKeyDown(TListKey key, bool ctrl) { return OnKeyDown && OnKeyDown(key, ctrl); }
+  // The user double-clicked row `index` (-1: no row).
+  void UserDoubleClick(int index) {
+    if (OnDblClick) OnDblClick(index);
+  }
   std::function<void()> OnClick;
   std::function<void(int targetRow)> OnDragDrop;
+  std::function<bool(TListKey key, bool ctrl)> OnKeyDown;
+  std::function<void(int index)> OnDblClick;
 
  private:
   std::vector<Row> rows_;

@@ -20,6 +20,21 @@ const TLocaleTreeNode* FindNodeByData(const TLocaleTreeNode& parent, int data) {
 
 constexpr std::size_t kMaxSubFolderLength = 1000;
 
+bool ContainsText(std::string_view text, std::string_view part) {
+  return LowerAscii(text).find(LowerAscii(part)) != std::string::npos;
+}
+
+// The first node in display order that the filter leaves and that matches itself.
+template <typename Pred>
+const TLocaleTreeNode* FindFirst(const TLocaleTreeNode& parent, Pred&& matches) {
+  for (int i = 0; i < parent.Count(); ++i) {
+    const TLocaleTreeNode* node = parent.Item(i);
+    if (matches(*node)) return node;
+    if (const TLocaleTreeNode* found = FindFirst(*node, matches)) return found;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 TLangDialogLogic::TLangDialogLogic() {
@@ -28,6 +43,38 @@ TLangDialogLogic::TLangDialogLogic() {
   edExt.MaxLength = 3;
   btOK.SetEnabled(false);
   cbSubFolders.OnChange = [this] { UpdateOK(); };
+  edFilter.OnChange = [this] { edFilterChange(); };
+}
+
+std::string TLangDialogLogic::NodeCaption(const TLocaleTreeNode& node) {
+  return LocaleTextToUtf8(node.Text(), static_cast<LANGID>(node.Data()));
+}
+
+bool TLangDialogLogic::NodeMatches(const TLocaleTreeNode& node) const {
+  const std::string& filter = edFilter.Text();
+  if (filter.empty()) return true;
+  if (ContainsText(NodeCaption(node), filter)) return true;
+  const std::string abbr = GetLocaleInfoStr(static_cast<LANGID>(node.Data()), LOCALE_SABBREVLANGNAME);
+  return !abbr.empty() && LowerAscii(abbr).rfind(LowerAscii(filter), 0) == 0;
+}
+
+bool TLangDialogLogic::NodeVisible(const TLocaleTreeNode& node) const {
+  if (NodeMatches(node)) return true;
+  if (node.Parent() && NodeMatches(*node.Parent())) return true;
+  for (int i = 0; i < node.Count(); ++i)
+    if (NodeMatches(*node.Item(i))) return true;
+  return false;
+}
+
+void TLangDialogLogic::edFilterChange() {
+  // The selection follows the filter: a language the filter hides gives way
+  // to the first one it shows, or to none.
+  if (!selected_ || !NodeVisible(*selected_)) {
+    const TLocaleTreeNode* first = FindFirst(tvLang.Root(), [this](const TLocaleTreeNode& n) { return NodeMatches(n); });
+    selected_ = first;
+    tvLangChange();
+  }
+  if (OnFilterChanged) OnFilterChanged();
 }
 
 void TLangDialogLogic::SelectNode(const TLocaleTreeNode* node) {
@@ -56,12 +103,13 @@ bool TLangDialogLogic::SelectLangId(LANGID id) {
 void TLangDialogLogic::tvLangChange() {
   if (selected_) {
     const auto id = static_cast<LANGID>(selected_->Data());
+    // The name the language list and the language files give the language
+    // (for a group, the language's own name without a country).
+    edEngName.SetText(DisplayLangName(id));
     if (selected_->Count() > 0) {
-      // A language group: the language part of its text and a two-letter abbreviation.
-      edEngName.SetText(TextBefore("(", selected_->Text()));
+      // A language group: a two-letter abbreviation.
       edExt.SetText(UpperAscii(GetLocaleInfoStr(id, 3)).substr(0, 2));
     } else {
-      edEngName.SetText(GetLocaleInfoStr(id, 2));
       edExt.SetText(UpperAscii(GetLocaleInfoStr(id, 3)));
     }
   } else {

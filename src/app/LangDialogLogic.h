@@ -1,7 +1,13 @@
 // The language settings dialog: the user picks one language from the tree of
 // supported locales (grouped by language) and the sub-folder of the
 // library's source folder that holds that language's files. "OK" is enabled
-// only when both are chosen, so every language gets a sub-folder.
+// only when both are chosen, so every language gets a sub-folder. A filter
+// above the tree narrows it to the languages whose name or abbreviation
+// holds the typed text.
+//
+// Every text a control shows is UTF-8: the catalogue's 8-bit names are
+// decoded with their language's code page first, and "English Name" is the
+// name the main window's list and the language files use.
 #pragma once
 
 #include <functional>
@@ -18,6 +24,8 @@ class TLangDialogLogic {
 
   TLabelModel dlgLangParams{"dlgLangParams", "Language Settings"};
   TLabelModel Label1{"Label1", "Language Identifier"};
+  TLabelModel lbFilter{"lbFilter", "&Filter"};
+  TEditModel edFilter{"edFilter"};
   TLabelModel lbEngName{"lbEngName", "English Name"};
   TEditModel edEngName{"edEngName"};
   TLabelModel lbExt{"lbExt", "Abbreviation"};
@@ -34,6 +42,16 @@ class TLangDialogLogic {
   void SelectNode(const TLocaleTreeNode* node);
   // Called after the tree was refilled, for the view binding.
   std::function<void()> OnTreeChanged;
+  // Called after the filter changed which nodes are shown, for the view binding.
+  std::function<void()> OnFilterChanged;
+
+  // The text a tree node shows: its catalogue name, decoded.
+  static std::string NodeCaption(const TLocaleTreeNode& node);
+  // Whether the filter leaves `node` in the tree: its caption holds the
+  // filter text or its abbreviation begins with it (letter case ignored), or
+  // its group matches, or one of its locales does. Everything shows while
+  // the filter is empty.
+  bool NodeVisible(const TLocaleTreeNode& node) const;
 
   // Fills the tree and preselects the user's default language.
   void FillLanguages();
@@ -53,6 +71,8 @@ class TLangDialogLogic {
 
  private:
   void tvLangChange();
+  void edFilterChange();
+  bool NodeMatches(const TLocaleTreeNode& node) const;
   void FillSubFolders();
   void UpdateOK();
 

@@ -103,12 +103,14 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   if (StopToken.stop_requested()) return false;
   const TLibLanguage& language = *Languages[index];
   const auto langId = static_cast<LANGID>(language.LangId);
+  // The language file keeps the 8-bit name; people read it decoded.
   const std::string name = GetEnglishLangName(langId);
-  UpdateStatus(Format(SProcessingResources, name));
+  const std::string shownName = DisplayLangName(langId);
+  UpdateStatus(Format(SProcessingResources, shownName));
   const std::string folder = JoinPath(SrcDir, language.SubFolder);
   const auto files = ScannedFiles(folder);
   progress_.LanguageIndex = index;
-  progress_.LanguageName = name;
+  progress_.LanguageName = shownName;
   progress_.FilesTotal = static_cast<int>(files.size());
   ReportProgress(0);
 
@@ -150,7 +152,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   langFile_->SetRevision(langFile_->Revision + 1);
 
   if (index > 0 && !platform::DirectoryExists(folder))
-    stats_.Warnings.push_back(Format(STranslationFolderMissing, folder, name));
+    stats_.Warnings.push_back(Format(STranslationFolderMissing, folder, shownName));
   failedInPass_ = 0;
   const int met = static_cast<int>(files.size());
   // A pass stopped half-way has not seen its folder: its file stays as it was.

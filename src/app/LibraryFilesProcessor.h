@@ -82,7 +82,7 @@ struct TRunStats {
 struct TRunProgress {
   int LanguageIndex = 0;     // 0-based, in list order
   int LanguageCount = 0;
-  std::string LanguageName;  // the language's English name, as the CLI summary prints it
+  std::string LanguageName;  // the language's English name (UTF-8), as the CLI summary prints it
   int FilesDone = 0;         // files of the scanned kinds finished in this language's pass
   int FilesTotal = 0;        // files of the scanned kinds in this language's folder
 };

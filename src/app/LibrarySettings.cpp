@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -282,6 +283,67 @@ void WriteLibIni(const std::string& destDir, const std::string& name, const std:
                  const TLibLangList& languages, const TStringList& propRules) {
   const std::string text = BuildLibIni(name, shortName, languages, propRules);
   platform::WriteFileAtomic(JoinPath(destDir, "lib.ini"), text);
+}
+
+// ---- Window placement and per-library switches -------------------------------
+
+namespace {
+
+// A whole number in [low, high] read leniently: anything else is nullopt.
+std::optional<int> ReadBoundedInt(const TIniFile& ini, std::string_view section, std::string_view key, int low,
+                                  int high) {
+  const std::string text = TrimSpaces(ini.ReadString(section, key, ""));
+  if (text.empty() || text.size() > 7) return std::nullopt;
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return std::nullopt;
+  int value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') value = -value;
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
+constexpr int kMaxCoordinate = 100000;
+
+}  // namespace
+
+TWindowPlacement TLibrarySettings::LoadWindowPlacement() const {
+  TWindowPlacement placement;
+  if (!platform::FileExists(fileName_)) return placement;
+  const TIniFile ini(fileName_);
+  const auto left = ReadBoundedInt(ini, "Main", "WindowLeft", -kMaxCoordinate, kMaxCoordinate);
+  const auto top = ReadBoundedInt(ini, "Main", "WindowTop", -kMaxCoordinate, kMaxCoordinate);
+  const auto width = ReadBoundedInt(ini, "Main", "WindowWidth", 1, kMaxCoordinate);
+  const auto height = ReadBoundedInt(ini, "Main", "WindowHeight", 1, kMaxCoordinate);
+  if (!left || !top || !width || !height) return placement;
+  placement = {*left, *top, *width, *height, ReadBoundedInt(ini, "Main", "WindowMaximized", 0, 1).value_or(0) == 1};
+  return placement;
+}
+
+void TLibrarySettings::SaveWindowPlacement(const TWindowPlacement& placement) {
+  if (!placement.Remembered()) return;
+  TIniFile ini(fileName_);
+  ini.WriteInteger("Main", "WindowLeft", placement.Left);
+  ini.WriteInteger("Main", "WindowTop", placement.Top);
+  ini.WriteInteger("Main", "WindowWidth", placement.Width);
+  ini.WriteInteger("Main", "WindowHeight", placement.Height);
+  ini.WriteInteger("Main", "WindowMaximized", placement.Maximized ? 1 : 0);
+  Save(ini);
+}
+
+bool TLibrarySettings::LoadRemoveUnused(int n) const {
+  if (!platform::FileExists(fileName_)) return false;
+  const TIniFile ini(fileName_);
+  return ReadBoundedInt(ini, LibrarySectionName(n), "RemoveUnused", 0, 1).value_or(0) == 1;
+}
+
+void TLibrarySettings::SaveRemoveUnused(int n, bool removeUnused) {
+  TIniFile ini(fileName_);
+  ini.WriteInteger(LibrarySectionName(n), "RemoveUnused", removeUnused ? 1 : 0);
+  Save(ini);
 }
 
 }  // namespace sw

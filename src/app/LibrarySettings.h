@@ -97,6 +97,19 @@ std::string LibrarySectionName(int n);    // "Library<n>"
 std::string LanguagesSectionName(int n);  // "Languages<n>Lib"
 std::string PropRulesSectionName(int n);  // "PropRules<n>Lib"
 
+// Where and how large the main window was when it closed ([Main] keys
+// WindowLeft, WindowTop, WindowWidth, WindowHeight, WindowMaximized).
+// A width or height of 0 means nothing is remembered.
+struct TWindowPlacement {
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  bool Maximized = false;
+  bool Remembered() const { return Width > 0 && Height > 0; }
+  bool operator==(const TWindowPlacement&) const = default;
+};
+
 // The settings file holding every library definition. Every operation reads
 // or writes the file itself; the object only remembers its name.
 class TLibrarySettings {
@@ -146,6 +159,16 @@ class TLibrarySettings {
   // Finds a library by its display name (exact, then without regard to case);
   // returns its number or 0.
   int FindLibraryByName(const std::string& name) const;
+
+  // The main window's remembered placement; values that are missing, not
+  // whole numbers or out of range give a placement that is not remembered.
+  TWindowPlacement LoadWindowPlacement() const;
+  void SaveWindowPlacement(const TWindowPlacement& placement);
+
+  // "Remove unused items during refresh" of library n ([Library<n>]
+  // RemoveUnused=0/1; off when missing).
+  bool LoadRemoveUnused(int n) const;
+  void SaveRemoveUnused(int n, bool removeUnused);
 
  private:
   // Writes the profile back, creating the settings folder when needed.

@@ -1,9 +1,13 @@
 #include "app/MainWindowLogic.h"
 
+#include <algorithm>
+#include <stop_token>
+
 #include "app/LangDialogLogic.h"
 #include "app/RunMessages.h"
 #include "platform/FileSystem.h"
 #include "runtime/IniFile.h"
+#include "storage/ExchangeUnits.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
 #include "util/QConsts.h"
@@ -13,6 +17,7 @@ namespace sw {
 
 namespace {
 
+constexpr LANGID kLangEnglish = 0x09;
 constexpr const char* SDeleteLibrary = "Delete library \"%s\"?";
 constexpr const char* SDeleteLanguage = "Delete language \"%s\" (sub-folder \"%s\")?";
 constexpr const char* SCloseSaveFailed = "The settings could not be saved:\r\n%s";
@@ -63,16 +68,25 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   ScanFlags = sfAllFiles;
   DefaultLibPath = ReadLibraryPath();
 
-  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}};
-  btAuto.Hint = "automatically retrieve translations ";
+  lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 100}};
+  btAuto.Hint = "Detect the languages from the names of the source folder's sub-folders";
   btAddLang.Hint = "Add new translation";
   btEditLang.Hint = "Edit translation settings";
   btDelLang.Hint = "Delete translation";
   btAddLang.SetEnabled(false);
   btEditLang.SetEnabled(false);
   btDelLang.SetEnabled(false);
+  btMoveUp.Hint = "Move the language up (Ctrl+Up); the first language is the native one";
+  btMoveDown.Hint = "Move the language down (Ctrl+Down)";
+  btMoveUp.SetEnabled(false);
+  btMoveDown.SetEnabled(false);
+  pnlSettingsFile.SetCaption("Settings: " + settings_.FileName());
 
   btProcess.OnClick = [this] { btProcessClick(); };
+  btCancel.OnClick = [this] { btCancelClick(); };
+  exchange_ = MakeTranslatorsExchange();
+  miExport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Export); }); };
+  miImport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Import); }); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -83,6 +97,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   edLibShortName.OnEnter = [this] { edLibShortNameEnter(); };
   edDestDir.OnEnter = [this] { edDestDirEnter(); };
   edSrcDir.OnChange = [this] { Guarded([this] { edSrcDirChange(); }); };
+  edSrcDir.OnExit = [this] { Guarded([this] { edSrcDirExit(); }); };
   sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
   sbDestDir.OnClick = [this] { sbDestDirClick(); };
   for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles})
@@ -93,6 +108,12 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   btDelLang.OnClick = [this] { Guarded([this] { btDelLangClick(); }); };
   lvLanguages.OnClick = [this] { UpdateButtons(); };
   lvLanguages.OnDragDrop = [this](int targetRow) { Guarded([this, targetRow] { lvLanguagesDragDrop(targetRow); }); };
+  lvLanguages.OnKeyDown = [this](TListKey key, bool ctrl) { return lvLanguagesKeyDown(key, ctrl); };
+  lvLanguages.OnDblClick = [this](int row) {
+    if (row >= 0) btEditLang.Click();
+  };
+  btMoveUp.OnClick = [this] { Guarded([this] { MoveSelectedLanguage(-1); }); };
+  btMoveDown.OnClick = [this] { Guarded([this] { MoveSelectedLanguage(+1); }); };
 }
 
 TMainWindowLogic::~TMainWindowLogic() = default;
@@ -101,6 +122,12 @@ TMainWindowLogic::~TMainWindowLogic() = default;
 
 void TMainWindowLogic::FormShow() {
   if (!OpenSettingsFile()) return;
+  // A placement that cannot be read is simply not remembered.
+  try {
+    Placement = settings_.LoadWindowPlacement();
+  } catch (const std::exception&) {
+    Placement = TWindowPlacement();
+  }
   TLibraryList list;
   try {
     list = settings_.LoadLibraryList();
@@ -159,8 +186,16 @@ bool TMainWindowLogic::FormClose() {
   if (Quitting) return true;
   for (;;) {
     try {
-      SaveLastLib();
-      if (CurLib > 0) SaveLibrary(CurLib);
+      // A library started and left as it was is not worth a section: the
+      // library current before it stays the last used one.
+      if (UntouchedNewLibrary()) {
+        if (platform::FileExists(SettingsFileName())) settings_.SaveLastLib(libBeforeNew_);
+      } else {
+        SaveLastLib();
+        if (CurLib > 0) SaveLibrary(CurLib);
+      }
+      // After the library, so that a placement that cannot be written costs no library.
+      settings_.SaveWindowPlacement(Placement);
       return true;
     } catch (const std::exception& e) {
       switch (dialogs_.AskCloseAfterFailedSave(Format(SCloseSaveFailed, e.what()))) {
@@ -215,9 +250,13 @@ void TMainWindowLogic::LoadLibrary(int n) {
     ScanFlags = ScanFlagsFromBoxes();
     Languages.Assign(library.Languages);
     LibraryPropRules.Assign(library.PropRules);
+    cbRemoveUnusedItems.SetChecked(settings_.LoadRemoveUnused(n));
     RefreshLanguages();
   }
+  newUnsaved_ = false;
+  srcDirEdited_ = false;
   UpdateButtons();
+  RefreshCoverage();
 }
 
 TLibraryDefinition TMainWindowLogic::DefinitionFromControls() const {
@@ -232,16 +271,50 @@ TLibraryDefinition TMainWindowLogic::DefinitionFromControls() const {
   return library;
 }
 
-void TMainWindowLogic::SaveLibrary(int n) { settings_.SaveLibrary(n, DefinitionFromControls()); }
+void TMainWindowLogic::SaveLibrary(int n) {
+  settings_.SaveLibrary(n, DefinitionFromControls());
+  settings_.SaveRemoveUnused(n, cbRemoveUnusedItems.Checked());
+  if (n == CurLib) newUnsaved_ = false;
+}
+
+bool TMainWindowLogic::UntouchedNewLibrary() const {
+  return newUnsaved_ && CurLib > 0 && edLibName.Text() == SNewLibraryName && edLibShortName.Text().empty() &&
+         edSrcDir.Text().empty() && edDestDir.Text().empty() && Languages.Count() == 0;
+}
 
 void TMainWindowLogic::SaveLastLib() {
   settings_.SaveLastLib(CurLib);
+}
+
+TWindowPlacement TMainWindowLogic::FitPlacement(const TWindowPlacement& placement, const TWindowPlacement& screen) {
+  if (!placement.Remembered() || !screen.Remembered()) return placement;
+  TWindowPlacement fitted = placement;
+  fitted.Width = std::min(fitted.Width, screen.Width);
+  fitted.Height = std::min(fitted.Height, screen.Height);
+  fitted.Left = std::clamp(fitted.Left, screen.Left, screen.Left + screen.Width - fitted.Width);
+  fitted.Top = std::clamp(fitted.Top, screen.Top, screen.Top + screen.Height - fitted.Height);
+  return fitted;
 }
 
 // ---- Library chooser and fields -------------------------------------------------
 
 void TMainWindowLogic::cbLibrariesChange() {
   if (Updating != 0) return;
+  if (UntouchedNewLibrary()) {
+    // The untouched new library was never written: it leaves the chooser
+    // (it is the last entry, behind the one chosen).
+    const int chosen = cbLibraries.ItemIndex();
+    if (chosen == CurLib - 1) return;
+    {
+      UpdatingScope scope(Updating, 2);
+      cbLibraries.DeleteItem(CurLib - 1);
+      cbLibraries.SetItemIndex(chosen);
+    }
+    newUnsaved_ = false;
+    CurLib = chosen + 1;
+    if (CurLib > 0) LoadLibrary(CurLib);
+    return;
+  }
   if (CurLib != 0) {
     try {
       SaveLibrary(CurLib);
@@ -297,6 +370,17 @@ void TMainWindowLogic::edDestDirEnter() {
 
 void TMainWindowLogic::edSrcDirChange() {
   if (Updating != 0) return;
+  // Typing is not detection: a partial path may name some other existing
+  // folder ("/" on the way to "/home/me/app/src"). Detection waits for the
+  // user to leave the field.
+  srcDirEdited_ = true;
+  if (!platform::DirectoryExists(edSrcDir.Text())) return;
+  UpdateButtons();
+}
+
+void TMainWindowLogic::edSrcDirExit() {
+  if (!srcDirEdited_) return;
+  srcDirEdited_ = false;
   if (!platform::DirectoryExists(edSrcDir.Text())) return;
   if (lvLanguages.RowCount() == 0) AutoRetrieve();
   UpdateButtons();
@@ -304,7 +388,10 @@ void TMainWindowLogic::edSrcDirChange() {
 
 void TMainWindowLogic::sbSrcDirClick() {
   std::string folder = edSrcDir.Text();
-  if (dialogs_.SelectFolder(folder)) edSrcDir.SetText(folder);
+  if (!dialogs_.SelectFolder(folder)) return;
+  edSrcDir.SetText(folder);
+  // A folder chosen in the dialog is complete: it is detected at once.
+  Guarded([this] { edSrcDirExit(); });
 }
 
 void TMainWindowLogic::sbDestDirClick() {
@@ -336,24 +423,34 @@ void TMainWindowLogic::cbResFilesClick() {
 // ---- Library commands -------------------------------------------------------------
 
 void TMainWindowLogic::NewLibrary() {
+  if (UntouchedNewLibrary()) {
+    // Already a fresh library: it is offered again rather than a second one.
+    edLibName.SetFocus();
+    edLibName.SelectAll();
+    return;
+  }
   if (CurLib > 0) SaveLibrary(CurLib);
+  libBeforeNew_ = CurLib;
   {
     UpdatingScope scope(Updating, 2);
-    edLibName.SetText("New Library");
+    edLibName.SetText(SNewLibraryName);
     edLibShortName.SetText("");
     edSrcDir.SetText("");
     edDestDir.SetText("");
     lvLanguages.ClearRows();
     Languages.Clear();
     LibraryPropRules.Clear();
+    Coverage.clear();
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
     for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
     ScanFlags = sfAllFiles;
     CurLib = cbLibraries.Count() + 1;
-    cbLibraries.AddItem("New library");
+    cbLibraries.AddItem(SNewLibraryName);
     cbLibraries.SetItemIndex(CurLib - 1);
   }
+  newUnsaved_ = true;
+  srcDirEdited_ = false;
   edLibName.SetFocus();
   edLibName.SelectAll();
   UpdateButtons();
@@ -381,74 +478,345 @@ void TMainWindowLogic::miDeleteClick() {
       UpdateButtons();
       throw;
     }
+  } else {
+    ClearLibraryFields();  // nothing is current: nothing of the deleted library stays on show
   }
+  newUnsaved_ = false;
   UpdateButtons();
+}
+
+void TMainWindowLogic::ClearLibraryFields() {
+  UpdatingScope scope(Updating, 2);
+  edLibName.SetText("");
+  edLibShortName.SetText("");
+  edSrcDir.SetText("");
+  edDestDir.SetText("");
+  cbRemoveUnusedItems.SetChecked(false);
+  Languages.Clear();
+  LibraryPropRules.Clear();
+  RefreshLanguages();
+  srcDirEdited_ = false;
 }
 
 // ---- Processing -------------------------------------------------------------------
 
+// One run: its own copy of the library (the window's fields may change while
+// it runs), its stop request, and what it produced.
+struct TMainWindowLogic::RunJob {
+  TResolvedLibrary Library;
+  int CurLib = 0;
+  int Jobs = 0;
+  std::stop_source Stop;
+  TRunResult Result;
+  std::vector<TCoverageCell> Coverage;
+};
+
+namespace {
+
+void CopyLibrary(const TResolvedLibrary& from, TResolvedLibrary& to) {
+  to.Name = from.Name;
+  to.ShortName = from.ShortName;
+  to.SrcDir = from.SrcDir;
+  to.DestDir = from.DestDir;
+  to.ScanFiles = from.ScanFiles;
+  to.Languages.Assign(from.Languages);
+  to.PropRules.Assign(from.PropRules);
+  to.RemoveUnused = from.RemoveUnused;
+}
+
+std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {
+  std::vector<LANGID> ids;
+  for (int i = 0; i < languages.Count(); ++i) ids.push_back(static_cast<LANGID>(languages[i]->LangId));
+  return ids;
+}
+
+}  // namespace
+
 void TMainWindowLogic::btProcessClick() {
-  ShowStatus("Starting processing...");
+  if (running_) return;
   LastRun = TRunResult();
+  auto job = std::make_shared<RunJob>();
   try {
     LastRunLibrary = ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
     LastRunLibrary.RemoveUnused = cbRemoveUnusedItems.Checked();
   } catch (const std::exception& e) {
-    HideStatus();
     dialogs_.ShowError(e.what());
     return;
   }
-  // Each failed file is shown as it fails, named with its place.
-  TRunControl control;
-  control.OnFileError = [](const TRunFileError& error) { ShowMessageBox(SErrorCaption, error.Text()); };
-  control.Jobs = settings_.LoadJobs();
-  LastRun = RunLibrary(LastRunLibrary, control);
-  // The status window goes first, so nothing is hidden behind it.
-  HideStatus();
-  if (LastRun.Failure) {
-    dialogs_.ShowError(LastRun.Failure->Text());
+  CopyLibrary(LastRunLibrary, job->Library);
+  job->CurLib = CurLib;
+  job->Jobs = settings_.LoadJobs();  // [Main] Jobs=, else the machine's cores
+  job_ = job;
+  running_ = true;
+  btProcess.SetEnabled(false);
+  // The language files belong to the run until it ends.
+  miExport.SetEnabled(false);
+  miImport.SetEnabled(false);
+  btCancel.SetEnabled(true);
+  lblRunLanguage.SetCaption("Starting processing...");
+  lblRunFiles.SetCaption("");
+  pbRun.SetRange(0, 0);
+  pnlRun.SetVisible(true);
+  IRunHost* host = runHost_ ? runHost_ : &inPlaceHost_;
+  host->RunInBackground(
+      [this, job, host] {
+        TRunControl control;
+        // Each failed file is collected in the statistics and shown once, in the report.
+        control.OnFileError = [](const TRunFileError&) {};
+        control.OnProgress = [this, job, host](const TRunProgress& progress) {
+          host->Post([this, job, progress] { ShowProgress(*job, progress); });
+        };
+        control.Stop = job->Stop.get_token();
+        control.Jobs = job->Jobs;
+        // Nothing may escape a worker thread: what is left over ends the run as its error.
+        try {
+          job->Result = RunLibrary(job->Library, control);
+          job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
+                                               LangIdsOf(job->Library.Languages));
+        } catch (const std::exception& e) {
+          if (!job->Result.Failure) job->Result.Failure = TRunFileError{"", e.what()};
+        }
+      },
+      [this, job] { RunFinished(*job); });
+}
+
+void TMainWindowLogic::ShowProgress(const RunJob& job, const TRunProgress& progress) {
+  if (job_.get() != &job) return;
+  lblRunLanguage.SetCaption(Format("Language %d of %d: %s", progress.LanguageIndex + 1, progress.LanguageCount,
+                                   progress.LanguageName));
+  // After a Cancel the panel keeps saying so until the run has stopped.
+  if (!job.Stop.stop_requested())
+    lblRunFiles.SetCaption(Format("Files %d of %d", progress.FilesDone, progress.FilesTotal));
+  // The bar covers the whole run: a part per language, filled by its files.
+  constexpr int kSteps = 1000;
+  const int withinLanguage = progress.FilesTotal > 0 ? progress.FilesDone * kSteps / progress.FilesTotal : 0;
+  pbRun.SetRange(std::max(1, progress.LanguageCount) * kSteps, progress.LanguageIndex * kSteps + withinLanguage);
+}
+
+void TMainWindowLogic::btCancelClick() {
+  if (!running_ || !job_) return;
+  job_->Stop.request_stop();
+  btCancel.SetEnabled(false);
+  lblRunFiles.SetCaption("Cancelling after the current file...");
+}
+
+void TMainWindowLogic::RunFinished(RunJob& job) {
+  const std::shared_ptr<RunJob> keep = job_;
+  job_.reset();
+  running_ = false;
+  pnlRun.SetVisible(false);
+  btProcess.SetEnabled(true);
+  miExport.SetEnabled(true);
+  miImport.SetEnabled(true);
+  LastRun = std::move(job.Result);
+  // The coverage read after the run belongs to the library still shown, unless the user moved on.
+  if (CurLib == job.CurLib) {
+    Coverage = job.Coverage;
+    if (OnCoverageChanged) OnCoverageChanged();
+  } else {
+    RefreshCoverage();
+  }
+  if (closeAfterRun_) {
+    closeAfterRun_ = false;
+    dialogs_.CloseWindow();
     return;
   }
-  std::string report;
-  for (const auto& error : LastRun.Stats.WriteErrors) report += "\r\n" + error.Text();
-  if (!report.empty()) {
-    dialogs_.ShowError(Format(SLanguageFilesNotWritten, static_cast<int>(LastRun.Stats.WriteErrors.size()),
-                              LastRun.Stats.LanguageFilesPlanned) +
-                       report);
+  TRunReportLogic report(job.Library, LastRun, job.Coverage);
+  dialogs_.ShowRunReport(report);
+}
+
+// ---- Translators' exchange ---------------------------------------------------------
+
+void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
+  if (!exchange_ || running_) return;
+  const TResolvedLibrary library =
+      ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+  if (library.Languages.Count() < 2) {
+    dialogs_.ShowError("The library has no translation language");
     return;
   }
-  std::string text = "Processing Complete";
-  for (const auto& warning : LastRun.Stats.Warnings) text += "\r\n" + warning;
-  dialogs_.ShowInformation(text);
+  TExchangeLibrary target{library.DestDir, library.ShortName, library.Name,
+                          static_cast<LANGID>(library.Languages[0]->LangId)};
+  const std::string nativeFile = LangFileNameFor(target.DestDir, target.ShortName, target.NativeId);
+  if (!platform::FileExists(nativeFile)) {
+    dialogs_.ShowError("The library has not been processed yet: " + nativeFile + " does not exist");
+    return;
+  }
+  std::vector<LANGID> translations;
+  for (int i = 1; i < library.Languages.Count(); ++i)
+    translations.push_back(static_cast<LANGID>(library.Languages[i]->LangId));
+  // The selected translation is the one meant; else the first.
+  const int selected = lvLanguages.Selected();
+  const LANGID preselect = selected >= 1 && selected < Languages.Count()
+                               ? static_cast<LANGID>(Languages[selected]->LangId)
+                               : translations.front();
+  TExchangeDialogLogic dialog(mode, translations, preselect, target.DestDir, target.ShortName);
+  if (!dialogs_.ExecExchangeDialog(dialog)) return;
+  TExchangeOutcome outcome;
+  if (mode == TExchangeDialogLogic::TMode::Export) {
+    outcome = exchange_->Export(target, dialog.SelectedLangId(), dialog.Po(), dialog.cbOnlyOpen.Checked(),
+                                dialog.edFile.Text());
+  } else {
+    try {
+      outcome = exchange_->Import(target, dialog.SelectedLangId(), dialog.edFile.Text(), dialog.cbForce.Checked());
+    } catch (...) {
+      RefreshCoverage();
+      throw;
+    }
+    RefreshCoverage();
+  }
+  dialogs_.ShowInformation(outcome.Summary);
+}
+
+bool TMainWindowLogic::FormCloseQuery() {
+  if (!running_) return true;
+  closeAfterRun_ = true;
+  btCancelClick();
+  return false;
+}
+
+TCoverageCell TMainWindowLogic::CoverageOfRow(int row) const {
+  TCoverageCell none;
+  if (row < 0 || row >= Languages.Count()) return none;
+  none.LangId = static_cast<LANGID>(Languages[row]->LangId);
+  if (row == 0) {
+    none.Native = true;
+    return none;
+  }
+  for (const TCoverageCell& cell : Coverage)
+    if (!cell.Native && cell.LangId == none.LangId) return cell;
+  return none;
+}
+
+void TMainWindowLogic::RefreshCoverage() {
+  Coverage.clear();
+  try {
+    const TResolvedLibrary library =
+        ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+    Coverage = ReadLanguageCoverage(library.DestDir, library.ShortName, LangIdsOf(library.Languages));
+  } catch (const std::exception&) {
+    // A library that cannot be resolved has no coverage to show.
+  }
+  if (OnCoverageChanged) OnCoverageChanged();
 }
 
 // ---- Languages -------------------------------------------------------------------
 
-std::vector<std::string> TMainWindowLogic::ListFolderEntries(const std::string& folder) {
+LANGID TMainWindowLogic::FullLanguageOf(LANGID id) {
+  if (id == 0 || id != PrimaryLangId(id)) return id;
+  TLocaleEntryList locales;
+  GetLocaleList(locales, lmLocales);
+  const std::string language = LowerAscii(GetLocaleInfoStr(id, LOCALE_SNAME));
+  LANGID first = 0;
+  bool defaultSupported = false;
+  const auto defaultId = static_cast<LANGID>(id | 0x0400);
+  for (const auto& entry : locales) {
+    if (PrimaryLangId(entry.Id) != id) continue;
+    if (first == 0) first = entry.Id;
+    if (entry.Id == defaultId) defaultSupported = true;
+    // "de-DE": the language spoken in its own country.
+    const std::string name = LowerAscii(GetLocaleInfoStr(entry.Id, LOCALE_SNAME));
+    if (!language.empty() && name == language + "-" + language) return entry.Id;
+  }
+  if (defaultSupported) return defaultId;
+  return first != 0 ? first : id;
+}
+
+LANGID TMainWindowLogic::LanguageOfFolderName(const std::string& name) {
+  if (name.empty()) return 0;
+  LANGID id = LangIdFromAbbr(name);
+  // Short names like "bin" or "res" begin many a language name; only a
+  // longer beginning names a language.
+  if (id == 0 && name.size() >= 4) id = LangIdFromEnglishName(name);
+  return FullLanguageOf(id);
+}
+
+std::vector<TDetectedLanguage> TMainWindowLogic::DetectLanguages(const std::string& folder) {
+  std::vector<TDetectedLanguage> found;
+  if (!platform::DirectoryExists(folder)) return found;
   std::vector<std::string> names;
-  if (!platform::DirectoryExists(folder)) return names;
   for (const auto& entry : platform::ListFolder(folder, true)) {
+    // Languages live in plain sub-folders; files, hidden and system entries name none.
+    if ((entry.Attributes & platform::faDirectory) == 0) continue;
     if ((entry.Attributes & (platform::faHidden | platform::faSysFile)) != 0) continue;
+    if (entry.Name == "." || entry.Name == "..") continue;
     names.push_back(entry.Name);
   }
-  return names;
+  std::stable_sort(names.begin(), names.end(),
+                   [](const std::string& a, const std::string& b) { return CompareText(a, b) < 0; });
+  for (const auto& name : names) {
+    const LANGID id = LanguageOfFolderName(name);
+    if (id == 0) continue;
+    if (std::any_of(found.begin(), found.end(), [id](const TDetectedLanguage& d) { return d.LangId == id; })) continue;
+    found.push_back({id, name});
+  }
+  return found;
 }
 
 void TMainWindowLogic::AutoRetrieve() {
-  WaitCursor wait(dialogs_);
-  for (const auto& name : ListFolderEntries(edSrcDir.Text())) {
-    LANGID id = LangIdFromAbbr(name);
-    if (id == 0) id = LangIdFromEnglishName(name);
-    if (id != 0) Languages.AddLibLanguage(id, name);
+  const bool chooseNative = Languages.Count() == 0;
+  {
+    WaitCursor wait(dialogs_);
+    for (const auto& language : DetectLanguages(edSrcDir.Text()))
+      Languages.AddLibLanguage(language.LangId, language.SubFolder);
+  }
+  srcDirEdited_ = false;
+  // The native language of a new list: English when there is an English
+  // folder, else the user's choice (declining keeps the first folder's).
+  if (chooseNative && Languages.Count() > 1) {
+    int native = -1;
+    for (int i = 0; i < Languages.Count() && native < 0; ++i)
+      if (PrimaryLangId(static_cast<LANGID>(Languages[i]->LangId)) == kLangEnglish) native = i;
+    if (native < 0) {
+      std::vector<std::string> names;
+      for (const auto& language : Languages)
+        names.push_back(DisplayLangName(static_cast<LANGID>(language->LangId)) + " (/" + language->SubFolder + ")");
+      native = dialogs_.ChooseNativeLanguage(names);
+    }
+    if (native > 0 && native < Languages.Count()) Languages.Move(native, 0);
   }
   RefreshLanguages();
+  UpdateButtons();
 }
 
 void TMainWindowLogic::UpdateButtons() {
   btAddLang.SetEnabled(!edSrcDir.Text().empty());
-  const bool selected = lvLanguages.Selected() >= 0;
+  const int row = lvLanguages.Selected();
+  const bool selected = row >= 0;
   btEditLang.SetEnabled(selected);
   btDelLang.SetEnabled(selected);
+  btMoveUp.SetEnabled(row > 0);
+  btMoveDown.SetEnabled(selected && row < lvLanguages.RowCount() - 1);
+}
+
+void TMainWindowLogic::MoveSelectedLanguage(int delta) {
+  const int from = lvLanguages.Selected();
+  const int to = from + delta;
+  if (from < 0 || to < 0 || to >= Languages.Count() || from >= Languages.Count()) return;
+  Languages.Move(from, to);
+  FillLanguageRows();
+  lvLanguages.SetSelected(to);
+  UpdateButtons();
+}
+
+bool TMainWindowLogic::lvLanguagesKeyDown(TListKey key, bool ctrl) {
+  switch (key) {
+    case TListKey::Up:
+    case TListKey::Down:
+      // Moving the selection is the list's own business; Ctrl moves the language.
+      if (!ctrl || lvLanguages.Selected() < 0) return false;
+      (key == TListKey::Up ? btMoveUp : btMoveDown).Click();
+      return true;
+    case TListKey::Delete:
+      if (ctrl) return false;
+      btDelLang.Click();
+      return true;
+    case TListKey::Enter:
+      if (ctrl || lvLanguages.Selected() < 0) return false;
+      btEditLang.Click();
+      return true;
+  }
+  return false;
 }
 
 void TMainWindowLogic::RefreshLanguages() {
@@ -462,7 +830,13 @@ void TMainWindowLogic::RefreshLanguages() {
 
 void TMainWindowLogic::FillLanguageRow(int index) {
   const TLibLanguage* language = Languages.Items(index);
-  lvLanguages.SetRow(index, {GetEnglishLangName(static_cast<LANGID>(language->LangId)), {" /" + language->SubFolder}});
+  std::string caption = DisplayLangName(static_cast<LANGID>(language->LangId));
+  if (index == 0) caption += SNativeMark;
+  lvLanguages.SetRow(index, {caption, {" /" + language->SubFolder}});
+}
+
+void TMainWindowLogic::FillLanguageRows() {
+  for (int i = 0; i < Languages.Count() && i < lvLanguages.RowCount(); ++i) FillLanguageRow(i);
 }
 
 bool TMainWindowLogic::EditLanguage(TLibLanguage& language) {
@@ -497,11 +871,12 @@ void TMainWindowLogic::btDelLangClick() {
   const int index = lvLanguages.Selected();
   if (index < 0) return;
   const TLibLanguage* language = Languages.Items(index);
-  if (AskYesNo(Format(SDeleteLanguage, GetEnglishLangName(static_cast<LANGID>(language->LangId)),
+  if (AskYesNo(Format(SDeleteLanguage, DisplayLangName(static_cast<LANGID>(language->LangId)),
                       language->SubFolder)) != idYes)
     return;
   Languages.Delete(index);
   lvLanguages.DeleteRow(index);
+  if (index == 0 && Languages.Count() > 0) FillLanguageRow(0);  // the new native language
   pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
   UpdateButtons();
 }
@@ -519,6 +894,7 @@ void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
   const int to = targetRow <= from ? targetRow : targetRow - 1;
   lvLanguages.SetSelected(to);
   Languages.Move(from, to);
+  FillLanguageRows();  // the native mark stays on the first row
   UpdateButtons();
 }
 

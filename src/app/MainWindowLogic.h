@@ -15,8 +15,13 @@
 #include <vector>
 
 #include "app/Controls.h"
+#include "app/ExchangeDialogLogic.h"
+#include "app/LanguageCoverage.h"
 #include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
+#include "app/RunReportLogic.h"
+#include "app/WindowRun.h"
+#include "util/QLocales.h"
 
 namespace sw {
 
@@ -39,14 +44,33 @@ class IMainWindowDialogs {
   virtual void ShowError(const std::string& message) = 0;
   virtual void SetWaitCursor(bool wait) = 0;
   virtual void CloseWindow() = 0;
+  // The report at the end of a run; without a report window, its text.
+  virtual void ShowRunReport(TRunReportLogic& report) { ShowInformation(report.Text()); }
+  // The export/import dialog modally; true when closed with its OK button.
+  virtual bool ExecExchangeDialog(TExchangeDialogLogic& /*dialog*/) { return false; }
   // The settings could not be saved while the window closes: try again,
   // close anyway (the unsaved changes are lost) or keep the window open.
   // Without an override this is a Retry/Cancel question (Cancel keeps it open).
   virtual TCloseAnswer AskCloseAfterFailedSave(const std::string& message);
+  // Asks which of the detected languages (named in `languages`, in list
+  // order) is the native one; the chosen index, or -1 when the user declined.
+  virtual int ChooseNativeLanguage(const std::vector<std::string>& languages) = 0;
+};
+
+// A language that a folder name stands for.
+struct TDetectedLanguage {
+  LANGID LangId = 0;
+  std::string SubFolder;
+  bool operator==(const TDetectedLanguage&) const = default;
 };
 
 class TMainWindowLogic {
  public:
+  // The name of a library that has just been started, in the name edit and the chooser alike.
+  static constexpr const char* SNewLibraryName = "New Library";
+  // How the first row, the native language, is marked in the language list.
+  static constexpr const char* SNativeMark = " \u2014 native";
+
   // FormCreate: no languages, `DefaultLibPath` from the sibling tool's
   // library path. Nothing is read from the settings yet.
   TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs);
@@ -67,6 +91,9 @@ class TMainWindowLogic {
   int ScanFlags = sfAllFiles;
   int Updating = 0;
   std::string DefaultLibPath;
+  // The window's placement: read from the settings when the window is shown
+  // (the view applies it), written when it closes (the view sets it first).
+  TWindowPlacement Placement;
   // Set before the window is shown when the user named the settings file:
   // a missing one is then offered for creation instead of being a first start.
   bool SettingsGivenExplicitly = false;
@@ -105,6 +132,8 @@ class TMainWindowLogic {
   TButtonModel btAddLang{"btAddLang", "&Add"};
   TButtonModel btEditLang{"btEditLang", "&Edit"};
   TButtonModel btDelLang{"btDelLang", "&Delete"};
+  TButtonModel btMoveUp{"btMoveUp", "Move &up"};
+  TButtonModel btMoveDown{"btMoveDown", "Move do&wn"};
   TLabelModel pnlLangCount{"pnlLangCount", "Languages"};
   TLabelModel miLibrary{"miLibrary", "&Library"};
   TButtonModel miNew{"miNew", "&New"};
@@ -112,6 +141,34 @@ class TMainWindowLogic {
   TButtonModel miExit{"miExit", "E&xit"};
   TLabelModel Help1{"Help1", "&Help"};
   TButtonModel About1{"About1", "&About"};
+  // The status bar names the settings file in use.
+  TLabelModel pnlSettingsFile{"pnlSettingsFile"};
+  // The translators' exchange, where this build has it (`ExchangeAvailable`).
+  TButtonModel miExport{"miExport", "&Export for translators\u2026"};
+  TButtonModel miImport{"miImport", "&Import translations\u2026"};
+  bool ExchangeAvailable() const { return exchange_ != nullptr; }
+  // The run in progress: shown while a run is on.
+  TPanelModel pnlRun{"pnlRun"};
+  TLabelModel lblRunLanguage{"lblRunLanguage"};
+  TLabelModel lblRunFiles{"lblRunFiles"};
+  TProgressBarModel pbRun{"pbRun"};
+  TButtonModel btCancel{"btCancel", "Cancel"};
+
+  // The run happens through the host (off the interface thread in the
+  // program); without one it runs in place.
+  void SetRunHost(IRunHost* host) { runHost_ = host; }
+  bool Running() const { return running_; }
+  // The window is asked to close: false while a run is on, which is then
+  // cancelled and the window closed when it has ended.
+  bool FormCloseQuery();
+
+  // Coverage per language, read from the destination folder's files when a
+  // library is loaded and after every run. `CoverageOfRow` is what the
+  // language list shows beside row `row`.
+  std::vector<TCoverageCell> Coverage;
+  TCoverageCell CoverageOfRow(int row) const;
+  void RefreshCoverage();
+  std::function<void()> OnCoverageChanged;
 
   // Window events. FormClose answers whether the window may close; a failed
   // save asks the user first.
@@ -132,9 +189,27 @@ class TMainWindowLogic {
   void FillLanguageRow(int index);
   bool EditLanguage(TLibLanguage& language);
   static std::string ShortNameFromName(const std::string& name);
-  // Names of the folder's entries (files and folders, "." and ".." too),
-  // hidden and system entries left out; empty when the folder does not exist.
-  static std::vector<std::string> ListFolderEntries(const std::string& folder);
+  // The language a folder name stands for, 0 for none: an abbreviation
+  // ("DEU", "de") or, from four letters on, the beginning of an English
+  // language name ("Germ"). A language-only match ("de") gives way to the
+  // language's main locale ("DEU"), so files are named as for "DEU".
+  static LANGID LanguageOfFolderName(const std::string& name);
+  // The languages the plain sub-folders of `folder` stand for, ordered by
+  // folder name (letter case ignored), each language once.
+  static std::vector<TDetectedLanguage> DetectLanguages(const std::string& folder);
+  // The main locale of a language-only identifier (the one whose region is
+  // the language's own, "de-DE", else its default sub-language, else its
+  // first supported locale); other identifiers come back unchanged.
+  static LANGID FullLanguageOf(LANGID id);
+  // `placement` moved and shrunk as little as needed to lie within `screen`
+  // (left, top, width, height); one not remembered stays as it is.
+  static TWindowPlacement FitPlacement(const TWindowPlacement& placement, const TWindowPlacement& screen);
+
+  // Moves the selected language one row up (-1) or down (+1); the selection follows.
+  void MoveSelectedLanguage(int delta);
+  // A library started with "New" that nobody has changed yet: it is not
+  // written to the settings file.
+  bool UntouchedNewLibrary() const;
 
   const std::string& SettingsFileName() const { return settings_.FileName(); }
 
@@ -154,6 +229,7 @@ class TMainWindowLogic {
   void edLibShortNameEnter();
   void edDestDirEnter();
   void edSrcDirChange();
+  void edSrcDirExit();
   void sbSrcDirClick();
   void sbDestDirClick();
   void cbResFilesClick();
@@ -162,13 +238,33 @@ class TMainWindowLogic {
   TLibraryDefinition DefinitionFromControls() const;
   void miDeleteClick();
   void btProcessClick();
+  void btCancelClick();
+  void ExchangeClick(TExchangeDialogLogic::TMode mode);
+  struct RunJob;
+  void RunFinished(RunJob& job);
+  void ShowProgress(const RunJob& job, const TRunProgress& progress);
   void btAddLangClick();
   void btEditLangClick();
   void btDelLangClick();
   void lvLanguagesDragDrop(int targetRow);
+  bool lvLanguagesKeyDown(TListKey key, bool ctrl);
+  void FillLanguageRows();
+  void ClearLibraryFields();
 
   TLibrarySettings settings_;
   IMainWindowDialogs& dialogs_;
+  TInPlaceRunHost inPlaceHost_;
+  IRunHost* runHost_ = nullptr;
+  bool running_ = false;
+  bool closeAfterRun_ = false;
+  std::shared_ptr<RunJob> job_;
+  std::unique_ptr<ITranslatorsExchange> exchange_;
+  // The source folder was typed into since languages were last detected.
+  bool srcDirEdited_ = false;
+  // The current library was started with "New" and has not been saved since;
+  // `libBeforeNew_` is the library that was current before.
+  bool newUnsaved_ = false;
+  int libBeforeNew_ = 0;
 };
 
 }  // namespace sw

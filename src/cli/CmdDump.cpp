@@ -25,16 +25,7 @@ namespace {
 
 using nlohmann::ordered_json;
 
-std::string AnsiToUtf8(const std::string& text, LANGID langId) {
-  try {
-    return Utf16ToUtf8(AnsiToWideByLang(text, langId));
-  } catch (const Exception&) {
-    // A language whose code page is unknown: show the bytes as Latin-1.
-    std::u16string wide(text.begin(), text.end());
-    for (std::size_t i = 0; i < text.size(); ++i) wide[i] = static_cast<unsigned char>(text[i]);
-    return Utf16ToUtf8(wide);
-  }
-}
+std::string AnsiToUtf8(const std::string& text, LANGID langId) { return LocaleTextToUtf8(text, langId); }
 
 // Builds the JSON document in file order.
 class TJsonDumper : public TLangFileVisitor {

@@ -51,7 +51,7 @@ int RunExport(const ExportOptions& options) {
   std::array<int, 3> counts{};
   for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column))
     if (!options.OnlyOpen || unit.Status != TUnitStatus::UpToDate) ++counts[static_cast<std::size_t>(unit.Status)];
-  std::cout << "Exported " << counts[0] + counts[1] + counts[2] << " units of " << GetEnglishLangName(langId) << " ("
+  std::cout << "Exported " << counts[0] + counts[1] + counts[2] << " units of " << DisplayLangName(langId) << " ("
             << counts[0] << " up to date, " << counts[1] << " out of date, " << counts[2] << " untranslated) to "
             << options.Output << "\n";
   return kExitOk;

@@ -47,7 +47,7 @@ int RunLibraries(const LibrariesOptions& options) {
         const auto id = static_cast<LANGID>(library.Languages[i]->LangId);
         languages.push_back({{"id", library.Languages[i]->LangId},
                              {"abbr", GetLangAbbr(id)},
-                             {"name", GetEnglishLangName(id)},
+                             {"name", DisplayLangName(id)},
                              {"subFolder", library.Languages[i]->SubFolder},
                              {"native", i == 0}});
       }
@@ -86,7 +86,7 @@ int RunLibraries(const LibrariesOptions& options) {
       const auto* language = library.Languages[i];
       const auto id = static_cast<LANGID>(language->LangId);
       std::cout << (i == 0 ? "   languages:  " : "               ") << GetLangAbbr(id) << "  "
-                << GetEnglishLangName(id) << " (" << language->LangId << "), folder \"" << language->SubFolder
+                << DisplayLangName(id) << " (" << language->LangId << "), folder \"" << language->SubFolder
                 << "\"" << (i == 0 ? ", native" : "") << "\n";
     }
     if (library.PropRules.Count() > 0)

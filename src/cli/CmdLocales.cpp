@@ -35,10 +35,10 @@ struct LocaleFields {
 };
 
 // The 8-bit texts of a locale are in its own code page.
-std::string ToUtf8(const std::string& text, LANGID id) { return Utf16ToUtf8(AnsiToWideByLang(text, id)); }
+std::string ToUtf8(const std::string& text, LANGID id) { return LocaleTextToUtf8(text, id); }
 
 LocaleFields FieldsOf(LANGID id, const std::string& name) {
-  return {id, ToUtf8(GetLangAbbr(id), id), GetCodePage(id), ToUtf8(GetEnglishLangName(id), id), ToUtf8(name, id)};
+  return {id, ToUtf8(GetLangAbbr(id), id), GetCodePage(id), DisplayLangName(id), ToUtf8(name, id)};
 }
 
 nlohmann::ordered_json ToJson(const LocaleFields& f) {

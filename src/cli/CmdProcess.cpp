@@ -55,7 +55,7 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
     const auto id = static_cast<LANGID>(language.LangId);
     languages.push_back({{"id", language.LangId},
                          {"abbr", GetLangAbbr(id)},
-                         {"name", GetEnglishLangName(id)},
+                         {"name", DisplayLangName(id)},
                          {"file", language.FileName},
                          {"revision", language.Revision},
                          {"items", language.Items},
@@ -113,7 +113,7 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   std::cout << "Language files written: " << stats.Languages.size() << " of " << stats.LanguageFilesPlanned << "\n";
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
-    std::cout << "  " << GetLangAbbr(id) << "  " << GetEnglishLangName(id) << ": " << language.Items << " items, "
+    std::cout << "  " << GetLangAbbr(id) << "  " << DisplayLangName(id) << ": " << language.Items << " items, "
               << language.ValuesChanged << " values changed, revision " << language.Revision << "  -> "
               << language.FileName << "\n";
   }

@@ -11,7 +11,7 @@
 #include "base/Unicode.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
-#include "exchange/Coverage.h"
+#include "storage/Coverage.h"
 
 namespace sw::cli {
 
@@ -23,12 +23,6 @@ struct StatsOptions {
   bool Json = false;
   double FailUnder = -1;
 };
-
-std::string Percent(double value) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f%%", value);
-  return buffer;
-}
 
 nlohmann::json CountsJson(const TCoverageCounts& counts) {
   auto part = [](const std::array<int, 3>& values) {
@@ -43,7 +37,7 @@ nlohmann::json CountsJson(const TCoverageCounts& counts) {
 std::string CountsText(const TCoverageCounts& counts) {
   return std::to_string(counts.Items[0]) + " up to date, " + std::to_string(counts.Items[1]) + " out of date, " +
          std::to_string(counts.Items[2]) + " untranslated of " + std::to_string(counts.TotalItems()) + " items (" +
-         Percent(counts.UpToDatePercent()) + "); words " + std::to_string(counts.Words[0]) + "/" +
+         PercentText(counts.UpToDatePercent()) + "); words " + std::to_string(counts.Words[0]) + "/" +
          std::to_string(counts.Words[1]) + "/" + std::to_string(counts.Words[2]) + " of " +
          std::to_string(counts.TotalWords());
 }
@@ -83,7 +77,7 @@ int RunStats(const StatsOptions& options) {
       nlohmann::json entry = CountsJson(language.Total);
       entry["id"] = language.LangId;
       entry["abbr"] = GetLangAbbr(language.LangId);
-      entry["name"] = GetEnglishLangName(language.LangId);
+      entry["name"] = DisplayLangName(language.LangId);
       entry["file"] = language.FileName;
       entry["fileExists"] = language.FileExists;
       entry["groups"] = std::move(groups);
@@ -99,13 +93,13 @@ int RunStats(const StatsOptions& options) {
   } else {
     if (!name.empty()) std::cout << name << "\n";
     for (const auto& language : coverage) {
-      std::cout << GetLangAbbr(language.LangId) << "  " << GetEnglishLangName(language.LangId) << ": "
+      std::cout << GetLangAbbr(language.LangId) << "  " << DisplayLangName(language.LangId) << ": "
                 << CountsText(language.Total) << (language.FileExists ? "" : " (no language file yet)") << "\n";
       for (const auto& group : language.Groups)
         std::cout << "    " << GroupKindName(group.Kind) << " " << group.Name << ": " << CountsText(group.Counts)
                   << "\n";
     }
-    if (below) std::cout << "Below " << Percent(options.FailUnder) << " up to date: failing\n";
+    if (below) std::cout << "Below " << PercentText(options.FailUnder) << " up to date: failing\n";
   }
   return below ? kExitFailure : kExitOk;
 }

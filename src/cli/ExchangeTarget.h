@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/LibraryOptions.h"
-#include "exchange/ExchangeUnits.h"
+#include "storage/ExchangeUnits.h"
 #include "util/QLocales.h"
 
 namespace sw::cli {

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/ExchangeUnits.h"
+#include "storage/ExchangeUnits.h"
 
 namespace sw {
 

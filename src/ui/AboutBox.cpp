@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,13 +15,20 @@
 #include <QVBoxLayout>
 
 #include "ui/Binding.h"
+#include "ui/ModalDialogs.h"
 
 namespace sw::ui {
 
 AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
     : QDialog(parent), logic_(std::make_unique<TAboutBoxLogic>(programFile, [](const std::string& file) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
       })) {
+  logic_->OnShowText = [this](const std::string& title, const std::string& text) { ShowText(title, text); };
+  logic_->OnShowError = [this](const std::string& message) {
+    QMessageBox box(QMessageBox::Critical, "Error", ToQ(message), QMessageBox::Ok, this);
+    box.setObjectName("Error");
+    ExecModal(box);
+  };
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   BindWindowTitle(logic_->AboutBox, this);
 
@@ -76,6 +86,25 @@ AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   setMinimumWidth(320);
+}
+
+void AboutBox::ShowText(const std::string& title, const std::string& text) {
+  QDialog dialog(this);
+  dialog.setObjectName("ReadmeText");
+  dialog.setWindowTitle(ToQ(title));
+  dialog.setWindowFlags(dialog.windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  auto* view = new QPlainTextEdit(&dialog);
+  view->setObjectName("ReadmeView");
+  view->setReadOnly(true);
+  view->setPlainText(ToQ(text));
+  view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(view);
+  layout->addWidget(buttons);
+  dialog.resize(560, 420);
+  ExecModal(dialog);
 }
 
 AboutBox::~AboutBox() {

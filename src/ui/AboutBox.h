@@ -20,6 +20,8 @@ class AboutBox : public QDialog {
   ~AboutBox() override;
 
   TAboutBoxLogic& Logic() { return *logic_; }
+  // The read-me's text in a box of its own, when no application opened it.
+  void ShowText(const std::string& title, const std::string& text);
 
  private:
   std::unique_ptr<TAboutBoxLogic> logic_;

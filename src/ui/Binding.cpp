@@ -6,7 +6,11 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSignalBlocker>
+
+#include <optional>
 
 namespace sw::ui {
 
@@ -24,9 +28,16 @@ class FocusWatcher : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+      // Focus that comes and goes with the whole window or a popup is no
+      // entering or leaving of the control.
       const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) model_.Enter();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        if (event->type() == QEvent::FocusIn)
+          model_.Enter();
+        else
+          model_.Exit();
+      }
     }
     return QObject::eventFilter(watched, event);
   }
@@ -214,6 +225,31 @@ void ListViewWidget::dragMoveEvent(QDragMoveEvent* event) {
   } else {
     event->ignore();
   }
+}
+
+void ListViewWidget::keyPressEvent(QKeyEvent* event) {
+  if (Model) {
+    std::optional<TListKey> key;
+    switch (event->key()) {
+      case Qt::Key_Up: key = TListKey::Up; break;
+      case Qt::Key_Down: key = TListKey::Down; break;
+      case Qt::Key_Delete: key = TListKey::Delete; break;
+      case Qt::Key_Return:
+      case Qt::Key_Enter: key = TListKey::Enter; break;
+      default: break;
+    }
+    const bool ctrl = (event->modifiers() & Qt::ControlModifier) != 0;
+    if (key && Model->UserKeyDown(*key, ctrl)) {
+      event->accept();
+      return;
+    }
+  }
+  QTreeWidget::keyPressEvent(event);
+}
+
+void ListViewWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTreeWidget::mouseDoubleClickEvent(event);
+  if (Model && event->button() == Qt::LeftButton) Model->UserDoubleClick(RowAt(event->position().toPoint()));
 }
 
 void ListViewWidget::dropEvent(QDropEvent* event) {

@@ -52,6 +52,9 @@ class ListViewWidget : public QTreeWidget {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  // Keys and double-clicks go to the model first (Ctrl+Up/Down, Delete, Enter).
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
 
 void Bind(TListViewModel& model, ListViewWidget* list);

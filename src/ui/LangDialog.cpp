@@ -24,7 +24,7 @@ const TLocaleTreeNode* NodeOf(const QTreeWidgetItem* item) {
 void AddChildren(const TLocaleTreeNode& parent, QTreeWidgetItem* parentItem, QTreeWidget* tree) {
   for (int i = 0; i < parent.Count(); ++i) {
     const TLocaleTreeNode* node = parent.Item(i);
-    auto* item = new QTreeWidgetItem(QStringList{ToQ(node->Text())});
+    auto* item = new QTreeWidgetItem(QStringList{ToQ(TLangDialogLogic::NodeCaption(*node))});
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(node)));
     if (parentItem)
       parentItem->addChild(item);
@@ -51,6 +51,16 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   auto* label1 = new QLabel(this);
   Bind(logic_.Label1, label1);
   label1->setBuddy(tree_);
+
+  auto* lbFilter = new QLabel(this);
+  auto* edFilter = new QLineEdit(this);
+  Bind(logic_.lbFilter, lbFilter);
+  Bind(logic_.edFilter, edFilter);
+  lbFilter->setBuddy(edFilter);
+  edFilter->setClearButtonEnabled(true);
+  edFilter->setPlaceholderText("Name or abbreviation");
+  // Down from the filter goes on into the tree.
+  setTabOrder(edFilter, tree_);
 
   tree_->setObjectName("tvLang");
   tree_->setHeaderHidden(true);
@@ -103,8 +113,13 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   fields->addWidget(edExt, 1, 1);
   fields->setColumnStretch(0, 1);
 
+  auto* filter = new QHBoxLayout;
+  filter->addWidget(lbFilter);
+  filter->addWidget(edFilter, 1);
+
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label1);
+  layout->addLayout(filter);
   layout->addWidget(tree_, 1);
   layout->addLayout(fields);
   layout->addWidget(lbLangFolder);
@@ -113,6 +128,8 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
 
   FillTree();
   logic_.OnTreeChanged = [this] { FillTree(); };
+  logic_.OnFilterChanged = [this] { ApplyFilter(); };
+  edFilter->setFocus();
   connect(tree_, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { logic_.SelectNode(NodeOf(current)); });
 
@@ -124,8 +141,9 @@ LangDialog::~LangDialog() {
   // The logic outlives the dialog: nothing may reach these widgets afterwards.
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
   logic_.OnTreeChanged = nullptr;
+  logic_.OnFilterChanged = nullptr;
   for (TControlModel* model : std::initializer_list<TControlModel*>{
-           &logic_.dlgLangParams, &logic_.Label1, &logic_.lbEngName, &logic_.edEngName, &logic_.lbExt, &logic_.edExt,
+           &logic_.dlgLangParams, &logic_.Label1, &logic_.lbFilter, &logic_.edFilter, &logic_.lbEngName, &logic_.edEngName, &logic_.lbExt, &logic_.edExt,
            &logic_.lbLangFolder, &logic_.cbSubFolders, &logic_.btOK, &logic_.btCancel})
     Unbind(*model);
 }
@@ -142,6 +160,26 @@ void LangDialog::FillTree() {
   tree_->clear();
   AddChildren(logic_.tvLang.Root(), nullptr, tree_);
   tree_->collapseAll();
+  ApplyFilter();
+}
+
+void LangDialog::ApplyFilter() {
+  QSignalBlocker block(tree_);
+  const bool filtering = !logic_.edFilter.Text().empty();
+  for (int i = 0; i < tree_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* group = tree_->topLevelItem(i);
+    bool childShown = false;
+    for (int c = 0; c < group->childCount(); ++c) {
+      QTreeWidgetItem* child = group->child(c);
+      const bool shown = logic_.NodeVisible(*NodeOf(child));
+      child->setHidden(!shown);
+      childShown = childShown || shown;
+    }
+    group->setHidden(!logic_.NodeVisible(*NodeOf(group)));
+    // While filtering, the matching locales of a group are in view.
+    if (filtering) group->setExpanded(childShown);
+  }
+  if (!filtering) tree_->collapseAll();
   ShowSelection();
 }
 

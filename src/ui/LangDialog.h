@@ -1,7 +1,8 @@
 // The language settings dialog as Qt widgets over a TLangDialogLogic that the
 // caller has already prepared (tree filled, source folder set, sub-folder
 // preselected). The locale tree shows the logic's TLocaleTree with its groups
-// collapsed, only the branch of the selected language opened; "OK" accepts,
+// collapsed, only the branch of the selected language opened (while a filter
+// is typed, the groups with matching locales open); "OK" accepts,
 // "Cancel" and Esc reject.
 #pragma once
 
@@ -26,6 +27,8 @@ class LangDialog : public QDialog {
  private:
   void FillTree();
   void ShowSelection();
+  // Hides the nodes the logic's filter leaves out.
+  void ApplyFilter();
 
   TLangDialogLogic& logic_;
   QTreeWidget* tree_;

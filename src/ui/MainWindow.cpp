@@ -8,12 +8,16 @@
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -21,9 +25,12 @@
 #include "platform/FileSystem.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
+#include "ui/ExchangeDialog.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
+#include "ui/RunReportDialog.h"
+#include "ui/RunWidgets.h"
 
 namespace sw::ui {
 
@@ -104,12 +111,18 @@ class FolderDialog : public QFileDialog {
 MainWindow::MainWindow(const std::string& settingsFileName, const std::string& programFile, QWidget* parent)
     : QMainWindow(parent) {
   logic_ = std::make_unique<TMainWindowLogic>(settingsFileName, *this);
+  // Runs go to a worker thread; the window stays responsive and shows their progress.
+  runHost_ = new QtRunHost(this);
+  logic_->SetRunHost(runHost_);
   BuildWidgets();
   // The language dialog is made afresh for every use; the about box lives as long as the window.
   aboutBox_ = new AboutBox(programFile, this);
 }
 
 MainWindow::~MainWindow() {
+  // A run still going ends first; what it would still deliver is dropped with the host.
+  delete runHost_;
+  logic_->SetRunHost(nullptr);
   // The widgets go before the logic whose models they are bound to, and
   // nothing they signal on the way out may reach it.
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
@@ -143,6 +156,15 @@ void MainWindow::BuildWidgets() {
   miLibrary->addAction(miNew);
   miLibrary->addAction(miDelete);
   miLibrary->addAction(miMoveLiterals);
+  // The translators' exchange, where this build has it.
+  if (l.ExchangeAvailable()) {
+    auto* miExport = new QAction(miLibrary);
+    Bind(l.miExport, miExport);
+    auto* miImport = new QAction(miLibrary);
+    Bind(l.miImport, miImport);
+    miLibrary->addAction(miExport);
+    miLibrary->addAction(miImport);
+  }
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);
@@ -153,9 +175,34 @@ void MainWindow::BuildWidgets() {
   help1->addAction(about1);
   mainMenu->addMenu(help1);
 
-  auto* central = new QWidget(this);
+  // Everything below the menu scrolls when the screen is smaller than the
+  // window's content (large scale factors on small screens).
+  auto* scroll = new QScrollArea(this);
+  scroll->setObjectName("MainFormScroll");
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  auto* central = new QWidget(scroll);
   central->setObjectName("MainFormClient");
-  setCentralWidget(central);
+  scroll->setWidget(central);
+  // The run's panel stays below the scrolled controls, always in view while a run is on.
+  auto* body = new QWidget(this);
+  body->setObjectName("MainFormBody");
+  auto* bodyLayout = new QVBoxLayout(body);
+  bodyLayout->setContentsMargins(0, 0, 0, 0);
+  bodyLayout->setSpacing(0);
+  bodyLayout->addWidget(scroll, 1);
+  setCentralWidget(body);
+
+  // The status bar names the settings file in use.
+  auto* pnlSettingsFile = new QLabel(statusBar());
+  Bind(l.pnlSettingsFile, pnlSettingsFile);
+  pnlSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  pnlSettingsFile->setToolTip(ToQ(l.SettingsFileName()));
+  // A long path is cut at the window's edge rather than widening the window.
+  pnlSettingsFile->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  pnlSettingsFile->setMinimumWidth(1);
+  statusBar()->setObjectName("StatusBar");
+  statusBar()->addWidget(pnlSettingsFile, 1);
 
   // Right panel: Process and Close.
   QWidget* pnlRight = Panel("pnlRight", central);
@@ -195,21 +242,28 @@ void MainWindow::BuildWidgets() {
   names->setColumnStretch(0, 3);
   names->setColumnStretch(1, 2);
 
+  // Created in tab order: each folder button right after its edit.
   QWidget* pnlLibSetsTop = Panel("pnlLibSetsTop", gbLibSettings);
   auto* edSrcDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edSrcDir, edSrcDir);
+  QToolButton* sbSrcDir = FolderButton(l.sbSrcDir, pnlLibSetsTop);
   auto* edDestDir = new QLineEdit(pnlLibSetsTop);
   Bind(l.edDestDir, edDestDir);
+  QToolButton* sbDestDir = FolderButton(l.sbDestDir, pnlLibSetsTop);
   auto* cbRemoveUnusedItems = new QCheckBox(pnlLibSetsTop);
   Bind(l.cbRemoveUnusedItems, cbRemoveUnusedItems);
+  setTabOrder(edSrcDir, sbSrcDir);
+  setTabOrder(sbSrcDir, edDestDir);
+  setTabOrder(edDestDir, sbDestDir);
+  setTabOrder(sbDestDir, cbRemoveUnusedItems);
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
   sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
   sets->addWidget(edSrcDir, 1, 0);
-  sets->addWidget(FolderButton(l.sbSrcDir, pnlLibSetsTop), 1, 1);
+  sets->addWidget(sbSrcDir, 1, 1);
   sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 2, 0, 1, 2);
   sets->addWidget(edDestDir, 3, 0);
-  sets->addWidget(FolderButton(l.sbDestDir, pnlLibSetsTop), 3, 1);
+  sets->addWidget(sbDestDir, 3, 1);
   sets->addWidget(cbRemoveUnusedItems, 4, 0, 1, 2);
 
   auto* libSettings = new QVBoxLayout(gbLibSettings);
@@ -233,17 +287,21 @@ void MainWindow::BuildWidgets() {
   Bind(l.gbLanguages, gbLanguages);
   auto* lvLanguages = new ListViewWidget(gbLanguages);
   Bind(l.lvLanguages, lvLanguages);
-  lvLanguages->setMinimumHeight(120);
+  lvLanguages->setMinimumHeight(100);
   QWidget* pnlLangControl = Panel("pnlLangControl", gbLanguages);
   auto* langButtons = new QVBoxLayout(pnlLangControl);
   langButtons->setContentsMargins(0, 0, 0, 0);
-  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang})
+  for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang, &l.btMoveUp, &l.btMoveDown})
     langButtons->addWidget(Button(*model, pnlLangControl));
   langButtons->addStretch();
   auto* pnlLangCount = new QLabel(gbLanguages);
   Bind(l.pnlLangCount, pnlLangCount);
   pnlLangCount->setFrameShape(QFrame::StyledPanel);
   pnlLangCount->setFrameShadow(QFrame::Sunken);
+  // The coverage column: a bar per translation language.
+  lvLanguages->setItemDelegateForColumn(
+      2, new CoverageDelegate([this](int row) { return logic_->CoverageOfRow(row); }, lvLanguages));
+  l.OnCoverageChanged = [lvLanguages] { lvLanguages->viewport()->update(); };
   auto* languages = new QGridLayout(gbLanguages);
   languages->addWidget(lvLanguages, 0, 0);
   languages->addWidget(pnlLangControl, 0, 1);
@@ -255,13 +313,67 @@ void MainWindow::BuildWidgets() {
   left->addWidget(gbLibSettings);
   left->addWidget(gbFilesToScan);
   left->addWidget(gbLanguages, 1);
+  // The run in progress: language n of m, files done of total, a bar and Cancel.
+  auto* pnlRun = new QFrame(body);
+  Bind(l.pnlRun, pnlRun);
+  pnlRun->setFrameShape(QFrame::StyledPanel);
+  auto* lblRunLanguage = new QLabel(pnlRun);
+  Bind(l.lblRunLanguage, lblRunLanguage);
+  auto* lblRunFiles = new QLabel(pnlRun);
+  Bind(l.lblRunFiles, lblRunFiles);
+  lblRunFiles->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  // The texts change with every file: they never resize the window.
+  lblRunLanguage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  lblRunFiles->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  auto* pbRun = new QProgressBar(pnlRun);
+  Bind(l.pbRun, pbRun);
+  pbRun->setTextVisible(false);
+  auto* btCancel = new QPushButton(pnlRun);
+  Bind(l.btCancel, btCancel);
+  auto* run = new QGridLayout(pnlRun);
+  run->addWidget(lblRunLanguage, 0, 0);
+  run->addWidget(lblRunFiles, 0, 1);
+  run->addWidget(pbRun, 1, 0, 1, 2);
+  run->addWidget(btCancel, 0, 2, 2, 1, Qt::AlignVCenter);
+  run->setColumnStretch(0, 1);
+  run->setColumnStretch(1, 1);
+
   auto* layout = new QHBoxLayout(central);
   layout->addLayout(left, 1);
   layout->addWidget(pnlRight);
+  bodyLayout->addWidget(pnlRun);
 
   for (QLineEdit* edit : findChildren<QLineEdit*>()) edit->installEventFilter(this);
 
-  resize(620, 640);
+  resize(kDefaultWidth, kDefaultHeight);
+}
+
+TWindowPlacement MainWindow::ScreenArea() const {
+  const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+  if (!shown) return {};
+  const QRect area = shown->availableGeometry();
+  return {area.left(), area.top(), area.width(), area.height(), false};
+}
+
+void MainWindow::ApplyPlacement() {
+  TWindowPlacement wanted = logic_->Placement;
+  if (!wanted.Remembered()) wanted = {x(), y(), kDefaultWidth, kDefaultHeight, false};
+  // The frame is outside the geometry: what must fit the screen is the frame.
+  const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                       frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+  TWindowPlacement framed{wanted.Left - frame.left(), wanted.Top - frame.top(),
+                          wanted.Width + frame.left() + frame.right(), wanted.Height + frame.top() + frame.bottom(),
+                          wanted.Maximized};
+  framed = TMainWindowLogic::FitPlacement(framed, ScreenArea());
+  setGeometry(framed.Left + frame.left(), framed.Top + frame.top(), framed.Width - frame.left() - frame.right(),
+              framed.Height - frame.top() - frame.bottom());
+  if (wanted.Maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::StorePlacement() {
+  const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  if (normal.width() > 0 && normal.height() > 0)
+    logic_->Placement = {normal.left(), normal.top(), normal.width(), normal.height(), isMaximized()};
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -271,11 +383,20 @@ void MainWindow::showEvent(QShowEvent* event) {
     logic_->FormShow();
     // The settings file cannot be used: the window closes as soon as it can
     // (not from inside its own show event).
-    if (logic_->Quitting) QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    if (logic_->Quitting)
+      QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+    else
+      ApplyPlacement();
   }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  // A run still going is cancelled first; the window closes when it has ended.
+  if (!logic_->FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
+  StorePlacement();
   // A failed save may keep the window open.
   if (logic_->FormClose())
     event->accept();
@@ -364,5 +485,28 @@ void MainWindow::SetWaitCursor(bool wait) {
 }
 
 void MainWindow::CloseWindow() { close(); }
+
+bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
+  ExchangeDialog window(dialog, this);
+  return ExecModal(window) == QDialog::Accepted;
+}
+
+void MainWindow::ShowRunReport(TRunReportLogic& report) {
+  RunReportDialog dialog(report, this);
+  ExecModal(dialog);
+}
+
+int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) {
+  QInputDialog dialog(this);
+  dialog.setObjectName("ChooseNativeLanguage");
+  dialog.setWindowTitle("Native language");
+  dialog.setLabelText("No folder holds English. Which language are the sources written in?");
+  QStringList items;
+  for (const auto& language : languages) items << ToQ(language);
+  dialog.setComboBoxItems(items);  // a drop-down list of the languages
+  dialog.setComboBoxEditable(false);
+  if (ExecModal(dialog) != QDialog::Accepted) return -1;
+  return static_cast<int>(items.indexOf(dialog.textValue()));
+}
 
 }  // namespace sw::ui

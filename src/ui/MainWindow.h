@@ -14,6 +14,7 @@
 namespace sw::ui {
 
 class AboutBox;
+class QtRunHost;
 
 class MainWindow : public QMainWindow, public IMainWindowDialogs {
  public:
@@ -32,7 +33,13 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowError(const std::string& message) override;
   void SetWaitCursor(bool wait) override;
   void CloseWindow() override;
+  void ShowRunReport(TRunReportLogic& report) override;
+  bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override;
+
+  // The host of the window's runs, for tests that wait for one.
+  QtRunHost& RunHost() { return *runHost_; }
   TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override;
+  int ChooseNativeLanguage(const std::vector<std::string>& languages) override;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -42,9 +49,19 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
 
  private:
   void BuildWidgets();
+  // The remembered placement (or the default size) fitted into the screen.
+  void ApplyPlacement();
+  // The window's normal placement into the logic, before it is saved.
+  void StorePlacement();
+  // The screen's available area, as a placement.
+  TWindowPlacement ScreenArea() const;
+
+  static constexpr int kDefaultWidth = 680;  // the language list shows its coverage column whole
+  static constexpr int kDefaultHeight = 640;
 
   std::unique_ptr<TMainWindowLogic> logic_;
   AboutBox* aboutBox_;
+  QtRunHost* runHost_;
   bool shown_ = false;
 };
 

@@ -1,11 +1,14 @@
 #include "ui/QtUserInteraction.h"
 
 #include <QApplication>
+
+#include <functional>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
+#include <QThread>
 #include <QVBoxLayout>
 #include <QWidget>
 
@@ -57,16 +60,39 @@ class StatusWindow : public QWidget {
   QLabel* label_;
 };
 
+namespace {
+
+bool OnInterfaceThread() { return QThread::currentThread() == QCoreApplication::instance()->thread(); }
+
+// Runs `ask` on the interface thread and waits for its answer: a run on a
+// worker thread asks its questions (the save-retry prompt) through here.
+int OnInterfaceThreadBlocking(const std::function<int()>& ask) {
+  if (OnInterfaceThread()) return ask();
+  int answer = 0;
+  QMetaObject::invokeMethod(QCoreApplication::instance(), [&] { answer = ask(); }, Qt::BlockingQueuedConnection);
+  return answer;
+}
+
+}  // namespace
+
 QtUserInteraction::QtUserInteraction() = default;
 QtUserInteraction::~QtUserInteraction() = default;
 
 void QtUserInteraction::ShowMessage(const std::string& caption, const std::string& text) {
+  if (!OnInterfaceThread()) {
+    OnInterfaceThreadBlocking([&] {
+      ShowMessage(caption, text);
+      return 0;
+    });
+    return;
+  }
   QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok, QApplication::activeWindow());
   if (caption == "Error") box.setIcon(QMessageBox::Critical);
   ExecModal(box);
 }
 
 int QtUserInteraction::AskYesNo(const std::string& text) {
+  if (!OnInterfaceThread()) return OnInterfaceThreadBlocking([&] { return AskYesNo(text); });
   QMessageBox box(QMessageBox::Question, QString(), ToQ(text), QMessageBox::Yes | QMessageBox::No,
                   QApplication::activeWindow());
   box.setObjectName("AskYesNo");
@@ -76,17 +102,22 @@ int QtUserInteraction::AskYesNo(const std::string& text) {
 }
 
 int QtUserInteraction::AskRetryCancel(const std::string& caption, const std::string& text) {
+  if (!OnInterfaceThread()) return OnInterfaceThreadBlocking([&] { return AskRetryCancel(caption, text); });
   QMessageBox box(QMessageBox::Warning, ToQ(caption), ToQ(text), QMessageBox::Retry | QMessageBox::Cancel,
                   QApplication::activeWindow());
   return ExecModal(box) == QMessageBox::Retry ? idRetry : idCancel;
 }
 
+// A run on a worker thread shows its progress in the window that started it;
+// the status window is for work that holds the interface thread.
 void QtUserInteraction::ShowStatus(const std::string& text) {
+  if (!OnInterfaceThread()) return;
   status_ = std::make_unique<StatusWindow>();
   status_->SetText(text, true);
 }
 
 void QtUserInteraction::UpdateStatus(const std::string& text) {
+  if (!OnInterfaceThread()) return;
   if (!status_) {
     ShowStatus(text);
     return;
@@ -95,6 +126,7 @@ void QtUserInteraction::UpdateStatus(const std::string& text) {
 }
 
 void QtUserInteraction::HideStatus() {
+  if (!OnInterfaceThread()) return;
   if (status_) {
     status_->hide();
     status_.reset();

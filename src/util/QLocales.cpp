@@ -9,6 +9,7 @@
 #include <functional>
 #include <mutex>
 
+#include "base/Unicode.h"
 #include "platform/NationalLanguage.h"
 #include "util/QConsts.h"
 #include "util/QStrings.h"
@@ -291,6 +292,19 @@ std::string WideToAnsiByLang(std::u16string_view text, LANGID id) { return WideT
 std::u16string RecodeWide(std::u16string_view text, LANGID sourceId, LANGID targetId) {
   return AnsiToWideByLang(WideToAnsiByLang(text, sourceId), targetId);
 }
+
+std::string LocaleTextToUtf8(std::string_view text, LANGID id) {
+  std::u16string wide;
+  try {
+    wide = AnsiToWideByLang(text, id);
+  } catch (const Exception&) {
+    wide.clear();
+    for (const char c : text) wide += static_cast<char16_t>(static_cast<unsigned char>(c));
+  }
+  return Utf16ToUtf8(wide);
+}
+
+std::string DisplayLangName(LANGID id) { return LocaleTextToUtf8(GetEnglishLangName(id), id); }
 
 // ---- Tree ---------------------------------------------------------------------
 

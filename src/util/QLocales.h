@@ -50,6 +50,15 @@ std::u16string AnsiToWideByLang(std::string_view text, LANGID id);
 std::string WideToAnsiByLang(std::u16string_view text, LANGID id);
 std::u16string RecodeWide(std::u16string_view text, LANGID sourceId, LANGID targetId);
 
+// The one way an 8-bit text of the catalogue (a name, an abbreviation) becomes
+// UTF-8 for a person to read: decoded with the code page of `id`, the
+// language the text belongs to. A code page the platform cannot convert
+// shows the bytes as Latin-1, so the result is always valid UTF-8.
+std::string LocaleTextToUtf8(std::string_view text, LANGID id);
+// `GetEnglishLangName(id)` as UTF-8: the name of a language wherever a
+// person sees it (the window's list and dialog, the command line's output).
+std::string DisplayLangName(LANGID id);
+
 // The English name table: 135 locales whose English display name is fixed
 // here rather than taken from the locale database.
 struct TEnglishLangName {

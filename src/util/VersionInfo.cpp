@@ -26,7 +26,7 @@ TQVersionInfoRec CompiledVersionInfo(const std::string& programName) {
   TQVersionInfoRec info;
   info.CompanyName = "the Shelfwright developers";
   info.FileDescription = "Shelfwright translation extractor";
-  info.FileVersion = SHELFWRIGHT_VERSION ".0";
+  info.FileVersion = SHELFWRIGHT_VERSION;
   info.InternalName = "Shelfwright";
   info.LegalCopyright = "Copyright (C) 2026 the Shelfwright developers";
   info.OriginalFilename = programName;

@@ -80,7 +80,7 @@ TEST_F(LangDialogLogicTest, PreselectsTheUsersDefaultLanguageLeaf) {
   ASSERT_NE(dialog_.Selected(), nullptr);
   EXPECT_EQ(dialog_.SelectedLangId(), 0x0C07);
   EXPECT_EQ(dialog_.Selected()->Count(), 0);
-  EXPECT_EQ(dialog_.edEngName.Text(), GetLocaleInfoStr(0x0C07, LOCALE_SLANGUAGE));
+  EXPECT_EQ(dialog_.edEngName.Text(), DisplayLangName(0x0C07)) << "the name the list and the files use";
   EXPECT_EQ(dialog_.edExt.Text(), "DEA");
   EXPECT_FALSE(dialog_.btOK.Enabled()) << "no sub-folder chosen yet";
 
@@ -106,8 +106,8 @@ TEST_F(LangDialogLogicTest, GroupNodeGivesLanguagePartTwoLetterAbbreviationAndPr
   const TLocaleTreeNode* group = FindNode(dialog_.tvLang.Root(), 0x07);
   ASSERT_NE(group, nullptr);
   dialog_.SelectNode(group);
-  EXPECT_EQ(dialog_.edEngName.Text(), TextBefore("(", group->Text()));
-  EXPECT_EQ(dialog_.edEngName.Text().find('('), std::string::npos);
+  EXPECT_EQ(dialog_.edEngName.Text(), "German");
+  EXPECT_EQ(dialog_.edEngName.Text(), DisplayLangName(0x07));
   EXPECT_EQ(dialog_.edExt.Text().size(), 2u);
   EXPECT_EQ(dialog_.edExt.Text(), "DE");
   EXPECT_TRUE(dialog_.btOK.Enabled());
@@ -148,6 +148,71 @@ TEST_F(LangDialogLogicTest, NoSelectedNodeMeansNoLanguageAndOkDisabled) {
   EXPECT_FALSE(dialog_.btOK.Enabled());
 }
 
+TEST_F(LangDialogLogicTest, NamesAreDecodedAndAgreeWithTheListAndTheFiles) {
+  Prepare(MakeSource(), "fr");
+  // Catalogue names in a code page reach the controls as UTF-8.
+  const TLocaleTreeNode* ivory = FindNode(dialog_.tvLang.Root(), 0x300C);
+  ASSERT_NE(ivory, nullptr);
+  EXPECT_EQ(TLangDialogLogic::NodeCaption(*ivory), "French (C\u00F4te d\u2019Ivoire)");
+  const TLocaleTreeNode* bokmal = FindNode(dialog_.tvLang.Root(), 0x0414);
+  ASSERT_NE(bokmal, nullptr);
+  EXPECT_EQ(TLangDialogLogic::NodeCaption(*bokmal), "Norwegian Bokm\u00E5l (Norway)");
+  // "English Name" is the name of the main window's list and of the language file.
+  dialog_.SelectNode(bokmal);
+  EXPECT_EQ(dialog_.edEngName.Text(), "Norwegian (Bokmal)");
+  EXPECT_EQ(dialog_.edEngName.Text(), DisplayLangName(0x0414));
+  EXPECT_EQ(dialog_.edEngName.Text(), GetEnglishLangName(0x0414));
+  // A language-only name that is not ASCII is decoded as well.
+  EXPECT_EQ(DisplayLangName(0x0014), "Norwegian Bokm\u00E5l");
+}
+
+TEST_F(LangDialogLogicTest, FilterNarrowsTheTreeAndMovesAHiddenSelection) {
+  SKIP_ON_WINDOWS("the user's language comes from the POSIX locale environment; Windows answers from its own settings");
+  ScopedLocaleEnv locale("de_AT.UTF-8");
+  Prepare(MakeSource(), "fr");
+  int refreshed = 0;
+  dialog_.OnFilterChanged = [&] { ++refreshed; };
+  const TLocaleTreeNode* austria = dialog_.Selected();
+  ASSERT_NE(austria, nullptr);
+  const TLocaleTreeNode* german = FindNode(dialog_.tvLang.Root(), 0x07);
+  const TLocaleTreeNode* french = FindNode(dialog_.tvLang.Root(), 0x0C);
+  const TLocaleTreeNode* france = FindNode(dialog_.tvLang.Root(), 0x040C);
+  ASSERT_TRUE(german && french && france);
+  for (const TLocaleTreeNode* node : {german, austria, french, france}) EXPECT_TRUE(dialog_.NodeVisible(*node));
+
+  // A part of a name, any letter case: the group shows with all its locales,
+  // and the selection, still shown, stays.
+  dialog_.edFilter.SetText("GERM");
+  EXPECT_EQ(refreshed, 1);
+  EXPECT_TRUE(dialog_.NodeVisible(*german));
+  EXPECT_TRUE(dialog_.NodeVisible(*austria));
+  EXPECT_FALSE(dialog_.NodeVisible(*french));
+  EXPECT_FALSE(dialog_.NodeVisible(*france));
+  EXPECT_EQ(dialog_.Selected(), austria);
+
+  // A filter that hides the selection selects the first language it shows.
+  dialog_.edFilter.SetText("french (france)");
+  EXPECT_EQ(dialog_.Selected(), france);
+  EXPECT_TRUE(dialog_.NodeVisible(*french)) << "the group of a matching locale";
+  EXPECT_FALSE(dialog_.NodeVisible(*german));
+  EXPECT_EQ(dialog_.edExt.Text(), "FRA");
+  EXPECT_TRUE(dialog_.btOK.Enabled());
+
+  // An abbreviation finds its locale; a decoded name matches as shown.
+  dialog_.edFilter.SetText("dea");
+  EXPECT_EQ(dialog_.SelectedLangId(), 0x0C07);
+  dialog_.edFilter.SetText("c\u00F4te");
+  EXPECT_EQ(dialog_.SelectedLangId(), 0x300C);
+
+  // Nothing matches: nothing is selected and OK is off.
+  dialog_.edFilter.SetText("no such language");
+  EXPECT_EQ(dialog_.Selected(), nullptr);
+  EXPECT_EQ(dialog_.edEngName.Text(), "");
+  EXPECT_FALSE(dialog_.btOK.Enabled());
+  dialog_.edFilter.SetText("");
+  EXPECT_TRUE(dialog_.NodeVisible(*french));
+}
+
 TEST_F(LangDialogLogicTest, SelectingALanguageByIdFindsLeafOrGroupElseSelectsNothing) {
   Prepare(MakeSource(), "fr");
   EXPECT_TRUE(dialog_.SelectLangId(0x080C));  // French (Belgium): a leaf
@@ -169,7 +234,10 @@ TEST_F(LangDialogLogicTest, SelectingALanguageByIdFindsLeafOrGroupElseSelectsNot
 TEST(AboutBoxLogicTest, OwnProgramShowsVersionAndLegalNotice) {
   std::string opened;
   const std::string self = platform::ExecutablePath();
-  TAboutBoxLogic about(self, [&](const std::string& file) { opened = file; });
+  TAboutBoxLogic about(self, [&](const std::string& file) {
+    opened = file;
+    return true;
+  });
   EXPECT_EQ(about.AboutBox.Caption(), "About");
   EXPECT_EQ(about.ProductName.Caption(), "Shelfwright");
   EXPECT_EQ(about.Label1.Caption(), "(Polyverb utility)");
@@ -179,8 +247,13 @@ TEST(AboutBoxLogicTest, OwnProgramShowsVersionAndLegalNotice) {
   EXPECT_FALSE(info.FileVersion.empty());
   EXPECT_EQ(about.lblCopyright.Caption(), info.LegalCopyright);
 
+  // The test program has no read-me beside it: the box says so instead of
+  // opening nothing.
+  std::string error;
+  about.OnShowError = [&](const std::string& message) { error = message; };
   about.btMoreInfo.Click();
-  EXPECT_EQ(opened, JoinPath(ExtractFilePath(self), "readme.txt"));
+  EXPECT_EQ(opened, "");
+  EXPECT_EQ(error, "The file " + JoinPath(ExtractFilePath(self), "readme.txt") + " does not exist.");
 }
 
 TEST(AboutBoxLogicTest, FileWithoutVersionInformationLeavesBareLabels) {
@@ -189,6 +262,43 @@ TEST(AboutBoxLogicTest, FileWithoutVersionInformationLeavesBareLabels) {
   EXPECT_EQ(about.lblVersion.Caption(), "Version: ");
   EXPECT_EQ(about.lblCopyright.Caption(), "");
   about.btMoreInfo.Click();  // no opener: nothing happens
+}
+
+TEST(AboutBoxLogicTest, MoreInfoOpensTheReadmeOrShowsItsTextWhenNothingOpensIt) {
+  TempDir dir;
+  const std::string program = dir.Write("prog", "x");
+  dir.Write("readme.txt", "Shelfwright\nGr\xC3\xBC\xC3\x9F" "e\n");
+  std::vector<std::string> opened;
+  bool opens = true;
+  TAboutBoxLogic about(program, [&](const std::string& file) {
+    opened.push_back(file);
+    return opens;
+  });
+  std::string title, text, error;
+  about.OnShowText = [&](const std::string& t, const std::string& body) {
+    title = t;
+    text = body;
+  };
+  about.OnShowError = [&](const std::string& message) { error = message; };
+  about.btMoreInfo.Click();
+  ASSERT_EQ(opened, std::vector<std::string>{about.ReadmePath()});
+  EXPECT_TRUE(platform::FileExists(about.ReadmePath()));
+  EXPECT_EQ(text, "") << "opened by its application: nothing more to show";
+
+  opens = false;
+  about.btMoreInfo.Click();
+  EXPECT_EQ(title, "readme.txt");
+  EXPECT_EQ(text, "Shelfwright\nGr\u00FC\u00DFe\n");
+  EXPECT_EQ(error, "");
+
+  // Bytes that are not UTF-8 are shown as Latin-1, never passed on broken.
+  dir.Write("readme.txt", "caf\xE9");
+  about.btMoreInfo.Click();
+  EXPECT_EQ(text, "caf\u00E9");
+  // A huge file is cut, without splitting a character.
+  dir.Write("readme.txt", std::string(TAboutBoxLogic::kMaxReadmeSize - 1, 'a') + "\xC3\xA9tail");
+  about.btMoreInfo.Click();
+  EXPECT_EQ(text.size(), TAboutBoxLogic::kMaxReadmeSize - 1);
 }
 
 }  // namespace

@@ -297,5 +297,49 @@ TEST(LibIniTest, LibraryWithoutLanguagesWritesNothing) {
             "[Common]\r\nName=G\r\nFileName=G\r\nNativeExt=DEU\r\n\r\n[PropRules]\r\n+.Hint\r\n");
 }
 
+// ---- Window placement and per-library switches -----------------------------------
+
+TEST_F(LibrarySettingsTest, WindowPlacementRoundTripsAndBadValuesAreNotRemembered) {
+  TLibrarySettings settings(WriteSettings("[Main]\r\nLastLib=1\r\n"));
+  EXPECT_FALSE(settings.LoadWindowPlacement().Remembered());
+  EXPECT_FALSE(TLibrarySettings(dir.Path("none.ini")).LoadWindowPlacement().Remembered());
+
+  const TWindowPlacement placement{-8, 30, 700, 520, true};
+  settings.SaveWindowPlacement(placement);
+  EXPECT_EQ(settings.LoadWindowPlacement(), placement);
+  EXPECT_EQ(settings.LoadLibraryList().LastLib, 1) << "the other [Main] keys stay";
+  // A placement that is not remembered writes nothing.
+  settings.SaveWindowPlacement(TWindowPlacement{});
+  EXPECT_EQ(settings.LoadWindowPlacement(), placement);
+
+  for (const char* bad : {"WindowWidth=0", "WindowWidth=wide", "WindowWidth=99999999", "WindowWidth=-700",
+                          "WindowWidth="}) {
+    TLibrarySettings edited(WriteSettings(std::string("[Main]\r\nWindowLeft=1\r\nWindowTop=2\r\n") + bad +
+                                          "\r\nWindowHeight=300\r\n"));
+    EXPECT_FALSE(edited.LoadWindowPlacement().Remembered()) << bad;
+  }
+  TLibrarySettings spaced(WriteSettings("[Main]\nWindowLeft= 5 \nWindowTop=6\nWindowWidth=400\nWindowHeight=300\n"
+                                        "WindowMaximized=yes\n"));
+  EXPECT_EQ(spaced.LoadWindowPlacement(), (TWindowPlacement{5, 6, 400, 300, false}));
+}
+
+TEST_F(LibrarySettingsTest, RemoveUnusedIsKeptPerLibraryAndMovesWithItsSection) {
+  TLibrarySettings settings(WriteSettings("[Library1]\r\nName=A\r\n[Library2]\r\nName=B\r\n"
+                                          "[Library3]\r\nName=C\r\n"));
+  EXPECT_FALSE(settings.LoadRemoveUnused(1));
+  settings.SaveRemoveUnused(3, true);
+  settings.SaveRemoveUnused(1, false);
+  EXPECT_TRUE(settings.LoadRemoveUnused(3));
+  EXPECT_FALSE(settings.LoadRemoveUnused(1));
+  // Saving the library's fields leaves the switch alone.
+  TLibraryDefinition c = settings.LoadLibrary(3);
+  settings.SaveLibrary(3, c);
+  EXPECT_TRUE(settings.LoadRemoveUnused(3));
+  settings.DeleteLibrarySettings(2, 3);
+  EXPECT_TRUE(settings.LoadRemoveUnused(2)) << "library C is number 2 now";
+  EXPECT_FALSE(settings.LoadRemoveUnused(3));
+  EXPECT_FALSE(TLibrarySettings(dir.Path("none.ini")).LoadRemoveUnused(1));
+}
+
 }  // namespace
 }  // namespace sw

@@ -69,6 +69,33 @@ class ScriptedUser : public IUserInteraction, public IMainWindowDialogs {
     Log.push_back(wait ? "wait cursor" : "normal cursor");
   }
   void CloseWindow() override { Log.push_back("close"); }
+  void ShowRunReport(TRunReportLogic& report) override {
+    Log.push_back("report " + report.lblHeadline.Caption());
+    ReportText = report.Text();
+    ReportWarning = report.Warning();
+    ReportProblems = report.edProblems.Text();
+    ReportRows = report.lvReport.Rows();
+    if (OnReport) OnReport(report);
+  }
+  std::string ReportText;
+  bool ReportWarning = false;
+  std::string ReportProblems;
+  std::vector<TListViewModel::Row> ReportRows;
+  std::function<void(TRunReportLogic&)> OnReport;
+  std::function<bool(TExchangeDialogLogic&)> ExchangeDialog;
+  bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override {
+    Log.push_back("exchange dialog " + dialog.dlgExchange.Caption());
+    return ExchangeDialog ? ExchangeDialog(dialog) : false;
+  }
+  std::deque<int> NativeChoices;  // for ChooseNativeLanguage; -1 (declined) when empty
+  int ChooseNativeLanguage(const std::vector<std::string>& languages) override {
+    std::string names;
+    for (const auto& name : languages) names += (names.empty() ? "" : ", ") + name;
+    Log.push_back("native? " + names);
+    const int answer = NativeChoices.empty() ? -1 : NativeChoices.front();
+    if (!NativeChoices.empty()) NativeChoices.pop_front();
+    return answer;
+  }
   std::deque<TCloseAnswer> CloseAnswers;  // after a failed save on close; keep open when empty
   std::function<void()> OnSaveFailed;     // runs before the answer is given
   TCloseAnswer AskCloseAfterFailedSave(const std::string& message) override {
@@ -106,10 +133,22 @@ class MainWindowLogicTest : public ::testing::Test {
     window_.reset();
   }
   std::string SettingsFile() const { return dir_.Path("shelfwright.ini"); }
+  // What the user was shown, leaving out the status lines the run passes by.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> shown;
+    for (const auto& line : user_.Log)
+      if (line.rfind("status ", 0) != 0) shown.push_back(line);
+    return shown;
+  }
   void WriteSettings(const std::string& text) const { dir_.Write("shelfwright.ini", text); }
   std::string Settings() const { return TempDir::Read(SettingsFile()); }
   // The user types into an edit (one change event for the whole text).
   static void Type(TEditModel& edit, const std::string& text) { edit.SetText(text); }
+  // ... and then leaves it for another control.
+  static void TypeAndLeave(TEditModel& edit, const std::string& text) {
+    edit.SetText(text);
+    edit.Exit();
+  }
   // Language dialog script: pick `langId` and sub-folder `folder`, press OK.
   void AnswerLanguageDialog(int langId, const std::string& folder) {
     user_.LanguageDialog = [langId, folder](TLangDialogLogic& dialog) {
@@ -141,7 +180,7 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_EQ(w.edLibName.Text(), "New Library");
   EXPECT_TRUE(w.edLibName.AllSelected());
   EXPECT_EQ(w.edLibName.FocusRequests(), 1);
-  ASSERT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"New library"});
+  ASSERT_EQ(w.cbLibraries.Items(), std::vector<std::string>{"New Library"}) << "one spelling in the chooser and the name";
   EXPECT_EQ(w.cbLibraries.ItemIndex(), 0);
   EXPECT_EQ(w.CurLib, 1);
   EXPECT_EQ(w.Updating, 0);
@@ -154,11 +193,9 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_FALSE(w.btDelLang.Enabled());
   EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "nothing is written before the library is saved";
 
+  // Closing at once writes no library nobody has touched.
   Close();
-  TIniFile ini(SettingsFile());
-  EXPECT_EQ(ini.ReadString("Main", "LastLib", ""), "1");
-  EXPECT_EQ(ini.ReadString("Library1", "Name", ""), "New Library");
-  EXPECT_EQ(ini.ReadString("Library1", "ScanFiles", ""), "15");
+  EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
 }
 
 TEST_F(MainWindowLogicTest, FirstCloseCreatesTheSettingsFolder) {
@@ -166,9 +203,13 @@ TEST_F(MainWindowLogicTest, FirstCloseCreatesTheSettingsFolder) {
   const std::string settings = dir_.Path("config/shelfwright/shelfwright.ini");
   window_ = std::make_unique<TMainWindowLogic>(settings, user_);
   window_->FormShow();
+  Type(window_->edLibName, "Typed in");
   Close();
   EXPECT_TRUE(user_.Log.empty()) << user_.Log.front();
-  EXPECT_EQ(TIniFile(settings).ReadString("Library1", "Name", ""), "New Library");
+  TIniFile ini(settings);
+  EXPECT_EQ(ini.ReadString("Main", "LastLib", ""), "1");
+  EXPECT_EQ(ini.ReadString("Library1", "Name", ""), "Typed in");
+  EXPECT_EQ(ini.ReadString("Library1", "ScanFiles", ""), "15");
 }
 
 TEST_F(MainWindowLogicTest, LastLibZeroOrOutOfRangeAppendsNewLibraryBehindTheListed) {
@@ -176,7 +217,7 @@ TEST_F(MainWindowLogicTest, LastLibZeroOrOutOfRangeAppendsNewLibraryBehindTheLis
     WriteSettings(std::string("[Main]\r\nLastLib=") + lastLib +
                   "\r\n[Library1]\r\nName=Alpha\r\n[Library2]\r\nName=Beta\r\n");
     TMainWindowLogic& w = Open();
-    EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New library"})) << lastLib;
+    EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New Library"})) << lastLib;
     EXPECT_EQ(w.cbLibraries.ItemIndex(), 2) << lastLib;
     EXPECT_EQ(w.CurLib, 3) << lastLib;
     window_.reset();
@@ -198,7 +239,7 @@ TEST_F(MainWindowLogicTest, LoadsLastLibraryIntoFieldsBoxesAndLanguages) {
   EXPECT_FALSE(w.cbRCFiles.Checked());
   ASSERT_EQ(w.lvLanguages.RowCount(), 1);
   EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems, std::vector<std::string>{" /fr"});
-  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x040C));
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x040C) + TMainWindowLogic::SNativeMark);
   EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 1");
   EXPECT_TRUE(w.btAddLang.Enabled()) << "a source folder is set, existing or not";
   EXPECT_FALSE(w.btEditLang.Enabled());
@@ -342,17 +383,21 @@ class MainWindowLanguagesTest : public MainWindowLogicTest {
   }
 };
 
-TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFromEntries) {
+TEST_F(MainWindowLanguagesTest, LeavingExistingSourceFolderRetrievesLanguagesFromEntries) {
   TMainWindowLogic& w = Open();
   const std::string src = MakeSource();
   Type(w.edSrcDir, src);
-  // In folder order: DEU, ENU, fra (abbreviations), Germ (the beginning of an
+  EXPECT_EQ(w.Languages.Count(), 0) << "typing detects nothing";
+  EXPECT_TRUE(w.btAddLang.Enabled());
+  w.edSrcDir.Exit();
+  // By folder name: DEU, ENU, fra (abbreviations), Germ (the beginning of an
   // English name), German (the same locale again: skipped), Ital; misc,
-  // readme.txt and the hidden .git name nothing.
+  // readme.txt and the hidden .git name nothing. English is the native language.
   ASSERT_EQ(w.Languages.Count(), 5);
-  EXPECT_EQ(w.Languages[0]->LangId, 0x0407);
-  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
-  EXPECT_EQ(w.Languages[1]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
+  EXPECT_EQ(w.Languages[1]->LangId, 0x0407);
+  EXPECT_EQ(w.Languages[1]->SubFolder, "DEU");
   EXPECT_EQ(w.Languages[2]->LangId, 0x040C);
   EXPECT_EQ(w.Languages[2]->SubFolder, "fra");
   EXPECT_EQ(w.Languages[3]->LangId, LangIdFromEnglishName("german"));
@@ -360,8 +405,9 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
   EXPECT_EQ(w.Languages[4]->LangId, LangIdFromEnglishName("italian"));
   EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
-  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x0407));
-  EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems.at(0), " /DEU");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "English (United States) \u2014 native");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems.at(0), " /ENU");
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, GetEnglishLangName(0x0407));
   EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 5");
   EXPECT_TRUE(w.btAddLang.Enabled());
   EXPECT_EQ(user_.WaitCursorDepth, 0);
@@ -369,13 +415,13 @@ TEST_F(MainWindowLanguagesTest, TypingExistingSourceFolderRetrievesLanguagesFrom
 
   // With languages present, typing another folder only updates the buttons.
   std::filesystem::create_directories(dir_.Path("other/ESP"));
-  Type(w.edSrcDir, dir_.Path("other"));
+  TypeAndLeave(w.edSrcDir, dir_.Path("other"));
   EXPECT_EQ(w.Languages.Count(), 5);
 }
 
 TEST_F(MainWindowLanguagesTest, AutoNeverAddsALanguageTwice) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   const int count = w.Languages.Count();
   w.btAuto.Click();
   w.btAuto.Click();
@@ -400,7 +446,7 @@ TEST_F(MainWindowLanguagesTest, AddingTheSameLanguageTwiceGivesTwoEntries) {
   const std::string src = MakeSource();
   Type(w.edSrcDir, dir_.Path("does/not/exist"));
   w.lvLanguages.UserClick(-1);
-  Type(w.edSrcDir, src);  // existing now, list empty: retrieves
+  TypeAndLeave(w.edSrcDir, src);  // existing now, list empty: retrieves
   w.Languages.Clear();
   w.RefreshLanguages();
 
@@ -425,7 +471,7 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsTheEditedLanguageAndSubFolderAndRe
   SKIP_ON_WINDOWS("the user's language comes from the POSIX locale environment; Windows answers from its own settings");
   ScopedEnv lang("LC_ALL", "it_IT.UTF-8");
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   w.lvLanguages.UserClick(2);  // fra
   ASSERT_TRUE(w.btEditLang.Enabled());
   std::optional<int> offered;
@@ -448,13 +494,13 @@ TEST_F(MainWindowLanguagesTest, EditPreselectsTheEditedLanguageAndSubFolderAndRe
 
 TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   w.lvLanguages.UserClick(1);
   user_.Answers = {idNo, idYes};
   w.btDelLang.Click();
   EXPECT_EQ(w.Languages.Count(), 5);
   w.btDelLang.Click();
-  EXPECT_TRUE(user_.Logged("ask Delete language \"" + GetEnglishLangName(0x0409) + "\" (sub-folder \"ENU\")?"));
+  EXPECT_TRUE(user_.Logged("ask Delete language \"" + GetEnglishLangName(0x0407) + "\" (sub-folder \"DEU\")?"));
   ASSERT_EQ(w.Languages.Count(), 4);
   EXPECT_EQ(w.Languages[1]->SubFolder, "fra");
   EXPECT_EQ(w.lvLanguages.RowCount(), 4);
@@ -465,7 +511,7 @@ TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
 
 TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());  // DEU, ENU, fra, Germ, Ital
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
   auto order = [&] {
     std::string s;
     for (const auto& language : w.Languages) s += language->SubFolder + " ";
@@ -479,42 +525,44 @@ TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) 
 
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(0);
-  EXPECT_EQ(order(), "fra DEU ENU Germ Ital ");
+  EXPECT_EQ(order(), "fra ENU DEU Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x040C) + TMainWindowLogic::SNativeMark);
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409)) << "the mark moves with the first row";
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 0);
   EXPECT_TRUE(w.btEditLang.Enabled());
 
   w.lvLanguages.UserClick(0);
   w.lvLanguages.UserDragDrop(-1);  // on no row: to the end
-  EXPECT_EQ(order(), "DEU ENU Germ Ital fra ");
+  EXPECT_EQ(order(), "ENU DEU Germ Ital fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 4);
 
   w.lvLanguages.UserClick(1);
   w.lvLanguages.UserDragDrop(4);  // before the last row
-  EXPECT_EQ(order(), "DEU Germ Ital ENU fra ");
+  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 3);
 
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(2);  // onto itself
-  EXPECT_EQ(order(), "DEU Germ Ital ENU fra ");
+  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
 
   // The first row is the native language of the saved library.
   w.lvLanguages.UserClick(4);
   w.lvLanguages.UserDragDrop(0);
   Close();
   const std::string settings = Settings();
-  EXPECT_NE(settings.find("[Languages1Lib]\r\n1036=fra\r\n1031=DEU\r\n"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("[Languages1Lib]\r\n1036=fra\r\n1033=ENU\r\n"), std::string::npos) << settings;
 }
 
 TEST_F(MainWindowLanguagesTest, DropWithoutSelectedRowDoesNothing) {
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, MakeSource());
+  TypeAndLeave(w.edSrcDir, MakeSource());
   ASSERT_EQ(w.lvLanguages.Selected(), -1);
   w.lvLanguages.UserDragDrop(0);
   w.lvLanguages.UserDragDrop(-1);
-  EXPECT_EQ(w.Languages[0]->SubFolder, "DEU");
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
   EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
   EXPECT_TRUE(user_.Log.size() == 2u) << "only the wait cursor of the retrieval";
@@ -529,7 +577,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   user_.Log.clear();
   w.miNew.Click();
   EXPECT_EQ(w.CurLib, 3);
-  EXPECT_EQ(w.cbLibraries.Items().back(), "New library");
+  EXPECT_EQ(w.cbLibraries.Items().back(), "New Library");
   EXPECT_EQ(w.cbLibraries.ItemIndex(), 2);
   EXPECT_EQ(w.edLibName.Text(), "New Library");
   EXPECT_EQ(w.edSrcDir.Text(), "");
@@ -546,7 +594,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   EXPECT_EQ(ini.ReadString("Library3", "Name", "<none>"), "<none>");
 }
 
-TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndOldFields) {
+TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndClearsTheFields) {
   WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Only\r\nSrcDir=/x\r\n[Languages1Lib]\r\n1031=de\r\n");
   TMainWindowLogic& w = Open();
   user_.Answers = {idNo};
@@ -559,8 +607,13 @@ TEST_F(MainWindowLogicTest, DeletingTheOnlyLibraryLeavesNoCurrentLibraryAndOldFi
   EXPECT_TRUE(user_.Logged("ask Delete library \"Only\"?"));
   EXPECT_EQ(w.CurLib, 0);
   EXPECT_EQ(w.cbLibraries.Count(), 0);
-  EXPECT_EQ(w.edLibName.Text(), "Only");
-  EXPECT_EQ(w.lvLanguages.RowCount(), 1);
+  // Nothing of the deleted library stays on show.
+  EXPECT_EQ(w.edLibName.Text(), "");
+  EXPECT_EQ(w.edSrcDir.Text(), "");
+  EXPECT_EQ(w.lvLanguages.RowCount(), 0);
+  EXPECT_EQ(w.Languages.Count(), 0);
+  EXPECT_EQ(w.pnlLangCount.Caption(), "Languages: 0");
+  EXPECT_EQ(w.Updating, 0);
   EXPECT_EQ(Settings().find("[Library1]"), std::string::npos);
 
   // Nothing is current: deleting again asks nothing, closing saves no library.
@@ -605,13 +658,12 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
   TMainWindowLogic& w = Open();
-  Type(w.edSrcDir, dir_.Path("src"));
-  // Two-letter folder names find the language-only identifiers, native first.
+  TypeAndLeave(w.edSrcDir, dir_.Path("src"));
+  // Two-letter folder names find their languages' main locales, English native.
   ASSERT_EQ(w.Languages.Count(), 2);
-  ASSERT_EQ(w.Languages[0]->SubFolder, "de");
-  w.lvLanguages.UserClick(1);
-  w.lvLanguages.UserDragDrop(0);
   ASSERT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
+  EXPECT_EQ(w.Languages[1]->LangId, 0x0407);
   w.edLibShortName.SetFocus();
   Type(w.edDestDir, dir_.Path("out"));
   w.cbRemoveUnusedItems.SetChecked(true);
@@ -619,9 +671,16 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
 
   w.btProcess.Click();
   ASSERT_FALSE(user_.Log.empty());
-  EXPECT_EQ(user_.Log.front(), "status Starting processing...");
-  EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
-  EXPECT_EQ(user_.Log.back(), "information Processing Complete");
+  // No status window and no box per file: the progress panel and, at the end, the report.
+  EXPECT_EQ(std::count_if(user_.Log.begin(), user_.Log.end(),
+                          [](const std::string& line) { return line.rfind("message", 0) == 0; }),
+            0);
+  EXPECT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_FALSE(user_.ReportWarning);
+  EXPECT_EQ(user_.ReportProblems, "");
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+  EXPECT_TRUE(w.btProcess.Enabled());
   EXPECT_TRUE(w.LastRunLibrary.RemoveUnused);
   EXPECT_EQ(w.LastRunLibrary.ScanFiles, sfAllFiles);
   const std::string en = GetLangAbbr(w.Languages[0]->LangId);
@@ -632,20 +691,31 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos)
       << libIni;
   EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "Process saves no setting";
+
+  // Per language: items, changed values, revision, coverage, the file written.
+  ASSERT_EQ(user_.ReportRows.size(), 2u);
+  EXPECT_EQ(user_.ReportRows[0].SubItems,
+            (std::vector<std::string>{"1", "1", "1", "native", "NewLibrary." + en + ".lng"}));
+  EXPECT_EQ(user_.ReportRows[1].SubItems[3], "100.0%");
+  // The list shows the same coverage beside the translation.
+  EXPECT_TRUE(w.CoverageOfRow(0).Native);
+  EXPECT_TRUE(w.CoverageOfRow(1).Known);
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%");
 }
 
-TEST_F(MainWindowLogicTest, ProcessFailureClosesStatusBeforeTheErrorAndSkipsCompletion) {
+TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {
   TMainWindowLogic& w = Open();
   Type(w.edDestDir, dir_.Path("out"));
   w.btProcess.Click();  // a library without languages cannot run
-  ASSERT_EQ(user_.Log.size(), 3u);
-  EXPECT_EQ(user_.Log[0], "status Starting processing...");
-  EXPECT_EQ(user_.Log[1], "hide status");
-  EXPECT_EQ(user_.Log[2].rfind("error ", 0), 0u) << user_.Log[2];
+  ASSERT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(user_.Log[0], "report Processing stopped by an error");
+  EXPECT_TRUE(user_.ReportWarning);
+  EXPECT_EQ(user_.ReportProblems.rfind("Error: ", 0), 0u) << user_.ReportProblems;
   EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+  EXPECT_TRUE(w.btProcess.Enabled());
 }
 
-TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
+TEST_F(MainWindowLogicTest, LibIniFailureAfterTheRunIsReported) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   TMainWindowLogic& w = Open();
   w.Languages.AddLibLanguage(0x0409, "en");
@@ -657,15 +727,18 @@ TEST_F(MainWindowLogicTest, LibIniFailureAfterRunAlsoClosesStatusFirst) {
   std::filesystem::create_directories(dir_.Path("out/lib.ini/blocked"));
   user_.Log.clear();
   w.btProcess.Click();
-  ASSERT_GE(user_.Log.size(), 3u);
-  EXPECT_EQ(user_.Log[user_.Log.size() - 2], "hide status");
-  EXPECT_EQ(user_.Log.back().rfind("error ", 0), 0u) << user_.Log.back();
+  ASSERT_FALSE(user_.Log.empty());
+  EXPECT_EQ(user_.Log.back(), "report Processing stopped by an error");
+  EXPECT_NE(user_.ReportText.find("lib.ini was not written."), std::string::npos) << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the run itself went through";
+  ASSERT_EQ(user_.ReportRows.size(), 1u);
+  EXPECT_EQ(user_.ReportRows[0].SubItems.back(), "Pad.ENU.lng");
 }
 
-TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
+TEST_F(MainWindowLogicTest, PerFileErrorsAreCollectedIntoTheReportAndTheRunGoesOn) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   dir_.Write("src/en/Broken.res", std::string("\xFF\x06", 2));
+  dir_.Write("src/en/Worse.dfm", "object Form1: TForm1\n  Caption = 'unterminated\n");
   TMainWindowLogic& w = Open();
   w.Languages.AddLibLanguage(0x0409, "en");
   w.RefreshLanguages();
@@ -674,14 +747,477 @@ TEST_F(MainWindowLogicTest, PerFileErrorNamesTheFileAndTheRunGoesOn) {
   Type(w.edDestDir, dir_.Path("out"));
   user_.Log.clear();
   w.btProcess.Click();
-  // "file: message (place)": the offset detail reaches the window too.
+  // No box per file: both failures wait in the report, each "file: message (place)".
+  EXPECT_EQ(Shown(), std::vector<std::string>{"report Processing complete, with problems"});
+  EXPECT_TRUE(user_.ReportWarning);
   const std::string expected =
-      "message Error: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + ": Invalid file format (";
-  EXPECT_NE(std::find_if(user_.Log.begin(), user_.Log.end(),
-                         [&](const std::string& line) { return line.rfind(expected, 0) == 0; }),
-            user_.Log.end());
-  EXPECT_EQ(user_.Log.back(), "information Processing Complete");
+      "Failed: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.res") + ": Invalid file format (";
+  EXPECT_EQ(user_.ReportProblems.rfind(expected, 0), 0u) << user_.ReportProblems;
+  EXPECT_NE(user_.ReportProblems.find("\nFailed: " + JoinPath(NativePath(dir_.Path("src/en")), "Worse.dfm")),
+            std::string::npos)
+      << user_.ReportProblems;
+  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm; 2 files failed"), std::string::npos)
+      << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
+}
+
+TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  // A host that keeps the job until the test lets it run.
+  struct HeldHost : IRunHost {
+    std::function<void()> Work, Done;
+    std::vector<std::function<void()>> Posted;
+    void RunInBackground(std::function<void()> work, std::function<void()> done) override {
+      Work = std::move(work);
+      Done = std::move(done);
+    }
+    void Post(std::function<void()> task) override { Posted.push_back(std::move(task)); }
+  } host;
+  TMainWindowLogic& w = Open();
+  w.SetRunHost(&host);
+  w.Languages.AddLibLanguage(0x0409, "en");
+  w.RefreshLanguages();
+  Type(w.edSrcDir, dir_.Path("src"));
+  Type(w.edLibShortName, "Pad");
+  Type(w.edDestDir, dir_.Path("out"));
+  user_.Log.clear();
+
+  w.btProcess.Click();
+  ASSERT_TRUE(host.Work);
+  EXPECT_TRUE(w.Running());
+  EXPECT_TRUE(w.pnlRun.Visible());
+  EXPECT_FALSE(w.btProcess.Enabled()) << "one run at a time";
+  EXPECT_FALSE(w.miExport.Enabled()) << "the language files are the run's";
+  EXPECT_FALSE(w.miImport.Enabled());
+  EXPECT_TRUE(w.btCancel.Enabled());
+  w.btProcess.Click();
+  EXPECT_TRUE(Shown().empty()) << "a second Process while running does nothing";
+  // Closing while the run is on cancels it; the window closes once it has ended.
+  EXPECT_FALSE(w.FormCloseQuery());
+  EXPECT_FALSE(w.btCancel.Enabled());
+  host.Work();
+  EXPECT_TRUE(Shown().empty());
+  host.Done();
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+  EXPECT_EQ(Shown(), std::vector<std::string>{"close"}) << "no report for a window that is closing";
+  EXPECT_TRUE(w.miExport.Enabled());
+  EXPECT_TRUE(w.FormCloseQuery());
+}
+
+TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheCurrentFile) {
+  for (const auto& [folder, lang] : {std::pair{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}}) {
+    dir_.Write(std::string("src/") + folder + "/A.res", testing::StringTableRes({{1, u"One"}}, lang));
+    dir_.Write(std::string("src/") + folder + "/B.res", testing::StringTableRes({{2, u"Two"}}, lang));
+  }
+  TMainWindowLogic& w = Open();
+  for (const auto& [lang, folder] : {std::pair{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}})
+    w.Languages.AddLibLanguage(lang, folder);
+  w.RefreshLanguages();
+  Type(w.edSrcDir, dir_.Path("src"));
+  Type(w.edLibShortName, "Pad");
+  Type(w.edDestDir, dir_.Path("out"));
+  std::vector<std::string> seen;
+  std::vector<int> positions;
+  w.lblRunLanguage.OnModelChanged = [&] { seen.push_back(w.lblRunLanguage.Caption()); };
+  w.pbRun.OnModelChanged = [&] { positions.push_back(w.pbRun.Position() * 100 / std::max(1, w.pbRun.Max())); };
+  // The user presses Cancel once the German pass has finished its first file.
+  w.lblRunFiles.OnModelChanged = [&] {
+    seen.push_back(w.lblRunFiles.Caption());
+    if (w.lblRunFiles.Caption() == "Files 1 of 2" && w.lblRunLanguage.Caption().rfind("Language 2 of 3", 0) == 0)
+      w.btCancel.Click();
+  };
+  user_.Log.clear();
+  w.btProcess.Click();
+
+  const std::string english = "Language 1 of 3: " + GetEnglishLangName(0x0409);
+  const std::string german = "Language 2 of 3: " + GetEnglishLangName(0x0407);
+  for (const std::string& expected : {english, std::string("Files 0 of 2"), std::string("Files 2 of 2"), german})
+    EXPECT_NE(std::find(seen.begin(), seen.end(), expected), seen.end()) << expected;
+  EXPECT_EQ(std::find(seen.begin(), seen.end(), "Language 3 of 3: " + GetEnglishLangName(0x040C)), seen.end())
+      << "nothing after the cancel";
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "Cancelling after the current file..."), seen.end());
+  EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
+  EXPECT_FALSE(positions.empty());
+
+  EXPECT_EQ(Shown().back(), "report Processing cancelled");
+  EXPECT_TRUE(w.LastRun.Stats.Cancelled);
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng"))) << "the finished language stays written";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/Pad.DEU.lng"))) << "nothing for the language in progress";
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/Pad.FRA.lng")));
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out/lib.ini")));
+  EXPECT_NE(user_.ReportText.find("Language files written: 1 of 3"), std::string::npos) << user_.ReportText;
+  EXPECT_FALSE(w.Running());
+  EXPECT_FALSE(w.pnlRun.Visible());
+}
+
+TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) {
+  TMainWindowLogic& probe = Open();
+  if (!probe.ExchangeAvailable()) GTEST_SKIP() << "this build has no translators' exchange";
+  window_.reset();
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
+  TMainWindowLogic& w = Open();
+  // Before the first run there is nothing to export.
+  w.miExport.Click();
+  ASSERT_FALSE(user_.Log.empty());
+  EXPECT_EQ(user_.Log.back().rfind("error The library has not been processed yet", 0), 0u) << user_.Log.back();
+  w.btProcess.Click();
+  ASSERT_EQ(w.CoverageOfRow(1).Text(), "50.0%");
+
+  const std::string po = dir_.Path("German.po");
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    EXPECT_EQ(dialog.SelectedLangId(), 0x0407);
+    EXPECT_EQ(ExtractFileName(dialog.edFile.Text()), "Pad.DEU.xlf") << "in the destination folder";
+    dialog.edFile.SetText(po);  // the extension chooses the format
+    EXPECT_TRUE(dialog.Po());
+    dialog.cbOnlyOpen.SetChecked(true);
+    return dialog.btOK.Enabled();
+  };
+  w.miExport.Click();
+  EXPECT_EQ(user_.Log.back(), "information Exported 1 units of " + GetEnglishLangName(0x0407) +
+                                  " (0 up to date, 0 out of date, 1 untranslated) to " + po);
+  std::string text = TempDir::Read(po);
+  const std::string untranslated = "msgid \"World\"\nmsgstr \"\"";
+  const auto at = text.find(untranslated);
+  ASSERT_NE(at, std::string::npos) << text;
+  text.replace(at, untranslated.size(), "msgid \"World\"\nmsgstr \"Welt\"");
+  dir_.Write("German.po", text);
+
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    EXPECT_EQ(dialog.Mode(), TExchangeDialogLogic::TMode::Import);
+    EXPECT_FALSE(dialog.btOK.Enabled()) << "no file chosen yet";
+    dialog.FileChosen(po);
+    return dialog.btOK.Enabled();
+  };
+  w.miImport.Click();
+  EXPECT_EQ(user_.Log.back().rfind("information Changed 1 of 1 units", 0), 0u) << user_.Log.back();
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%") << "the bars follow the import";
+
+  // Cancelling the dialog does nothing.
+  user_.ExchangeDialog = nullptr;
+  user_.Log.clear();
+  w.miImport.Click();
+  EXPECT_EQ(user_.Log, std::vector<std::string>{"exchange dialog Import translations"});
+}
+
+TEST(ExchangeDialogLogicTest, FormatFollowsTheExtensionAndTheExtensionTheFormat) {
+  TExchangeDialogLogic dialog(TExchangeDialogLogic::TMode::Export, {0x0407, 0x040C}, 0x040C, "/out", "Pad");
+  EXPECT_EQ(dialog.dlgExchange.Caption(), "Export for translators");
+  EXPECT_EQ(dialog.btOK.Caption(), "&Export");
+  EXPECT_EQ(dialog.SelectedLangId(), 0x040C);
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.FRA.xlf"));
+  EXPECT_FALSE(dialog.cbForce.Enabled());
+  // The suggested name follows the language until the user names a file.
+  dialog.cbLanguage.UserSelect(0);
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.DEU.xlf"));
+  dialog.cbFormat.UserSelect(1);
+  EXPECT_TRUE(dialog.Po());
+  EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.DEU.po"));
+  EXPECT_EQ(dialog.FileFilter(), "gettext PO (*.po)");
+  dialog.edFile.SetText("/tmp/for-anna.XLIFF");
+  EXPECT_FALSE(dialog.Po());
+  dialog.cbLanguage.UserSelect(1);
+  EXPECT_EQ(dialog.edFile.Text(), "/tmp/for-anna.XLIFF") << "a name the user gave stays";
+  dialog.edFile.SetText("/tmp/notes.txt");
+  EXPECT_FALSE(dialog.Po()) << "an unknown extension keeps the format";
+  dialog.cbFormat.UserSelect(1);
+  EXPECT_EQ(dialog.edFile.Text(), "/tmp/notes.txt.po");
+  EXPECT_TRUE(dialog.btOK.Enabled());
+  dialog.edFile.SetText("");
+  EXPECT_FALSE(dialog.btOK.Enabled());
+
+  TExchangeDialogLogic import(TExchangeDialogLogic::TMode::Import, {0x0407}, 0, "/out", "Pad");
+  EXPECT_EQ(import.SelectedLangId(), 0x0407) << "the first when none is preselected";
+  EXPECT_EQ(import.edFile.Text(), "");
+  EXPECT_FALSE(import.cbFormat.Enabled()) << "an import takes the format from the content";
+  EXPECT_TRUE(import.cbForce.Enabled());
+  EXPECT_EQ(import.FileFilter(), "Translated files (*.xlf *.xliff *.po);;All files (*)");
+  int browsed = 0;
+  import.OnBrowse = [&browsed] { ++browsed; };
+  import.sbFile.Click();
+  EXPECT_EQ(browsed, 1);
+}
+
+TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage) {
+  // Process once with a German translation of one of two strings.
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n1036=fr\r\n");
+  {
+    TMainWindowLogic& w = Open();
+    EXPECT_FALSE(w.CoverageOfRow(1).Known) << "never processed: nothing to show";
+    EXPECT_EQ(w.CoverageOfRow(1).Text(), "");
+    w.btProcess.Click();
+    EXPECT_EQ(w.CoverageOfRow(1).Text(), "50.0%");
+    Close();
+  }
+  TMainWindowLogic& w = Open();
+  int changes = 0;
+  w.OnCoverageChanged = [&changes] { ++changes; };
+  EXPECT_TRUE(w.CoverageOfRow(0).Native);
+  EXPECT_EQ(w.CoverageOfRow(0).Text(), "native");
+  EXPECT_EQ(w.CoverageOfRow(1).Counts.Items, (std::array<int, 3>{1, 0, 1}));
+  EXPECT_EQ(w.CoverageOfRow(1).Details(), "1 of 2 items up to date, 0 out of date, 1 untranslated");
+  // French has no folder: its file holds the native copies only.
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "0.0%");
+  // Reordering the list keeps each language's own coverage beside it.
+  w.lvLanguages.UserClick(2);
+  w.lvLanguages.UserDragDrop(1);
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "50.0%");
+  // A damaged translation file says so and leaves the others alone.
+  dir_.Write("out/Pad.DEU.lng", "garbage");
+  w.RefreshCoverage();
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(w.CoverageOfRow(2).Text(), "unreadable");
+  EXPECT_NE(w.CoverageOfRow(2).Details(), "");
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
+  w.miNew.Click();
+  EXPECT_TRUE(w.Coverage.empty());
+}
+
+// ---- Detection on purpose ---------------------------------------------------------------
+
+TEST_F(MainWindowLanguagesTest, DetectionWaitsForTheWholePathNotForEachKeystroke) {
+  TMainWindowLogic& w = Open();
+  const std::string src = MakeSource();
+  // Typing letter by letter passes through folders that exist ("/", the
+  // temporary folder): none of them is searched for languages.
+  for (std::size_t n = 1; n <= src.size(); ++n) Type(w.edSrcDir, src.substr(0, n));
+  EXPECT_EQ(w.Languages.Count(), 0);
+  EXPECT_FALSE(user_.Logged("wait cursor"));
+  w.edSrcDir.Exit();
+  EXPECT_EQ(w.Languages.Count(), 5);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "ENU");
+
+  // Leaving the field without typing in it detects nothing more.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  w.edSrcDir.Exit();
+  EXPECT_EQ(w.Languages.Count(), 0);
+  // Leaving a folder that does not exist detects nothing either.
+  TypeAndLeave(w.edSrcDir, dir_.Path("src/nothing"));
+  EXPECT_EQ(w.Languages.Count(), 0);
+
+  // A folder chosen with the folder button is complete: detected at once.
+  user_.Folders = {src};
+  w.sbSrcDir.Click();
+  EXPECT_EQ(w.Languages.Count(), 5);
+}
+
+TEST_F(MainWindowLanguagesTest, FolderNamesGiveFullLanguagesAndShortNamesNameNone) {
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("de"), 0x0407) << "German (Germany), not German alone";
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("EN"), 0x0409);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("fr"), 0x040C);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("it"), 0x0410);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("DEA"), 0x0C07) << "a full abbreviation stays";
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Deutsch"), 0);
+  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Germ"), LangIdFromEnglishName("germ"));
+  EXPECT_NE(TMainWindowLogic::LanguageOfFolderName("Germ"), 0);
+  for (const char* folder : {"bin", "res", "src", "lib", "doc", "obj", "out", "", "misc"})
+    EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName(folder), 0) << folder;
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0407), 0x0407);
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0009), 0x0409);
+  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0), 0);
+
+  // Only folders count, each language once, ordered by name.
+  dir_.Write("mixed/DEU", "a file");
+  for (const char* sub : {"mixed/fr", "mixed/Deutsch", "mixed/en", "mixed/FRA", "mixed/bin"})
+    std::filesystem::create_directories(dir_.Path(sub));
+  EXPECT_EQ(TMainWindowLogic::DetectLanguages(dir_.Path("mixed")),
+            (std::vector<TDetectedLanguage>{{0x0409, "en"}, {0x040C, "fr"}}));
+  EXPECT_TRUE(TMainWindowLogic::DetectLanguages(dir_.Path("missing")).empty());
+}
+
+TEST_F(MainWindowLanguagesTest, NativeLanguageIsEnglishElseTheUsersChoice) {
+  for (const char* sub : {"tinypad/de", "tinypad/en", "tinypad/fr", "nonenglish/de", "nonenglish/fr", "nonenglish/it"})
+    std::filesystem::create_directories(dir_.Path(sub));
+  TMainWindowLogic& w = Open();
+  TypeAndLeave(w.edSrcDir, dir_.Path("tinypad"));
+  ASSERT_EQ(w.Languages.Count(), 3);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_EQ(w.Languages[2]->SubFolder, "fr");
+  EXPECT_FALSE(std::any_of(user_.Log.begin(), user_.Log.end(), [](const std::string& l) { return l.rfind("native?", 0) == 0; }));
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "English (United States) \u2014 native");
+
+  // Without English the user is asked, with the languages in list order.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  user_.NativeChoices = {1};
+  TypeAndLeave(w.edSrcDir, dir_.Path("nonenglish"));
+  EXPECT_TRUE(user_.Logged("native? German (Germany) (/de), French (France) (/fr), Italian (Italy) (/it)"));
+  ASSERT_EQ(w.Languages.Count(), 3);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "fr");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "French (France) \u2014 native");
+
+  // Declined: the first folder's language stays first.
+  w.Languages.Clear();
+  w.RefreshLanguages();
+  user_.NativeChoices = {-1};
+  w.btAuto.Click();
+  EXPECT_EQ(w.Languages[0]->SubFolder, "de");
+
+  // Languages added to a list that has its native language change nothing of it.
+  const std::size_t asked = user_.Log.size();
+  std::filesystem::create_directories(dir_.Path("nonenglish/en"));
+  w.btAuto.Click();
+  ASSERT_EQ(w.Languages.Count(), 4);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "de");
+  EXPECT_EQ(w.Languages[3]->SubFolder, "en");
+  EXPECT_FALSE(std::any_of(user_.Log.begin() + static_cast<std::ptrdiff_t>(asked), user_.Log.end(),
+                           [](const std::string& l) { return l.rfind("native?", 0) == 0; }));
+}
+
+// ---- Keyboard ---------------------------------------------------------------------------
+
+TEST_F(MainWindowLanguagesTest, KeyboardMovesDeletesAndEditsLanguages) {
+  TMainWindowLogic& w = Open();
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
+  auto order = [&] {
+    std::string s;
+    for (const auto& language : w.Languages) s += language->SubFolder + " ";
+    return s;
+  };
+  EXPECT_FALSE(w.btMoveUp.Enabled());
+  EXPECT_FALSE(w.btMoveDown.Enabled());
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Down, true)) << "nothing selected: nothing moves";
+
+  w.lvLanguages.UserClick(1);
+  EXPECT_TRUE(w.btMoveUp.Enabled());
+  EXPECT_TRUE(w.btMoveDown.Enabled());
+  // Up and Down alone belong to the list.
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Up, false));
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Down, false));
+  // Ctrl+Up makes German the native language; the selection follows.
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Selected(), 0);
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0407) + TMainWindowLogic::SNativeMark);
+  EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409));
+  EXPECT_FALSE(w.btMoveUp.Enabled()) << "the first row goes no higher";
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+
+  w.lvLanguages.UserClick(3);
+  w.btMoveDown.Click();
+  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  EXPECT_EQ(w.lvLanguages.Selected(), 4);
+  EXPECT_FALSE(w.btMoveDown.Enabled());
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Down, true));
+  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  w.btMoveUp.Click();
+  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+
+  // Delete goes through the delete command with its question.
+  w.lvLanguages.UserClick(0);
+  user_.Answers = {idYes};
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Delete, false));
+  EXPECT_TRUE(user_.Logged("ask Delete language \"German (Germany)\" (sub-folder \"DEU\")?"));
+  EXPECT_EQ(order(), "ENU fra Germ Ital ");
+  EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0409) + TMainWindowLogic::SNativeMark)
+      << "the new first row is marked native";
+
+  // Enter and a double-click edit the selected language.
+  int edits = 0;
+  user_.LanguageDialog = [&](TLangDialogLogic&) {
+    ++edits;
+    return false;
+  };
+  EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Enter, false)) << "no row selected: Enter is the window's";
+  w.lvLanguages.UserClick(1);
+  EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Enter, false));
+  w.lvLanguages.UserDoubleClick(2);
+  w.lvLanguages.UserDoubleClick(-1);
+  EXPECT_EQ(edits, 2);
+  EXPECT_EQ(w.Languages.Count(), 4);
+}
+
+// ---- Smaller things ---------------------------------------------------------------------
+
+TEST_F(MainWindowLogicTest, HintStatusLineAndTheOneNewLibraryName) {
+  TMainWindowLogic& w = Open();
+  EXPECT_EQ(w.btAuto.Hint, "Detect the languages from the names of the source folder's sub-folders");
+  EXPECT_EQ(w.pnlSettingsFile.Caption(), "Settings: " + SettingsFile());
+  EXPECT_EQ(w.cbLibraries.Text(), w.edLibName.Text());
+}
+
+TEST_F(MainWindowLogicTest, UntouchedNewLibraryIsNeverWrittenNorListedTwice) {
+  WriteSettings(kTwoLibraries);
+  TMainWindowLogic& w = Open();
+  ASSERT_EQ(w.CurLib, 2);
+  w.miNew.Click();
+  w.miNew.Click();
+  EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta", "New Library"})) << "one new library";
+  EXPECT_TRUE(w.UntouchedNewLibrary());
+  // Leaving it for another library drops it from the chooser.
+  w.cbLibraries.UserSelect(0);
+  EXPECT_EQ(w.cbLibraries.Items(), (std::vector<std::string>{"Alpha", "Beta"}));
+  EXPECT_EQ(w.CurLib, 1);
+  EXPECT_EQ(w.edLibName.Text(), "Alpha");
+  EXPECT_EQ(Settings().find("[Library3]"), std::string::npos);
+
+  // Closing on an untouched new library keeps the library before it as the last used.
+  w.miNew.Click();
+  Close();
+  EXPECT_EQ(Settings().find("[Library3]"), std::string::npos);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Main", "LastLib", ""), "1");
+
+  // A touched one is written as before.
+  TMainWindowLogic& again = Open();
+  EXPECT_EQ(again.CurLib, 1);
+  again.miNew.Click();
+  Type(again.edSrcDir, "/somewhere");
+  EXPECT_FALSE(again.UntouchedNewLibrary());
+  Close();
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library3", "SrcDir", ""), "/somewhere");
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Main", "LastLib", ""), "3");
+}
+
+TEST_F(MainWindowLogicTest, RemoveUnusedIsRememberedPerLibraryAcrossRestarts) {
+  WriteSettings(kTwoLibraries);
+  TMainWindowLogic& w = Open();  // Beta
+  EXPECT_FALSE(w.cbRemoveUnusedItems.Checked());
+  w.cbRemoveUnusedItems.SetChecked(true);
+  w.cbLibraries.UserSelect(0);  // Alpha: saved Beta's
+  EXPECT_FALSE(w.cbRemoveUnusedItems.Checked());
+  w.cbLibraries.UserSelect(1);
+  EXPECT_TRUE(w.cbRemoveUnusedItems.Checked());
+  Close();
+  TMainWindowLogic& again = Open();
+  EXPECT_EQ(again.CurLib, 2);
+  EXPECT_TRUE(again.cbRemoveUnusedItems.Checked());
+  again.cbLibraries.UserSelect(0);
+  EXPECT_FALSE(again.cbRemoveUnusedItems.Checked());
+}
+
+TEST_F(MainWindowLogicTest, WindowPlacementIsReadOnShowAndWrittenOnClose) {
+  WriteSettings(std::string(kTwoLibraries) + "[Main]\r\nWindowLeft=40\r\nWindowTop=50\r\nWindowWidth=700\r\n"
+                                             "WindowHeight=600\r\nWindowMaximized=0\r\n");
+  TMainWindowLogic& w = Open();
+  EXPECT_EQ(w.Placement, (TWindowPlacement{40, 50, 700, 600, false}));
+  w.Placement = {10, 20, 800, 500, true};
+  Close();
+  EXPECT_EQ(TLibrarySettings(SettingsFile()).LoadWindowPlacement(), (TWindowPlacement{10, 20, 800, 500, true}));
+}
+
+TEST(MainWindowPlacementTest, FitPlacementKeepsTheWindowOnTheScreen) {
+  const TWindowPlacement screen{0, 0, 1280, 800, false};
+  auto fit = [&](TWindowPlacement p) { return TMainWindowLogic::FitPlacement(p, screen); };
+  EXPECT_EQ(fit({100, 100, 600, 500, false}), (TWindowPlacement{100, 100, 600, 500, false})) << "fits: unchanged";
+  EXPECT_EQ(fit({900, 500, 600, 500, true}), (TWindowPlacement{680, 300, 600, 500, true})) << "moved in";
+  EXPECT_EQ(fit({-50, -20, 600, 500, false}), (TWindowPlacement{0, 0, 600, 500, false}));
+  EXPECT_EQ(fit({10, 10, 1240, 1280, false}), (TWindowPlacement{10, 0, 1240, 800, false})) << "shrunk to the screen";
+  EXPECT_EQ(fit({3000, 3000, 5000, 5000, false}), (TWindowPlacement{0, 0, 1280, 800, false}));
+  const TWindowPlacement second{1280, 0, 1920, 1080, false};
+  EXPECT_EQ(TMainWindowLogic::FitPlacement({100, 100, 600, 500, false}, second),
+            (TWindowPlacement{1280, 100, 600, 500, false}));
+  EXPECT_FALSE(fit({}).Remembered()) << "nothing remembered stays so";
 }
 
 // ---- A library or settings file that cannot be used ---------------------------------
@@ -775,7 +1311,8 @@ TEST_F(MainWindowLogicTest, NamedSettingsFileThatDoesNotExistIsOfferedForCreatio
   EXPECT_EQ(TempDir::Read(file), "");
   EXPECT_EQ(w->CurLib, 1);
   EXPECT_TRUE(w->FormClose());
-  EXPECT_EQ(TIniFile(file).ReadString("Library1", "Name", ""), "New Library");
+  EXPECT_EQ(TIniFile(file).ReadString("Library1", "Name", "<none>"), "<none>") << "an untouched new library";
+  EXPECT_EQ(TIniFile(file).ReadString("Main", "LastLib", ""), "0");
 }
 
 TEST_F(MainWindowLogicTest, SettingsFileThatCannotBeUsedEndsTheProgramUntouched) {

@@ -58,5 +58,20 @@ TEST_F(CmdLocalesTest, RejectsBadArguments) {
   EXPECT_EQ(Run("--mode everything").ExitCode, 2);
 }
 
+// Every command that names a language prints the same decoded name; a name
+// outside ASCII once broke the JSON output.
+TEST_F(CmdLocalesTest, LibrariesPrintDecodedLanguageNames) {
+  const std::string settings = dir_.Write("shelfwright.ini",
+                                          "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Nordic\r\nShortName=N\r\n"
+                                          "[Languages1Lib]\r\n20=nb\r\n1044=no\r\n");
+  const CliResult json = RunCli("libraries --json --settings '" + settings + "'", dir_);
+  ASSERT_EQ(json.ExitCode, 0) << json.Err;
+  EXPECT_NE(json.Out.find("\"Norwegian Bokm\xC3\xA5l\""), std::string::npos) << json.Out;
+  const CliResult text = RunCli("libraries --settings '" + settings + "'", dir_);
+  ASSERT_EQ(text.ExitCode, 0) << text.Err;
+  EXPECT_NE(text.Out.find("Norwegian Bokm\xC3\xA5l (20)"), std::string::npos) << text.Out;
+  EXPECT_NE(text.Out.find("Norwegian (Bokmal) (1044)"), std::string::npos) << text.Out;
+}
+
 }  // namespace
 }  // namespace sw

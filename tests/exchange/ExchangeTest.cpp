@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "base/Unicode.h"
-#include "exchange/Coverage.h"
+#include "storage/Coverage.h"
 #include "exchange/ExchangeTestSupport.h"
 
 namespace sw {

@@ -27,6 +27,7 @@
 #include "ui/Binding.h"
 #include "ui/LangDialog.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/MainWindowFixture.h"
 #include "ui/UiTestSupport.h"
 
 namespace sw::ui {
@@ -34,30 +35,7 @@ namespace {
 
 using testing::DialogScript;
 
-class MainWindowTest : public ::testing::Test {
- protected:
-  MainWindowTest() : installed_(&userInteraction_) {}
-
-  MainWindow& Open() {
-    window_ = std::make_unique<MainWindow>(dir_.Path("settings.ini"), "");
-    window_->show();
-    return *window_;
-  }
-  template <typename T>
-  T* Find(const char* name) const {
-    T* widget = window_->findChild<T*>(name);
-    EXPECT_NE(widget, nullptr) << name;
-    return widget;
-  }
-  TMainWindowLogic& Logic() const { return window_->Logic(); }
-
-  ScopedEnv libraryPath_{"LINGUADESK_LIBRARY_PATH", ""};
-  TempDir dir_;
-  DialogScript dialogs_;
-  QtUserInteraction userInteraction_;
-  ScopedUserInteraction installed_;
-  std::unique_ptr<MainWindow> window_;
-};
+using MainWindowTest = testing::MainWindowFixture;
 
 TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   MainWindow& w = Open();
@@ -72,7 +50,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
       EXPECT_EQ(button->text(), caption) << name;
     }
   EXPECT_TRUE(Find<QPushButton>("btProcess")->isDefault());
-  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "automatically retrieve translations ");
+  EXPECT_EQ(Find<QPushButton>("btAuto")->toolTip(), "Detect the languages from the names of the source folder's sub-folders");
   EXPECT_EQ(Find<QPushButton>("btAddLang")->toolTip(), "Add new translation");
   EXPECT_EQ(Find<QPushButton>("btEditLang")->toolTip(), "Edit translation settings");
   EXPECT_EQ(Find<QPushButton>("btDelLang")->toolTip(), "Delete translation");
@@ -119,9 +97,10 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_FALSE(chooser->isEditable());
 
   auto* list = Find<QTreeWidget>("lvLanguages");
-  ASSERT_EQ(list->columnCount(), 2);
+  ASSERT_EQ(list->columnCount(), 3);
   EXPECT_EQ(list->headerItem()->text(0), "Language Name");
   EXPECT_EQ(list->headerItem()->text(1), "Sub-Folder");
+  EXPECT_EQ(list->headerItem()->text(2), "Coverage");
   EXPECT_EQ(list->columnWidth(0), 220);
   EXPECT_EQ(list->columnWidth(1), 100);
   EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -143,11 +122,19 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   }
   EXPECT_TRUE(Find<QAction>("N1")->isSeparator());
   const QList<QAction*> items = Find<QMenu>("miLibrary")->actions();
-  ASSERT_EQ(items.size(), 5);
+  // Export and import where this build has the translators' exchange.
+  const int exchange = Logic().ExchangeAvailable() ? 2 : 0;
+  ASSERT_EQ(items.size(), 5 + exchange);
   EXPECT_EQ(items[0]->objectName(), "miNew");
   EXPECT_EQ(items[2]->objectName(), "miMoveLiterals");
   EXPECT_EQ(items[2]->text(), QString::fromUtf8("&Move literals\u2026"));
-  EXPECT_EQ(items[4]->objectName(), "miExit");
+  if (exchange) {
+    EXPECT_EQ(items[3]->objectName(), "miExport");
+    EXPECT_EQ(items[3]->text(), QString::fromUtf8("&Export for translators\u2026"));
+    EXPECT_EQ(items[4]->objectName(), "miImport");
+    EXPECT_EQ(items[4]->text(), QString::fromUtf8("&Import translations\u2026"));
+  }
+  EXPECT_EQ(items[4 + exchange]->objectName(), "miExit");
 }
 
 TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {
@@ -156,7 +143,7 @@ TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {
   EXPECT_EQ(Find<QLineEdit>("edLibName")->selectedText(), "New Library");
   auto* chooser = Find<QComboBox>("cbLibraries");
   ASSERT_EQ(chooser->count(), 1);
-  EXPECT_EQ(chooser->currentText(), "New library");
+  EXPECT_EQ(chooser->currentText(), "New Library");
   EXPECT_TRUE(dialogs_.Shown.empty());
 }
 
@@ -218,11 +205,18 @@ TEST_F(MainWindowTest, LogicChangesReachTheWidgets) {
 
 TEST_F(MainWindowTest, EnterAnywhereRunsTheDefaultProcessButton) {
   Open();
-  // A library without languages cannot run: the error box shows it.
+  // A library without languages cannot run: the report says so.
+  std::string headline;
+  dialogs_.Then([&headline](QDialog& dialog) {
+    headline = FromQ(dialog.findChild<QLabel*>("lblHeadline")->text());
+    return static_cast<int>(QDialog::Accepted);
+  });
   QTest::keyClick(Find<QLineEdit>("edLibName"), Qt::Key_Return);
+  ASSERT_TRUE(WaitForRun());
   ASSERT_EQ(dialogs_.Shown.size(), 1u);
-  EXPECT_EQ(dialogs_.Shown[0].Title, "Error");
-  EXPECT_EQ(userInteraction_.StatusWidget(), nullptr) << "the status window is closed first";
+  EXPECT_EQ(dialogs_.Shown[0].ObjectName, "RunReport");
+  EXPECT_EQ(headline, "Processing stopped by an error");
+  EXPECT_EQ(userInteraction_.StatusWidget(), nullptr) << "no status window: the window shows the progress";
 }
 
 TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {
@@ -374,7 +368,7 @@ TEST_F(MainWindowTest, DeleteLibraryAsksYesNoWithEmptyCaption) {
   dialogs_.ThenPress(QMessageBox::No);
   window_->findChild<QAction*>("miDelete")->trigger();
   ASSERT_GE(dialogs_.Shown.size(), 1u);
-  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library \"New library\"?");
+  EXPECT_EQ(dialogs_.Shown.back().Text, "Delete library \"New Library\"?");
   EXPECT_EQ(dialogs_.Shown.back().Title, "");
   EXPECT_EQ(Logic().CurLib, 1);
   dialogs_.ThenPress(QMessageBox::Yes);
@@ -404,10 +398,12 @@ TEST_F(MainWindowTest, AboutBoxShowsNameVersionAndMoreInfo) {
 
 TEST_F(MainWindowTest, CloseSavesTheLibrary) {
   Open();
+  QTest::keyClicks(Find<QLineEdit>("edLibName"), "Pad one");  // replaces the selected name
   QTest::mouseClick(Find<QPushButton>("btClose"), Qt::LeftButton);
   EXPECT_FALSE(window_->isVisible());
   const std::string settings = TempDir::Read(dir_.Path("settings.ini"));
-  EXPECT_NE(settings.find("Name=New Library"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("Name=Pad one"), std::string::npos) << settings;
+  EXPECT_NE(settings.find("WindowWidth="), std::string::npos) << settings;
   EXPECT_NE(settings.find("LastLib=1"), std::string::npos) << settings;
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <set>
 
+#include "base/Unicode.h"
 #include "support/LocaleTestSupport.h"
 #include "support/TestSupport.h"
 
@@ -226,6 +227,20 @@ TEST_F(QLocalesTest, UnknownCodePagesFallBackToTheSystemCodePage) {
   EXPECT_EQ(WideToAnsiCP(u"\u0410", 437), "\xC0");
   EXPECT_EQ(AnsiToWideCP("\xC0", 0), u"\u0410");
   EXPECT_EQ(AnsiToWideByLang("\xC0", 0x0430), u"\u0410");  // a locale of code page 0
+}
+
+TEST_F(QLocalesTest, DisplayTextsAreTheCatalogueNamesDecodedWithTheirCodePage) {
+  EXPECT_EQ(LocaleTextToUtf8(GetLocaleInfoStr(0x0414, LOCALE_SLANGUAGE), 0x0414), "Norwegian Bokm\u00E5l (Norway)");
+  EXPECT_EQ(LocaleTextToUtf8("\xCF\xF0\xE8", 0x0419), "\u041F\u0440\u0438");
+  EXPECT_EQ(DisplayLangName(0x0409), "English (United States)");
+  EXPECT_EQ(DisplayLangName(0x0014), "Norwegian Bokm\u00E5l");
+  // Whatever the catalogue holds reaches a person as valid UTF-8.
+  TLocaleEntryList list;
+  GetLocaleList(list, lmLocalesAndLanguages);
+  for (const auto& entry : list) {
+    EXPECT_TRUE(IsValidUtf8(LocaleTextToUtf8(entry.Name, entry.Id))) << entry.Id;
+    EXPECT_TRUE(IsValidUtf8(DisplayLangName(entry.Id))) << entry.Id;
+  }
 }
 
 }  // namespace

@@ -128,6 +128,7 @@ TEST(QUtilsTest, VersionInfoOfTheRunningProgram) {
   EXPECT_EQ(info.LegalCopyright, "Copyright (C) 2026 the Shelfwright developers");
   EXPECT_FALSE(info.FileVersion.empty());
   EXPECT_EQ(info.FileVersion.rfind(info.ProductVersion, 0), 0u) << "file version starts with product version";
+  EXPECT_EQ(info.FileVersion, info.ProductVersion) << "the about box and --version show one version";
 #ifdef _WIN32
   EXPECT_EQ(info.OriginalFilename, "test_util.exe");
 #else

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/ExchangeUnits.h"
+#include "storage/ExchangeUnits.h"
 
 namespace sw {
 
@@ -39,6 +39,9 @@ struct TLanguageCoverage {
   TCoverageCounts Total;
   std::vector<TGroupCoverage> Groups;  // in storage order
 };
+
+// A share as both front ends print it: one decimal and a percent sign ("87.5%").
+std::string PercentText(double percent);
 
 TLanguageCoverage ComputeCoverage(const TLocStorage& storage, int column);
 

@@ -1,5 +1,7 @@
 // Coverage statistics of translation languages (see Coverage.h).
-#include "exchange/Coverage.h"
+#include "storage/Coverage.h"
+
+#include <cstdio>
 
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"
@@ -10,6 +12,12 @@ namespace sw {
 double TCoverageCounts::UpToDatePercent() const {
   const int total = TotalItems();
   return total == 0 ? 100.0 : 100.0 * Items[0] / total;
+}
+
+std::string PercentText(double percent) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.1f%%", percent);
+  return buffer;
 }
 
 void TCoverageCounts::Add(const TExchangeUnit& unit) {

@@ -1,5 +1,5 @@
 // The translatable units of a language column (see ExchangeUnits.h).
-#include "exchange/ExchangeUnits.h"
+#include "storage/ExchangeUnits.h"
 
 #include "base/AsciiText.h"
 #include "base/Unicode.h"

@@ -1,0 +1,104 @@
+#include "ui/ExchangeDialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "ui/Binding.h"
+#include "ui/ModalDialogs.h"
+
+namespace sw::ui {
+
+ExchangeDialog::ExchangeDialog(TExchangeDialogLogic& logic, QWidget* parent) : QDialog(parent), logic_(logic) {
+  BindWindowTitle(logic.dlgExchange, this);
+  const bool exporting = logic.Mode() == TExchangeDialogLogic::TMode::Export;
+
+  auto* cbLanguage = new QComboBox(this);
+  Bind(logic.cbLanguage, cbLanguage);
+  auto* cbFormat = new QComboBox(this);
+  Bind(logic.cbFormat, cbFormat);
+  auto* cbOnlyOpen = new QCheckBox(this);
+  Bind(logic.cbOnlyOpen, cbOnlyOpen);
+  auto* cbForce = new QCheckBox(this);
+  Bind(logic.cbForce, cbForce);
+  auto* edFile = new QLineEdit(this);
+  Bind(logic.edFile, edFile);
+  edFile->setMinimumWidth(360);
+  auto* sbFile = new QToolButton(this);
+  Bind(logic.sbFile, sbFile);
+  logic.OnBrowse = [this] { Browse(); };
+
+  auto* lblLanguage = new QLabel(this);
+  Bind(logic.lblLanguage, lblLanguage);
+  lblLanguage->setBuddy(cbLanguage);
+  auto* lblFormat = new QLabel(this);
+  Bind(logic.lblFormat, lblFormat);
+  lblFormat->setBuddy(cbFormat);
+  auto* lblFile = new QLabel(this);
+  Bind(logic.lblFile, lblFile);
+  lblFile->setBuddy(edFile);
+
+  auto* file = new QHBoxLayout;
+  file->addWidget(edFile, 1);
+  file->addWidget(sbFile);
+  auto* form = new QFormLayout;
+  form->addRow(lblLanguage, cbLanguage);
+  if (exporting) {
+    form->addRow(lblFormat, cbFormat);
+    form->addRow(QString(), cbOnlyOpen);
+  } else {
+    lblFormat->hide();
+    cbFormat->hide();
+    cbOnlyOpen->hide();
+  }
+  form->addRow(lblFile, file);
+  if (!exporting)
+    form->addRow(QString(), cbForce);
+  else
+    cbForce->hide();
+
+  auto* btOK = new QPushButton(this);
+  Bind(logic.btOK, btOK);
+  btOK->setDefault(true);
+  auto* btCancel = new QPushButton(this);
+  Bind(logic.btCancel, btCancel);
+  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btOK);
+  buttons->addWidget(btCancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addStretch();
+  layout->addLayout(buttons);
+}
+
+ExchangeDialog::~ExchangeDialog() {
+  // The logic outlives the dialog: nothing may reach these widgets afterwards.
+  for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
+  logic_.OnBrowse = nullptr;
+  for (TControlModel* model : std::initializer_list<TControlModel*>{
+           &logic_.dlgExchange, &logic_.lblLanguage, &logic_.cbLanguage, &logic_.lblFormat, &logic_.cbFormat,
+           &logic_.cbOnlyOpen, &logic_.cbForce, &logic_.lblFile, &logic_.edFile, &logic_.sbFile, &logic_.btOK,
+           &logic_.btCancel})
+    Unbind(*model);
+}
+
+void ExchangeDialog::Browse() {
+  const bool exporting = logic_.Mode() == TExchangeDialogLogic::TMode::Export;
+  QFileDialog dialog(this, exporting ? "Export to" : "Import from", ToQ(logic_.edFile.Text()),
+                     ToQ(logic_.FileFilter()));
+  dialog.setObjectName("SelectExchangeFile");
+  dialog.setAcceptMode(exporting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(exporting ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (ExecModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  logic_.FileChosen(FromQ(QDir::toNativeSeparators(dialog.selectedFiles().first())));
+}
+
+}  // namespace sw::ui

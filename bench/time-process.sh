@@ -15,7 +15,9 @@
 # machine the CPU time is the steadier figure.
 #
 # Usage: bench/time-process.sh [--forms N] [--strings N] [--langs N] [--units N]
-#                              [--cli PATH] [--work DIR] [--keep] [--no-half]
+#                              [--cli PATH] [--work DIR] [--keep] [--no-half] [--jobs N]
+# --jobs N is handed to `process` (files read in parallel; without it the
+# program's default, the machine's cores).
 # Defaults: 2000 forms, 100000 strings, 10 languages, 400 units per language.
 # The libraries are generated into DIR (default: a temporary folder) and
 # removed afterwards unless --keep is given.
@@ -24,7 +26,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 forms=2000 strings=100000 langs=10 units=400
 cli="$root/build/default/src/cli/shelfwright-cli"
-work="" keep=0 half=1
+work="" keep=0 half=1 jobs=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --forms) forms="$2"; shift 2 ;;
@@ -35,6 +37,7 @@ while [ $# -gt 0 ]; do
     --work) work="$2"; shift 2 ;;
     --keep) keep=1; shift ;;
     --no-half) half=0; shift ;;
+    --jobs) jobs=(--jobs "$2"); shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -60,14 +63,14 @@ timed() {
 measure() {
   local dir="$1" f="$2" s="$3" u="$4"
   mkdir -p "$dir"
-  echo "Library: $f forms, $s strings, $langs languages, $u units per language"
+  echo "Library: $f forms, $s strings, $langs languages, $u units per language${jobs:+, ${jobs[*]}}"
   local settings files bytes
   settings="$(python3 "$here/gen_library.py" "$dir" --forms "$f" --strings "$s" --langs "$langs" --units "$u")"
   files=$(find "$dir/src" -type f | wc -l)
   bytes=$(du -sb "$dir/src" | cut -f1)
   echo "  input: $files files, $(calc "%.1f" "$bytes / 1048576") MiB"
 
-  local run=("$cli" process --settings "$settings" --library 1 --quiet --json)
+  local run=("$cli" process --settings "$settings" --library 1 --quiet --json "${jobs[@]}")
   timed "${run[@]}" > "$dir/first.json"
   local w1=$WALL c1=$CPU r1=$RSS
   timed "${run[@]}" > "$dir/second.json"
@@ -104,6 +107,8 @@ EOF
   FIRST_WALL=$w1 FIRST_CPU=$c1
 }
 
+# Wall-clock figures depend on what else the machine runs: say so.
+echo "Machine: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg) at the start"
 measure "$work/large" "$forms" "$strings" "$units"
 large_wall=$FIRST_WALL large_cpu=$FIRST_CPU
 if [ "$half" = 1 ]; then
@@ -112,3 +117,4 @@ if [ "$half" = 1 ]; then
   echo "Scaling, large / half (first run): $(calc "%.2f" "$large_wall / $FIRST_WALL") wall," \
        "$(calc "%.2f" "$large_cpu / $FIRST_CPU") cpu"
 fi
+echo "Load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"

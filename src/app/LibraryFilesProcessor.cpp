@@ -8,9 +8,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <set>
+#include <thread>
 #include <utility>
 
+#include "app/OrderedReads.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
@@ -185,8 +188,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   languageStats.LangId = language.LangId;
   languageStats.FileName = langFileName_;
   languageStats.Revision = langFile_->Revision;
-  languageStats.Items = CountItems();
-  languageStats.ValuesChanged = CountChangedValues();
+  CountItems(languageStats.Items, languageStats.ValuesChanged);
 
   try {
     langFile_->SaveStorage(storage_.get(), column_, false);
@@ -230,20 +232,84 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
   return files;
 }
 
-bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::string, int>>& files) {
-  int done = 0;
-  for (const auto& [path, kind] : files) {
-    if (StopToken.stop_requested()) return false;
-    try {
-      // Every listed file that cannot be opened fails with the system's
-      // reason, whichever reader would have read it.
-      CheckReadable(path);
-      switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
-        case sfResFiles: ProcessResFile(path); break;
-        case sfPasFiles: ProcessPasFile(path); break;
-        case sfDfmFiles: ProcessDfmFile(path); break;
-        case sfRcFiles: ProcessRcFile(path); break;
+// What reading one file yields before it is merged: the parsed file, or the
+// failure that stopped its reading.
+struct TLibraryFilesProcessor::TReadFile {
+  std::unique_ptr<TResProcessor> Res;
+  std::unique_ptr<TSourceProcessor> Source;
+  // The texts of Source's constants in UTF-16, in their order.
+  std::vector<std::u16string> SourceTexts;
+  std::unique_ptr<TMemoryStream> Form;
+  std::exception_ptr Error;
+};
+
+TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::string& path, int kind,
+                                                                   const TReadSettings& settings) {
+  TReadFile file;
+  try {
+    // Every listed file that cannot be opened fails with the system's
+    // reason, whichever reader would have read it.
+    CheckReadable(path);
+    switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
+      case sfResFiles:
+        file.Res = std::make_unique<TResProcessor>();
+        file.Res->LoadFromResFile(path);
+        break;
+      case sfPasFiles: {
+        auto processor = std::make_unique<TPasProcessor>();
+        // ANSI bytes of a language's folder are that language's text: decode
+        // them with its code page, not with whatever code page this machine uses.
+        processor->CodePage = settings.CodePage;
+        processor->LoadConstants(path);
+        file.Source = std::move(processor);
+        break;
       }
+      case sfRcFiles: {
+        auto processor = std::make_unique<TCPPProcessor>();
+        processor->PascalUnitMode = false;
+        processor->CodePage = settings.CodePage;
+        processor->LangId = settings.LangId;
+        processor->LoadConstants(path);
+        file.Source = std::move(processor);
+        break;
+      }
+      case sfDfmFiles: {
+        TMemoryStream bytes;
+        bytes.LoadFromFile(path);
+        file.Form = std::make_unique<TMemoryStream>();
+        TLocFormProcessor::ToBinaryStream(bytes.AsString(), settings.LangId, *file.Form);
+        break;
+      }
+    }
+    if (file.Source) {
+      // The processors hand over UTF-8, decoded from the file's own encoding.
+      const TStrConstList& constants = file.Source->UnitRec().Constants;
+      file.SourceTexts.reserve(static_cast<std::size_t>(constants.Count()));
+      for (const auto& item : constants) file.SourceTexts.push_back(Utf8ToUtf16(item->Value));
+    }
+  } catch (...) {
+    file.Error = std::current_exception();
+  }
+  return file;
+}
+
+bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::string, int>>& files) {
+  TReadSettings settings;
+  settings.LangId = static_cast<LANGID>(storage_->Languages(column_));
+  settings.CodePage = GetCodePage(settings.LangId);
+  int done = 0;
+  const auto read = [&](std::size_t i) { return ReadFile(files[i].first, files[i].second, settings); };
+  const auto merge = [&](std::size_t i, TReadFile& file) {
+    if (StopToken.stop_requested()) return false;
+    const auto& [path, kind] = files[i];
+    try {
+      if (file.Error) std::rethrow_exception(file.Error);
+      if (file.Res) MergeResFile(path, *file.Res);
+      if (file.Source) {
+        MergeConstants(file.Source->UnitRec(), file.SourceTexts);
+        stats_.Warnings.insert(stats_.Warnings.end(), file.Source->Warnings.begin(), file.Source->Warnings.end());
+      }
+      if (file.Form) MergeForm(*file.Form);
       ++stats_.FilesRead[static_cast<std::size_t>(kind)];
     } catch (Exception& e) {
       e.AttachFile(path);
@@ -256,8 +322,10 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
         ShowMessageBox(SErrorCaption, stats_.Errors.back().Text());
     }
     ReportProgress(++done);
-  }
-  return true;
+    return true;
+  };
+  const int jobs = Jobs > 0 ? Jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return ReadInOrder<TReadFile>(files.size(), jobs, 4 * static_cast<std::size_t>(jobs), read, merge);
 }
 
 namespace {
@@ -277,9 +345,7 @@ TLocConstant* FindCompiledString(const TLocStorage& storage, std::uint16_t strin
 
 }  // namespace
 
-void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
-  TResProcessor processor;
-  processor.LoadFromResFile(path);
+void TLibraryFilesProcessor::MergeResFile(const std::string& path, const TResProcessor& processor) {
   const std::string unitName = StripExt(ExtractFileName(path));
   const auto* block = static_cast<const TResString*>(processor.FindBlock(ResTypeString));
   if (!block) return;
@@ -301,8 +367,9 @@ void TLibraryFilesProcessor::ProcessResFile(const std::string& path) {
   }
 }
 
-// Merges the constants a source processor found into the storage's column.
-void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
+// Merges the constants a source processor found, their texts already in
+// UTF-16, into the storage's column.
+void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit, const std::vector<std::u16string>& texts) {
   TLocStorage& storage = *storage_;
   const int column = column_;
   const bool native = langFile_->IsNative;
@@ -315,8 +382,7 @@ void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
     }
     constant->IsUsed = true;
     TLocValue* value = constant->Values(column);
-    // The processors hand over UTF-8, decoded from the file's own encoding.
-    const std::u16string text = Utf8ToUtf16(item->Value);
+    const std::u16string& text = texts[static_cast<std::size_t>(i)];
     if (value->Text != text) {
       value->SetText(text);
       value->SetRevision(langFile_->Revision);
@@ -325,34 +391,14 @@ void TLibraryFilesProcessor::MergeConstants(const TUnitRec& unit) {
   }
 }
 
-void TLibraryFilesProcessor::ProcessPasFile(const std::string& path) {
-  TPasProcessor processor;
-  // ANSI bytes of a language's folder are that language's text: decode them
-  // with its code page, not with whatever code page this machine uses.
-  processor.CodePage = GetCodePage(storage_->Languages(column_));
-  processor.LoadConstants(path);
-  MergeConstants(processor.UnitRec());
-  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
-}
-
-void TLibraryFilesProcessor::ProcessRcFile(const std::string& path) {
-  TCPPProcessor processor;
-  processor.PascalUnitMode = false;
-  processor.CodePage = GetCodePage(storage_->Languages(column_));
-  processor.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
-  processor.LoadConstants(path);
-  MergeConstants(processor.UnitRec());
-  stats_.Warnings.insert(stats_.Warnings.end(), processor.Warnings.begin(), processor.Warnings.end());
-}
-
-void TLibraryFilesProcessor::ProcessDfmFile(const std::string& path) {
+void TLibraryFilesProcessor::MergeForm(TMemoryStream& stream) {
   TLocFormProcessor processor;
   processor.PropRules.Assign(PropRules);
   processor.LangId = storage_->Languages(column_);
   processor.Storage = storage_.get();
   processor.Column = column_;
   processor.Revision = langFile_->Revision;
-  processor.ProcessFile(path);
+  processor.ProcessStream(stream);
 }
 
 namespace {
@@ -364,21 +410,14 @@ bool IsStoredKind(std::uint8_t kind) {
 
 }  // namespace
 
-int TLibraryFilesProcessor::CountItems() const {
-  int count = 0;
-  storage_->ForEachItem([&](const TLocItem* item) {
-    if (IsStoredKind(item->ValueKind())) ++count;
-  });
-  return count;
-}
-
-int TLibraryFilesProcessor::CountChangedValues() const {
+void TLibraryFilesProcessor::CountItems(int& items, int& changed) const {
   const std::int32_t revision = langFile_->Revision;
-  int count = 0;
+  items = changed = 0;
   storage_->ForEachItem([&](const TLocItem* item) {
-    if (IsStoredKind(item->ValueKind()) && item->Values(column_)->Revision == revision) ++count;
+    if (!IsStoredKind(item->ValueKind())) return;
+    ++items;
+    if (item->Values(column_)->Revision == revision) ++changed;
   });
-  return count;
 }
 
 }  // namespace sw

@@ -34,6 +34,8 @@
 namespace sw {
 
 class TLocStorage;
+class TMemoryStream;
+class TResProcessor;
 class TLangFile;
 class TUnitRec;
 
@@ -132,13 +134,20 @@ class TLibraryFilesProcessor {
   // last one was done.
   bool ProcessFiles(const std::vector<std::pair<std::string, int>>& files);
   void ReportProgress(int done);
-  void ProcessResFile(const std::string& path);
-  void ProcessPasFile(const std::string& path);
-  void ProcessDfmFile(const std::string& path);
-  void ProcessRcFile(const std::string& path);
-  void MergeConstants(const TUnitRec& unit);
-  int CountChangedValues() const;
-  int CountItems() const;
+  // Reading a file, which may run on any thread, and merging what it read,
+  // on the run's thread.
+  struct TReadFile;
+  struct TReadSettings {
+    std::uint16_t LangId = 0;
+    unsigned CodePage = 0;
+  };
+  static TReadFile ReadFile(const std::string& path, int kind, const TReadSettings& settings);
+  void MergeResFile(const std::string& path, const TResProcessor& processor);
+  void MergeForm(TMemoryStream& stream);
+  void MergeConstants(const TUnitRec& unit, const std::vector<std::u16string>& texts);
+  // The stored items of the storage, and those of them whose value in this
+  // pass's column carries this pass's revision.
+  void CountItems(int& items, int& changed) const;
 
   std::unique_ptr<TLocStorage> storage_;
   std::string langFileName_;

@@ -180,6 +180,16 @@ void TLibrarySettings::SaveLastLib(int curLib) {
   Save(ini);
 }
 
+int TLibrarySettings::LoadJobs() const {
+  try {
+    if (!platform::FileExists(fileName_)) return 0;
+    const int jobs = StrToIntTrim(TIniFile(fileName_).ReadString("Main", "Jobs", "0"));
+    return jobs >= 1 && jobs <= 256 ? jobs : 0;
+  } catch (const std::exception&) {
+    return 0;  // a setting for speed never stops a run
+  }
+}
+
 void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
   TIniFile ini(fileName_);
   ini.EraseSection(LibrarySectionName(n));

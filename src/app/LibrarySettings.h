@@ -146,6 +146,11 @@ class TLibrarySettings {
   // Writes [Main] LastLib.
   void SaveLastLib(int curLib);
 
+  // [Main] Jobs: how many files a run reads in parallel, 1 to 256; 0 (the
+  // machine's cores) when the key is missing or no such number, or the file
+  // cannot be read.
+  int LoadJobs() const;
+
   // Removes library n and renumbers libraries n+1 .. `libraryCount` one down
   // (their [Library<a>] and [Languages<a>Lib] headers only; nothing else in
   // the text changes, [PropRules<a>Lib] sections included).

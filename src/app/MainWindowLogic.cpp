@@ -544,6 +544,7 @@ void TMainWindowLogic::btProcessClick() {
   }
   CopyLibrary(LastRunLibrary, job->Library);
   job->CurLib = CurLib;
+  job->Jobs = settings_.LoadJobs();  // [Main] Jobs=, else the machine's cores
   job_ = job;
   running_ = true;
   btProcess.SetEnabled(false);

@@ -4,32 +4,62 @@
 
 namespace sw {
 
+std::size_t Utf8SequenceAt(std::string_view s, std::size_t i, char32_t* codePoint) {
+  const auto b0 = static_cast<unsigned char>(s[i]);
+  if (b0 < 0x80) {
+    if (codePoint) *codePoint = b0;
+    return 1;
+  }
+  std::size_t len;
+  char32_t min;
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    len = 2, min = 0x80;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    len = 3, min = 0x800;
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    len = 4, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > s.size()) return 0;
+  char32_t cp = b0 & (0x7F >> len);
+  for (std::size_t k = 1; k < len; ++k) {
+    const auto b = static_cast<unsigned char>(s[i + k]);
+    if ((b & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (codePoint) *codePoint = cp;
+  return len;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 namespace {
 
 // Decodes one code point at `i`, advancing `i`; returns U+FFFD on error.
 char32_t DecodeUtf8(std::string_view s, std::size_t& i, bool& ok) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  ok = true;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  int len = 0;
   char32_t cp = 0;
-  if ((b0 & 0xE0) == 0xC0) { len = 2; cp = b0 & 0x1F; }
-  else if ((b0 & 0xF0) == 0xE0) { len = 3; cp = b0 & 0x0F; }
-  else if ((b0 & 0xF8) == 0xF0) { len = 4; cp = b0 & 0x07; }
-  else { ++i; ok = false; return 0xFFFD; }
-  if (i + static_cast<std::size_t>(len) > s.size()) { ++i; ok = false; return 0xFFFD; }
-  for (int k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((b & 0xC0) != 0x80) { ++i; ok = false; return 0xFFFD; }
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  static const char32_t kMin[5] = {0, 0, 0x80, 0x800, 0x10000};
-  if (cp < kMin[len] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) { ++i; ok = false; return 0xFFFD; }
-  i += static_cast<std::size_t>(len);
-  return cp;
+  const std::size_t len = Utf8SequenceAt(s, i, &cp);
+  ok = len != 0;
+  i += ok ? len : 1;
+  return ok ? cp : 0xFFFD;
 }
 
 }  // namespace
@@ -62,21 +92,7 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     } else if (cp >= 0xD800 && cp <= 0xDFFF) {
       cp = 0xFFFD;
     }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
+    AppendUtf8(out, cp);
   }
   return out;
 }

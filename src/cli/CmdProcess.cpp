@@ -4,12 +4,14 @@
 // writes lib.ini and prints a summary (text or JSON).
 //
 // Status lines go to stderr as the status window would show them (one
-// rewritten progress line on a terminal). Every file that fails is reported on
+// rewritten progress line on a terminal: the language, files done of total;
+// none when stderr is not a terminal). Every file that fails is reported on
 // stderr prefixed with its name and the run goes on, as the window does; the
 // exit code is 0 when every file was read, 1 when the run failed or any file
 // failed (the language files are still written), 2 for usage errors.
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <iostream>
 #include <memory>
 
@@ -18,6 +20,7 @@
 #include "app/LibrarySettings.h"
 #include "cli/Commands.h"
 #include "cli/LibraryOptions.h"
+#include "platform/Terminal.h"
 #include "platform/SettingsLocation.h"
 #include "storage/LocCommon.h"
 #include "util/QConsts.h"
@@ -34,6 +37,7 @@ struct ProcessOptions {
   bool RemoveUnused = false;
   bool Json = false;
   bool Quiet = false;
+  int Jobs = 0;  // 0: the machine's cores
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -77,6 +81,27 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
   return out;
 }
 
+std::string ProgressText(const TRunProgress& progress) {
+  return Format(SProcessingResources, progress.LanguageName) + ": language " +
+         std::to_string(progress.LanguageIndex + 1) + " of " + std::to_string(progress.LanguageCount) + ", " +
+         std::to_string(progress.FilesDone) + " of " + std::to_string(progress.FilesTotal) + " files";
+}
+
+// The progress line, rewritten in place at most ten times a second (and at
+// the start and end of each pass) through the terminal's status line, which
+// steps aside for the errors printed meanwhile.
+std::function<void(const TRunProgress&)> TerminalProgress() {
+  using Clock = std::chrono::steady_clock;
+  return [last = Clock::time_point()](const TRunProgress& progress) mutable {
+    const auto now = Clock::now();
+    if (progress.FilesDone != 0 && progress.FilesDone != progress.FilesTotal &&
+        now - last < std::chrono::milliseconds(100))
+      return;
+    last = now;
+    UpdateStatus(ProgressText(progress));
+  };
+}
+
 void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   const TRunStats& stats = result.Stats;
   std::cout << "Source folder: " << library.SrcDir << "\nDestination folder: " << library.DestDir << "\n";
@@ -114,10 +139,13 @@ int RunProcess(const ProcessOptions& options) {
   ScopedUserInteraction scope(&terminal);
   ShowStatus(SStartingProcessing);
   TRunControl control;
+  control.Jobs = options.Jobs;
   control.OnFileError = [](const TRunFileError& error) {
     HideStatus();
     PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
   };
+  // A log or a pipe gets no progress: it is for a person at a terminal.
+  if (!options.Quiet && platform::IsTerminal(platform::StdStream::Err)) control.OnProgress = TerminalProgress();
   const TRunResult result = RunLibrary(library, control);
   HideStatus();
   if (result.Failure) PrintError(ReplaceAll(result.Failure->Text(), "\r\n", ": "));
@@ -140,6 +168,8 @@ void AddProcessCommand(CLI::App& app) {
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");
   cmd->add_flag("-q,--quiet", options->Quiet, "Print no status lines");
+  cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
+      ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });
 }
 

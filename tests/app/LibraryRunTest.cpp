@@ -277,8 +277,10 @@ TEST_F(LibraryRunTest, ProgressCountsTheFilesOfEachPass) {
 
 // A stop in the middle of a pass: the languages finished before it are
 // written, the one in progress keeps its file byte for byte, later ones are
-// not touched and no lib.ini is written.
-TEST_F(LibraryRunTest, CancelKeepsTheLanguageInProgressUntouched) {
+// not touched and no lib.ini is written; with one reader and with several.
+class LibraryRunCancelTest : public LibraryRunTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LibraryRunCancelTest, CancelKeepsTheLanguageInProgressUntouched) {
   dir.Write("src/en/Strings.pas", kUnit);
   dir.Write("src/en/MainForm.dfm", kForm);
   dir.Write("src/de/Strings.pas", kUnit);
@@ -296,6 +298,7 @@ TEST_F(LibraryRunTest, CancelKeepsTheLanguageInProgressUntouched) {
   std::stop_source stop;
   TRunControl control;
   control.Stop = stop.get_token();
+  control.Jobs = GetParam();
   int reports = 0;
   control.OnProgress = [&](const TRunProgress& p) {
     ++reports;
@@ -319,6 +322,63 @@ TEST_F(LibraryRunTest, CancelKeepsTheLanguageInProgressUntouched) {
   EXPECT_TRUE(result.Stats.Cancelled);
   EXPECT_TRUE(result.Stats.Languages.empty());
   EXPECT_EQ(OutFiles(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, LibraryRunCancelTest, ::testing::Values(1, 4));
+
+// Files read in parallel are merged in folder order: every item number,
+// every failure and every byte written is what one reader gives.
+TEST_F(LibraryRunTest, ParallelReadersWriteWhatOneReaderWrites) {
+  for (const char* lang : {"en", "de"}) {
+    const std::string folder = std::string("src/") + lang + "/";
+    const std::string word = lang == std::string("en") ? "Text" : "Wort";
+    for (int i = 0; i < 24; ++i) {
+      const std::string n = std::to_string(i);
+      dir.Write(folder + "Unit" + n + ".pas", "unit Unit" + n + ";\r\ninterface\r\nresourcestring\r\n  SA = '" +
+                                                  word + " a" + n + "';\r\n  SB = '" + word + " b" + n +
+                                                  "';\r\nimplementation\r\nend.\r\n");
+      dir.Write(folder + "Form" + n + ".dfm", "object Form" + n + ": TForm" + n + "\r\n  Caption = '" + word + " " +
+                                                  n + "'\r\n  object Button1: TButton\r\n    Caption = '" + word +
+                                                  " OK" + n + "'\r\n  end\r\nend\r\n");
+      dir.Write(folder + "Bin" + n + ".dfm", testing::BinaryForm()
+                                                 .Begin("TBin" + n, "Bin" + n)
+                                                 .String("Caption", word + " bin " + n)
+                                                 .EndProperties()
+                                                 .End()
+                                                 .Bytes());
+      dir.Write(folder + "Res" + n + ".res",
+                StringTableRes({{100 + i, std::u16string(word.begin(), word.end()) + u" res"}}));
+      dir.Write(folder + "Msg" + n + ".rc", "STRINGTABLE\r\nBEGIN\r\n  " + std::to_string(500 + i) + ", \"" + word +
+                                                " rc\"\r\nEND\r\n");
+    }
+    dir.Write(folder + "Broken.dfm", "object Broken: TForm\r\n  Caption = 'unterminated\r\n");
+  }
+  const TResolvedLibrary one = Library({{kEnglish, "en"}, {kGerman, "de"}});
+  TResolvedLibrary many = Library({{kEnglish, "en"}, {kGerman, "de"}});
+  many.DestDir = dir.Path("many");
+  const auto quiet = [](int jobs) {
+    TRunControl control;
+    control.OnFileError = [](const TRunFileError&) {};
+    control.Jobs = jobs;
+    return control;
+  };
+  for (int run = 0; run < 2; ++run) {  // creating the files, then updating them
+    const TRunResult a = RunLibrary(one, quiet(1));
+    const TRunResult b = RunLibrary(many, quiet(4));
+    ASSERT_FALSE(a.Failure);
+    ASSERT_EQ(a.Stats.FilesRead, b.Stats.FilesRead);
+    EXPECT_EQ(a.Stats.FilesRead[1], 48);
+    ASSERT_EQ(a.Stats.Errors.size(), 2u);
+    ASSERT_EQ(b.Stats.Errors.size(), 2u);
+    for (std::size_t e = 0; e < 2; ++e)
+      EXPECT_EQ(ReplaceAll(a.Stats.Errors[e].Text(), dir.Path("out"), ""),
+                ReplaceAll(b.Stats.Errors[e].Text(), dir.Path("many"), ""));
+    for (const char* abbr : {"ENU", "DEU"}) {
+      const std::string name = std::string("Lib.") + abbr + ".lng";
+      EXPECT_EQ(ReadBytes(dir.Path("out/" + name)), ReadBytes(dir.Path("many/" + name))) << name << ", run " << run;
+    }
+  }
+  EXPECT_EQ(ReadLng(Lng("DEU")).Text("F:Form7.Button1.Caption"), u"Wort OK7");
 }
 
 TEST_F(LibraryRunTest, ResolutionUsesOwnRulesElseGlobalElseDefaultsAndTheSettingsFolder) {

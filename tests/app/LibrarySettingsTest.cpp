@@ -52,6 +52,18 @@ TEST_F(LibrarySettingsTest, LastLibAndGlobalRules) {
                    bad.FileName() + ": [Main] LastLib: 'two' is not a valid integer value");
 }
 
+// The number of parallel readers is a speed setting: whatever stands there,
+// a run still starts (0: the machine's cores).
+TEST_F(LibrarySettingsTest, JobsFromMainOrTheMachinesCores) {
+  EXPECT_EQ(TLibrarySettings(dir.Path("none.ini")).LoadJobs(), 0);
+  const std::pair<const char*, int> cases[] = {
+      {"[Main]\nLastLib=1\n", 0}, {"[main]\njobs= 3 \n", 3}, {"[Main]\nJobs=1\n", 1},     {"[Main]\nJobs=256\n", 256},
+      {"[Main]\nJobs=257\n", 0},  {"[Main]\nJobs=0\n", 0},    {"[Main]\nJobs=-2\n", 0},    {"[Main]\nJobs=two\n", 0},
+      {"[Main]\nJobs=\n", 0},     {"[Other]\nJobs=4\n", 0},   {"[Main]\nJobs=99999999999\n", 0},
+  };
+  for (const auto& [text, jobs] : cases) EXPECT_EQ(TLibrarySettings(WriteSettings(text)).LoadJobs(), jobs) << text;
+}
+
 TEST_F(LibrarySettingsTest, LoadLibraryDefaultsDuplicatesAndRules) {
   TLibrarySettings settings(WriteSettings(
       "[Library1]\nName=Demo\nShortName=Demo\nSrcDir=/src\nDestDir=/out\n"

@@ -12,6 +12,7 @@
 #include "storage/LocLangFile.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
+#include "util/QStrings.h"
 
 namespace sw {
 namespace {
@@ -143,6 +144,67 @@ TEST_F(CliProcessTest, RunThatCannotStartWritesNothingAndFails) {
   EXPECT_EQ(summary["ok"], false);
   EXPECT_NE(summary["error"].get<std::string>().find("has no languages"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(dir.Path("out")));
+}
+
+// The progress line is for a terminal: rewritten in place, cleared before
+// the summary; a pipe or a log file gets none of it.
+TEST_F(CliProcessTest, ProgressLineOnlyOnATerminal) {
+  WriteProject();
+  const CliResult piped = Cli(CommandLineLibrary());
+  ASSERT_EQ(piped.ExitCode, 0) << piped.Err;
+  EXPECT_EQ(piped.Err.find('\r'), std::string::npos) << piped.Err;
+  EXPECT_EQ(piped.Err.find("language 1 of"), std::string::npos) << piped.Err;
+  EXPECT_EQ(piped.Out.find("language 1 of"), std::string::npos) << piped.Out;
+
+  if (std::system("script --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no 'script' to give the program a terminal";
+  // script(1) runs the program on a pseudo terminal and copies what it shows.
+  const std::string shown = dir.Path("shown.txt");
+  const std::string command = "script -qec \"'" + std::string(SHELFWRIGHT_CLI_PATH) + "' " + CommandLineLibrary() +
+                              "\" /dev/null </dev/null >'" + shown + "' 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << TempDir::Read(shown);
+  const std::string screen = TempDir::Read(shown);
+  const std::size_t first = screen.find("language 1 of 2, 0 of 2 files");
+  const std::size_t last = screen.find("language 2 of 2, 1 of 1 files");
+  ASSERT_NE(first, std::string::npos) << screen;
+  ASSERT_NE(last, std::string::npos) << screen;
+  // Each line starts by rewriting the one before; the last is cleared.
+  EXPECT_EQ(screen.substr(screen.rfind('\r', first), 4), "\r\x1b[K") << screen;
+  EXPECT_EQ(screen.find("\r\x1b[KProcessing Complete", last), screen.find('\r', last)) << screen;
+  EXPECT_EQ(screen.find('\n'), screen.find("Processing Complete") + 20) << screen;
+}
+
+// --jobs: the bundled example and a generated library give the same bytes
+// with one reader as with several, on the first run and on the next.
+TEST_F(CliProcessTest, ParallelReadersWriteWhatOneReaderWrites) {
+  const auto root = std::filesystem::path(SHELFWRIGHT_TEST_DATA_DIR) / ".." / "..";
+  const std::string example = (root / "examples" / "tinypad" / "src").string();
+  const std::string generator = (root / "bench" / "gen_library.py").string();
+  ASSERT_TRUE(std::filesystem::exists(example));
+  std::vector<std::string> libraries = {"--src '" + example + "' --short-name TinyPad --lang ENU=en DEU=de FRA=fr"};
+  if (std::system(("python3 '" + generator + "' '" + dir.Path("gen") +
+                   "' --forms 12 --strings 400 --langs 3 --units 6 >/dev/null").c_str()) == 0)
+    libraries.push_back("--src '" + dir.Path("gen/src") + "' --short-name Synth --lang ENU=en DEU=de FRA=fr");
+  else
+    ADD_FAILURE() << "python3 could not generate a library";
+  for (const auto& library : libraries) {
+    std::filesystem::remove_all(dir.Path("one"));
+    std::filesystem::remove_all(dir.Path("many"));
+    for (int run = 0; run < 2; ++run) {
+      const CliResult one = Cli("process " + library + " --dest '" + dir.Path("one") + "' --jobs 1 --quiet");
+      const CliResult many = Cli("process " + library + " --dest '" + dir.Path("many") + "' --jobs 3 --quiet");
+      ASSERT_EQ(one.ExitCode, 0) << one.Err;
+      ASSERT_EQ(many.ExitCode, 0) << many.Err;
+      EXPECT_EQ(ReplaceAll(one.Out, dir.Path("one"), ""), ReplaceAll(many.Out, dir.Path("many"), ""));
+      int files = 0;
+      for (const auto& entry : std::filesystem::directory_iterator(dir.Path("one"))) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_EQ(TempDir::Read(entry.path().string()), TempDir::Read(dir.Path("many/" + name))) << name;
+        ++files;
+      }
+      EXPECT_EQ(files, 4) << library;  // three language files and lib.ini
+    }
+  }
+  EXPECT_EQ(Cli(CommandLineLibrary() + " --jobs 0").ExitCode, 2);
 }
 
 TEST_F(CliProcessTest, BundledExampleProcessesCleanly) {

@@ -197,6 +197,48 @@ TEST_F(PasProcessorTest, SelectingAConstantSelectsEqualTextsIgnoringCase) {
   EXPECT_EQ(unit.Constants.IndexOfName("none"), -1);
 }
 
+// The name index a loader uses answers as the walk through the list does:
+// without regard to case, the first of equal names, items appended after it
+// was begun, a list emptied meanwhile.
+TEST_F(PasProcessorTest, NameIndexAnswersAsTheListWalkDoes) {
+  TUnitRec unit;
+  const auto add = [&](const std::string& name) {
+    auto c = std::make_unique<TStrConst>(&unit);
+    c->Name = name;
+    unit.Constants.Add(std::move(c));
+  };
+  for (const char* name : {"SOne", "STwo", "sone", "S_3"}) add(name);
+  unit.Constants.BeginNameIndex();
+  EXPECT_EQ(unit.Constants.IndexOfName("SONE"), 0);
+  EXPECT_EQ(unit.Constants.IndexOfName("stwo"), 1);
+  EXPECT_EQ(unit.Constants.IndexOfName("s_3"), 3);
+  EXPECT_EQ(unit.Constants.IndexOfName("SThree"), -1);
+  EXPECT_EQ(unit.Constants.IndexOfName(""), -1);
+  add("SThree");
+  add("STWO");
+  EXPECT_EQ(unit.Constants.IndexOfName("sthree"), 4);
+  EXPECT_EQ(unit.Constants.IndexOfName("STwo"), 1);
+  unit.Constants.Clear();
+  EXPECT_EQ(unit.Constants.IndexOfName("SOne"), -1);
+  add("SFour");
+  EXPECT_EQ(unit.Constants.IndexOfName("sfour"), 0);
+  unit.Constants.EndNameIndex();
+  unit.Constants.Items(0)->Name = "SRenamed";  // a rename after the index is gone
+  EXPECT_EQ(unit.Constants.IndexOfName("srenamed"), 0);
+  EXPECT_EQ(unit.Constants.IndexOfName("sfour"), -1);
+
+  // A unit whose values refer to many constants before them, and a name
+  // declared twice: the first declaration stands.
+  std::string text = "unit Big;\ninterface\nresourcestring\n";
+  for (int i = 0; i < 300; ++i)
+    text += "  S" + std::to_string(i) + " = " + (i == 0 ? std::string("'a'") : "s" + std::to_string(i - 1) + " + 'a'") + ";\n";
+  text += "  S7 = 'again';\nend.\n";
+  const auto lines = Load(text);
+  ASSERT_EQ(lines.size(), 300u);
+  EXPECT_EQ(lines[7], "S7=" + std::string(8, 'a'));
+  EXPECT_EQ(lines[299], "S299=" + std::string(300, 'a'));
+}
+
 TEST_F(PasProcessorTest, AcceptLiteralNeedsALetterAndNoExcludedContext) {
   processor.Scanner.Lines().Clear();
   processor.Scanner.Lines().Add("Log('!!!'); Log('\xC3\xA9'); Caption := 'Text'; Debug('Text')");

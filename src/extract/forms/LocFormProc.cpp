@@ -48,10 +48,18 @@ void TLocFormProcessor::ProcessFile(const std::string& fileName) {
 }
 
 void TLocFormProcessor::ProcessBytes(const std::string& bytes) {
+  TMemoryStream stream;
+  ToBinaryStream(bytes, LangId, stream);
+  ProcessStream(stream);
+}
+
+void TLocFormProcessor::ToBinaryStream(const std::string& bytes, LANGID langId, TMemoryStream& stream) {
+  stream.Clear();
   if (bytes.size() >= 3 && static_cast<unsigned char>(bytes[0]) == 0xFF && bytes[1] == 0x0A && bytes[2] == 0) {
     // The 16-bit resource header: 0xFF, the type word 10, the name up to its
     // zero byte, a flags word and a size; the binary stream follows.
-    TMemoryStream stream(bytes);
+    stream.Write(bytes.data(), bytes.size());
+    stream.SetPosition(0);
     TFormReader header(stream);
     if (header.ReadByte() != 0xFF || header.ReadU16() != 10) throw EReadError(SInvalidImage);
     try {
@@ -63,16 +71,12 @@ void TLocFormProcessor::ProcessBytes(const std::string& bytes) {
       throw EReadError(SInvalidImage);
     }
     stream.SetPosition(header.Position());
-    ProcessStream(stream);
   } else if (bytes.size() >= 3 && bytes.compare(0, 3, "TPF") == 0) {
-    TMemoryStream stream(bytes);
-    ProcessStream(stream);
+    stream.Write(bytes.data(), bytes.size());
+    stream.SetPosition(0);
   } else {
-    TMemoryStream stream;
-    const LANGID langId = LangId;
     ObjectTextToBinary(bytes, stream, [langId](std::string_view raw) { return AnsiToWideByLang(raw, langId); });
     stream.SetPosition(0);
-    ProcessStream(stream);
   }
 }
 

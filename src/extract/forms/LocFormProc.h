@@ -104,6 +104,12 @@ class TLocFormProcessor {
   void ProcessFile(const std::string& fileName);
   // Processes a file already in memory; `fileBytes` in any of the three shapes.
   void ProcessBytes(const std::string& fileBytes);
+  // The first step of ProcessBytes: the binary form stream of `fileBytes`
+  // (text forms decoded with `langId`'s code page) into `stream`, positioned
+  // at its signature. It touches no processor, so files can be brought into
+  // shape on other threads; it raises what ProcessBytes raises before the
+  // stream is walked.
+  static void ToBinaryStream(const std::string& fileBytes, LANGID langId, TMemoryStream& stream);
   // Processes a binary form stream from its current position.
   void ProcessStream(TStream& stream);
 

@@ -61,50 +61,6 @@ bool IsDecimalNumber(std::string_view s) {
   return i == n;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Length of the well-formed UTF-8 sequence at i, 0 when ill-formed.
-std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) return 1;
-  std::size_t len;
-  std::uint32_t min;
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    len = 2, min = 0x80;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    len = 3, min = 0x800;
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    len = 4, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + len > s.size()) return 0;
-  std::uint32_t cp = b0 & (0x7F >> len);
-  for (std::size_t k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if ((b & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return len;
-}
-
 char16_t LowerChar(char16_t c) {
   if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<char16_t>(c + 0x20);
   if (c >= 0x100 && c <= 0x17F) {
@@ -139,11 +95,11 @@ std::string LowerUtf8(std::string_view text) {
       ++i;
       continue;
     }
-    const std::size_t len = Utf8SequenceLength(text, i);
+    char32_t cp = 0;
+    const std::size_t len = Utf8SequenceAt(text, i, &cp);
     if (len == 2) {
-      const auto cp = static_cast<char16_t>(((b & 0x1F) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
       // Every mapping stays within the two-byte range.
-      AppendUtf8(out, LowerChar(cp));
+      AppendUtf8(out, LowerChar(static_cast<char16_t>(cp)));
       i += 2;
     } else if (len == 0) {
       out += static_cast<char>(b);
@@ -161,7 +117,7 @@ std::string SanitizeUtf8(std::string_view text) {
   out.reserve(text.size());
   std::size_t i = 0;
   while (i < text.size()) {
-    const std::size_t len = Utf8SequenceLength(text, i);
+    const std::size_t len = Utf8SequenceAt(text, i);
     if (len == 0) {
       out += "\xEF\xBF\xBD";
       ++i;
@@ -518,7 +474,7 @@ unsigned char TQScanner::ReadEscape(const std::string& line, std::size_t& i) {
 void TQScanner::AppendEscape(const std::string& line, std::size_t& i, LiteralBuilder& out) {
   const char e = line[i];
   if (static_cast<unsigned char>(e) >= 0x80) {
-    const std::size_t len = std::max<std::size_t>(1, Utf8SequenceLength(line, i));
+    const std::size_t len = std::max<std::size_t>(1, Utf8SequenceAt(line, i));
     out.Text(std::string_view(line).substr(i, len));
     i += len;
     return;
@@ -569,7 +525,7 @@ void TQScanner::ReadCharLiteral(const std::string& line, std::size_t& i, std::st
         AppendEscape(line, i, out);
       } else {
         // One character: a whole UTF-8 sequence.
-        const std::size_t len = std::max<std::size_t>(1, Utf8SequenceLength(line, i));
+        const std::size_t len = std::max<std::size_t>(1, Utf8SequenceAt(line, i));
         out.Text(std::string_view(line).substr(i, len));
         i += len;
       }

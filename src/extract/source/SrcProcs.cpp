@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include "platform/FileSystem.h"
@@ -48,7 +50,46 @@ int TStrConstList::SelectedCount() const {
   return count;
 }
 
+// Names of the items indexed so far, without regard to ASCII case, each
+// with its first index. The views point into the items' names, which stay
+// put while nobody renames an item.
+struct TStrConstList::TNameIndex {
+  struct Hash {
+    std::size_t operator()(std::string_view name) const {
+      std::size_t h = 14695981039346656037ull;
+      for (char c : name) h = (h ^ static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c + 32 : c)) * 1099511628211ull;
+      return h;
+    }
+  };
+  struct Equal {
+    bool operator()(std::string_view a, std::string_view b) const { return SameText(a, b); }
+  };
+  std::unordered_map<std::string_view, int, Hash, Equal> First;
+  int Indexed = 0;
+};
+
+TStrConstList::TStrConstList() = default;
+TStrConstList::~TStrConstList() = default;
+TStrConstList::TStrConstList(TStrConstList&&) noexcept = default;
+TStrConstList& TStrConstList::operator=(TStrConstList&&) noexcept = default;
+
+void TStrConstList::BeginNameIndex() { nameIndex_ = std::make_unique<TNameIndex>(); }
+
+void TStrConstList::EndNameIndex() { nameIndex_.reset(); }
+
 int TStrConstList::IndexOfName(const std::string& name) const {
+  if (nameIndex_) {
+    TNameIndex& index = *nameIndex_;
+    if (index.Indexed > Count()) {
+      // Items went away: start again.
+      index.First.clear();
+      index.Indexed = 0;
+    }
+    for (; index.Indexed < Count(); ++index.Indexed)
+      if (const TStrConst* item = Items(index.Indexed)) index.First.emplace(item->Name, index.Indexed);
+    const auto found = index.First.find(name);
+    return found == index.First.end() ? -1 : found->second;
+  }
   for (int i = 0; i < Count(); ++i)
     if (Items(i) && SameText(Items(i)->Name, name)) return i;
   return -1;
@@ -264,6 +305,19 @@ void TPasProcessor::LoadConstants(const std::string& fileName) {
   if (!ReadUnitHeading()) return;
   HasResourcestring = false;
   TStrConstList locals;
+  // Every name read is looked up among those read before it.
+  struct NameIndexes {
+    TStrConstList& unit;
+    TStrConstList& locals;
+    NameIndexes(TStrConstList& u, TStrConstList& l) : unit(u), locals(l) {
+      unit.BeginNameIndex();
+      locals.BeginNameIndex();
+    }
+    ~NameIndexes() {
+      unit.EndNameIndex();
+      locals.EndNameIndex();
+    }
+  } nameIndexes(unit.Constants, locals);
   bool constSection = false;
   while (FindSection(constSection)) {
     ReadSection(constSection, locals);

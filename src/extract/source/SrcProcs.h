@@ -69,9 +69,23 @@ class TStrConst {
 
 class TStrConstList : public TQObjectList<TStrConst> {
  public:
+  TStrConstList();
+  ~TStrConstList() override;
+  TStrConstList(TStrConstList&&) noexcept;
+  TStrConstList& operator=(TStrConstList&&) noexcept;
   int SelectedCount() const;
   // First item whose Name equals `name` without regard to ASCII case, else -1.
   int IndexOfName(const std::string& name) const;
+
+  // From BeginNameIndex to EndNameIndex IndexOfName looks names up in an
+  // index instead of walking the list: for a loader that only appends items
+  // and renames none meanwhile. The index follows appended items by itself.
+  void BeginNameIndex();
+  void EndNameIndex();
+
+ private:
+  struct TNameIndex;
+  mutable std::unique_ptr<TNameIndex> nameIndex_;
 };
 
 // One source unit and its constants.

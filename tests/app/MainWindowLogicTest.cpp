@@ -128,6 +128,16 @@ class MainWindowLogicTest : public ::testing::Test {
     window_->FormShow();
     return *window_;
   }
+  // Fills the open window with the library "Pad": the languages (id,
+  // sub-folder), src/ and out/ of the scratch folder.
+  void EnterPadLibrary(TMainWindowLogic& w,
+                       std::initializer_list<std::pair<LANGID, const char*>> languages = {{0x0409, "en"}}) {
+    for (const auto& [lang, folder] : languages) w.Languages.AddLibLanguage(lang, folder);
+    w.RefreshLanguages();
+    Type(w.edSrcDir, dir_.Path("src"));
+    Type(w.edLibShortName, "Pad");
+    Type(w.edDestDir, dir_.Path("out"));
+  }
   void Close() {
     window_->FormClose();
     window_.reset();
@@ -718,11 +728,7 @@ TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {
 TEST_F(MainWindowLogicTest, LibIniFailureAfterTheRunIsReported) {
   dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
   TMainWindowLogic& w = Open();
-  w.Languages.AddLibLanguage(0x0409, "en");
-  w.RefreshLanguages();
-  Type(w.edSrcDir, dir_.Path("src"));
-  Type(w.edLibShortName, "Pad");
-  Type(w.edDestDir, dir_.Path("out"));
+  EnterPadLibrary(w);
   // lib.ini cannot replace a folder of that name.
   std::filesystem::create_directories(dir_.Path("out/lib.ini/blocked"));
   user_.Log.clear();
@@ -740,11 +746,7 @@ TEST_F(MainWindowLogicTest, PerFileErrorsAreCollectedIntoTheReportAndTheRunGoesO
   dir_.Write("src/en/Broken.res", std::string("\xFF\x06", 2));
   dir_.Write("src/en/Worse.dfm", "object Form1: TForm1\n  Caption = 'unterminated\n");
   TMainWindowLogic& w = Open();
-  w.Languages.AddLibLanguage(0x0409, "en");
-  w.RefreshLanguages();
-  Type(w.edSrcDir, dir_.Path("src"));
-  Type(w.edLibShortName, "Pad");
-  Type(w.edDestDir, dir_.Path("out"));
+  EnterPadLibrary(w);
   user_.Log.clear();
   w.btProcess.Click();
   // No box per file: both failures wait in the report, each "file: message (place)".
@@ -775,11 +777,7 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   } host;
   TMainWindowLogic& w = Open();
   w.SetRunHost(&host);
-  w.Languages.AddLibLanguage(0x0409, "en");
-  w.RefreshLanguages();
-  Type(w.edSrcDir, dir_.Path("src"));
-  Type(w.edLibShortName, "Pad");
-  Type(w.edDestDir, dir_.Path("out"));
+  EnterPadLibrary(w);
   user_.Log.clear();
 
   w.btProcess.Click();
@@ -811,12 +809,7 @@ TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheC
     dir_.Write(std::string("src/") + folder + "/B.res", testing::StringTableRes({{2, u"Two"}}, lang));
   }
   TMainWindowLogic& w = Open();
-  for (const auto& [lang, folder] : {std::pair{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}})
-    w.Languages.AddLibLanguage(lang, folder);
-  w.RefreshLanguages();
-  Type(w.edSrcDir, dir_.Path("src"));
-  Type(w.edLibShortName, "Pad");
-  Type(w.edDestDir, dir_.Path("out"));
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}});
   std::vector<std::string> seen;
   std::vector<int> positions;
   w.lblRunLanguage.OnModelChanged = [&] { seen.push_back(w.lblRunLanguage.Caption()); };

@@ -53,21 +53,19 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   Bind(logic_.cbLanguage, cbLanguage);
   auto* btFiles = new QPushButton(tr("Pick files..."), settings);
   btFiles->setObjectName("btFiles");
-  auto* edPrefix = new QLineEdit(settings);
-  Bind(logic_.edPrefix, edPrefix);
-  auto* lblPrefix = new QLabel(settings);
-  Bind(logic_.lblPrefix, lblPrefix);
-  lblPrefix->setBuddy(edPrefix);
-  auto* edMax = new QLineEdit(settings);
-  Bind(logic_.edMaxNameChars, edMax);
-  auto* lblMax = new QLabel(settings);
-  Bind(logic_.lblMaxNameChars, lblMax);
-  lblMax->setBuddy(edMax);
-  auto* edExclude = new QLineEdit(settings);
-  Bind(logic_.edExclude, edExclude);
-  auto* lblExclude = new QLabel(settings);
-  Bind(logic_.lblExclude, lblExclude);
-  lblExclude->setBuddy(edExclude);
+  // A bound edit at (row, column) spanning `span` columns, its bound label to its left.
+  const auto addLabelledEdit = [&](TLabelModel& label, TEditModel& edit, int row, int column, int span) {
+    auto* editor = new QLineEdit(settings);
+    Bind(edit, editor);
+    auto* caption = new QLabel(settings);
+    Bind(label, caption);
+    caption->setBuddy(editor);
+    grid->addWidget(caption, row, column);
+    grid->addWidget(editor, row, column + 1, 1, span);
+  };
+  addLabelledEdit(logic_.lblPrefix, logic_.edPrefix, 1, 0, 1);
+  addLabelledEdit(logic_.lblMaxNameChars, logic_.edMaxNameChars, 1, 2, 1);
+  addLabelledEdit(logic_.lblExclude, logic_.edExclude, 2, 0, 3);
   auto* cbUnitPrefix = new QCheckBox(settings);
   Bind(logic_.cbUnitPrefix, cbUnitPrefix);
   auto* cbCyrillic = new QCheckBox(settings);
@@ -76,12 +74,6 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   Bind(logic_.cbReuseNames, cbReuse);
   grid->addWidget(cbLanguage, 0, 0, 1, 3);
   grid->addWidget(btFiles, 0, 3);
-  grid->addWidget(lblPrefix, 1, 0);
-  grid->addWidget(edPrefix, 1, 1);
-  grid->addWidget(lblMax, 1, 2);
-  grid->addWidget(edMax, 1, 3);
-  grid->addWidget(lblExclude, 2, 0);
-  grid->addWidget(edExclude, 2, 1, 1, 3);
   grid->addWidget(cbUnitPrefix, 3, 0);
   grid->addWidget(cbCyrillic, 3, 1);
   grid->addWidget(cbReuse, 3, 2);

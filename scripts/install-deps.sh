@@ -17,11 +17,16 @@ PACKAGES=(
   # The Windows build (scripts/build-mingw.sh): cross compiler, GoogleTest
   # sources built for the target, Wine to run the tests
   g++-mingw-w64-x86-64-posix googletest wine wine64
+  # The translation memory (SQLite), the run's per-file cache (xxHash),
+  # similarity of texts (edlib) and word diffs (dtl)
+  libsqlite3-dev libxxhash-dev libedlib-dev libdtl-dev
+  # Independent readers of Windows programs for the cross-checks
+  python3-pefile icoutils
+  # The fuzz harnesses (scripts/fuzz.sh): libFuzzer comes with clang's runtime
+  libclang-rt-14-dev
 )
 # llvm-rc runs clang as its preprocessor: without clang it skips preprocessing
 # and the resource-script cross-checks fail on every #define.
-# Optional, not needed for CI: the fuzz harnesses (fuzz/, SHELFWRIGHT_BUILD_FUZZ) also need
-#   libclang-rt-14-dev
 
 missing=()
 for p in "${PACKAGES[@]}"; do

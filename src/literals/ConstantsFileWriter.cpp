@@ -47,19 +47,6 @@ std::string QuoteRC(const std::string& text) {
   return out + "\"";
 }
 
-std::string ChangeExt(const std::string& path, const std::string& ext) {
-  const std::size_t slash = path.find_last_of("/\\");
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
-  return path.substr(0, dot) + ext;
-}
-
-std::string UnitNameOf(const std::string& fileName) {
-  const std::string name = ExtractFileName(fileName);
-  const auto dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 // Reads an existing file as a source text; false when it does not exist.
 bool ReadExisting(const std::string& fileName, unsigned codePage, TSourceText& text) {
   if (!platform::FileExists(fileName)) return false;
@@ -81,6 +68,19 @@ std::string NewFileBytes(const TStringList& lines, bool bom) {
 }
 
 }  // namespace
+
+std::string WithExtension(const std::string& path, const std::string& ext) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+std::string ConstantsUnitName(const std::string& fileName) {
+  const std::string name = ExtractFileName(fileName);
+  const auto dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
 
 std::vector<TPendingFile> BuildPascalConstants(const std::string& fileName, unsigned codePage,
                                                const std::vector<TStrConst*>& constants) {
@@ -109,7 +109,7 @@ std::vector<TPendingFile> BuildPascalConstants(const std::string& fileName, unsi
     return {file};
   }
   TStringList lines;
-  lines.Add("unit " + UnitNameOf(fileName) + ";");
+  lines.Add("unit " + ConstantsUnitName(fileName) + ";");
   lines.Add("");
   lines.Add("interface");
   lines.Add("");
@@ -141,7 +141,7 @@ std::vector<TPendingFile> BuildResourceScript(const std::string& fileName, unsig
         if (c && c->Selected() && ids.count(c->Name)) c->Id = ids[c->Name];
   if (constants.empty()) return {};
 
-  const std::string headerName = ChangeExt(fileName, ".hpp");
+  const std::string headerName = WithExtension(fileName, ".hpp");
   std::vector<TPendingFile> files;
   // The header first: the script includes it.
   {

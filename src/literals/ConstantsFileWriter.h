@@ -19,6 +19,11 @@
 
 namespace sw {
 
+// `path` with its extension (from the last "." of its file name) replaced by `ext`.
+std::string WithExtension(const std::string& path, const std::string& ext);
+// The unit name of a constants file: its name without folder and extension.
+std::string ConstantsUnitName(const std::string& fileName);
+
 // Nothing to declare makes no file. Raises ESrcProcessError when an existing
 // constants file is not a Pascal unit.
 std::vector<TPendingFile> BuildPascalConstants(const std::string& fileName, unsigned codePage,

@@ -18,13 +18,6 @@ bool HasExtension(const std::string& name, std::initializer_list<const char*> ex
   return std::any_of(extensions.begin(), extensions.end(), [&](const char* e) { return ext == e; });
 }
 
-std::string ChangeExt(const std::string& path, const std::string& ext) {
-  const std::size_t slash = path.find_last_of("/\\");
-  const std::size_t dot = path.rfind('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path + ext;
-  return path.substr(0, dot) + ext;
-}
-
 }  // namespace
 
 bool IsPascalSourceFile(const std::string& name) {
@@ -40,7 +33,7 @@ std::string ConstantsFileOf(const TMoveLiteralsSettings& settings, const std::ve
   }
   // C++ sources moved into a Pascal unit: the unit of the same name.
   if (settings.Target == TLiteralTarget::CppToPascalUnit && !SameText(ExtractFileExt(file), ".pas"))
-    file = ChangeExt(file, ".pas");
+    file = WithExtension(file, ".pas");
   return file;
 }
 
@@ -57,11 +50,7 @@ TLiteralMove::TLiteralMove(TMoveLiteralsSettings settings) : settings_(std::move
 
 TLiteralMove::~TLiteralMove() = default;
 
-std::string TLiteralMove::ConstUnitName() const {
-  const std::string name = ExtractFileName(constFile_);
-  const auto dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
+std::string TLiteralMove::ConstUnitName() const { return ConstantsUnitName(constFile_); }
 
 TConstantNamer TLiteralMove::Namer() const {
   return TConstantNamer(settings_.Naming, reader_->UnitRec().Constants, units_, usedWords_, PascalConstants());

@@ -68,20 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Try([&] { processor.LoadConstants(pas); });
     CheckUnit(processor.UnitRec());
   }
-  {
-    sw::TCPPProcessor processor;
-    processor.CodePage = codePage;
-    processor.PascalUnitMode = true;
-    Try([&] { processor.LoadConstants(pas); });
-    CheckUnit(processor.UnitRec());
-  }
 
   WriteFile("Strings.hpp", input);
   const std::string rc = WriteFile("Strings.rc", input);
   {
     sw::TCPPProcessor processor;
     processor.CodePage = codePage;
-    processor.PascalUnitMode = false;
     Try([&] { processor.LoadConstants(rc); });
     CheckUnit(processor.UnitRec());
   }

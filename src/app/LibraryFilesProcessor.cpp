@@ -266,7 +266,6 @@ TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::st
       }
       case sfRcFiles: {
         auto processor = std::make_unique<TCPPProcessor>();
-        processor->PascalUnitMode = false;
         processor->CodePage = settings.CodePage;
         processor->LangId = settings.LangId;
         processor->LoadConstants(path);

@@ -1,6 +1,7 @@
-// The "Move literals" dialog's logic: builds the processor from the
-// settings, finds the candidates, keeps the selection and names the user
-// edits, previews and applies.
+// The "Move literals" dialog's logic: builds the move's settings from the
+// controls, finds the literals through the literal-moving service, keeps
+// the selection and names the user edits, previews, and applies them as a
+// plan through MoveLiterals.
 #include "app/MoveLiteralsLogic.h"
 
 #include <algorithm>
@@ -10,24 +11,6 @@
 #include "util/QStrings.h"
 
 namespace sw {
-
-namespace {
-
-bool IsIdentifier(const std::string& name) {
-  if (name.empty()) return false;
-  const auto start = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
-  if (!start(name[0])) return false;
-  return std::all_of(name.begin(), name.end(), [&](char c) { return start(c) || (c >= '0' && c <= '9'); });
-}
-
-bool HasExtension(const std::string& name, std::initializer_list<const char*> extensions) {
-  const std::string ext = LowerAscii(ExtractFileExt(name));
-  for (const char* e : extensions)
-    if (ext == e) return true;
-  return false;
-}
-
-}  // namespace
 
 TMoveLiteralsLogic::TMoveLiteralsLogic() {
   cbLanguage.AddItem("Object Pascal units (PrjConst.pas)");
@@ -56,12 +39,34 @@ std::string TMoveLiteralsLogic::NativeFolder(const std::string& srcDir, const TL
   return JoinPath(srcDir, languages.Items(0)->SubFolder);
 }
 
-std::string TMoveLiteralsLogic::ConstantsFile() const {
+TMoveLiteralsSettings TMoveLiteralsLogic::Settings() const {
+  TMoveLiteralsSettings settings;
+  settings.Target = cbLanguage.ItemIndex() == mlPascal          ? TLiteralTarget::Pascal
+                    : cbLanguage.ItemIndex() == mlCppPascalUnit ? TLiteralTarget::CppToPascalUnit
+                                                                : TLiteralTarget::CppToResourceScript;
   std::string folder = folder_;
   if (folder.empty() && !files_.empty()) folder = ExtractFilePath(files_.front());
-  const std::string name = cbLanguage.ItemIndex() == mlCppResourceScript ? "PrjConst.rc" : "PrjConst.pas";
-  return folder.empty() ? name : JoinPath(folder, name);
+  const std::string name =
+      settings.Target == TLiteralTarget::CppToResourceScript ? "PrjConst.rc" : "PrjConst.pas";
+  settings.ConstFile = folder.empty() ? name : JoinPath(folder, name);
+  settings.Naming.NamePrefix = edPrefix.Text();
+  settings.Naming.UnitPrefix = cbUnitPrefix.Checked();
+  int maxChars = 20;
+  if (TryStrToInt(TrimSpaces(edMaxNameChars.Text()), maxChars) && maxChars >= 1) settings.Naming.MaxNameChars = maxChars;
+  settings.Naming.CyrillicNames = cbCyrillicNames.Checked();
+  settings.Naming.ReuseNames = cbReuseNames.Checked();
+  const std::string patterns = edExclude.Text();
+  for (std::size_t start = 0; start <= patterns.size();) {
+    std::size_t end = patterns.find(';', start);
+    if (end == std::string::npos) end = patterns.size();
+    const std::string pattern = TrimSpaces(patterns.substr(start, end - start));
+    if (!pattern.empty()) settings.ExcludePatterns.Add(pattern);
+    start = end + 1;
+  }
+  return settings;
 }
+
+std::string TMoveLiteralsLogic::ConstantsFile() const { return Settings().ConstFile; }
 
 std::vector<std::string> TMoveLiteralsLogic::FolderFiles() const {
   std::vector<std::string> files;
@@ -69,11 +74,10 @@ std::vector<std::string> TMoveLiteralsLogic::FolderFiles() const {
   try {
     for (const auto& entry : platform::ListFolder(folder_)) {
       if (entry.IsDirectory()) continue;
-      if (SameText(entry.Name, "PrjConst.pas") || SameText(entry.Name, "PrjConst.hpp")) continue;
-      if (pascal ? HasExtension(entry.Name, {".pas", ".dpr"}) : HasExtension(entry.Name, {".cpp", ".c", ".cc", ".cxx"}))
+      if (pascal ? IsPascalSourceFile(entry.Name) : IsCppSourceFile(entry.Name))
         files.push_back(JoinPath(folder_, entry.Name));
     }
-  } catch (const std::exception& e) {
+  } catch (const std::exception&) {
     // An unreadable folder shows as such; there is nothing to move.
     files.clear();
   }
@@ -91,7 +95,7 @@ void TMoveLiteralsLogic::SetFiles(std::vector<std::string> files) {
   files_ = std::move(files);
   fromFolder_ = false;
   folder_.clear();
-  if (!files_.empty() && !HasExtension(files_.front(), {".pas", ".dpr"}) && cbLanguage.ItemIndex() == mlPascal)
+  if (!files_.empty() && !IsPascalSourceFile(files_.front()) && cbLanguage.ItemIndex() == mlPascal)
     cbLanguage.SetItemIndex(mlCppPascalUnit);
   Rescan();
 }
@@ -104,54 +108,38 @@ void TMoveLiteralsLogic::SettingsChanged() {
 void TMoveLiteralsLogic::Rescan() {
   error_.clear();
   rows_.clear();
-  units_.Clear();
-  if (cbLanguage.ItemIndex() == mlPascal) {
-    processor_ = std::make_unique<TPasProcessor>();
-  } else {
-    auto cpp = std::make_unique<TCPPProcessor>();
-    cpp->PascalUnitMode = cbLanguage.ItemIndex() == mlCppPascalUnit;
-    processor_ = std::move(cpp);
-  }
-  TSourceProcessor& p = *processor_;
-  p.ConstFileName = ConstantsFile();
-  p.NamePrefix = edPrefix.Text();
-  p.UnitPrefix = cbUnitPrefix.Checked();
-  int maxChars = 20;
-  if (!TryStrToInt(TrimSpaces(edMaxNameChars.Text()), maxChars) || maxChars < 1) {
+  move_.reset();
+  int maxChars = 0;
+  if (!TryStrToInt(TrimSpaces(edMaxNameChars.Text()), maxChars) || maxChars < 1)
     error_ = "Characters used for names: not a positive number";
-    maxChars = 20;
-  }
-  p.MaxNameChars = maxChars;
-  p.CyrillicNames = cbCyrillicNames.Checked();
-  p.ReuseNames = cbReuseNames.Checked();
-  std::string patterns = edExclude.Text();
-  for (std::size_t start = 0; start <= patterns.size();) {
-    std::size_t end = patterns.find(';', start);
-    if (end == std::string::npos) end = patterns.size();
-    const std::string pattern = TrimSpaces(patterns.substr(start, end - start));
-    if (!pattern.empty()) p.ExcludePatterns.Add(pattern);
-    start = end + 1;
-  }
-  const std::string constFile = p.ConstantsFile();
-  for (const auto& file : files_) {
-    if (SameText(file, constFile)) continue;
-    auto unit = std::make_unique<TUnitRec>();
-    unit->FileName = file;
-    units_.Add(std::move(unit));
-  }
-  p.Units = &units_;
-  if (error_.empty()) {
+  if (error_.empty() && !files_.empty()) {
     try {
-      p.FindLiterals();
-      // Every candidate starts selected, as a move without questions takes them all.
-      for (const auto& unit : units_)
-        for (const auto& c : unit->Constants) c->SetSelected(true);
+      auto move = std::make_unique<TLiteralMove>(Settings());
+      move->Find(files_);
+      // Every offered literal starts selected, as a move without questions takes them all.
+      move->SelectAll();
+      move_ = std::move(move);
     } catch (const std::exception& e) {
       error_ = e.what();
     }
   }
-  for (int u = 0; u < units_.Count(); ++u)
-    for (int i = 0; i < units_.Items(u)->Constants.Count(); ++i) rows_.push_back({u, i});
+  if (move_) {
+    for (int u = 0; u < move_->Units().Count(); ++u) {
+      // Offered and left literals of the unit, in file order.
+      std::vector<std::tuple<std::int32_t, std::int32_t, Row>> unitRows;
+      const TUnitRec& unit = *move_->Units().Items(u);
+      for (int i = 0; i < unit.Constants.Count(); ++i)
+        unitRows.emplace_back(unit.Constants.Items(i)->FirstLine, unit.Constants.Items(i)->StartCol, Row{u, i, true});
+      const auto& left = move_->Left(u);
+      for (int i = 0; i < static_cast<int>(left.size()); ++i)
+        unitRows.emplace_back(left[static_cast<std::size_t>(i)].Line, left[static_cast<std::size_t>(i)].StartCol,
+                              Row{u, i, false});
+      std::stable_sort(unitRows.begin(), unitRows.end(), [](const auto& a, const auto& b) {
+        return std::tie(std::get<0>(a), std::get<1>(a)) < std::tie(std::get<0>(b), std::get<1>(b));
+      });
+      for (const auto& r : unitRows) rows_.push_back(std::get<2>(r));
+    }
+  }
   UpdateStatus();
   if (OnRowsChanged) OnRowsChanged();
 }
@@ -162,65 +150,91 @@ void TMoveLiteralsLogic::UpdateStatus() {
     btApply.SetEnabled(false);
     return;
   }
-  const int selected = units_.TotalSelected();
-  lblStatus.SetCaption(Format("%d of %d literals selected in %d units; constants go to %s", selected,
-                              static_cast<int>(rows_.size()), units_.Count(), ConstantsFile()));
+  const int selected = move_ ? move_->Units().TotalSelected() : 0;
+  int offered = 0;
+  for (const Row& r : rows_) offered += r.Offered ? 1 : 0;
+  lblStatus.SetCaption(Format("%d of %d literals selected in %d units (%d stay); constants go to %s", selected, offered,
+                              UnitCount(), static_cast<int>(rows_.size()) - offered, ConstantsFile()));
   btApply.SetEnabled(selected > 0);
+}
+
+TStrConst& TMoveLiteralsLogic::Constant(const Row& r) const {
+  return *move_->Units().Items(r.Unit)->Constants.Items(r.Index);
+}
+
+const TLeftLiteral& TMoveLiteralsLogic::LeftLiteral(const Row& r) const {
+  return move_->Left(r.Unit).at(static_cast<std::size_t>(r.Index));
+}
+
+bool TMoveLiteralsLogic::Offered(int row) const { return rows_.at(static_cast<std::size_t>(row)).Offered; }
+
+std::string TMoveLiteralsLogic::Reason(int row) const {
+  const Row& r = rows_.at(static_cast<std::size_t>(row));
+  return r.Offered ? std::string(kOffered) : LeftLiteral(r).Reason;
 }
 
 bool TMoveLiteralsLogic::Checked(int row) const {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
-  return units_.Items(r.Unit)->Constants.Items(r.Index)->Selected();
+  return r.Offered && Constant(r).Selected();
 }
 
 void TMoveLiteralsLogic::SetChecked(int row, bool checked) {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
-  units_.Items(r.Unit)->Constants.Items(r.Index)->SetSelected(checked);
+  if (!r.Offered) return;
+  Constant(r).SetSelected(checked);
   UpdateStatus();
 }
 
 std::string TMoveLiteralsLogic::Literal(int row) const {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
-  return units_.Items(r.Unit)->Constants.Items(r.Index)->Value;
+  return r.Offered ? Constant(r).Value : LeftLiteral(r).Text;
 }
 
 std::string TMoveLiteralsLogic::Name(int row) const {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
-  return units_.Items(r.Unit)->Constants.Items(r.Index)->Name;
+  return r.Offered ? Constant(r).Name : std::string();
 }
 
 bool TMoveLiteralsLogic::SetName(int row, const std::string& name) {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
   const std::string trimmed = TrimSpaces(name);
-  if (!IsIdentifier(trimmed)) return false;
-  units_.Items(r.Unit)->Constants.Items(r.Index)->Name = trimmed;
+  if (!r.Offered || !IsConstantName(trimmed)) return false;
+  Constant(r).Name = trimmed;
   return true;
 }
 
 std::string TMoveLiteralsLogic::Place(int row) const {
   const Row& r = rows_.at(static_cast<std::size_t>(row));
-  const TStrConst& c = *units_.Items(r.Unit)->Constants.Items(r.Index);
-  return ExtractFileName(units_.Items(r.Unit)->FileName) + ":" + std::to_string(c.FirstLine + 1) + ":" +
-         std::to_string(c.StartCol);
+  const std::int32_t line = r.Offered ? Constant(r).FirstLine : LeftLiteral(r).Line;
+  const std::int32_t column = r.Offered ? Constant(r).StartCol : LeftLiteral(r).StartCol;
+  return ExtractFileName(UnitFile(r.Unit)) + ":" + std::to_string(line + 1) + ":" + std::to_string(column);
 }
 
 int TMoveLiteralsLogic::UnitOfRow(int row) const { return rows_.at(static_cast<std::size_t>(row)).Unit; }
 
-std::string TMoveLiteralsLogic::UnitFile(int unit) const { return units_.Items(unit)->FileName; }
+std::string TMoveLiteralsLogic::UnitFile(int unit) const { return move_->Units().Items(unit)->FileName; }
 
 std::string TMoveLiteralsLogic::Preview(int unit) {
-  if (!processor_ || unit < 0 || unit >= units_.Count()) return std::string();
+  if (!move_ || unit < 0 || unit >= UnitCount()) return std::string();
   try {
-    return processor_->PreviewUnit(*units_.Items(unit)).Join("\n");
+    return move_->Preview(unit).Join("\n");
   } catch (const std::exception& e) {
     return std::string("(no preview: ") + e.what() + ")";
   }
 }
 
 bool TMoveLiteralsLogic::Apply() {
-  if (!processor_ || !error_.empty()) return false;
+  if (!move_ || !error_.empty()) return false;
   try {
-    result_ = processor_->ApplyLiterals(true);
+    // The selection and names as a plan, applied to the units as they were read.
+    const std::vector<TPlanEntry> plan = move_->Plan();
+    TMoveLiteralsRequest request;
+    request.Settings = move_->Settings();
+    request.Units = files_;
+    request.Plan = &plan;
+    request.Expected = move_->Sources();
+    request.Write = true;
+    result_ = MoveLiterals(request).Result;
   } catch (const std::exception& e) {
     error_ = e.what();
     UpdateStatus();

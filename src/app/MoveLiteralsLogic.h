@@ -1,8 +1,9 @@
 // The "Move literals" dialog: the string literals of a folder's units (or of
-// files the user picks) as candidates, one row each with a check box, the
-// literal, its proposed (editable) name and its place; the naming settings; a
-// preview of one unit's change; Apply writes the units and the constants
-// file, Cancel writes nothing.
+// files the user picks), one row each with a check box, the literal, its
+// proposed (editable) name, its place and `offered` or the reason it stays
+// (such rows are never checked); the naming settings; a preview of one
+// unit's change; Apply writes the units and the constants file through the
+// literal-moving service (MoveLiterals.h), Cancel writes nothing.
 //
 // Checking a row selects every equal literal of the same unit (ignoring
 // case); unchecking affects the row alone. Changing a setting finds the
@@ -15,7 +16,7 @@
 #include <vector>
 
 #include "app/Controls.h"
-#include "extract/source/SrcProcs.h"
+#include "literals/MoveLiterals.h"
 
 namespace sw {
 
@@ -53,8 +54,12 @@ class TMoveLiteralsLogic {
   const std::vector<std::string>& Files() const { return files_; }
   std::string ConstantsFile() const;
 
-  // The candidates, unit by unit in file order.
+  // Every literal, unit by unit in file order.
   int RowCount() const { return static_cast<int>(rows_.size()); }
+  // False for a literal that stays (then it cannot be checked or renamed).
+  bool Offered(int row) const;
+  // "offered" or why the literal stays.
+  std::string Reason(int row) const;
   bool Checked(int row) const;
   void SetChecked(int row, bool checked);
   std::string Literal(int row) const;
@@ -65,7 +70,7 @@ class TMoveLiteralsLogic {
   // "Unit.pas:5:17" (1-based line and column).
   std::string Place(int row) const;
   int UnitOfRow(int row) const;
-  int UnitCount() const { return units_.Count(); }
+  int UnitCount() const { return move_ ? move_->Units().Count() : 0; }
   std::string UnitFile(int unit) const;
 
   // The unit's text after Apply, as UTF-8 lines joined by "\n".
@@ -91,13 +96,16 @@ class TMoveLiteralsLogic {
 
   struct Row {
     int Unit;
-    int Index;
+    int Index;  // of the unit's constants, or of its literals that stay
+    bool Offered;
   };
+  TStrConst& Constant(const Row& row) const;
+  const TLeftLiteral& LeftLiteral(const Row& row) const;
+  TMoveLiteralsSettings Settings() const;
   std::string folder_;
   std::vector<std::string> files_;
   bool fromFolder_ = false;
-  std::unique_ptr<TSourceProcessor> processor_;
-  TUnitRecList units_;
+  std::unique_ptr<TLiteralMove> move_;
   std::vector<Row> rows_;
   std::string error_;
   TMoveResult result_;

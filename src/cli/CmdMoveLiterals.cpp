@@ -1,26 +1,20 @@
 // `shelfwright-cli move-literals [--pascal|--cpp [--rc]] UNIT... [options]`:
 // moves the string literals of source units into a generated constants file
 // (PrjConst.pas, or PrjConst.rc with PrjConst.hpp) and rewrites the units to
-// refer to the constants.
+// refer to the constants, through the literal-moving service (MoveLiterals.h).
 //
-// Without --write nothing changes: the plan is printed, one candidate per
-// line: unit file, line and column (both 1-based; the column counts bytes of
-// the UTF-8 line), "[x]" or "[ ]" for selected, the proposed name and the
-// literal; or, with --json, the same as a JSON document. `--plan FILE` reads
-// such a plan back (text or JSON; the user unselected or renamed entries) and
-// applies exactly it; --write writes. The summary says how many literals
-// moved in how many units and which files were (or would be) written.
-#include <nlohmann/json.hpp>
-
-#include <algorithm>
-#include <fstream>
+// Without --write nothing changes: the plan is printed (LiteralPlan.h: every
+// literal found, `offered` or the reason it stays), as text or with --json.
+// `--plan FILE` reads such a plan back (the user unselected or renamed
+// entries) and applies exactly it; --write writes. The summary says how many
+// literals moved in how many units and which files were (or would be)
+// written. `--check` prints the offered literals as `file:line:column:
+// "text"` and exits 1 when there is one, 0 when there is none.
 #include <iostream>
-#include <map>
 #include <memory>
-#include <sstream>
 
 #include "cli/Commands.h"
-#include "extract/source/SrcProcs.h"
+#include "literals/MoveLiterals.h"
 #include "platform/FileSystem.h"
 #include "util/QStrings.h"
 
@@ -44,164 +38,8 @@ struct MoveOptions {
   std::string Plan;
   bool Write = false;
   bool Json = false;
+  bool Check = false;
 };
-
-// Reverses EscapeForLine; false when `text` is not such a quoted text.
-bool Unescape(const std::string& text, std::string& out) {
-  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
-  const std::string inner = text.substr(1, text.size() - 2);
-  out.clear();
-  for (std::size_t i = 0; i < inner.size(); ++i) {
-    if (inner[i] != '\\') {
-      out += inner[i];
-      continue;
-    }
-    if (++i >= inner.size()) return false;
-    switch (inner[i]) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      case 'x':
-        if (i + 2 >= inner.size() || !IsHexDigitChar(inner[i + 1]) || !IsHexDigitChar(inner[i + 2])) return false;
-        out += static_cast<char>(HexToInt(inner.substr(i + 1, 2)));
-        i += 2;
-        break;
-      default:
-        return false;
-    }
-  }
-  return true;
-}
-
-struct PlanEntry {
-  std::string File;
-  int Line = 0;    // 1-based
-  int Column = 0;  // 1-based
-  bool Selected = false;
-  std::string Name;
-  std::string Literal;
-};
-
-// Reads a plan printed by this command (text or JSON). Raises with a message
-// naming the file and the line.
-std::vector<PlanEntry> ReadPlan(const std::string& fileName) {
-  const std::string bytes = platform::ReadFileBytes(fileName);
-  std::vector<PlanEntry> entries;
-  const auto first = bytes.find_first_not_of(" \t\r\n");
-  if (first != std::string::npos && bytes[first] == '{') {
-    nlohmann::json json;
-    try {
-      json = nlohmann::json::parse(bytes);
-      for (const auto& unit : json.at("units"))
-        for (const auto& c : unit.at("candidates"))
-          entries.push_back({unit.at("file").get<std::string>(), c.at("line").get<int>(), c.at("column").get<int>(),
-                             c.at("selected").get<bool>(), c.at("name").get<std::string>(),
-                             c.at("literal").get<std::string>()});
-    } catch (const nlohmann::json::exception& e) {
-      throw Exception(fileName + ": not a plan: " + e.what());
-    }
-    return entries;
-  }
-  std::istringstream in(bytes);
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (int k = 0; k < 5; ++k) {
-      const std::size_t tab = line.find('\t', start);
-      if (tab == std::string::npos) break;
-      fields.push_back(line.substr(start, tab - start));
-      start = tab + 1;
-    }
-    fields.push_back(line.substr(start));
-    PlanEntry entry;
-    if (fields.size() != 6 || !TryStrToInt(fields[1], entry.Line) || !TryStrToInt(fields[2], entry.Column) ||
-        (fields[3] != "[x]" && fields[3] != "[ ]") || !Unescape(fields[5], entry.Literal))
-      throw Exception(fileName + " line " + std::to_string(number) + ": not a plan line");
-    entry.File = fields[0];
-    entry.Selected = fields[3] == "[x]";
-    entry.Name = fields[4];
-    entries.push_back(std::move(entry));
-  }
-  return entries;
-}
-
-// Makes the selection and names of the units exactly those of the plan.
-void ApplyPlan(TUnitRecList& units, const std::vector<PlanEntry>& plan) {
-  std::map<std::tuple<std::string, int, int>, const PlanEntry*> byPlace;
-  for (const auto& e : plan) byPlace[{e.File, e.Line, e.Column}] = &e;
-  std::size_t matched = 0;
-  std::vector<std::pair<TStrConst*, bool>> selections;
-  for (const auto& unit : units) {
-    for (const auto& c : unit->Constants) {
-      const auto it = byPlace.find({unit->FileName, c->FirstLine + 1, c->StartCol});
-      if (it == byPlace.end()) {
-        selections.emplace_back(c.get(), false);
-        continue;
-      }
-      const PlanEntry& e = *it->second;
-      if (e.Literal != c->Value)
-        throw Exception(Format("%s line %d: the plan's literal differs from the unit's; the unit changed since the plan "
-                               "was made",
-                               unit->FileName, e.Line));
-      c->Name = e.Name;
-      selections.emplace_back(c.get(), e.Selected);
-      ++matched;
-    }
-  }
-  if (matched != plan.size()) {
-    for (const auto& e : plan) {
-      bool found = false;
-      for (const auto& unit : units)
-        for (const auto& c : unit->Constants)
-          if (unit->FileName == e.File && c->FirstLine + 1 == e.Line && c->StartCol == e.Column) found = true;
-      if (!found)
-        throw Exception(Format("%s line %d column %d: no such literal; the unit changed since the plan was made or is "
-                               "not among the units given",
-                               e.File, e.Line, e.Column));
-    }
-  }
-  // Selecting selects equal texts too; unselecting afterwards makes it exact.
-  for (auto& [c, selected] : selections)
-    if (selected) c->SetSelected(true);
-  for (auto& [c, selected] : selections)
-    if (!selected) c->SetSelected(false);
-}
-
-void PrintPlan(const TUnitRecList& units, const std::string& constFile, bool json) {
-  if (json) {
-    nlohmann::ordered_json out;
-    out["constFile"] = constFile;
-    out["units"] = nlohmann::ordered_json::array();
-    for (const auto& unit : units) {
-      nlohmann::ordered_json u;
-      u["file"] = unit->FileName;
-      u["candidates"] = nlohmann::ordered_json::array();
-      for (const auto& c : unit->Constants)
-        u["candidates"].push_back({{"line", c->FirstLine + 1},
-                                   {"column", c->StartCol},
-                                   {"literal", c->Value},
-                                   {"name", c->Name},
-                                   {"selected", c->Selected()}});
-      out["units"].push_back(std::move(u));
-    }
-    std::cout << out.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
-    return;
-  }
-  for (const auto& unit : units)
-    for (const auto& c : unit->Constants)
-      std::cout << unit->FileName << "\t" << c->FirstLine + 1 << "\t" << c->StartCol << "\t"
-                << (c->Selected() ? "[x]" : "[ ]") << "\t" << c->Name << "\t" << EscapeForLine(c->Value) << "\n";
-}
-
-bool IsPascalFile(const std::string& name) {
-  const std::string ext = LowerAscii(ExtractFileExt(name));
-  return ext == ".pas" || ext == ".dpr" || ext == ".dpk" || ext == ".lpr" || ext == ".pp" || ext == ".inc";
-}
 
 int RunMoveLiterals(MoveOptions options) {
   if (options.Pascal && options.Cpp) {
@@ -210,6 +48,10 @@ int RunMoveLiterals(MoveOptions options) {
   }
   if (options.Rc && options.Pascal) {
     PrintError("--rc applies to C++ sources only");
+    return kExitUsage;
+  }
+  if (options.Check && (options.Write || !options.Plan.empty())) {
+    PrintError("--check takes neither --write nor --plan");
     return kExitUsage;
   }
   if (options.MaxNameChars < 1) {
@@ -221,65 +63,54 @@ int RunMoveLiterals(MoveOptions options) {
     return kExitUsage;
   }
   if (!options.Pascal && !options.Cpp) {
-    options.Pascal = true;
+    options.Pascal = !options.Rc;
     for (const auto& u : options.Units)
-      if (!IsPascalFile(u)) options.Pascal = false;
-    options.Cpp = !options.Pascal || options.Rc;
-    if (options.Rc) options.Pascal = false;
+      if (!IsPascalSourceFile(u)) options.Pascal = false;
+    options.Cpp = !options.Pascal;
   }
-  std::unique_ptr<TSourceProcessor> processor;
-  if (options.Pascal) {
-    processor = std::make_unique<TPasProcessor>();
-  } else {
-    auto cpp = std::make_unique<TCPPProcessor>();
-    cpp->PascalUnitMode = !options.Rc;
-    processor = std::move(cpp);
-  }
-  if (options.ConstFile.empty()) {
-    const std::string folder = ExtractFilePath(options.Units.front());
-    options.ConstFile = folder + (options.Rc ? "PrjConst.rc" : "PrjConst.pas");
-  }
-  processor->ConstFileName = options.ConstFile;
-  processor->NamePrefix = options.Prefix;
-  processor->UnitPrefix = options.UnitPrefix;
-  processor->MaxNameChars = options.MaxNameChars;
-  processor->CyrillicNames = options.CyrillicNames;
-  processor->ReuseNames = !options.NoReuseNames;
+  TMoveLiteralsRequest request;
+  TMoveLiteralsSettings& settings = request.Settings;
+  settings.Target = options.Pascal ? TLiteralTarget::Pascal
+                    : options.Rc   ? TLiteralTarget::CppToResourceScript
+                                   : TLiteralTarget::CppToPascalUnit;
+  settings.ConstFile = options.ConstFile;
+  settings.Naming.NamePrefix = options.Prefix;
+  settings.Naming.UnitPrefix = options.UnitPrefix;
+  settings.Naming.MaxNameChars = options.MaxNameChars;
+  settings.Naming.CyrillicNames = options.CyrillicNames;
+  settings.Naming.ReuseNames = !options.NoReuseNames;
   for (const auto& pattern : options.Exclude)
-    if (!TrimSpaces(pattern).empty()) processor->ExcludePatterns.Add(pattern);
-  processor->CodePage = options.CodePage < 0 ? 0u : static_cast<unsigned>(options.CodePage);
-
-  TUnitRecList units;
-  const std::string constFile = processor->ConstantsFile();
-  std::vector<std::string> seen;
-  for (const auto& name : options.Units) {
-    if (std::find(seen.begin(), seen.end(), name) != seen.end()) continue;  // a unit given twice is moved once
-    seen.push_back(name);
-    if (SameText(ExtractFileName(name), ExtractFileName(constFile)) &&
-        SameText(ExtractFilePath(name), ExtractFilePath(constFile)))
-      continue;  // the constants file itself is no unit to move from
-    auto unit = std::make_unique<TUnitRec>();
-    unit->FileName = name;
-    units.Add(std::move(unit));
-  }
-  processor->Units = &units;
+    if (!TrimSpaces(pattern).empty()) settings.ExcludePatterns.Add(pattern);
+  settings.CodePage = options.CodePage < 0 ? 0u : static_cast<unsigned>(options.CodePage);
+  request.Units = options.Units;
+  request.Write = options.Write;
 
   try {
-    processor->FindLiterals();
+    std::vector<TPlanEntry> plan;
     if (!options.Plan.empty()) {
-      ApplyPlan(units, ReadPlan(options.Plan));
-    } else {
-      for (const auto& unit : units)
-        for (const auto& c : unit->Constants) c->SetSelected(true);
+      plan = ReadPlan(platform::ReadFileBytes(options.Plan), options.Plan);
+      request.Plan = &plan;
     }
-    const TMoveResult result = processor->ApplyLiterals(options.Write);
-    if (!options.Write) PrintPlan(units, constFile, options.Json);
+    const TMoveLiteralsOutcome outcome = MoveLiterals(request);
+    if (options.Check) {
+      int offered = 0;
+      for (const auto& e : outcome.Plan)
+        if (e.Offered()) {
+          std::cout << e.File << ":" << e.Line << ":" << e.Column << ": " << EscapePlanText(e.Literal) << "\n";
+          ++offered;
+        }
+      std::cerr << offered << " hard-coded literal" << (offered == 1 ? "" : "s") << " could move to "
+                << outcome.ConstantsFile << "\n";
+      return offered > 0 ? kExitFailure : kExitOk;
+    }
+    const TMoveResult& result = outcome.Result;
+    if (!options.Write) std::cout << FormatPlan(outcome.Plan, outcome.ConstantsFile, options.Json);
     std::string files;
     for (const auto& f : result.Written) files += (files.empty() ? "" : ", ") + f;
     std::ostream& summary = options.Write ? std::cout : std::cerr;
     summary << (options.Write ? "Moved " : "Would move ") << result.Literals << " literal"
             << (result.Literals == 1 ? "" : "s") << " in " << result.Units << " unit" << (result.Units == 1 ? "" : "s")
-            << " into " << constFile << "; " << (options.Write ? "wrote: " : "would write: ")
+            << " into " << outcome.ConstantsFile << "; " << (options.Write ? "wrote: " : "would write: ")
             << (files.empty() ? "nothing" : files) << "\n";
     if (!options.Write) summary << "Nothing was changed; run with --write to apply.\n";
   } catch (const EQScannerError& e) {
@@ -319,6 +150,8 @@ void AddMoveLiteralsCommand(CLI::App& app) {
       ->check(CLI::ExistingFile);
   cmd->add_flag("--write", options->Write, "Write the units and the constants file");
   cmd->add_flag("--json", options->Json, "Print the plan as JSON");
+  cmd->add_flag("--check", options->Check,
+                "Print the literals that could move (file:line:column: \"text\"); exit 1 when there is one");
   cmd->callback([options]() { SetExitCode(RunMoveLiterals(*options)); });
 }
 

@@ -55,7 +55,6 @@ int ScanSource(const ScanOptions& options) {
   std::unique_ptr<TSourceProcessor> processor;
   if (SameText(ExtractFileExt(options.File), ".rc")) {
     auto script = std::make_unique<TCPPProcessor>();
-    script->PascalUnitMode = false;
     if (!options.Lang.empty()) {
       const std::optional<std::uint16_t> language = ParseLanguage(options.Lang);
       if (!language) {

@@ -80,8 +80,8 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
 
   // Candidates and preview.
   list_->setObjectName("lvCandidates");
-  list_->setColumnCount(3);
-  list_->setHeaderLabels({tr("Literal"), tr("Name"), tr("Place")});
+  list_->setColumnCount(4);
+  list_->setHeaderLabels({tr("Literal"), tr("Name"), tr("Place"), tr("Reason")});
   list_->setRootIsDecorated(false);
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -113,12 +113,12 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
 
   connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) { ItemChanged(item, column); });
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int column) {
-    if (column == 1) list_->editItem(item, 1);
+    if (column == 1 && logic_.Offered(list_->indexOfTopLevelItem(item))) list_->editItem(item, 1);
   });
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowPreview(); });
   connect(btFiles, &QPushButton::clicked, this, [this] {
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, tr("Units"), QString(), tr("Sources (*.pas *.dpr *.cpp *.c *.cc *.cxx);;All files (*)"));
+        this, tr("Units"), QString(), tr("Sources (*.pas *.dpr *.dpk *.lpr *.pp *.inc *.cpp *.c *.cc *.cxx);;All files (*)"));
     if (files.isEmpty()) return;
     std::vector<std::string> names;
     for (const QString& f : files) names.push_back(FromQ(f));
@@ -146,9 +146,12 @@ void MoveLiteralsDialog::FillList() {
     QSignalBlocker block(list_);
     list_->clear();
     for (int row = 0; row < logic_.RowCount(); ++row) {
-      auto* item = new QTreeWidgetItem({Shown(logic_.Literal(row)), ToQ(logic_.Name(row)), ToQ(logic_.Place(row))});
+      auto* item = new QTreeWidgetItem(
+          {Shown(logic_.Literal(row)), ToQ(logic_.Name(row)), ToQ(logic_.Place(row)), ToQ(logic_.Reason(row))});
       item->setFlags(item->flags() | Qt::ItemIsUserCheckable | Qt::ItemIsEditable);
       item->setCheckState(0, logic_.Checked(row) ? Qt::Checked : Qt::Unchecked);
+      // A literal that stays can be looked at (its unit's preview), not ticked or renamed.
+      if (!logic_.Offered(row)) item->setFlags(Qt::ItemIsSelectable);
       list_->addTopLevelItem(item);
     }
     if (list_->topLevelItemCount() > 0) list_->setCurrentItem(list_->topLevelItem(0));

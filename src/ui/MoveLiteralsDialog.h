@@ -1,7 +1,8 @@
 // The "Move literals" dialog as Qt widgets over a TMoveLiteralsLogic that the
 // caller has given its folder or files. The candidates list shows one row per
 // literal: a check box with the literal, the proposed name (double-click to
-// edit) and the place; the preview shows the change of the current row's
+// edit), the place and `offered` or why it stays (such rows are disabled and
+// unticked); the preview shows the change of the current row's
 // unit. "Apply" writes and accepts; "Cancel" and Esc write nothing.
 #pragma once
 

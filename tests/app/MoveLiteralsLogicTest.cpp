@@ -69,8 +69,16 @@ TEST_F(MoveLiteralsLogicTest, SettingsFindTheCandidatesAgain) {
   EXPECT_EQ(logic.Name(2), "Greet_StrOtherText");
   logic.edMaxNameChars.SetText("3");
   EXPECT_EQ(logic.Name(2), "Greet_StrOth");
+  // Excluded literals stay, shown with their reason and never checked.
   logic.edExclude.SetText("a( ; x*");
-  EXPECT_EQ(logic.RowCount(), 0);
+  ASSERT_EQ(logic.RowCount(), 3);
+  EXPECT_FALSE(logic.Offered(0));
+  EXPECT_EQ(logic.Reason(0), "excluded");
+  EXPECT_FALSE(logic.Checked(0));
+  logic.SetChecked(0, true);
+  EXPECT_FALSE(logic.Checked(0));
+  EXPECT_FALSE(logic.SetName(0, "SName"));
+  EXPECT_FALSE(logic.btApply.Enabled());
   logic.edExclude.SetText("");
   logic.edMaxNameChars.SetText("none");
   EXPECT_FALSE(logic.btApply.Enabled());
@@ -105,13 +113,31 @@ TEST_F(MoveLiteralsLogicTest, CancelWritesNothingApplyWritesEverything) {
 }
 
 TEST_F(MoveLiteralsLogicTest, CppSourcesToAResourceScript) {
-  const std::string source = dir.Write("src/Main.cpp", "void f()\n{\n  puts(\"Hi there\");\n}\n");
+  const std::string source = dir.Write("src/Main.cpp", "void f()\n{\n  ShowMessage(\"Hi there\");\n}\n");
   logic.cbLanguage.UserSelect(TMoveLiteralsLogic::mlCppResourceScript);
   logic.SetFolder(dir.Path("src"));
   ASSERT_EQ(logic.RowCount(), 1);
   EXPECT_EQ(logic.ConstantsFile(), JoinPath(dir.Path("src"), "PrjConst.rc"));
   ASSERT_TRUE(logic.Apply());
-  EXPECT_EQ(TempDir::Read(source), "#include \"PrjConst.hpp\"\nvoid f()\n{\n  puts(LoadStr(SHiThere));\n}\n");
+  EXPECT_EQ(TempDir::Read(source), "#include \"PrjConst.hpp\"\nvoid f()\n{\n  ShowMessage(LoadStr(SHiThere));\n}\n");
+}
+
+TEST_F(MoveLiteralsLogicTest, LiteralsThatStayShowTheirReasonAndEveryPascalExtensionCounts) {
+  dir.Write("en/Project.lpr", "program Project;\nbegin\n  Writeln('From the program');\nend.\n");
+  dir.Write("en/Fixed.pas", "unit Fixed;\ninterface\nconst P: PChar = 'pchar text';\nimplementation\nend.\n");
+  logic.SetFolder(dir.Path("en"));
+  EXPECT_EQ(logic.Files().size(), 3u);  // Fixed.pas, Greet.pas, Project.lpr
+  std::vector<std::string> reasons;
+  for (int row = 0; row < logic.RowCount(); ++row) reasons.push_back(logic.Literal(row) + ": " + logic.Reason(row));
+  EXPECT_EQ(reasons, (std::vector<std::string>{"pchar text: pchar typed constant", "Hello: offered", "HELLO: offered",
+                                               "Other text: offered", "From the program: offered"}));
+  EXPECT_FALSE(logic.Checked(0));
+  EXPECT_TRUE(logic.Checked(1));
+
+  // The same unit picked twice is one unit.
+  logic.SetFiles({unit, dir.Path("en/../en/Greet.pas")});
+  EXPECT_EQ(logic.UnitCount(), 1);
+  EXPECT_EQ(logic.RowCount(), 3);
 }
 
 }  // namespace

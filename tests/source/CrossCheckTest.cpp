@@ -199,7 +199,6 @@ TEST_F(CrossCheckTest, StringTablesEqualLlvmRcs) {
     const auto tables = ReadStringTables(TempDir::Read(res));
 
     TCPPProcessor processor;
-    processor.PascalUnitMode = false;
     processor.CodePage = script.CodePage;
     processor.LoadConstants(file);
     std::map<int, std::string> ours;
@@ -239,7 +238,6 @@ TEST_F(CrossCheckTest, ScriptsAsProjectsWriteThemEqualLlvmRcsTablesPerLanguage) 
   for (const int language : {0x0409, 0x0407}) {
     SCOPED_TRACE(language);
     TCPPProcessor processor;
-    processor.PascalUnitMode = false;
     processor.CodePage = 1252;
     processor.LangId = static_cast<std::uint16_t>(language);
     processor.LoadConstants(file);

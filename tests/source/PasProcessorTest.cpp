@@ -239,30 +239,5 @@ TEST_F(PasProcessorTest, NameIndexAnswersAsTheListWalkDoes) {
   EXPECT_EQ(lines[299], "S299=" + std::string(300, 'a'));
 }
 
-TEST_F(PasProcessorTest, AcceptLiteralNeedsALetterAndNoExcludedContext) {
-  processor.Scanner.Lines().Clear();
-  processor.Scanner.Lines().Add("Log('!!!'); Log('\xC3\xA9'); Caption := 'Text'; Debug('Text')");
-  processor.ExcludePatterns.Add(" debug( ");
-  processor.ExcludePatterns.Add("log*");
-  processor.Scanner.Start();
-  std::vector<std::string> accepted;
-  while (!processor.Scanner.Eof()) {
-    if (processor.Scanner.TokenKind() == ttString && processor.AcceptLiteral())
-      accepted.push_back(processor.Scanner.TokenText());
-    processor.Scanner.Next();
-  }
-  // "log*" matches anywhere in the ten tokens before, so only the caption is left.
-  EXPECT_EQ(accepted, Strings{});
-  processor.ExcludePatterns.Delete(1);
-  processor.Scanner.Start();
-  accepted.clear();
-  while (!processor.Scanner.Eof()) {
-    if (processor.Scanner.TokenKind() == ttString && processor.AcceptLiteral())
-      accepted.push_back(processor.Scanner.TokenText());
-    processor.Scanner.Next();
-  }
-  EXPECT_EQ(accepted, (Strings{"\xC3\xA9", "Text"}));
-}
-
 }  // namespace
 }  // namespace sw

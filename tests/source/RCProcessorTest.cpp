@@ -135,26 +135,5 @@ TEST_F(RCProcessorTest, ByteOrderMarksAndCodePagePragmas) {
   EXPECT_EQ(Load("\xEF\xBB\xBFSTRINGTABLE\nBEGIN\n  1 \"\xC3\xA9\xFF\"\nEND\n"), (Strings{"1=1=\xC3\xA9\xEF\xBF\xBD"}));
 }
 
-TEST_F(RCProcessorTest, PascalUnitModeReadsAConstantsUnit) {
-  TCPPProcessor pascal;
-  ASSERT_TRUE(pascal.PascalUnitMode);
-  const std::string unit = dir.Write("PrjConst.pas",
-                                     "unit PrjConst;\ninterface\nresourcestring\n  SOne = 'one';\nimplementation\nend.\n");
-  pascal.LoadConstants(unit);
-  ASSERT_NE(pascal.PasProcessor(), nullptr);
-  EXPECT_TRUE(pascal.PasProcessor()->SharesUnitRec());
-  EXPECT_EQ(pascal.UnitRec().UnitName, "PrjConst");
-  ASSERT_EQ(pascal.UnitRec().Constants.Count(), 1);
-  EXPECT_EQ(pascal.UnitRec().Constants.Items(0)->Value, "one");
-  EXPECT_EQ(pascal.InsertLine, 3);
-
-  TStrConst wide(&pascal.UnitRec());
-  wide.Name = "SOne";
-  wide.Kind = ttWideString;
-  EXPECT_EQ(pascal.GetReference(wide), "Prjconst_SOne.c_str()");
-  wide.Kind = ttString;
-  EXPECT_EQ(processor.GetReference(wide), "LoadStr(SOne)");
-}
-
 }  // namespace
 }  // namespace sw

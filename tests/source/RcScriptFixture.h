@@ -16,8 +16,6 @@ class RcScriptFixture : public ::testing::Test {
  protected:
   using Strings = std::vector<std::string>;
 
-  RcScriptFixture() { processor.PascalUnitMode = false; }
-
   // Writes the script to <name>.rc and loads it.
   Strings LoadScript(const std::string& script, const std::string& name) {
     path = dir.Write(name + ".rc", script);

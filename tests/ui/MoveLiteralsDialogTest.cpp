@@ -44,6 +44,25 @@ TEST(MoveLiteralsDialogTest, UncheckRenameAndApplyOnACopyOfAUnit) {
   EXPECT_NE(TempDir::Read(dir.Path("PrjConst.pas")).find("SGreeting = 'Hello';"), std::string::npos);
 }
 
+TEST(MoveLiteralsDialogTest, ALiteralThatStaysShowsItsReasonAndCannotBeTicked) {
+  TempDir dir;
+  dir.Write("Fixed.pas", "unit Fixed;\ninterface\nconst P: PChar = 'pchar text';\nimplementation\n"
+                         "begin A('Moved text'); end.\n");
+  TMoveLiteralsLogic logic;
+  logic.SetFolder(dir.Root());
+  MoveLiteralsDialog dialog(logic);
+  dialog.show();
+  QTreeWidget* list = dialog.Candidates();
+  ASSERT_EQ(list->topLevelItemCount(), 2);
+  ASSERT_EQ(list->columnCount(), 4);
+  QTreeWidgetItem* stays = list->topLevelItem(0);
+  EXPECT_EQ(stays->text(3).toStdString(), "pchar typed constant");
+  EXPECT_EQ(stays->checkState(0), Qt::Unchecked);
+  EXPECT_FALSE(stays->flags() & Qt::ItemIsEnabled);
+  EXPECT_EQ(list->topLevelItem(1)->text(3).toStdString(), "offered");
+  EXPECT_EQ(list->topLevelItem(1)->checkState(0), Qt::Checked);
+}
+
 TEST(MoveLiteralsDialogTest, CancelWritesNothing) {
   TempDir dir;
   const std::string text = "unit Greet;\ninterface\nimplementation\nbegin A('Hello'); end.\n";

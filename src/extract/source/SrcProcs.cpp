@@ -176,64 +176,13 @@ TextEncoding LoadSourceLines(const std::string& fileName, unsigned codePage, boo
 
 // ---- TSourceProcessor -------------------------------------------------------------
 
-TSourceProcessor::TSourceProcessor()
-    : ownedUnitRec_(std::make_unique<TUnitRec>()), unitRec_(ownedUnitRec_.get()) {}
-
-TSourceProcessor::TSourceProcessor(TSourceProcessor& other)
-    : Units(other.Units),
-      InsertLine(other.InsertLine),
-      ConstFileName(other.ConstFileName),
-      unitRec_(other.unitRec_),
-      sharesUnitRec_(true) {}
-
 TSourceProcessor::~TSourceProcessor() = default;
-
-std::string TSourceProcessor::ConstUnitName() const {
-  const std::string name = ExtractFileName(ConstFileName);
-  const auto dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-void TSourceProcessor::AssignSettings(const TSourceProcessor& other) {
-  ExcludePatterns.Assign(other.ExcludePatterns);
-  ReuseNames = other.ReuseNames;
-  MaxNameChars = other.MaxNameChars;
-  NamePrefix = other.NamePrefix;
-  UnitPrefix = other.UnitPrefix;
-  CyrillicNames = other.CyrillicNames;
-}
-
-std::string TSourceProcessor::GetReference(const TStrConst&) const { return std::string(); }
-
-void TSourceProcessor::SelectConstants(TUnitRec& unitRec, bool& cancel) {
-  if (OnSelectConstants) {
-    OnSelectConstants(unitRec, cancel);
-    return;
-  }
-  // Nobody to ask: every literal found is moved.
-  for (const auto& item : unitRec.Constants)
-    if (item) item->SetSelected(true);
-}
 
 void TSourceProcessor::LoadConstants(const std::string& fileName) {
   Warnings.clear();
   UnitRec().FileName = fileName;
   UnitRec().UnitName.clear();
   UnitRec().Constants.Clear();
-}
-
-bool TSourceProcessor::AcceptLiteral() const {
-  if (!HasLetter(Scanner.TokenLower())) return false;
-  const std::string preceding = Scanner.PrecedingText();
-  for (const auto& raw : ExcludePatterns) {
-    const std::string pattern = LowerUtf8(TrimSpaces(raw));
-    if (!pattern.empty() && pattern.back() == '*') {
-      if (preceding.find(pattern.substr(0, pattern.size() - 1)) != std::string::npos) return false;
-    } else if (EndsWithText(pattern, preceding)) {
-      return false;
-    }
-  }
-  return true;
 }
 
 std::int32_t TSourceProcessor::CurrentLine() const {
@@ -263,25 +212,22 @@ void SkipThroughSemicolon(TQScanner& scanner) {
 
 }  // namespace
 
-TPasProcessor::TPasProcessor() {
-  Init();
-  ConstFileName = "PrjConst.pas";
-}
-
-TPasProcessor::TPasProcessor(TSourceProcessor& other) : TSourceProcessor(other) { Init(); }
-
-void TPasProcessor::Init() {
-  TSourceProcessor::Init();
-  Scanner.SetMode(smPascal);
+void SetUpPascalScanner(TQScanner& scanner) {
+  scanner.SetMode(smPascal);
   static constexpr const char* kKeywords[] = {
       "program", "unit",  "library", "interface", "package",   "implementation", "const", "uses",
       "constructor", "destructor", "procedure", "function", "var", "type", "class", "record",
       "label", "try", "case", "begin", "end", "initialization", "finalization", "resourcestring"};
-  Scanner.Keywords().Clear();
-  for (const char* word : kKeywords) Scanner.Keywords().Add(word);
+  scanner.Keywords().Clear();
+  for (const char* word : kKeywords) scanner.Keywords().Add(word);
 }
 
-std::string TPasProcessor::GetReference(const TStrConst& strConst) const { return strConst.Name; }
+TPasProcessor::TPasProcessor() { Init(); }
+
+void TPasProcessor::Init() {
+  TSourceProcessor::Init();
+  SetUpPascalScanner(Scanner);
+}
 
 void TPasProcessor::FormatError(const std::string& what) const {
   throw ESrcProcessError(Format(SWrongConstUnitFormat, what, CurrentLine()));
@@ -496,59 +442,30 @@ void TPasProcessor::TakeScannerWarnings() {
 
 // ---- TCPPProcessor --------------------------------------------------------------------
 
-TCPPProcessor::TCPPProcessor() {
-  Init();
-  ConstFileName = "PrjConst.rc";
-}
-
-TCPPProcessor::~TCPPProcessor() = default;
-
-void TCPPProcessor::Init() {
-  TSourceProcessor::Init();
-  Scanner.SetMode(smC);
+void SetUpCppScanner(TQScanner& scanner) {
+  scanner.SetMode(smC);
   static constexpr const char* kKeywords[] = {
       "char",   "class",   "double",   "enum",    "float",    "int",      "const",    "long",   "short",
       "struct", "union",   "unsigned", "void",    "extern",   "register", "static",   "break",  "case",
       "continue", "default", "delete", "do",      "else",     "for",      "goto",     "if",     "new",
       "return", "switch",  "while",    "friend",  "operator", "this",     "virtual",  "public", "inline",
       "overload", "sizeof", "typedef", "private", "protected"};
-  Scanner.Keywords().Clear();
-  for (const char* word : kKeywords) Scanner.Keywords().Add(word);
+  scanner.Keywords().Clear();
+  for (const char* word : kKeywords) scanner.Keywords().Add(word);
 }
 
-std::string TCPPProcessor::GetReference(const TStrConst& strConst) const {
-  std::string reference = PascalUnitMode ? Capitalize(ConstUnitName()) + "_" + strConst.Name
-                                         : "LoadStr(" + strConst.Name + ")";
-  if (strConst.Kind == ttWideString) reference += ".c_str()";
-  return reference;
+TCPPProcessor::TCPPProcessor() { Init(); }
+
+TCPPProcessor::~TCPPProcessor() = default;
+
+void TCPPProcessor::Init() {
+  TSourceProcessor::Init();
+  SetUpCppScanner(Scanner);
 }
 
 void TCPPProcessor::LoadConstants(const std::string& fileName) {
-  Warnings.clear();
-  UnitRec().FileName = fileName;
-  UnitRec().UnitName.clear();
-  if (PascalUnitMode)
-    LoadPasConstants(fileName);
-  else
-    LoadRCConstants(fileName);
-}
-
-void TCPPProcessor::LoadPasConstants(const std::string& fileName) {
-  if (!pasProcessor_) pasProcessor_ = std::make_unique<TPasProcessor>(*this);
-  pasProcessor_->CodePage = CodePage;
-  try {
-    pasProcessor_->LoadConstants(fileName);
-  } catch (...) {
-    Warnings = pasProcessor_->Warnings;
-    throw;
-  }
-  Warnings = pasProcessor_->Warnings;
-  InsertLine = pasProcessor_->InsertLine;
-}
-
-void TCPPProcessor::LoadRCConstants(const std::string& fileName) {
+  TSourceProcessor::LoadConstants(fileName);
   TUnitRec& unit = UnitRec();
-  unit.Constants.Clear();
   Tables.clear();
   TakenLanguage = kRcNoLanguage;
   if (!platform::FileExists(fileName)) return;

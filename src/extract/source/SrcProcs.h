@@ -2,9 +2,7 @@
 // processing run. `TPasProcessor` evaluates the `resourcestring` sections of
 // an Object Pascal unit (.pas); `TCPPProcessor` reads the STRINGTABLEs of a
 // resource script (.rc) of one language, with identifiers from the script's
-// #define lines, its included headers and its .hpp header (RcScript.h), or,
-// in Pascal-unit mode, a Pascal constants unit through an inner
-// `TPasProcessor`. What a loader passed over or could not keep exactly
+// #define lines, its included headers and its .hpp header (RcScript.h). What a loader passed over or could not keep exactly
 // (duplicate names or ids, character codes that are not characters, include
 // files not read, the language of the tables taken) is listed in `Warnings`.
 //
@@ -15,16 +13,13 @@
 // code page for the lines that follow. Lines, names and values are held as
 // UTF-8; `TUnitRec` records the file's encoding and the code page used.
 //
-// The operations that move literals out of source units into a generated
-// constants file (finding literals, naming them, rewriting units, writing the
-// constants unit or script) live in SrcProcsMove.cpp; a rewritten file keeps
-// every byte outside the replaced spans (see SourceText.h).
+// Moving literals out of source units into a constants file is not done
+// here: see the literals layer (src/literals/), which uses these readers for
+// the constants file and the records below for the literals it finds.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -125,33 +120,19 @@ class TUnitRecList : public TQObjectList<TUnitRec> {
 TextEncoding LoadSourceLines(const std::string& fileName, unsigned codePage, bool honourCodePagePragmas,
                              TStringList& lines, std::vector<unsigned>* lineCodePages = nullptr);
 
-// What applying the moved literals did (or, without writing, would do).
-struct TMoveResult {
-  int Literals = 0;                  // replaced spans
-  int Units = 0;                     // rewritten units
-  std::vector<std::string> Written;  // files written, in order
-  std::vector<std::string> Constants;  // names declared in the constants file
-};
+// Sets a scanner up for Object Pascal or for C/C++: its mode and keywords.
+void SetUpPascalScanner(TQScanner& scanner);
+void SetUpCppScanner(TQScanner& scanner);
 
 class TSourceProcessor {
  public:
-  using TSelectConstantsEvent = std::function<void(TUnitRec& unitRec, bool& cancel)>;
-
   virtual ~TSourceProcessor();
   TSourceProcessor(const TSourceProcessor&) = delete;
   TSourceProcessor& operator=(const TSourceProcessor&) = delete;
 
-  TUnitRecList* Units = nullptr;  // not owned
-  TSelectConstantsEvent OnSelectConstants;
   TQScanner Scanner;
-  TStringList ExcludePatterns;
-  bool ReuseNames = true;
+  // Where a new declaration would go: the line after the last one read.
   std::int32_t InsertLine = 0;
-  std::string ConstFileName;
-  std::string NamePrefix = "S";
-  bool UnitPrefix = false;
-  std::int32_t MaxNameChars = 20;
-  bool CyrillicNames = false;
   // Code page of ANSI (unmarked) source files; 0 = the system ANSI code page.
   // The processing run sets the code page of the language it processes.
   unsigned CodePage = 0;
@@ -159,122 +140,31 @@ class TSourceProcessor {
   // (file and line first); cleared by LoadConstants.
   std::vector<std::string> Warnings;
 
-  TUnitRec& UnitRec() { return *unitRec_; }
-  const TUnitRec& UnitRec() const { return *unitRec_; }
-  bool SharesUnitRec() const { return sharesUnitRec_; }
-
-  // ConstFileName without folder and extension.
-  std::string ConstUnitName() const;
-  void AssignSettings(const TSourceProcessor& other);
+  TUnitRec& UnitRec() { return unitRec_; }
+  const TUnitRec& UnitRec() const { return unitRec_; }
 
   virtual void Init() {}
-  virtual std::string GetReference(const TStrConst& strConst) const;
-  virtual void SelectConstants(TUnitRec& unitRec, bool& cancel);
   // Stores FileName and clears the constants; descendants then read the file.
   virtual void LoadConstants(const std::string& fileName);
 
-  // The literal filter for the scanner's current token: it must hold a
-  // letter (or a non-ASCII character) and match no exclude pattern.
-  bool AcceptLiteral() const;
-
-  // ---- Moving literals into the constants file (SrcProcsMove.cpp) ----
-
-  // Finds the candidate literals of a unit whose Lines are loaded.
-  virtual void ExtractLiterals(TUnitRec& unitRec);
-  // Makes the unit refer to the constants file after it changed (Changed 1).
-  virtual void UnitProcessed(TStringList& lines, int changed);
-  // The whole move with OnSelectConstants choosing: nothing is written when
-  // a unit is cancelled or anything fails. Raises "No units to process"
-  // without Units.
-  virtual void Process();
-  // Writes the selected constants of Units (of the unit whose BaseName is
-  // `unitFilter`, when given) into the constants file.
-  virtual void WriteConstants(const std::string& unitFilter = std::string());
-
-  // Reads the unit, finds its literals, lets the user select and puts the
-  // changed text into `lines`: 0 unchanged, 1 changed, 2 cancelled.
-  int ProcessUnit(TUnitRec& unitRec, TStringList& lines);
-  // A new constant name for `value` (see the naming rules in SrcProcsMove.cpp).
-  std::string MakeConstName(const std::string& value, const std::string& unitShortName) const;
-  // The name an existing constant gives `value` (ReuseNames), "" when none.
-  std::string ExistingName(const std::string& value) const;
-  // Adds a literal found in `unit` under the name an existing constant gives
-  // its value (selected at once, when ReuseNames) or a new one.
-  void AddFoundLiteral(TUnitRec& unit, std::unique_ptr<TStrConst> literal, const std::string& unitShortName);
-
-  // Two-step form of Process for front ends that select in batch:
-  // FindLiterals loads the constants file and every enabled unit and finds
-  // their literals; ApplyLiterals resolves names, rewrites the units with
-  // selected constants and writes the constants file. Without `write` it
-  // only computes what would be written. Nothing is written when a file
-  // changed on disk since it was read.
-  void FindLiterals();
-  TMoveResult ApplyLiterals(bool write = true);
-  // The unit's text with its selected literals replaced and the constants
-  // file referred to (what ApplyLiterals would write), as UTF-8 lines.
-  TStringList PreviewUnit(TUnitRec& unitRec);
-  // The constants file: ConstFileName, or for C++ sources in Pascal-unit
-  // mode the Pascal unit of the same name.
-  virtual std::string ConstantsFile() const { return ConstFileName; }
-
  protected:
-  // One file to write: its new bytes and, for a file that existed, the bytes
-  // it held when read.
-  struct PendingFile {
-    std::string FileName;
-    std::string Bytes;
-    bool Existed = false;
-    std::string OldBytes;
-  };
-
-  // Loads Lines and Source of a unit for moving literals.
-  void ReadUnit(TUnitRec& unitRec);
-  // The span edits of the selected constants plus UnitEdits.
-  std::vector<TTextEdit> UnitChanges(TUnitRec& unitRec);
-  // The edits of UnitProcessed, in the coordinates of `lines`.
-  virtual std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed);
-  // Gives conflicting names of selected constants new names and unifies
-  // equal values (ReuseNames); raises for a name that is no identifier.
-  void ResolveNames();
-  // The files WriteConstants writes.
-  virtual std::vector<PendingFile> BuildConstants(const std::string& unitFilter);
-  // Selected constants of the units to declare, without duplicates, in order.
-  std::vector<TStrConst*> ConstantsToWrite(const std::string& unitFilter) const;
-  // Writes the files, each atomically, with the save retry; checks first
-  // that none changed since it was read.
-  static void CommitFiles(const std::vector<PendingFile>& files, std::vector<std::string>* written);
-  // Identifier words of the units seen by FindLiterals (lower-case): new
-  // names stay clear of them.
-  std::set<std::string> UsedWords;
-  virtual bool NamesIgnoreCase() const { return true; }
-  // AcceptLiteral for a text joined from several literal tokens.
-  bool AcceptsText(const std::string& text) const;
-
-  TSourceProcessor();
-  // Shares Units, UnitRec, ConstFileName and InsertLine of `other`.
-  explicit TSourceProcessor(TSourceProcessor& other);
+  TSourceProcessor() = default;
 
   // Zero-based line of the current token; at the end of the text, the line
   // of the last token.
   std::int32_t CurrentLine() const;
 
  private:
-  std::unique_ptr<TUnitRec> ownedUnitRec_;
-  TUnitRec* unitRec_;
-  bool sharesUnitRec_ = false;
+  TUnitRec unitRec_;
 };
 
 class TPasProcessor : public TSourceProcessor {
  public:
   TPasProcessor();
-  // Shares the unit record and settings of `other` (Pascal-unit mode of
-  // TCPPProcessor).
-  explicit TPasProcessor(TSourceProcessor& other);
 
   bool HasResourcestring = false;
 
   void Init() override;
-  std::string GetReference(const TStrConst& strConst) const override;
   // Reads the resourcestring constants of a unit, fully evaluated, into
   // UnitRec. Raises ESrcProcessError for a malformed resourcestring section;
   // the constants read before the error stay in UnitRec. The unit name may
@@ -285,21 +175,6 @@ class TPasProcessor : public TSourceProcessor {
   // warning says so); a character code that is half a surrogate pair becomes
   // U+FFFD with a warning.
   void LoadConstants(const std::string& fileName) override;
-
-  void ExtractLiterals(TUnitRec& unitRec) override;
-  void UnitProcessed(TStringList& lines, int changed) override;
-  void WriteConstants(const std::string& unitFilter = std::string()) override;
-  // Mode 0 adds `unitName` to the uses clause, 1 removes it, 2 renames it to
-  // `newName`. True when `lines` changed.
-  bool EditUsesClause(TStringList& lines, const std::string& unitName, int mode,
-                      const std::string& newName = std::string());
-  std::vector<TTextEdit> UsesClauseEdits(const TStringList& lines, const std::string& unitName, int mode,
-                                         const std::string& newName = std::string());
-
- protected:
-  std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed) override;
-  std::vector<PendingFile> BuildConstants(const std::string& unitFilter) override;
-  friend class TCPPProcessor;
 
  private:
   // The steps of LoadConstants.
@@ -323,43 +198,25 @@ class TCPPProcessor : public TSourceProcessor {
   TCPPProcessor();
   ~TCPPProcessor() override;
 
-  bool PascalUnitMode = true;
-  std::int32_t IncludeLine = 0;
+  // One below the smallest identifier above 45000 of the script read (50000
+  // when none): where new identifiers start counting down.
   std::uint16_t NextId = 50000;
   // The language being processed (0 = not known): a script with tables of
   // several languages yields those of this one (see SelectRcTables).
   std::uint16_t LangId = 0;
-  // After LoadRCConstants: every STRINGTABLE met, with `Taken` set on those
+  // After LoadConstants: every STRINGTABLE met, with `Taken` set on those
   // read, and the language chosen (kRcNoLanguage when they have none).
   std::vector<TRcStringTable> Tables;
   int TakenLanguage = kRcNoLanguage;
 
-  TPasProcessor* PasProcessor() const { return pasProcessor_.get(); }
-
   void Init() override;
-  std::string GetReference(const TStrConst& strConst) const override;
-  void LoadConstants(const std::string& fileName) override;
   // Reads the STRINGTABLEs of a resource script (of the language chosen by
   // LangId) into UnitRec.
-  virtual void LoadRCConstants(const std::string& fileName);
-  // Reads a Pascal constants unit through the inner Pascal processor.
-  virtual void LoadPasConstants(const std::string& fileName);
-
-  void ExtractLiterals(TUnitRec& unitRec) override;
-  void UnitProcessed(TStringList& lines, int changed) override;
-  void WriteConstants(const std::string& unitFilter = std::string()) override;
-  std::string ConstantsFile() const override;
-
- protected:
-  std::vector<TTextEdit> UnitEdits(const TStringList& lines, int changed) override;
-  std::vector<PendingFile> BuildConstants(const std::string& unitFilter) override;
-  bool NamesIgnoreCase() const override { return false; }
+  void LoadConstants(const std::string& fileName) override;
 
  private:
   // Turns the entries of the chosen tables into UnitRec's constants.
   void TakeRcEntries(TRcScript& script);
-
-  std::unique_ptr<TPasProcessor> pasProcessor_;
 };
 
 }  // namespace sw

@@ -32,9 +32,9 @@ case "$minutes" in ''|*[!0-9]*) echo "fuzz.sh: --minutes takes a whole number" >
 command -v clang++ >/dev/null || { echo "fuzz.sh: clang++ is not installed (scripts/install-deps.sh)" >&2; exit 2; }
 build=build/fuzz
 launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
+  -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" \
   -DSHELFWRIGHT_BUILD_FUZZ=ON -DSHELFWRIGHT_BUILD_TESTS=OFF -DSHELFWRIGHT_BUILD_BENCH=OFF -DSHELFWRIGHT_BUILD_GUI=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 

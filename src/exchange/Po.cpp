@@ -132,7 +132,11 @@ class TemporaryFile {
     while (done < data.size()) {
       const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
       if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) throw EExchangeError("cannot write the temporary file " + name_ + ": " + std::strerror(errno));
+      if (n <= 0) {
+        EExchangeError error("cannot write a temporary copy for the PO reader");
+        error.AttachFile(name_).AttachLocation(std::strerror(errno));
+        throw error;
+      }
       done += static_cast<std::size_t>(n);
     }
   }

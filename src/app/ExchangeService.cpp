@@ -31,10 +31,14 @@ bool SameFile(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+bool IsStandardOutputName(const std::string& output) {
+  return output == kStandardOutputName || output == "/dev/stdout" || output == "/dev/fd/1" || output == "/proc/self/fd/1";
+}
+
 std::string TLibraryFiles::LibIni() const { return JoinPath(DestDir, "lib.ini"); }
 
 void CheckExportOutput(const TLibraryFiles& library, const std::string& output) {
-  if (output == kStandardOutputName) return;
+  if (IsStandardOutputName(output)) return;
   const auto refuse = [&](const std::string& what) {
     throw EExchangeError("the export is not written to " + output + ": that is " + what +
                          ", which it would destroy; choose another output file");
@@ -45,7 +49,7 @@ void CheckExportOutput(const TLibraryFiles& library, const std::string& output) 
 }
 
 void WriteExportText(const std::string& output, std::string_view text, std::ostream& standardOutput) {
-  if (output == kStandardOutputName) {
+  if (IsStandardOutputName(output)) {
     standardOutput.write(text.data(), static_cast<std::streamsize>(text.size()));
     standardOutput.flush();
     if (!standardOutput) throw EExchangeError("cannot write to standard output");
@@ -84,7 +88,7 @@ TExportOutcome ExportLanguage(const TExportRequest& request, std::ostream& stand
   TExportOutcome outcome;
   for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column))
     if (!request.OnlyOpen || unit.Status != TUnitStatus::UpToDate) ++outcome.Counts[static_cast<std::size_t>(unit.Status)];
-  const std::string target = request.Output == kStandardOutputName ? "standard output" : request.Output;
+  const std::string target = IsStandardOutputName(request.Output) ? "standard output" : request.Output;
   outcome.Summary = "Exported " + std::to_string(outcome.Units()) + " units of " + DisplayLangName(request.LangId) +
                     " (" + std::to_string(outcome.Counts[0]) + " up to date, " + std::to_string(outcome.Counts[1]) +
                     " out of date, " + std::to_string(outcome.Counts[2]) + " untranslated) to " + target;

@@ -6,7 +6,7 @@
 // the texts that report the outcome. It neither parses options nor shows
 // anything; the formats themselves are the exchange layer's (Exchange.h).
 //
-// Output of an export: "-" is standard output; an existing file that is not
+// Output of an export: "-" (or /dev/stdout) is standard output; an existing file that is not
 // a regular file (a character device, a FIFO) is written into directly and
 // stays what it is; a regular file is written completely to a temporary file
 // and then renamed over the old one. An output that is (by its real path)
@@ -40,6 +40,10 @@ struct TLibraryFiles {
 
 // The output name that means standard output.
 inline constexpr std::string_view kStandardOutputName = "-";
+// "-", and the names of the standard output's descriptor (/dev/stdout,
+// /dev/fd/1): written through the program's standard output stream, so
+// that the export and the other output never overwrite each other.
+bool IsStandardOutputName(const std::string& output);
 
 struct TExportRequest {
   TLibraryFiles Library;

@@ -26,6 +26,7 @@ class TTranslatorsExchange : public ITranslatorsExchange {
     request.Output = fileName;
     // The window has no standard output; a file named "-" is still a file.
     if (request.Output == kStandardOutputName) request.Output = "./-";
+    if (IsStandardOutputName(request.Output)) throw EExchangeError("the window cannot export to standard output");
     std::ostringstream unused;
     TExchangeOutcome outcome;
     outcome.Summary = ExportLanguage(request, unused).Summary;

@@ -46,7 +46,7 @@ int RunExport(const ExportOptions& options) {
   request.Output = options.Output;
   try {
     const TExportOutcome outcome = ExportLanguage(request, std::cout);
-    (request.Output == kStandardOutputName ? std::cerr : std::cout) << outcome.Summary << "\n";
+    (IsStandardOutputName(request.Output) ? std::cerr : std::cout) << outcome.Summary << "\n";
   } catch (const Exception& e) {
     PrintError(e.Describe());
     return kExitFailure;

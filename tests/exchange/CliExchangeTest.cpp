@@ -216,9 +216,13 @@ TEST_F(CliExchangeTest, ExportWritesIntoWhatIsNotARegularFile) {
   EXPECT_NE(toStdout.Err.find("Exported 30 units of German"), std::string::npos) << toStdout.Err;
   EXPECT_NE(toStdout.Err.find("to standard output"), std::string::npos) << toStdout.Err;
   EXPECT_FALSE(fs::exists(dir.Path("-")));
+  // /dev/stdout alike, even when it is a file the shell redirected to.
   const CliResult devStdout = Cli(library + " -o /dev/stdout");
   EXPECT_EQ(devStdout.ExitCode, 0) << devStdout.Err;
+  EXPECT_EQ(devStdout.Out.rfind("msgid \"\"\n", 0), 0u) << devStdout.Out;
   EXPECT_NE(devStdout.Out.find("msgctxt \"unit/Messages_RC/IDS_READY\""), std::string::npos);
+  EXPECT_EQ(devStdout.Out.find("Exported"), std::string::npos);
+  EXPECT_NE(devStdout.Err.find("Exported 30 units"), std::string::npos);
 
   // A FIFO with a reader gets the export through the pipe and stays a FIFO.
   const std::string fifo = dir.Path("pipe.po");

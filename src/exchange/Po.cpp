@@ -262,7 +262,14 @@ std::string RevisionDate() {
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(__SANITIZE_ADDRESS__)  // GCC
+#define SW_PO_ASAN 1
+#elif defined(__has_feature)  // clang
+#if __has_feature(address_sanitizer)
+#define SW_PO_ASAN 1
+#endif
+#endif
+#if defined(SW_PO_ASAN)
 // libgettextpo keeps a copy of every comment text it is given (and what a
 // reader abandons after a fatal error); that memory is the library's, so the
 // leak checker of sanitizer builds is told to leave it out.

@@ -20,12 +20,12 @@
 
 namespace sw {
 
-// Where a library's language files are.
+// Where a library's language files are, and its languages (the first is
+// native).
 struct TExchangeLibrary {
   std::string DestDir;
   std::string ShortName;
-  std::string ProjectName;
-  LANGID NativeId = 0;
+  std::vector<LANGID> Languages;
 };
 
 struct TExchangeOutcome {

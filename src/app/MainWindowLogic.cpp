@@ -55,7 +55,7 @@ void TMainWindowLogic::Guarded(F&& handler) {
   try {
     handler();
   } catch (const Exception& e) {
-    dialogs_.ShowError(e.Message());
+    dialogs_.ShowError(e.Describe());
   } catch (const std::exception& e) {
     dialogs_.ShowError(e.what());
   }
@@ -634,9 +634,8 @@ void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
     dialogs_.ShowError("The library has no translation language");
     return;
   }
-  TExchangeLibrary target{library.DestDir, library.ShortName, library.Name,
-                          static_cast<LANGID>(library.Languages[0]->LangId)};
-  const std::string nativeFile = LangFileNameFor(target.DestDir, target.ShortName, target.NativeId);
+  const TExchangeLibrary target{library.DestDir, library.ShortName, LangIdsOf(library.Languages)};
+  const std::string nativeFile = LangFileNameFor(target.DestDir, target.ShortName, target.Languages.front());
   if (!platform::FileExists(nativeFile)) {
     dialogs_.ShowError("The library has not been processed yet: " + nativeFile + " does not exist");
     return;

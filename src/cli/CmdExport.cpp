@@ -1,16 +1,17 @@
 // `shelfwright-cli export`: writes one translation language of a library to
 // an XLIFF 1.2 or gettext PO file for translators (all units, or with
-// --only-open the untranslated and out-of-date ones). The output file is
-// written completely before it replaces an older one.
+// --only-open the untranslated and out-of-date ones), through the export
+// service the window uses too. "-o -" writes to standard output (the summary
+// then goes to standard error); a device or a FIFO is written into; a
+// regular file is written completely before it replaces an older one; the
+// library's own files are refused.
 #include <iostream>
 #include <memory>
 
+#include "app/ExchangeService.h"
 #include "base/AsciiText.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
-#include "exchange/Exchange.h"
-#include "platform/FileSystem.h"
-#include "util/QStrings.h"
 
 namespace sw::cli {
 
@@ -25,35 +26,31 @@ struct ExportOptions {
 };
 
 int RunExport(const ExportOptions& options) {
-  ExchangeLibrary library;
-  LANGID langId = 0;
-  TExportOptions exportOptions;
+  TExportRequest request;
   try {
-    library = ResolveLibrary(options.Library, "--languages");
-    langId = ResolveTranslation(library, options.Lang);
+    const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
+    request.LangId = ResolveTranslation(library, options.Lang);
+    request.Library = {library.DestDir, library.ShortName, library.Languages};
     const std::string format = LowerAscii(options.Format);
     if (format == "xliff" || format == "xlf")
-      exportOptions.Format = TExchangeFormat::Xliff;
+      request.Format = TExchangeFormat::Xliff;
     else if (format == "po")
-      exportOptions.Format = TExchangeFormat::Po;
+      request.Format = TExchangeFormat::Po;
     else
       throw UsageError("--format " + options.Format + ": use xliff or po");
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
   }
-  exportOptions.OnlyOpen = options.OnlyOpen;
-  exportOptions.ProjectName = library.ShortName;
-  const TLoadedLanguage loaded = LoadLanguage(library.FileOf(library.Languages[0]), library.FileOf(langId), langId);
-  const std::string text = BuildExport(*loaded.Storage, loaded.Column, exportOptions);
-  platform::WriteFileAtomic(options.Output, text);
-
-  std::array<int, 3> counts{};
-  for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column))
-    if (!options.OnlyOpen || unit.Status != TUnitStatus::UpToDate) ++counts[static_cast<std::size_t>(unit.Status)];
-  std::cout << "Exported " << counts[0] + counts[1] + counts[2] << " units of " << DisplayLangName(langId) << " ("
-            << counts[0] << " up to date, " << counts[1] << " out of date, " << counts[2] << " untranslated) to "
-            << options.Output << "\n";
+  request.OnlyOpen = options.OnlyOpen;
+  request.Output = options.Output;
+  try {
+    const TExportOutcome outcome = ExportLanguage(request, std::cout);
+    (IsStandardOutputName(request.Output) ? std::cerr : std::cout) << outcome.Summary << "\n";
+  } catch (const Exception& e) {
+    PrintError(e.Describe());
+    return kExitFailure;
+  }
   return kExitOk;
 }
 
@@ -64,7 +61,7 @@ void AddExportCommand(CLI::App& app) {
   cmd->add_option("--lang", options->Lang, "The translation language: abbreviation (DEU) or identifier")->required();
   cmd->add_option("--format", options->Format, "xliff or po")->required();
   cmd->add_flag("--only-open", options->OnlyOpen, "Only untranslated and out-of-date units");
-  cmd->add_option("-o,--output", options->Output, "The file to write")->required();
+  cmd->add_option("-o,--output", options->Output, "The file to write; - for standard output")->required();
   cmd->callback([options]() { SetExitCode(RunExport(*options)); });
 }
 

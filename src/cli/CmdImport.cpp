@@ -2,15 +2,17 @@
 // taken from its content) back into one translation language's file. Units
 // translated from an older native text and unknown units are reported and
 // not applied (stale ones are with --force); --dry-run reports what would
-// change and writes nothing. Exit code 1 when anything was reported.
+// change and writes nothing. Exit code 1 when anything was reported. The
+// first problems are printed, with their total; --json lists them all. The
+// work is the exchange service's, shared with the window.
 #include <nlohmann/json.hpp>
 
 #include <iostream>
 #include <memory>
 
+#include "app/ExchangeService.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
-#include "exchange/Exchange.h"
 
 namespace sw::cli {
 
@@ -32,32 +34,32 @@ nlohmann::json ProblemsJson(const std::vector<TImportProblem>& problems) {
   return list;
 }
 
-void PrintProblems(const std::string& input, const char* what, const std::vector<TImportProblem>& problems) {
-  for (const auto& problem : problems)
-    std::cerr << "shelfwright-cli: " << input << (problem.Line > 0 ? ":" + std::to_string(problem.Line) : "") << ": "
-              << what << " \"" << problem.Place << "\": " << problem.Message << "\n";
-}
-
 int RunImport(const ImportOptions& options) {
-  ExchangeLibrary library;
-  LANGID langId = 0;
+  TImportRequest request;
   try {
-    library = ResolveLibrary(options.Library, "--languages");
-    langId = ResolveTranslation(library, options.Lang);
+    const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
+    request.LangId = ResolveTranslation(library, options.Lang);
+    request.Library = {library.DestDir, library.ShortName, library.Languages};
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
   }
-  TImportOptions importOptions;
-  importOptions.DryRun = options.DryRun;
-  importOptions.Force = options.Force;
-  const TImportResult result = ImportTranslations(library.FileOf(library.Languages[0]), library.FileOf(langId), langId,
-                                                  options.Input, importOptions);
-  PrintProblems(options.Input, "stale unit", result.Stale);
-  PrintProblems(options.Input, "unknown unit", result.Unknown);
-  PrintProblems(options.Input, "unit", result.Invalid);
+  request.Input = options.Input;
+  request.DryRun = options.DryRun;
+  request.Force = options.Force;
+  TImportResult result;
+  try {
+    result = ImportLanguage(request);
+  } catch (const Exception& e) {
+    PrintError(e.Describe());
+    return kExitFailure;
+  }
+  std::vector<std::string> problems = ImportProblemLines(request, result);
+  if (problems.size() > kProblemsShown) problems.back() += "; --json lists them all";
+  for (const std::string& line : problems) PrintError(line);
+  const std::string langFile = request.Library.FileOf(request.LangId);
   if (options.Json) {
-    nlohmann::json out = {{"file", library.FileOf(langId)},
+    nlohmann::json out = {{"file", langFile},
                           {"input", options.Input},
                           {"dryRun", options.DryRun},
                           {"units", result.Units},
@@ -74,14 +76,7 @@ int RunImport(const ImportOptions& options) {
                           {"ok", result.Clean()}};
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
-    std::cout << (options.DryRun ? "Would change " : "Changed ") << result.Changed << " of " << result.Units
-              << " units (" << result.Unchanged << " unchanged, " << result.NoTranslation << " without translation, "
-              << result.Stale.size() << " stale, " << result.Unknown.size() << " unknown, " << result.Invalid.size()
-              << " invalid";
-    if (result.Forced > 0) std::cout << ", " << result.Forced << " stale ones forced";
-    std::cout << ")";
-    if (result.Written) std::cout << "; " << library.FileOf(langId) << " written, revision " << result.Revision;
-    std::cout << "\n";
+    std::cout << ImportSummary(request, result) << "\n";
     if (options.DryRun)
       for (const auto& place : result.ChangedPlaces) std::cout << "  " << place << "\n";
   }
@@ -96,7 +91,7 @@ void AddImportCommand(CLI::App& app) {
   cmd->add_option("--lang", options->Lang, "The translation language: abbreviation (DEU) or identifier")->required();
   cmd->add_flag("--dry-run", options->DryRun, "Report what would change; write nothing");
   cmd->add_flag("--force", options->Force,
-                "Apply units translated from an older native text, and files naming another language");
+                "Apply units translated from an older native text, and files naming another language or library");
   cmd->add_flag("--json", options->Json, "Print the result as JSON");
   cmd->callback([options]() { SetExitCode(RunImport(*options)); });
 }

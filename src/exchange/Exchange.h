@@ -18,11 +18,21 @@
 // something changed, so importing an unchanged export leaves it byte for
 // byte as it was.
 //
+// Reading is hostile-input safe: a file is at most kMaxExchangeFileSize
+// bytes (checked before reading; an input of unknown size, a pipe or a
+// device, is read up to that bound only); XML with an internal DTD subset is
+// refused and an external DTD is never fetched; a reference to an entity
+// other than XML's five is an error, never text; a NUL character is refused;
+// a file without a unit is an error. Errors are EExchangeError with the file
+// attached (and the line as location where one is known): Describe() gives
+// "file: problem (line N)".
+//
 // Line breaks: PO files carry none but LF and XML readers turn CR LF into LF,
 // so sources are compared with line breaks unified, and a translation given
 // with LF breaks for a native text with CR LF breaks gets CR LF back.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,6 +42,9 @@
 namespace sw {
 
 enum class TExchangeFormat { Xliff, Po };
+
+// The largest XLIFF or PO file read: 256 MiB, far above any library's export.
+inline constexpr std::uint64_t kMaxExchangeFileSize = std::uint64_t{256} << 20;
 
 struct TExportOptions {
   TExchangeFormat Format = TExchangeFormat::Xliff;
@@ -51,6 +64,8 @@ struct TImportDocument {
   TExchangeFormat Format = TExchangeFormat::Xliff;
   std::string FileName;
   std::string Language;  // the target language the file names, "" when none
+  std::string Project;   // the library it was exported from (XLIFF product-name,
+                         // PO Project-Id-Version), "" when none
   std::vector<TImportEntry> Entries;
 };
 
@@ -59,12 +74,29 @@ std::string BuildXliff(const TLocStorage& storage, int column, const TExportOpti
 std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions& options);
 std::string BuildExport(const TLocStorage& storage, int column, const TExportOptions& options);
 
-// Readers of translated files; EExchangeError names the file (and line)
-// and the problem.
+// Readers of translated files; `fileName` only names the data in errors.
+// XLIFF in UTF-8 or UTF-16 (with its byte-order mark); PO in UTF-8, with or
+// without a byte-order mark. A unit whose primary id is missing (a PO entry
+// without msgctxt, an XLIFF trans-unit whose id is not a place) takes its
+// place from where translate-toolkit's converters keep it: the PO "#:"
+// reference, the XLIFF "po-reference" context or resname.
 TImportDocument ParseXliff(std::string_view data, const std::string& fileName);
-TImportDocument ReadPoFile(const std::string& fileName);
-// The format taken from the content: XML is XLIFF, anything else PO.
+TImportDocument ParsePo(std::string_view data, const std::string& fileName);
+// The format taken from the content: XML is XLIFF, anything else PO. A
+// document without a unit is an error.
+TImportDocument ParseExchangeDocument(std::string_view data, const std::string& fileName);
+// The bytes of a file, at most `limit` of them: a larger regular file is
+// refused before it is read, an input of unknown size read up to the bound.
+std::string ReadExchangeBytes(const std::string& fileName, std::uint64_t limit = kMaxExchangeFileSize);
+// ReadExchangeBytes, then ParseExchangeDocument.
 TImportDocument ReadExchangeFile(const std::string& fileName);
+
+// Whether a text has the shape of a place ("unit/...", "form/...", "group/...").
+bool LooksLikePlace(std::string_view text);
+
+// Raises EExchangeError with `message`, the file attached and, when
+// `line` > 0, "line N" as its location.
+[[noreturn]] void RaiseExchangeError(const std::string& fileName, int line, const std::string& message);
 
 struct TImportProblem {
   std::string Place;
@@ -96,12 +128,14 @@ TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRev
 struct TImportOptions {
   bool DryRun = false;
   bool Force = false;
+  std::string ProjectName;  // the library's; "" checks no product
 };
 
 // Reads `inputFile` and imports it into the language file `langFile` of the
 // language `langId`, with `nativeFile` giving the native texts. The language
 // file must exist. Raises EExchangeError when the document is for another
-// language (unless forced), cannot be read, or the file cannot be written.
+// language or another library's (unless forced), cannot be read, or the file
+// cannot be written.
 TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
                                  const std::string& inputFile, const TImportOptions& options);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -79,18 +80,69 @@ std::string BuildExport(const TLocStorage& storage, int column, const TExportOpt
                                                : BuildXliff(storage, column, options);
 }
 
-TImportDocument ReadExchangeFile(const std::string& fileName) {
-  std::string data;
-  try {
-    data = platform::ReadFileBytes(fileName);
-  } catch (const Exception& e) {
-    throw EExchangeError(fileName + ": " + e.Message());
+void RaiseExchangeError(const std::string& fileName, int line, const std::string& message) {
+  EExchangeError error(message);
+  if (!fileName.empty()) error.AttachFile(fileName);
+  if (line > 0) error.AttachLocation("line " + std::to_string(line));
+  throw error;
+}
+
+bool LooksLikePlace(std::string_view text) {
+  for (std::string_view kind : {"unit/", "form/", "group/"})
+    if (text.size() > kind.size() && text.substr(0, kind.size()) == kind) return true;
+  return false;
+}
+
+std::string ReadExchangeBytes(const std::string& fileName, std::uint64_t limit) {
+  namespace fs = std::filesystem;
+  const std::string bound = std::to_string(limit) + " bytes" +
+                            (limit % (1u << 20) == 0 ? " (" + std::to_string(limit >> 20) + " MiB)" : std::string());
+  std::error_code error;
+  const fs::file_status status = fs::status(fileName, error);
+  if (!fs::exists(status)) RaiseExchangeError(fileName, 0, "the file does not exist");
+  if (fs::is_directory(status)) RaiseExchangeError(fileName, 0, "a folder, not a file");
+  std::uint64_t known = 0;
+  if (fs::is_regular_file(status)) {
+    known = fs::file_size(fileName, error);
+    if (!error && known > limit)
+      RaiseExchangeError(fileName, 0, "the file has " + std::to_string(known) + " bytes, more than the " + bound +
+                                          " an XLIFF or PO file may have");
   }
+  platform::NativeFile file;
+  if (!file.Open(fileName, false, platform::FileAccess::Read, platform::FileShare::DenyNone))
+    RaiseExchangeError(fileName, 0, "cannot open the file: " + file.LastError());
+  std::string data;
+  data.reserve(static_cast<std::size_t>(known));
+  char buffer[1 << 16];
+  for (;;) {
+    // One byte beyond the bound tells a file of exactly `limit` bytes from a larger one.
+    const std::uint64_t room = limit + 1 - data.size();
+    const std::size_t n = file.Read(buffer, static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, room)));
+    if (n == 0) break;
+    data.append(buffer, n);
+    if (data.size() > limit)
+      RaiseExchangeError(fileName, 0, "the input holds more than the " + bound +
+                                          " an XLIFF or PO file may have (read up to that bound)");
+  }
+  return data;
+}
+
+TImportDocument ParseExchangeDocument(std::string_view data, const std::string& fileName) {
   std::size_t start = data.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+  const bool utf16 = data.compare(0, 2, "\xFF\xFE") == 0 || data.compare(0, 2, "\xFE\xFF") == 0;
   while (start < data.size() && (data[start] == ' ' || data[start] == '\t' || data[start] == '\r' || data[start] == '\n'))
     ++start;
-  if (start < data.size() && data[start] == '<') return ParseXliff(data, fileName);
-  return ReadPoFile(fileName);
+  TImportDocument document = utf16 || (start < data.size() && data[start] == '<') ? ParseXliff(data, fileName)
+                                                                                 : ParsePo(data, fileName);
+  if (document.Entries.empty())
+    RaiseExchangeError(fileName, 0, document.Format == TExchangeFormat::Po
+                                        ? "the PO file holds no entry (nothing to import)"
+                                        : "the XLIFF file holds no trans-unit (nothing to import)");
+  return document;
+}
+
+TImportDocument ReadExchangeFile(const std::string& fileName) {
+  return ParseExchangeDocument(ReadExchangeBytes(fileName), fileName);
 }
 
 TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRevision,
@@ -175,28 +227,34 @@ TImportResult ImportTranslations(const std::string& nativeFile, const std::strin
   const TImportDocument document = ReadExchangeFile(inputFile);
   const std::string wanted = LanguageTag(langId);
   if (!document.Language.empty() && !SameLanguage(document.Language, wanted) && !options.Force)
-    throw EExchangeError(inputFile + ": the file is for the language \"" + document.Language + "\", not \"" + wanted +
-                         "\" (--force imports it anyway)");
+    RaiseExchangeError(inputFile, 0, "the file is for the language \"" + document.Language + "\", not \"" + wanted +
+                                         "\" (--force imports it anyway)");
+  if (!document.Project.empty() && !options.ProjectName.empty() && document.Project != options.ProjectName &&
+      !options.Force)
+    RaiseExchangeError(inputFile, 0, "the file is an export of \"" + document.Project + "\", not of \"" +
+                                         options.ProjectName + "\" (--force imports it anyway)");
   if (!platform::FileExists(langFile))
-    throw EExchangeError(langFile + ": the language file does not exist; process the library first");
+    RaiseExchangeError(langFile, 0, "the language file does not exist; process the library first");
   TLangFile file(langFile, false);
-  if (!options.DryRun) {
-    if (file.ReadOnly) throw EExchangeError(langFile + ": the language file is in use or read-only");
+  // Errors of locking and writing concern the language file; they are
+  // raised without its name.
+  const auto onLangFile = [&](auto&& action) {
     try {
-      file.Lock();
-    } catch (const Exception& e) {
-      throw EExchangeError(langFile + ": " + e.Message());
+      action();
+    } catch (Exception& e) {
+      e.AttachFile(langFile);
+      throw;
     }
+  };
+  if (!options.DryRun) {
+    if (file.ReadOnly) RaiseExchangeError(langFile, 0, "the language file is in use or read-only");
+    onLangFile([&] { file.Lock(); });
   }
   TLoadedLanguage loaded = LoadLanguage(nativeFile, langFile, langId, &file);
   TImportResult result = ApplyImport(*loaded.Storage, loaded.Column, file.Revision, document, options.Force);
   if (!options.DryRun && result.Changed > 0) {
     file.SetRevision(result.Revision);
-    try {
-      file.SaveStorage(loaded.Storage.get(), loaded.Column, false);
-    } catch (const Exception& e) {
-      throw EExchangeError(langFile + ": " + e.Message());
-    }
+    onLangFile([&] { file.SaveStorage(loaded.Storage.get(), loaded.Column, false); });
     result.Written = true;
   }
   return result;

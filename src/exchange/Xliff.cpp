@@ -1,14 +1,21 @@
 // XLIFF 1.2 export and import (pugixml). One <file> per form, unit or
 // external group ("original" names it: "form/MainForm"); one <trans-unit>
 // per unit with the place as "id", a readable "resname", xml:space
-// "preserve", <source>, an optional <target> with its state, and the value
-// kind and the component path as <note>s. Inline markup is neither written
-// nor accepted.
+// "preserve", approved="yes" when up to date, <source>, an optional <target>
+// with its state, and the value kind and the component path as <note>s.
+// Inline markup is neither written nor accepted.
+//
+// The reader takes UTF-8 or UTF-16 (with its mark), resolves XML's five
+// entities and character references itself (any other reference is an
+// error), refuses a DOCTYPE with an internal subset and never fetches an
+// external DTD (the parser has no means to).
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <charconv>
 #include <sstream>
 
+#include "base/AsciiText.h"
 #include "base/Unicode.h"
 #include "exchange/Exchange.h"
 #include "util/QStrings.h"
@@ -25,18 +32,67 @@ void AddText(pugi::xml_node parent, const char* name, const std::string& text) {
   parent.append_child(name).append_child(pugi::node_pcdata).set_value(text.c_str());
 }
 
+// XML's five predefined entities and character references resolved in raw
+// text (the parser leaves them alone); anything else raises.
+std::string DecodeReferences(std::string_view raw, const std::string& fileName, int line, const std::string& where) {
+  std::string out;
+  out.reserve(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] != '&') {
+      out += raw[i];
+      continue;
+    }
+    const std::size_t end = raw.find(';', i + 1);
+    const std::size_t shown = std::min<std::size_t>(raw.size() - i, 24);
+    if (end == std::string_view::npos || end - i > 16)
+      RaiseExchangeError(fileName, line, where + ": expected an entity or character reference after '&', got \"" +
+                                             std::string(raw.substr(i, shown)) + "\"");
+    const std::string_view name = raw.substr(i + 1, end - i - 1);
+    if (name == "lt") out += '<';
+    else if (name == "gt") out += '>';
+    else if (name == "amp") out += '&';
+    else if (name == "quot") out += '"';
+    else if (name == "apos") out += '\'';
+    else if (name.size() >= 2 && name[0] == '#') {
+      const bool hex = name[1] == 'x';
+      const std::string_view digits = name.substr(hex ? 2 : 1);
+      std::uint32_t code = 0;
+      const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+      const bool xmlChar = code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+                           (code >= 0xE000 && code <= 0xFFFD) || (code >= 0x10000 && code <= 0x10FFFF);
+      if (digits.empty() || error != std::errc() || last != digits.data() + digits.size() || !xmlChar)
+        RaiseExchangeError(fileName, line, where + ": the character reference \"&" + std::string(name) +
+                                               ";\" is not an XML character");
+      AppendUtf8(out, code);
+    } else {
+      RaiseExchangeError(fileName, line, where + ": unknown entity reference \"&" + std::string(name) +
+                                             ";\" (only XML's five and character references are read)");
+    }
+    i = end;
+  }
+  return out;
+}
+
+std::string AttributeText(pugi::xml_node node, const char* name, const std::string& fileName, int line) {
+  return DecodeReferences(node.attribute(name).value(), fileName, line,
+                          std::string("attribute ") + name + " of <" + node.name() + ">");
+}
+
 // The character data of an element; raises on element children.
-std::u16string ElementText(pugi::xml_node node, const std::string& fileName, const std::string& place) {
+std::u16string ElementText(pugi::xml_node node, const std::string& fileName, int line, const std::string& place) {
+  const std::string where = "trans-unit \"" + place + "\": <" + node.name() + ">";
   std::string text;
   for (pugi::xml_node child : node.children()) {
-    if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
+    if (child.type() == pugi::node_pcdata)
+      text += DecodeReferences(child.value(), fileName, line, where);
+    else if (child.type() == pugi::node_cdata)
       text += child.value();
     else if (child.type() == pugi::node_element)
-      throw EExchangeError(fileName + ": trans-unit \"" + place + "\": inline element <" + child.name() +
-                           "> in <" + node.name() + "> is not supported");
+      RaiseExchangeError(fileName, line, where + ": inline element <" + child.name() + "> is not supported");
   }
-  if (!IsValidUtf8(text))
-    throw EExchangeError(fileName + ": trans-unit \"" + place + "\": <" + node.name() + "> is not valid UTF-8");
+  if (!IsValidUtf8(text)) RaiseExchangeError(fileName, line, where + " is not valid UTF-8");
+  if (text.find('\0') != std::string::npos)
+    RaiseExchangeError(fileName, line, where + " holds a NUL character, which no translation can hold");
   return Utf8ToUtf16(text);
 }
 
@@ -65,10 +121,28 @@ class LineCounter {
   int line_ = 1;
 };
 
+// The place kept by po2xliff: <context-group name="po-reference"> with a
+// "sourcefile" (and perhaps a "linenumber" it split off at a colon).
+std::string PoReference(pugi::xml_node unit, const std::string& fileName, int line) {
+  for (pugi::xml_node group : unit.children("context-group")) {
+    if (std::string_view(group.attribute("name").value()) != "po-reference") continue;
+    std::string file, number;
+    for (pugi::xml_node context : group.children("context")) {
+      const std::string_view type = context.attribute("context-type").value();
+      std::string text = DecodeReferences(context.text().get(), fileName, line, "<context>");
+      if (type == "sourcefile") file = std::move(text);
+      else if (type == "linenumber") number = std::move(text);
+    }
+    if (!number.empty()) file += ":" + number;
+    if (LooksLikePlace(file)) return file;
+  }
+  return "";
+}
+
 void CollectTransUnits(pugi::xml_node parent, LineCounter& lines, const std::string& fileName,
                        TImportDocument& document, int depth) {
   // Nested groups are legal XLIFF; a file nesting them without end is not.
-  if (depth > 64) throw EExchangeError(fileName + ": groups nested too deeply");
+  if (depth > 64) RaiseExchangeError(fileName, lines.At(parent.offset_debug()), "groups nested too deeply");
   for (pugi::xml_node node : parent.children()) {
     if (node.type() != pugi::node_element) continue;
     const std::string name = node.name();
@@ -79,23 +153,93 @@ void CollectTransUnits(pugi::xml_node parent, LineCounter& lines, const std::str
     if (name != "trans-unit") continue;
     TImportEntry entry;
     entry.Line = lines.At(node.offset_debug());
-    entry.Place = node.attribute("id").value();
-    if (entry.Place.empty())
-      throw EExchangeError(fileName + ":" + std::to_string(entry.Line) + ": trans-unit without an id");
+    // The PO header that po2xliff carries along is no unit.
+    if (AttributeText(node, "restype", fileName, entry.Line) == "x-gettext-domain-header") continue;
+    entry.Place = AttributeText(node, "id", fileName, entry.Line);
+    if (!LooksLikePlace(entry.Place)) {
+      std::string kept = PoReference(node, fileName, entry.Line);
+      if (kept.empty()) {
+        std::string resname = AttributeText(node, "resname", fileName, entry.Line);
+        if (LooksLikePlace(resname)) kept = std::move(resname);
+      }
+      if (!kept.empty()) entry.Place = std::move(kept);
+    }
+    if (entry.Place.empty()) RaiseExchangeError(fileName, entry.Line, "trans-unit without an id");
     pugi::xml_node source = node.child("source");
-    if (!source)
-      throw EExchangeError(fileName + ":" + std::to_string(entry.Line) + ": trans-unit \"" + entry.Place +
-                           "\" has no <source>");
-    entry.Source = ElementText(source, fileName, entry.Place);
+    if (!source) RaiseExchangeError(fileName, entry.Line, "trans-unit \"" + entry.Place + "\" has no <source>");
+    entry.Source = ElementText(source, fileName, entry.Line, entry.Place);
     if (pugi::xml_node target = node.child("target")) {
-      std::u16string text = ElementText(target, fileName, entry.Place);
+      const int targetLine = lines.At(target.offset_debug());
+      std::u16string text = ElementText(target, fileName, targetLine, entry.Place);
       // An empty target is a unit nobody has translated yet.
       if (!text.empty()) entry.Target = std::move(text);
-      const std::string state = target.attribute("state").value();
+      const std::string state = AttributeText(target, "state", fileName, targetLine);
       entry.NeedsReview = state.rfind("needs-", 0) == 0;
     }
     document.Entries.push_back(std::move(entry));
   }
+}
+
+// The document as UTF-8: a UTF-16 one (with its byte-order mark) converted,
+// a UTF-8 mark dropped. Other encodings are refused, as is an XML
+// declaration naming an encoding the bytes are not in.
+std::string XmlAsUtf8(std::string_view data, const std::string& fileName) {
+  const auto starts = [&](std::string_view mark) { return data.substr(0, mark.size()) == mark; };
+  std::string text;
+  bool wide = false;
+  if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4))) {
+    RaiseExchangeError(fileName, 0, "the file is in UTF-32; XLIFF is read in UTF-8 or UTF-16");
+  } else if (starts("\xFF\xFE") || starts("\xFE\xFF")) {
+    if (data.size() % 2 != 0) RaiseExchangeError(fileName, 0, "UTF-16 text of an odd number of bytes");
+    const std::u16string units = Utf16FromBytes(data.substr(2), data[0] == '\xFE');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+      const char16_t c = units[i];
+      const bool high = c >= 0xD800 && c <= 0xDBFF;
+      const bool low = c >= 0xDC00 && c <= 0xDFFF;
+      if (low || (high && (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF)))
+        RaiseExchangeError(fileName, 0, "not valid UTF-16: a lone surrogate at byte " + std::to_string(2 + 2 * i));
+      if (high) ++i;
+    }
+    text = Utf16ToUtf8(units);
+    wide = true;
+  } else {
+    text = std::string(starts("\xEF\xBB\xBF") ? data.substr(3) : data);
+    if (text.size() >= 2 && (text[0] == '\0' || text[1] == '\0'))
+      RaiseExchangeError(fileName, 0, "UTF-16 without a byte-order mark is not read");
+  }
+  // The encoding the declaration names, if any.
+  if (text.rfind("<?xml", 0) == 0) {
+    const std::string_view declaration = std::string_view(text).substr(0, text.find("?>"));
+    const auto at = declaration.find("encoding");
+    if (at != std::string_view::npos) {
+      const auto quote = declaration.find_first_of("\"'", at);
+      const auto close = quote == std::string_view::npos ? quote : declaration.find(declaration[quote], quote + 1);
+      if (close != std::string_view::npos) {
+        const std::string name = LowerAscii(declaration.substr(quote + 1, close - quote - 1));
+        const bool fits = wide ? name.rfind("utf-16", 0) == 0
+                               : name == "utf-8" || name == "utf8" || name == "us-ascii" || name == "ascii";
+        if (!fits)
+          RaiseExchangeError(fileName, 1, "the XML declaration names the encoding \"" + name + "\" but the file is in " +
+                                              (wide ? "UTF-16" : "UTF-8") + "; XLIFF is read in UTF-8 or UTF-16");
+      }
+    }
+  }
+  return text;
+}
+
+// Whether a DOCTYPE's text has an internal subset ("[...]" outside quotes).
+bool HasInternalSubset(std::string_view doctype) {
+  char quote = 0;
+  for (char c : doctype) {
+    if (quote) {
+      if (c == quote) quote = 0;
+    } else if (c == '"' || c == '\'') {
+      quote = c;
+    } else if (c == '[') {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
@@ -133,6 +277,8 @@ std::string BuildXliff(const TLocStorage& storage, int column, const TExportOpti
     tu.append_attribute("id") = unit.Place.c_str();
     tu.append_attribute("resname") = unit.ResName.c_str();
     tu.append_attribute("xml:space") = "preserve";
+    // Translation tools count a translation that is not approved as fuzzy.
+    if (unit.Status == TUnitStatus::UpToDate) tu.append_attribute("approved") = "yes";
     AddText(tu, "source", Utf8(unit.Item->NativeValue()->Text));
     if (unit.Status != TUnitStatus::Untranslated) {
       pugi::xml_node target = tu.append_child("target");
@@ -150,32 +296,46 @@ std::string BuildXliff(const TLocStorage& storage, int column, const TExportOpti
   return out.str();
 }
 
-TImportDocument ParseXliff(std::string_view data, const std::string& fileName) {
+TImportDocument ParseXliff(std::string_view raw, const std::string& fileName) {
+  const std::string data = XmlAsUtf8(raw, fileName);
   pugi::xml_document doc;
   // Line breaks stay as written (no end-of-line normalisation) and blank
-  // texts are kept: both are part of a translation.
-  const unsigned flags = (pugi::parse_default & ~pugi::parse_eol) | pugi::parse_ws_pcdata;
-  const pugi::xml_parse_result parsed = doc.load_buffer(data.data(), data.size(), flags, pugi::encoding_auto);
+  // texts are kept: both are part of a translation. References are resolved
+  // here (DecodeReferences), so that one the parser does not know is an
+  // error rather than text; the DOCTYPE is kept to be checked.
+  const unsigned flags =
+      ((pugi::parse_default & ~pugi::parse_eol & ~pugi::parse_escapes) | pugi::parse_ws_pcdata | pugi::parse_doctype);
+  const pugi::xml_parse_result parsed = doc.load_buffer(data.data(), data.size(), flags, pugi::encoding_utf8);
   if (!parsed)
-    throw EExchangeError(fileName + ":" + std::to_string(LineAt(data, parsed.offset)) + ": not well-formed XML: " +
-                         parsed.description());
+    RaiseExchangeError(fileName, LineAt(data, parsed.offset), std::string("not well-formed XML: ") + parsed.description());
+  for (pugi::xml_node node : doc.children())
+    if (node.type() == pugi::node_doctype && HasInternalSubset(node.value()))
+      RaiseExchangeError(fileName, LineAt(data, node.offset_debug()),
+                         "the DOCTYPE has an internal subset, which can declare entities; such a document is not read "
+                         "(a DOCTYPE that only names an external DTD is)");
   pugi::xml_node xliff = doc.document_element();
   if (std::string(xliff.name()) != "xliff")
-    throw EExchangeError(fileName + ": not an XLIFF file (the root element is <" + xliff.name() + ">)");
-  const std::string version = xliff.attribute("version").value();
+    RaiseExchangeError(fileName, 0, std::string("not an XLIFF file (the root element is <") + xliff.name() + ">)");
+  LineCounter lines(data);
+  const std::string version = AttributeText(xliff, "version", fileName, lines.At(xliff.offset_debug()));
   if (version != "1.2" && version != "1.1")
-    throw EExchangeError(fileName + ": XLIFF version \"" + version + "\" is not supported (1.2 is)");
+    RaiseExchangeError(fileName, 0, "XLIFF version \"" + version + "\" is not supported (1.2 is)");
   TImportDocument document;
   document.Format = TExchangeFormat::Xliff;
   document.FileName = fileName;
-  LineCounter lines(data);
   for (pugi::xml_node file : xliff.children("file")) {
-    const std::string language = file.attribute("target-language").value();
+    const int line = lines.At(file.offset_debug());
+    const std::string language = AttributeText(file, "target-language", fileName, line);
     if (!language.empty()) {
       if (!document.Language.empty() && !SameLanguage(document.Language, language))
-        throw EExchangeError(fileName + ": the files name two target languages, " + document.Language + " and " +
-                             language);
+        RaiseExchangeError(fileName, line, "the files name two target languages, " + document.Language + " and " + language);
       document.Language = language;
+    }
+    const std::string product = AttributeText(file, "product-name", fileName, line);
+    if (!product.empty()) {
+      if (!document.Project.empty() && document.Project != product)
+        RaiseExchangeError(fileName, line, "the files name two products, \"" + document.Project + "\" and \"" + product + "\"");
+      document.Project = product;
     }
     CollectTransUnits(file.child("body"), lines, fileName, document, 0);
   }

@@ -7,8 +7,11 @@
 #include <nlohmann/json.hpp>
 #include <sys/wait.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "exchange/ExchangeTestSupport.h"
 #include "support/CliRunner.h"
@@ -201,6 +204,170 @@ TEST_F(CliExchangeTest, ExitCodesFollowProcess) {
   const CliResult adHoc = Cli("export --dest '" + dir.Path("out") +
                               "' --short-name TinyPad --languages ENU DEU FRA --lang FRA --format xliff" + out);
   EXPECT_EQ(adHoc.ExitCode, 0) << adHoc.Err;
+}
+
+TEST_F(CliExchangeTest, ExportWritesIntoWhatIsNotARegularFile) {
+  SKIP_ON_WINDOWS("devices and FIFOs");
+  const std::string library = "export " + Library() + " --lang DEU --format po";
+  // "-" is standard output; the summary then goes to standard error.
+  const CliResult toStdout = RunCli(library + " -o -", dir, dir.Root());
+  ASSERT_EQ(toStdout.ExitCode, 0) << toStdout.Err;
+  EXPECT_NE(toStdout.Out.find("msgctxt \"unit/Messages_RC/IDS_READY\""), std::string::npos) << toStdout.Out;
+  EXPECT_NE(toStdout.Err.find("Exported 30 units of German"), std::string::npos) << toStdout.Err;
+  EXPECT_NE(toStdout.Err.find("to standard output"), std::string::npos) << toStdout.Err;
+  EXPECT_FALSE(fs::exists(dir.Path("-")));
+  // /dev/stdout alike, even when it is a file the shell redirected to.
+  const CliResult devStdout = Cli(library + " -o /dev/stdout");
+  EXPECT_EQ(devStdout.ExitCode, 0) << devStdout.Err;
+  EXPECT_EQ(devStdout.Out.rfind("msgid \"\"\n", 0), 0u) << devStdout.Out;
+  EXPECT_NE(devStdout.Out.find("msgctxt \"unit/Messages_RC/IDS_READY\""), std::string::npos);
+  EXPECT_EQ(devStdout.Out.find("Exported"), std::string::npos);
+  EXPECT_NE(devStdout.Err.find("Exported 30 units"), std::string::npos);
+
+  // A FIFO with a reader gets the export through the pipe and stays a FIFO.
+  const std::string fifo = dir.Path("pipe.po");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  ASSERT_EQ(Shell("cat '" + fifo + "' >'" + dir.Path("received.po") + "' & "
+                  "'" SHELFWRIGHT_CLI_PATH "' " + library + " -o '" + fifo + "' >/dev/null && wait"),
+            0);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+  EXPECT_NE(TempDir::Read(dir.Path("received.po")).find("msgctxt \"unit/Messages_RC/IDS_READY\""), std::string::npos);
+
+  // A character device is written into and stays the device.
+  EXPECT_EQ(Cli(library + " -o /dev/null").ExitCode, 0);
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  if (fs::exists("/dev/full")) {
+    const CliResult full = Cli(library + " -o /dev/full");
+    EXPECT_EQ(full.ExitCode, 1);
+    EXPECT_NE(full.Err.find("/dev/full: cannot write the export into it"), std::string::npos) << full.Err;
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  }
+  // A regular file is still replaced whole (a reader holding the old one keeps it).
+  const std::string file = dir.Write("old.po", "old");
+  std::ifstream holder(file);
+  ASSERT_EQ(Cli(library + " -o '" + file + "'").ExitCode, 0);
+  std::string old;
+  std::getline(holder, old);
+  EXPECT_EQ(old, "old");
+  EXPECT_NE(TempDir::Read(file).find("IDS_READY"), std::string::npos);
+}
+
+TEST_F(CliExchangeTest, ExportRefusesTheLibrarysOwnFiles) {
+  const std::string lib = "export " + Library() + " --lang DEU --format xliff -o ";
+  fs::create_symlink(German(), dir.Path("link.xlf"));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {German(), German()},
+      {Native(), Native()},
+      {dir.Path("out/TinyPad.FRA.lng"), dir.Path("out/TinyPad.FRA.lng")},
+      {dir.Path("out/./../out/TinyPad.DEU.lng"), German()},
+      {dir.Path("link.xlf"), German()},
+      {dir.Path("out/lib.ini"), dir.Path("out/lib.ini")},
+  };
+  for (const auto& [output, named] : cases) {
+    ASSERT_TRUE(fs::exists(named)) << named;
+    const std::string before = TempDir::Read(named);
+    const CliResult result = Cli(lib + "'" + output + "'");
+    EXPECT_EQ(result.ExitCode, 1) << output;
+    EXPECT_NE(result.Err.find("the export is not written to " + output + ": that is the library's"), std::string::npos)
+        << result.Err;
+    EXPECT_NE(result.Err.find(named), std::string::npos) << result.Err;
+    EXPECT_EQ(TempDir::Read(named), before) << named;
+  }
+  EXPECT_TRUE(fs::is_symlink(dir.Path("link.xlf")));
+  EXPECT_EQ(Cli("stats " + Library()).ExitCode, 0);
+}
+
+TEST_F(CliExchangeTest, HostileImportsFailNamingTheFile) {
+  SKIP_ON_WINDOWS("/dev/zero");
+  const std::string import = "import " + Library() + " --lang DEU ";
+  const std::string bytes = TempDir::Read(German());
+  // Input of unknown size: read up to the bound, then refused.
+  const CliResult zero = Cli(import + "/dev/zero");
+  EXPECT_EQ(zero.ExitCode, 1);
+  EXPECT_EQ(zero.Err, "shelfwright-cli: /dev/zero: the input holds more than the 268435456 bytes (256 MiB) an XLIFF or "
+                      "PO file may have (read up to that bound)\n");
+  // A DTD declaring an entity, an empty file, a NUL, another library's export.
+  const std::string xlf = dir.Path("de.xlf"), po = dir.Path("de.po");
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format xliff -o '" + xlf + "'").ExitCode, 0);
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format po -o '" + po + "'").ExitCode, 0);
+  const std::string xliff = TempDir::Read(xlf), text = TempDir::Read(po);
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {dir.Write("dtd.xlf", ReplaceOnce(xliff, "?>\n", "?>\n<!DOCTYPE xliff [<!ENTITY xxe \"Boom\">]>\n")),
+       "dtd.xlf: the DOCTYPE has an internal subset"},
+      {dir.Write("xxe.xlf", ReplaceOnce(xliff, ">Kein Drucker installiert.<", ">&xxe;<")), "unknown entity reference \"&xxe;\""},
+      {dir.Write("empty.po", ""), "empty.po: the PO file holds no entry"},
+      {dir.Write("nul.po", ReplaceOnce(text, "msgstr \"Kein Drucker", std::string("msgstr \"Kein\0Drucker", 19))),
+       "nul.po: entry \"unit/Messages_RC/IDS_NOPRINTER\": the msgstr holds a NUL character"},
+      {dir.Write("other.po", ReplaceOnce(text, "Project-Id-Version: TinyPad", "Project-Id-Version: OtherPad")),
+       "other.po: the file is an export of \"OtherPad\", not of \"TinyPad\" (--force imports it anyway)"},
+  };
+  for (const auto& [file, error] : cases) {
+    const CliResult result = Cli(import + "'" + file + "'");
+    EXPECT_EQ(result.ExitCode, 1) << file;
+    EXPECT_NE(result.Err.find(error), std::string::npos) << result.Err;
+  }
+  EXPECT_EQ(TempDir::Read(German()), bytes);
+  EXPECT_EQ(Cli(import + "'" + dir.Path("other.po") + "' --force").ExitCode, 0);
+  // A byte-order mark is legal.
+  EXPECT_EQ(Cli(import + "'" + dir.Write("bom.po", "\xEF\xBB\xBF" + text) + "'").ExitCode, 0);
+}
+
+TEST_F(CliExchangeTest, ManyUnknownUnitsPrintTheFirstAndTheCount) {
+  std::string po = "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n";
+  for (int i = 0; i < 100000; ++i) po += "\nmsgctxt \"unit/None/S" + std::to_string(i) + "\"\nmsgid \"x\"\nmsgstr \"y\"\n";
+  const std::string file = dir.Write("many.po", po);
+  const CliResult text = Cli("import " + Library() + " --lang DEU '" + file + "'");
+  EXPECT_EQ(text.ExitCode, 1);
+  EXPECT_EQ(std::count(text.Err.begin(), text.Err.end(), '\n'), 21) << text.Err.substr(0, 2000);
+  EXPECT_NE(text.Err.find("unknown unit \"unit/None/S19\""), std::string::npos);
+  EXPECT_EQ(text.Err.find("unknown unit \"unit/None/S20\""), std::string::npos);
+  EXPECT_NE(text.Err.find("... and 99980 more (100000 problems in all); --json lists them all"), std::string::npos)
+      << text.Err.substr(text.Err.size() - 300);
+  EXPECT_NE(text.Out.find("100000 unknown"), std::string::npos);
+  const CliResult json = Cli("import " + Library() + " --lang DEU '" + file + "' --json");
+  EXPECT_EQ(json.ExitCode, 1);
+  EXPECT_EQ(nlohmann::json::parse(json.Out)["unknown"].size(), 100000u);
+}
+
+// translate-toolkit's converters drop msgctxt and renumber ids; the units
+// come back from the references they keep. Up-to-date units are approved,
+// so the toolkit counts them translated, not fuzzy.
+TEST_F(CliExchangeTest, TranslateToolkitRoundTripsKeepTheUnits) {
+  const std::string python = TranslateToolkitPython();
+  if (python.empty() || Shell("xliff2po --version >/dev/null 2>&1") != 0 || Shell("po2xliff --version >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "translate-toolkit (xliff2po, po2xliff) is not installed";
+  const std::string xlf = dir.Path("de.xlf"), po = dir.Path("de.po");
+  const CliResult exported = Cli("export " + Library() + " --lang DEU --format xliff -o '" + xlf + "'");
+  ASSERT_EQ(exported.ExitCode, 0) << exported.Err;
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format po -o '" + po + "'").ExitCode, 0);
+  const std::string count = dir.Path("fuzzy.txt");
+  ASSERT_EQ(Shell(python + " -c \"import sys; from translate.storage import factory; "
+                           "s = factory.getobject(sys.argv[1]); "
+                           "print(len([u for u in s.units if u.istranslated()]))\" '" + xlf + "' >'" + count + "' 2>&1"),
+            0)
+      << TempDir::Read(count);
+  EXPECT_EQ(TempDir::Read(count), "25\n");  // the up-to-date units of the summary
+  EXPECT_NE(exported.Out.find("(25 up to date"), std::string::npos) << exported.Out;
+
+  const std::string x2p = dir.Path("x2p.po"), p2x = dir.Path("p2x.xlf");
+  ASSERT_EQ(Shell("xliff2po '" + xlf + "' '" + x2p + "' >/dev/null 2>&1"), 0);
+  ASSERT_EQ(Shell("po2xliff '" + po + "' '" + p2x + "' >/dev/null 2>&1"), 0);
+  const std::string bytes = TempDir::Read(German());
+  for (const std::string& file : {x2p, p2x}) {
+    const CliResult result = Cli("import " + Library() + " --lang DEU '" + file + "' --json");
+    EXPECT_EQ(result.ExitCode, 0) << file << ": " << result.Err;
+    const auto summary = nlohmann::json::parse(result.Out);
+    EXPECT_EQ(summary["units"], 30) << file;
+    EXPECT_EQ(summary["unknown"].size(), 0u) << file;
+    EXPECT_EQ(summary["changed"], 0) << file;
+  }
+  EXPECT_EQ(TempDir::Read(German()), bytes);
+  // An edit made on the converted file is applied to its unit.
+  std::string text = TempDir::Read(x2p);
+  text = ReplaceOnce(text, "msgstr \"Kein Drucker installiert.\"", "msgstr \"Es ist kein Drucker installiert.\"");
+  dir.Write("x2p.po", text);
+  ASSERT_EQ(Cli("import " + Library() + " --lang DEU '" + x2p + "'").ExitCode, 0);
+  EXPECT_EQ(GermanValues().at("unit/Messages_RC/IDS_NOPRINTER").Text, u"Es ist kein Drucker installiert.");
 }
 
 }  // namespace

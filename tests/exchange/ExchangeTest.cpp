@@ -74,7 +74,7 @@ TEST_F(ExchangeTest, XliffCarriesStatesNotesAndOneFilePerGroup) {
             std::string::npos);
   EXPECT_NE(xliff.find("<file original=\"form/Main\""), std::string::npos);
   EXPECT_NE(xliff.find("<trans-unit id=\"form/Main/btnOpen/Caption\" resname=\"Main.btnOpen.Caption\" "
-                       "xml:space=\"preserve\">"),
+                       "xml:space=\"preserve\" approved=\"yes\">"),
             std::string::npos);
   EXPECT_NE(xliff.find("<target state=\"needs-review-translation\">Alter Text</target>"), std::string::npos);
   EXPECT_NE(xliff.find("<source>&lt;b&gt;bold&lt;/b&gt; &amp; &lt;i&gt;x&lt;/i&gt; &gt; y</source>"),
@@ -321,8 +321,8 @@ TEST_F(ExchangeTest, AnotherLanguagesFileIsRefusedUnlessForced) {
     library.Import(po, "fr.po");
     ADD_FAILURE() << "no error";
   } catch (const EExchangeError& e) {
-    EXPECT_NE(e.Message().find("fr.po: the file is for the language \"fr_FR\", not \"de-DE\""), std::string::npos)
-        << e.Message();
+    EXPECT_NE(e.Describe().find("fr.po: the file is for the language \"fr_FR\", not \"de-DE\""), std::string::npos)
+        << e.Describe();
   }
   TImportOptions force;
   force.Force = true;
@@ -335,10 +335,11 @@ TEST_F(ExchangeTest, HostileFilesGiveAnErrorNamingTheFile) {
       library.Import(text, name);
       ADD_FAILURE() << name << ": no error";
     } catch (const EExchangeError& e) {
-      EXPECT_NE(e.Message().find(part), std::string::npos) << e.Message();
+      EXPECT_NE(e.Describe().find(part), std::string::npos) << e.Describe();
     }
   };
-  expectError("bad.xlf", "<?xml version=\"1.0\"?>\n<xliff version=\"1.2\">\n<file><body><trans-unit", "bad.xlf:3: not well-formed XML");
+  expectError("bad.xlf", "<?xml version=\"1.0\"?>\n<xliff version=\"1.2\">\n<file><body><trans-unit", "bad.xlf: not well-formed XML");
+  expectError("bad.xlf", "<?xml version=\"1.0\"?>\n<xliff version=\"1.2\">\n<file><body><trans-unit", "(line 3)");
   expectError("root.xlf", "<html/>", "root.xlf: not an XLIFF file");
   expectError("v2.xlf", "<xliff version=\"2.0\"/>", "XLIFF version \"2.0\" is not supported");
   expectError("inline.xlf",
@@ -378,7 +379,7 @@ TEST_F(ExchangeTest, CutAndDamagedFilesFailCleanly) {
       try {
         (void)ReadExchangeFile(path);
       } catch (const EExchangeError& e) {
-        EXPECT_NE(e.Message().find(name), std::string::npos) << e.Message();
+        EXPECT_NE(e.Describe().find(name), std::string::npos) << e.Describe();
       }
     }
   }

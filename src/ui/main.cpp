@@ -13,15 +13,8 @@
 // the application, so that they work where no display is available.
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QSocketNotifier>
-#include <csignal>
 #include <cstring>
 #include <iostream>
-
-#ifndef _WIN32
-#include <sys/socket.h>
-#include <unistd.h>
-#endif
 
 #include "BuildInfo.h"
 #include "platform/FileSystem.h"
@@ -29,6 +22,7 @@
 #include "ui/Binding.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/Termination.h"
 
 namespace {
 
@@ -64,33 +58,6 @@ bool PrintInformationOnly(int argc, char* argv[]) {
   return false;
 }
 
-#ifndef _WIN32
-// SIGTERM (a logout or shutdown, `kill`) closes the window as the user would,
-// so the library is saved. The handler only writes a byte; the event loop
-// reads it and closes the window.
-int terminationPipe[2] = {-1, -1};
-
-void OnTerminate(int) {
-  const char byte = 1;
-  [[maybe_unused]] const auto written = ::write(terminationPipe[1], &byte, 1);
-}
-
-void CloseOnTermination(QWidget& window) {
-  if (::socketpair(AF_UNIX, SOCK_STREAM, 0, terminationPipe) != 0) return;
-  auto* notifier = new QSocketNotifier(terminationPipe[0], QSocketNotifier::Read, &window);
-  QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
-    char byte = 0;
-    [[maybe_unused]] const auto got = ::read(terminationPipe[0], &byte, 1);
-    window.close();
-  });
-  struct sigaction action {};
-  action.sa_handler = OnTerminate;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  ::sigaction(SIGTERM, &action, nullptr);
-}
-#endif
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -121,9 +88,8 @@ int main(int argc, char* argv[]) {
   // creation; the default one is simply created when first saved.
   mainWindow.Logic().SettingsGivenExplicitly = parser.isSet(settingsOption);
   mainWindow.show();
-#ifndef _WIN32
-  CloseOnTermination(mainWindow);
-#endif
+  // A logout or shutdown (SIGTERM) closes the window as the user would.
+  sw::ui::CloseOnTermination(mainWindow);
   const int status = QApplication::exec();
   // A settings file that cannot be used ends the program with its own status.
   return mainWindow.Logic().Quitting ? mainWindow.Logic().ExitCode : status;

@@ -1,5 +1,7 @@
 #include "app/LangDialogLogic.h"
 
+#include <cctype>
+
 #include "platform/FileSystem.h"
 #include "platform/NationalLanguage.h"
 #include "util/QStrings.h"
@@ -19,10 +21,6 @@ const TLocaleTreeNode* FindNodeByData(const TLocaleTreeNode& parent, int data) {
 }
 
 constexpr std::size_t kMaxSubFolderLength = 1000;
-
-bool ContainsText(std::string_view text, std::string_view part) {
-  return LowerAscii(text).find(LowerAscii(part)) != std::string::npos;
-}
 
 // The first node in display order that the filter leaves and that matches itself.
 template <typename Pred>
@@ -50,13 +48,23 @@ std::string TLangDialogLogic::NodeCaption(const TLocaleTreeNode& node) {
   return LocaleTextToUtf8(node.Text(), static_cast<LANGID>(node.Data()));
 }
 
-bool TLangDialogLogic::NodeMatches(const TLocaleTreeNode& node) const {
-  const std::string& filter = edFilter.Text();
-  if (filter.empty()) return true;
-  if (ContainsText(NodeCaption(node), filter)) return true;
-  const std::string abbr = GetLocaleInfoStr(static_cast<LANGID>(node.Data()), LOCALE_SABBREVLANGNAME);
-  return !abbr.empty() && LowerAscii(abbr).rfind(LowerAscii(filter), 0) == 0;
+int TLangDialogLogic::MatchRank(const TLocaleTreeNode& node) const {
+  const std::string filter = LowerAscii(edFilter.Text());
+  if (filter.empty()) return 0;
+  const std::string caption = LowerAscii(NodeCaption(node));
+  const std::string abbr = LowerAscii(GetLocaleInfoStr(static_cast<LANGID>(node.Data()), LOCALE_SABBREVLANGNAME));
+  if (caption.rfind(filter, 0) == 0 || (!abbr.empty() && abbr.rfind(filter, 0) == 0)) return 0;
+  int rank = -1;
+  for (std::size_t at = caption.find(filter); at != std::string::npos; at = caption.find(filter, at + 1)) {
+    // "ger" begins the word "German" in "Swiss German" but is only inside "Algeria".
+    const bool wordStart = !std::isalnum(static_cast<unsigned char>(caption[at - 1]));
+    if (wordStart) return 1;
+    rank = 2;
+  }
+  return rank;
 }
+
+bool TLangDialogLogic::NodeMatches(const TLocaleTreeNode& node) const { return MatchRank(node) >= 0; }
 
 bool TLangDialogLogic::NodeVisible(const TLocaleTreeNode& node) const {
   if (NodeMatches(node)) return true;
@@ -70,8 +78,13 @@ void TLangDialogLogic::edFilterChange() {
   // The selection follows the filter: a language the filter hides gives way
   // to the first one it shows, or to none.
   if (!selected_ || !NodeVisible(*selected_)) {
-    const TLocaleTreeNode* first = FindFirst(tvLang.Root(), [this](const TLocaleTreeNode& n) { return NodeMatches(n); });
-    selected_ = first;
+    // The best match first: a name or abbreviation that begins with the
+    // filter, then a word that does, then the filter anywhere; in display
+    // order within a rank.
+    const TLocaleTreeNode* best = nullptr;
+    for (int rank = 0; rank <= 2 && !best; ++rank)
+      best = FindFirst(tvLang.Root(), [this, rank](const TLocaleTreeNode& n) { return MatchRank(n) == rank; });
+    selected_ = best;
     tvLangChange();
   }
   if (OnFilterChanged) OnFilterChanged();

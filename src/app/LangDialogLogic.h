@@ -73,6 +73,10 @@ class TLangDialogLogic {
   void tvLangChange();
   void edFilterChange();
   bool NodeMatches(const TLocaleTreeNode& node) const;
+  // How well `node` matches the filter: 0 its caption or abbreviation begins
+  // with it, 1 a word of its caption does, 2 the caption holds it elsewhere,
+  // -1 no match (letter case ignored).
+  int MatchRank(const TLocaleTreeNode& node) const;
   void FillSubFolders();
   void UpdateOK();
 

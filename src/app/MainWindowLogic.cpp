@@ -1,6 +1,7 @@
 #include "app/MainWindowLogic.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <stop_token>
 
 #include "app/LangDialogLogic.h"
@@ -20,6 +21,17 @@ constexpr LANGID kLangEnglish = 0x09;
 constexpr const char* SDeleteLibrary = "Delete library \"%s\"?";
 constexpr const char* SDeleteLanguage = "Delete language \"%s\" (sub-folder \"%s\")?";
 constexpr const char* SCloseSaveFailed = "The settings could not be saved:\r\n%s";
+constexpr const char* SChangeNative =
+    "Make \"%s\" the native language instead of \"%s\"?\r\n\r\n"
+    "Every item is keyed by the native texts: the next Process reads the library anew from \"%s\".";
+// Why Process waits, shown beside it while the library is incomplete.
+constexpr const char* SNeedShortName = "Enter a short name: it names the language files.";
+constexpr const char* SNeedSourceFolder = "Choose the source folder.";
+constexpr const char* SNeedDestFolder = "Choose the destination folder.";
+constexpr const char* SNeedLanguages = "Add the languages (Auto finds them in the source folder).";
+constexpr const char* SResolvedFolder = "Folder: %s";
+
+bool IsAbsoluteFolder(const std::string& folder) { return std::filesystem::path(folder).is_absolute(); }
 
 // Sets `Updating` for the duration of a scope, back to 0 also on failure.
 class UpdatingScope {
@@ -97,6 +109,16 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   edDestDir.OnEnter = [this] { edDestDirEnter(); };
   edSrcDir.OnChange = [this] { Guarded([this] { edSrcDirChange(); }); };
   edSrcDir.OnExit = [this] { Guarded([this] { edSrcDirExit(); }); };
+  // An edit is committed when its field is left: the library is saved then,
+  // so that no way of ending the program loses it.
+  for (TEditModel* edit : {&edLibName, &edLibShortName, &edDestDir}) {
+    edit->OnExit = [this] { Guarded([this] { CommitLibrary(); }); };
+  }
+  edLibShortName.OnChange = [this] { UpdateProcessState(); };
+  edDestDir.OnChange = [this] { UpdateProcessState(); };
+  cbRemoveUnusedItems.OnClick = [this] {
+    if (Updating == 0) Guarded([this] { CommitLibrary(); });
+  };
   sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
   sbDestDir.OnClick = [this] { sbDestDirClick(); };
   for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles})
@@ -113,6 +135,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   };
   btMoveUp.OnClick = [this] { Guarded([this] { MoveSelectedLanguage(-1); }); };
   btMoveDown.OnClick = [this] { Guarded([this] { MoveSelectedLanguage(+1); }); };
+  UpdateButtons();
 }
 
 TMainWindowLogic::~TMainWindowLogic() = default;
@@ -364,7 +387,36 @@ std::string TMainWindowLogic::ShortNameFromName(const std::string& name) {
 }
 
 void TMainWindowLogic::edDestDirEnter() {
-  if (edDestDir.Text().empty()) edDestDir.SetText(JoinPath(DefaultLibPath, edLibShortName.Text()));
+  // Only a complete suggestion is offered: a library path and a short name,
+  // giving an absolute folder. A relative one would land wherever the
+  // settings file happens to be.
+  if (!edDestDir.Text().empty() || DefaultLibPath.empty() || edLibShortName.Text().empty()) return;
+  const std::string suggestion = JoinPath(DefaultLibPath, edLibShortName.Text());
+  if (IsAbsoluteFolder(suggestion)) edDestDir.SetText(suggestion);
+}
+
+std::string TMainWindowLogic::ResolvedFolder(const std::string& folder) const {
+  TLibraryDefinition definition;
+  definition.SrcDir = folder;
+  return ResolveLibrary(definition, GlobalPropRules, SettingsFolder(SettingsFileName())).SrcDir;
+}
+
+std::string TMainWindowLogic::IncompleteReason() const {
+  if (edLibShortName.Text().empty()) return SNeedShortName;
+  if (edSrcDir.Text().empty()) return SNeedSourceFolder;
+  const std::string source = ResolvedFolder(edSrcDir.Text());
+  if (!platform::DirectoryExists(source)) return Format(SSourceFolderMissing, source);
+  if (edDestDir.Text().empty()) return SNeedDestFolder;
+  if (Languages.Count() == 0) return SNeedLanguages;
+  return "";
+}
+
+void TMainWindowLogic::CommitLibrary() {
+  // Nothing is written for a settings file the window does not use, for a
+  // library nobody has touched, or while a run holds the library.
+  if (Quitting || CurLib <= 0 || UntouchedNewLibrary()) return;
+  SaveLibrary(CurLib);
+  SaveLastLib();
 }
 
 void TMainWindowLogic::edSrcDirChange() {
@@ -373,16 +425,22 @@ void TMainWindowLogic::edSrcDirChange() {
   // folder ("/" on the way to "/home/me/app/src"). Detection waits for the
   // user to leave the field.
   srcDirEdited_ = true;
-  if (!platform::DirectoryExists(edSrcDir.Text())) return;
+  if (!platform::DirectoryExists(edSrcDir.Text())) {
+    UpdateProcessState();
+    return;
+  }
   UpdateButtons();
 }
 
 void TMainWindowLogic::edSrcDirExit() {
-  if (!srcDirEdited_) return;
-  srcDirEdited_ = false;
-  if (!platform::DirectoryExists(edSrcDir.Text())) return;
-  if (lvLanguages.RowCount() == 0) AutoRetrieve();
-  UpdateButtons();
+  if (srcDirEdited_) {
+    srcDirEdited_ = false;
+    if (platform::DirectoryExists(ResolvedFolder(edSrcDir.Text()))) {
+      if (lvLanguages.RowCount() == 0) AutoRetrieve();
+    }
+    UpdateButtons();
+  }
+  CommitLibrary();
 }
 
 void TMainWindowLogic::sbSrcDirClick() {
@@ -417,6 +475,7 @@ int TMainWindowLogic::ScanFlagsFromBoxes() const {
 void TMainWindowLogic::cbResFilesClick() {
   if (Updating != 0) return;
   ScanFlags = ScanFlagsFromBoxes();
+  Guarded([this] { CommitLibrary(); });
 }
 
 // ---- Library commands -------------------------------------------------------------
@@ -533,6 +592,18 @@ std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {
 
 void TMainWindowLogic::btProcessClick() {
   if (running_) return;
+  // Process is off while the library is incomplete; Enter may still reach here.
+  if (!IncompleteReason().empty()) {
+    UpdateButtons();
+    return;
+  }
+  // What is processed is saved first: a run is never lost with the window.
+  try {
+    CommitLibrary();
+  } catch (const std::exception& e) {
+    dialogs_.ShowError(e.what());
+    return;
+  }
   LastRun = TRunResult();
   auto job = std::make_shared<RunJob>();
   try {
@@ -604,7 +675,7 @@ void TMainWindowLogic::RunFinished(RunJob& job) {
   job_.reset();
   running_ = false;
   pnlRun.SetVisible(false);
-  btProcess.SetEnabled(true);
+  UpdateButtons();
   miExport.SetEnabled(true);
   miImport.SetEnabled(true);
   LastRun = std::move(job.Result);
@@ -700,33 +771,15 @@ void TMainWindowLogic::RefreshCoverage() {
 
 // ---- Languages -------------------------------------------------------------------
 
-LANGID TMainWindowLogic::FullLanguageOf(LANGID id) {
-  if (id == 0 || id != PrimaryLangId(id)) return id;
-  TLocaleEntryList locales;
-  GetLocaleList(locales, lmLocales);
-  const std::string language = LowerAscii(GetLocaleInfoStr(id, LOCALE_SNAME));
-  LANGID first = 0;
-  bool defaultSupported = false;
-  const auto defaultId = static_cast<LANGID>(id | 0x0400);
-  for (const auto& entry : locales) {
-    if (PrimaryLangId(entry.Id) != id) continue;
-    if (first == 0) first = entry.Id;
-    if (entry.Id == defaultId) defaultSupported = true;
-    // "de-DE": the language spoken in its own country.
-    const std::string name = LowerAscii(GetLocaleInfoStr(entry.Id, LOCALE_SNAME));
-    if (!language.empty() && name == language + "-" + language) return entry.Id;
-  }
-  if (defaultSupported) return defaultId;
-  return first != 0 ? first : id;
-}
-
 LANGID TMainWindowLogic::LanguageOfFolderName(const std::string& name) {
   if (name.empty()) return 0;
-  LANGID id = LangIdFromAbbr(name);
+  if (const LANGID id = LangIdFromAbbr(name); id != 0) return MainLocaleOf(id);
+  if (const LANGID id = LanguageOfName(name); id != 0) return id;
   // Short names like "bin" or "res" begin many a language name; only a
-  // longer beginning names a language.
-  if (id == 0 && name.size() >= 4) id = LangIdFromEnglishName(name);
-  return FullLanguageOf(id);
+  // longer beginning names a language, and then the language as a whole:
+  // the first locale whose name begins so may be any country's.
+  if (name.size() < 4) return 0;
+  return MainLocaleOf(PrimaryLangId(LangIdFromEnglishName(name)));
 }
 
 std::vector<TDetectedLanguage> TMainWindowLogic::DetectLanguages(const std::string& folder) {
@@ -774,10 +827,11 @@ void TMainWindowLogic::AutoRetrieve() {
     if (native > 0 && native < Languages.Count()) Languages.Move(native, 0);
   }
   RefreshLanguages();
-  UpdateButtons();
+  LanguagesChanged();
 }
 
 void TMainWindowLogic::UpdateButtons() {
+  UpdateProcessState();
   btAddLang.SetEnabled(!edSrcDir.Text().empty());
   const int row = lvLanguages.Selected();
   const bool selected = row >= 0;
@@ -787,14 +841,41 @@ void TMainWindowLogic::UpdateButtons() {
   btMoveDown.SetEnabled(selected && row < lvLanguages.RowCount() - 1);
 }
 
+void TMainWindowLogic::UpdateProcessState() {
+  const std::string reason = IncompleteReason();
+  btProcess.SetEnabled(!running_ && reason.empty());
+  lblProcessReason.SetCaption(reason);
+  for (auto [edit, label] : {std::pair{&edSrcDir, &lblSrcResolved}, std::pair{&edDestDir, &lblDestResolved}}) {
+    // A relative folder is taken from the settings file's folder: the window says which.
+    const bool relative = !edit->Text().empty() && !IsAbsoluteFolder(edit->Text());
+    label->SetCaption(relative ? Format(SResolvedFolder, ResolvedFolder(edit->Text())) : "");
+  }
+}
+
+bool TMainWindowLogic::ConfirmNativeChange(int from, int to) {
+  if (Languages.Count() < 2 || from == to || (from != 0 && to != 0)) return true;
+  const int newNative = from == 0 ? 1 : from;
+  const auto name = [this](int row) { return DisplayLangName(static_cast<LANGID>(Languages[row]->LangId)); };
+  return AskYesNo(Format(SChangeNative, name(newNative), name(0), Languages[newNative]->SubFolder)) == idYes;
+}
+
 void TMainWindowLogic::MoveSelectedLanguage(int delta) {
   const int from = lvLanguages.Selected();
   const int to = from + delta;
   if (from < 0 || to < 0 || to >= Languages.Count() || from >= Languages.Count()) return;
+  // The first language is the native one: changing it re-keys every item.
+  if (!ConfirmNativeChange(from, to)) return;
   Languages.Move(from, to);
   FillLanguageRows();
   lvLanguages.SetSelected(to);
   UpdateButtons();
+  LanguagesChanged();
+}
+
+void TMainWindowLogic::LanguagesChanged() {
+  UpdateButtons();
+  RefreshCoverage();
+  CommitLibrary();
 }
 
 bool TMainWindowLogic::lvLanguagesKeyDown(TListKey key, bool ctrl) {
@@ -857,12 +938,16 @@ void TMainWindowLogic::btAddLangClick() {
   lvLanguages.AddRow({});
   FillLanguageRow(index);
   pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
+  LanguagesChanged();
 }
 
 void TMainWindowLogic::btEditLangClick() {
   const int index = lvLanguages.Selected();
   if (index < 0) return;
-  if (EditLanguage(*Languages.Items(index))) FillLanguageRow(index);
+  if (EditLanguage(*Languages.Items(index))) {
+    FillLanguageRow(index);
+    LanguagesChanged();
+  }
 }
 
 void TMainWindowLogic::btDelLangClick() {
@@ -876,7 +961,7 @@ void TMainWindowLogic::btDelLangClick() {
   lvLanguages.DeleteRow(index);
   if (index == 0 && Languages.Count() > 0) FillLanguageRow(0);  // the new native language
   pnlLangCount.SetCaption(Format("Languages: %d", Languages.Count()));
-  UpdateButtons();
+  LanguagesChanged();
 }
 
 void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
@@ -885,6 +970,7 @@ void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
   if (from < 0) return;
   const int rows = lvLanguages.RowCount();
   if (targetRow < 0 || targetRow >= rows) targetRow = rows;
+  if (!ConfirmNativeChange(from, targetRow <= from ? targetRow : targetRow - 1)) return;
   const TListViewModel::Row row = lvLanguages.Rows()[static_cast<std::size_t>(from)];
   lvLanguages.InsertRow(targetRow, row);
   const int dragged = targetRow <= from ? from + 1 : from;
@@ -893,7 +979,7 @@ void TMainWindowLogic::lvLanguagesDragDrop(int targetRow) {
   lvLanguages.SetSelected(to);
   Languages.Move(from, to);
   FillLanguageRows();  // the native mark stays on the first row
-  UpdateButtons();
+  LanguagesChanged();
 }
 
 }  // namespace sw

@@ -107,6 +107,8 @@ class TMainWindowLogic {
   TLabelModel MainForm{"MainForm", "Shelfwright"};
   TButtonModel btProcess{"btProcess", "Process"};
   TButtonModel btClose{"btClose", "Close"};
+  // Why Process is off while the library is incomplete; hidden otherwise.
+  TLabelModel lblProcessReason{"lblProcessReason"};
   TLabelModel Label1{"Label1", "Available libraries:"};
   TComboBoxModel cbLibraries{"cbLibraries"};
   TLabelModel gbLibSettings{"gbLibSettings", "Library Settings"};
@@ -120,6 +122,10 @@ class TMainWindowLogic {
   TLabelModel lblDestDir{"lblDestDir", "Destination Folder"};
   TEditModel edDestDir{"edDestDir"};
   TButtonModel sbDestDir{"sbDestDir"};
+  // The folders a relative source or destination stands for (taken from the
+  // settings file's folder); hidden for absolute ones.
+  TLabelModel lblSrcResolved{"lblSrcResolved"};
+  TLabelModel lblDestResolved{"lblDestResolved"};
   TCheckBoxModel cbRemoveUnusedItems{"cbRemoveUnusedItems", "Remove unused items during refresh", false};
   TLabelModel gbFilesToScan{"gbFilesToScan", "Files to Scan"};
   TCheckBoxModel cbResFiles{"cbResFiles", ".RES, .R32 files", true};
@@ -190,22 +196,30 @@ class TMainWindowLogic {
   bool EditLanguage(TLibLanguage& language);
   static std::string ShortNameFromName(const std::string& name);
   // The language a folder name stands for, 0 for none: an abbreviation
-  // ("DEU", "de") or, from four letters on, the beginning of an English
-  // language name ("Germ"). A language-only match ("de") gives way to the
-  // language's main locale ("DEU"), so files are named as for "DEU".
+  // ("DEU", "de"), a language's name in English or in the language itself
+  // ("German", "Deutsch") or, from four letters on, the beginning of an
+  // English language name ("Germ"). Anything but a full abbreviation gives
+  // the language's main locale ("DEU"), so files are named as for "DEU".
   static LANGID LanguageOfFolderName(const std::string& name);
   // The languages the plain sub-folders of `folder` stand for, ordered by
   // folder name (letter case ignored), each language once.
   static std::vector<TDetectedLanguage> DetectLanguages(const std::string& folder);
-  // The main locale of a language-only identifier (the one whose region is
-  // the language's own, "de-DE", else its default sub-language, else its
-  // first supported locale); other identifiers come back unchanged.
-  static LANGID FullLanguageOf(LANGID id);
   // `placement` moved and shrunk as little as needed to lie within `screen`
   // (left, top, width, height); one not remembered stays as it is.
   static TWindowPlacement FitPlacement(const TWindowPlacement& placement, const TWindowPlacement& screen);
 
-  // Moves the selected language one row up (-1) or down (+1); the selection follows.
+  // Why the library cannot be processed yet ("" when it can): no short name,
+  // no source folder or one that does not exist, no destination, no languages.
+  std::string IncompleteReason() const;
+  // Process on or off (with its reason), and the folders relative ones stand for.
+  void UpdateProcessState();
+  // Saves the current library and makes it the last used one, unless nothing
+  // may be written (see `FormClose`); called whenever an edit is committed:
+  // a field left, a box ticked, the language list changed, a run started.
+  void CommitLibrary();
+
+  // Moves the selected language one row up (-1) or down (+1); the selection
+  // follows. A move that changes the native language asks first.
   void MoveSelectedLanguage(int delta);
   // A library started with "New" that nobody has changed yet: it is not
   // written to the settings file.
@@ -249,6 +263,12 @@ class TMainWindowLogic {
   void lvLanguagesDragDrop(int targetRow);
   bool lvLanguagesKeyDown(TListKey key, bool ctrl);
   void FillLanguageRows();
+  // After any change of the language list: buttons, coverage, saved.
+  void LanguagesChanged();
+  // Asks before a move of row `from` to row `to` changes the native language.
+  bool ConfirmNativeChange(int from, int to);
+  // `folder` as the run takes it: a relative one from the settings file's folder.
+  std::string ResolvedFolder(const std::string& folder) const;
   void ClearLibraryFields();
 
   TLibrarySettings settings_;

@@ -145,6 +145,19 @@ void Bind(TLabelModel& model, QLabel* label) {
   model.OnModelChanged = sync;
 }
 
+void BindNote(TLabelModel& model, QLabel* label) {
+  Bind(model, label);
+  label->setWordWrap(true);
+  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto text = model.OnModelChanged;
+  auto sync = [&model, label, text] {
+    text();
+    label->setVisible(!model.Caption().empty());
+  };
+  sync();
+  model.OnModelChanged = sync;
+}
+
 void Bind(TLabelModel& model, QGroupBox* group) {
   group->setObjectName(ToQ(model.Name));
   auto sync = [&model, group] {

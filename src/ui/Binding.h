@@ -28,6 +28,9 @@ void Bind(TEditModel& model, QLineEdit* edit);
 void Bind(TCheckBoxModel& model, QCheckBox* box);
 void Bind(TComboBoxModel& model, QComboBox* combo);
 void Bind(TLabelModel& model, QLabel* label);
+// A note that says something only at times: bound like a label, word-wrapped,
+// and hidden while its caption is empty.
+void BindNote(TLabelModel& model, QLabel* label);
 void Bind(TLabelModel& model, QGroupBox* group);
 void Bind(TLabelModel& model, QMenu* menu);
 // Detaches a model from its view (the view is about to go).

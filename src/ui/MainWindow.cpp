@@ -1,6 +1,7 @@
 #include "ui/MainWindow.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileDialog>
@@ -115,6 +116,12 @@ MainWindow::MainWindow(const std::string& settingsFileName, const std::string& p
   runHost_ = new QtRunHost(this);
   logic_->SetRunHost(runHost_);
   BuildWidgets();
+  // Remembers where the focus is in this window while no run is on.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now && now->window() == this && !logic_->Running()) focusBeforeRun_ = now;
+  });
+  // A logout asks the program to save what it has: the library is saved as on close.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SaveForShutdown(); });
   // The language dialog is made afresh for every use; the about box lives as long as the window.
   aboutBox_ = new AboutBox(programFile, this);
 }
@@ -209,11 +216,19 @@ void MainWindow::BuildWidgets() {
   auto* btProcess = Button(l.btProcess, pnlRight);
   btProcess->setDefault(true);
   auto* btClose = Button(l.btClose, pnlRight);
+  // Enter on a focused Close (where the focus falls while Process is off
+  // during a run) must never end the program.
+  btClose->setAutoDefault(false);
+  auto* lblProcessReason = new QLabel(pnlRight);
+  BindNote(l.lblProcessReason, lblProcessReason);
+  lblProcessReason->setMaximumWidth(btProcess->sizeHint().width() * 2);
   auto* right = new QVBoxLayout(pnlRight);
   right->setContentsMargins(0, 0, 0, 0);
   right->addWidget(btProcess);
   right->addWidget(btClose);
+  right->addWidget(lblProcessReason);
   right->addStretch();
+  btProcess_ = btProcess;
 
   // Top panel: the library chooser.
   QWidget* pnlTop = Panel("pnlTop", central);
@@ -259,12 +274,18 @@ void MainWindow::BuildWidgets() {
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
   sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
+  auto* lblSrcResolved = new QLabel(pnlLibSetsTop);
+  BindNote(l.lblSrcResolved, lblSrcResolved);
+  auto* lblDestResolved = new QLabel(pnlLibSetsTop);
+  BindNote(l.lblDestResolved, lblDestResolved);
   sets->addWidget(edSrcDir, 1, 0);
   sets->addWidget(sbSrcDir, 1, 1);
-  sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 2, 0, 1, 2);
-  sets->addWidget(edDestDir, 3, 0);
-  sets->addWidget(sbDestDir, 3, 1);
-  sets->addWidget(cbRemoveUnusedItems, 4, 0, 1, 2);
+  sets->addWidget(lblSrcResolved, 2, 0, 1, 2);
+  sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 3, 0, 1, 2);
+  sets->addWidget(edDestDir, 4, 0);
+  sets->addWidget(sbDestDir, 4, 1);
+  sets->addWidget(lblDestResolved, 5, 0, 1, 2);
+  sets->addWidget(cbRemoveUnusedItems, 6, 0, 1, 2);
 
   auto* libSettings = new QVBoxLayout(gbLibSettings);
   libSettings->addWidget(pnlLibNames);
@@ -390,6 +411,15 @@ void MainWindow::showEvent(QShowEvent* event) {
   }
 }
 
+void MainWindow::SaveForShutdown() {
+  StorePlacement();
+  try {
+    logic_->CommitLibrary();
+  } catch (const std::exception&) {
+    // Nobody is there to answer: closing the window tries again and asks.
+  }
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   // A run still going is cancelled first; the window closes when it has ended.
   if (!logic_->FormCloseQuery()) {
@@ -492,8 +522,12 @@ bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
 }
 
 void MainWindow::ShowRunReport(TRunReportLogic& report) {
+  // The focus goes back to where it was when the run started (Process, when
+  // the run was started with the mouse), never to what it fell on meanwhile.
+  const QPointer<QWidget> back = focusBeforeRun_ ? focusBeforeRun_ : QPointer<QWidget>(btProcess_.data());
   RunReportDialog dialog(report, this);
   ExecModal(dialog);
+  if (back && back->isEnabled() && back->isVisible()) back->setFocus(Qt::OtherFocusReason);
 }
 
 int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) {

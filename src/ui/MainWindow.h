@@ -8,6 +8,8 @@
 #include <string>
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QPushButton>
 
 #include "app/MainWindowLogic.h"
 
@@ -47,6 +49,10 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  // Saves the library and the window's placement without asking anything:
+  // for a logout, whose session manager may end the program right after.
+  void SaveForShutdown();
+
  private:
   void BuildWidgets();
   // The remembered placement (or the default size) fitted into the screen.
@@ -63,6 +69,9 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   AboutBox* aboutBox_;
   QtRunHost* runHost_;
   bool shown_ = false;
+  // Where the focus was when the last run started, to return it after the report.
+  QPointer<QWidget> focusBeforeRun_;
+  QPointer<QPushButton> btProcess_;
 };
 
 }  // namespace sw::ui

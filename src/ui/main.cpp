@@ -22,6 +22,7 @@
 #include "ui/Binding.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
+#include "ui/Termination.h"
 
 namespace {
 
@@ -87,6 +88,8 @@ int main(int argc, char* argv[]) {
   // creation; the default one is simply created when first saved.
   mainWindow.Logic().SettingsGivenExplicitly = parser.isSet(settingsOption);
   mainWindow.show();
+  // A logout or shutdown (SIGTERM) closes the window as the user would.
+  sw::ui::CloseOnTermination(mainWindow);
   const int status = QApplication::exec();
   // A settings file that cannot be used ends the program with its own status.
   return mainWindow.Logic().Quitting ? mainWindow.Logic().ExitCode : status;

@@ -281,6 +281,61 @@ LANGID LangIdFromEnglishName(std::string_view name) {
   return 0;
 }
 
+LANGID MainLocaleOf(LANGID id) {
+  if (id == 0 || id != PrimaryLangId(id)) return id;
+  const std::string language = LowerAscii(GetLocaleInfoStr(id, LOCALE_SNAME));
+  LANGID first = 0;
+  bool defaultSupported = false;
+  const auto defaultId = static_cast<LANGID>(id | 0x0400);
+  for (const auto& entry : CachedList(lmLocales)) {
+    if (PrimaryLangId(entry.Id) != id) continue;
+    if (first == 0) first = entry.Id;
+    if (entry.Id == defaultId) defaultSupported = true;
+    // "de-DE": the language spoken in its own country.
+    const std::string name = LowerAscii(GetLocaleInfoStr(entry.Id, LOCALE_SNAME));
+    if (!language.empty() && name == language + "-" + language) return entry.Id;
+  }
+  if (defaultSupported) return defaultId;
+  return first != 0 ? first : id;
+}
+
+namespace {
+
+// Languages as their speakers name them (UTF-8), for folders named that way;
+// spellings without accents too, as folder names are often written.
+struct TNativeLanguageName {
+  std::string_view Name;
+  LANGID Language;
+};
+constexpr TNativeLanguageName kNativeLanguageNames[] = {
+    {"\u0627\u0644\u0639\u0631\u0628\u064a\u0629", 0x01}, {"\u0411\u044a\u043b\u0433\u0430\u0440\u0441\u043a\u0438", 0x02},
+    {"Catal\u00e0", 0x03}, {"Catala", 0x03}, {"\u4e2d\u6587", 0x04},
+    {"\u010ce\u0161tina", 0x05}, {"Cestina", 0x05}, {"Dansk", 0x06}, {"Deutsch", 0x07},
+    {"\u0395\u03bb\u03bb\u03b7\u03bd\u03b9\u03ba\u03ac", 0x08}, {"Espa\u00f1ol", 0x0A}, {"Espanol", 0x0A},
+    {"Suomi", 0x0B}, {"Fran\u00e7ais", 0x0C}, {"Francais", 0x0C}, {"\u05e2\u05d1\u05e8\u05d9\u05ea", 0x0D},
+    {"Magyar", 0x0E}, {"\u00cdslenska", 0x0F}, {"Islenska", 0x0F}, {"Italiano", 0x10},
+    {"\u65e5\u672c\u8a9e", 0x11}, {"\ud55c\uad6d\uc5b4", 0x12}, {"Nederlands", 0x13}, {"Norsk", 0x14},
+    {"Polski", 0x15}, {"Portugu\u00eas", 0x16}, {"Portugues", 0x16}, {"Rom\u00e2n\u0103", 0x18},
+    {"Romana", 0x18}, {"\u0420\u0443\u0441\u0441\u043a\u0438\u0439", 0x19}, {"Hrvatski", 0x1A},
+    {"Sloven\u010dina", 0x1B}, {"Slovencina", 0x1B}, {"Shqip", 0x1C}, {"Svenska", 0x1D},
+    {"\u0e44\u0e17\u0e22", 0x1E}, {"T\u00fcrk\u00e7e", 0x1F}, {"Turkce", 0x1F}, {"Bahasa Indonesia", 0x21},
+    {"\u0423\u043a\u0440\u0430\u0457\u043d\u0441\u044c\u043a\u0430", 0x22}, {"Sloven\u0161\u010dina", 0x24},
+    {"Slovenscina", 0x24}, {"Eesti", 0x25}, {"Latvie\u0161u", 0x26}, {"Latviesu", 0x26},
+    {"Lietuvi\u0173", 0x27}, {"Lietuviu", 0x27}, {"Ti\u1ebfng Vi\u1ec7t", 0x2A}, {"Tieng Viet", 0x2A},
+    {"Euskara", 0x2D}, {"Galego", 0x56},
+};
+
+}  // namespace
+
+LANGID LanguageOfName(std::string_view name) {
+  if (name.empty()) return 0;
+  for (const auto& entry : CachedList(lmLanguages))
+    if (SameText(GetLocaleInfoStr(entry.Id, LOCALE_SENGLANGUAGE), name)) return MainLocaleOf(PrimaryLangId(entry.Id));
+  for (const auto& entry : kNativeLanguageNames)
+    if (SameText(entry.Name, name)) return MainLocaleOf(entry.Language);
+  return 0;
+}
+
 // ---- Conversions --------------------------------------------------------------
 
 LANGID UserDefaultLangId() { return platform::GetUserDefaultLangID(); }

@@ -42,6 +42,15 @@ inline LANGID PrimaryLangId(LANGID id) { return static_cast<LANGID>(id & 0x3FF);
 std::string GetLangAbbr(LANGID id);
 LANGID LangIdFromAbbr(std::string_view abbr);
 LANGID LangIdFromEnglishName(std::string_view name);
+// The main locale of a language-only identifier: the one whose region is the
+// language's own ("de-DE"), else its default sub-language, else its first
+// supported locale. Other identifiers come back unchanged.
+LANGID MainLocaleOf(LANGID id);
+// The language a whole name stands for: a language's English name
+// ("German") or the name its speakers give it ("Deutsch", "Fran\u00e7ais"),
+// without regard to ASCII case. Answers the language's main locale
+// (`MainLocaleOf`), so that files are named as for "DEU"; 0 for none.
+LANGID LanguageOfName(std::string_view name);
 unsigned GetCodePage(LANGID id);
 // The user's default language identifier, as the operating system gives it.
 LANGID UserDefaultLangId();

@@ -209,6 +209,11 @@ TEST_F(LangDialogLogicTest, FilterNarrowsTheTreeAndMovesAHiddenSelection) {
   EXPECT_EQ(dialog_.Selected(), nullptr);
   EXPECT_EQ(dialog_.edEngName.Text(), "");
   EXPECT_FALSE(dialog_.btOK.Enabled());
+
+  // A name that begins with the filter comes before a word that does, and
+  // that before the filter inside a word: "ger" is German, not Algeria.
+  dialog_.edFilter.SetText("ger");
+  EXPECT_EQ(PrimaryLangId(dialog_.SelectedLangId()), 0x07) << dialog_.edEngName.Text();
   dialog_.edFilter.SetText("");
   EXPECT_TRUE(dialog_.NodeVisible(*french));
 }

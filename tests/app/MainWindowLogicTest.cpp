@@ -361,11 +361,101 @@ TEST_F(MainWindowLogicTest, EnteringEmptyDestinationJoinsLibraryPathAndShortName
   EXPECT_EQ(w.edDestDir.Text(), "/mine");
 }
 
-TEST_F(MainWindowLogicTest, EnteringEmptyDestinationWithoutLibraryPathGivesShortNameAlone) {
+TEST_F(MainWindowLogicTest, EmptyDestinationIsNeverPrefilledWithARelativeFolderAndRelativeFoldersShowWhereTheyLead) {
   TMainWindowLogic& w = Open();
   Type(w.edLibShortName, "Pad");
   w.edDestDir.SetFocus();
-  EXPECT_EQ(w.edDestDir.Text(), "Pad");
+  EXPECT_EQ(w.edDestDir.Text(), "") << "without a library path there is nothing complete to offer";
+  EXPECT_EQ(w.lblDestResolved.Caption(), "");
+  // A relative folder is the settings file's folder's: the window says so.
+  Type(w.edDestDir, "out/pad");
+  EXPECT_EQ(w.lblDestResolved.Caption(), "Folder: " + dir_.Path("out/pad"));
+  Type(w.edSrcDir, "src/../src");
+  EXPECT_EQ(w.lblSrcResolved.Caption(), "Folder: " + dir_.Path("src"));
+  Type(w.edDestDir, dir_.Path("abs"));
+  EXPECT_EQ(w.lblDestResolved.Caption(), "");
+}
+
+// ---- Saving as the user goes, and what Process needs ------------------------------
+
+TEST_F(MainWindowLogicTest, ProcessWaitsForACompleteLibraryAndSaysWhatIsMissing) {
+  TMainWindowLogic& w = Open();
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  const auto expect = [&w](const std::string& reason) {
+    EXPECT_EQ(w.lblProcessReason.Caption(), reason);
+    EXPECT_EQ(w.btProcess.Enabled(), reason.empty()) << reason;
+  };
+  expect("Enter a short name: it names the language files.");
+  Type(w.edLibShortName, "Pad");
+  expect("Choose the source folder.");
+  Type(w.edSrcDir, dir_.Path("srcx"));
+  expect("The source folder \"" + dir_.Path("srcx") + "\" does not exist");
+  TypeAndLeave(w.edSrcDir, dir_.Path("src"));  // leaving it detects "en"
+  expect("Choose the destination folder.");
+  Type(w.edDestDir, dir_.Path("out"));
+  expect("");
+  w.lvLanguages.UserClick(0);
+  user_.Answers = {idYes};
+  w.btDelLang.Click();
+  expect("Add the languages (Auto finds them in the source folder).");
+  // Enter reaching a Process that is off runs nothing and shows no raw error.
+  w.btProcess.OnClick();
+  EXPECT_FALSE(std::filesystem::exists(dir_.Path("out"))) << "nothing is run";
+  for (const auto& line : user_.Log) EXPECT_EQ(line.rfind("error", 0), std::string::npos) << line;
+}
+
+TEST_F(MainWindowLogicTest, CommittedEditsAreSavedAtOnceSoNoWayOfEndingTheProgramLosesThem) {
+  TMainWindowLogic& w = Open();
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  std::filesystem::create_directories(dir_.Path("src/de"));
+  // A field left: the library and LastLib are in the file, without a close.
+  TypeAndLeave(w.edLibName, "Pad");
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "Name", ""), "Pad");
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Main", "LastLib", ""), "1");
+  TypeAndLeave(w.edLibShortName, "PadShort");
+  TypeAndLeave(w.edSrcDir, dir_.Path("src"));  // detects en and de: the language list changed
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Languages1Lib", "1031", ""), "de");
+  w.cbPasFiles.SetChecked(false);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ScanFiles", ""), std::to_string(sfAllFiles & ~sfPasFiles));
+  // Typed but not yet left, then Process: saved before the run starts.
+  Type(w.edDestDir, dir_.Path("out"));
+  w.btProcess.Click();
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "DestDir", ""), dir_.Path("out"));
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/PadShort.ENU.lng")));
+  window_.reset();  // ended without a close, as by a signal the window could not see
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ShortName", ""), "PadShort");
+}
+
+TEST_F(MainWindowLogicTest, MakingAnotherLanguageNativeAsksNamingBothAndNoKeepsTheOrder) {
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}});
+  const std::string question = "ask Make \"" + DisplayLangName(0x0407) + "\" the native language instead of \"" +
+                               DisplayLangName(0x0409) + "\"?";
+  const auto asked = [&] {
+    return std::any_of(user_.Log.begin(), user_.Log.end(),
+                       [&](const std::string& line) { return line.rfind(question, 0) == 0; });
+  };
+  // Ctrl+Up on the second row, a drag to the top, Move down on the first row: each asks; No keeps the order.
+  for (const auto& move : std::vector<std::function<void()>>{
+           [&] { w.lvLanguages.UserClick(1); w.lvLanguages.OnKeyDown(TListKey::Up, true); },
+           [&] { w.lvLanguages.UserClick(1); w.lvLanguages.UserDragDrop(0); },
+           [&] { w.lvLanguages.UserClick(0); w.btMoveDown.Click(); }}) {
+    user_.Log.clear();
+    move();
+    EXPECT_TRUE(asked()) << (user_.Log.empty() ? "" : user_.Log.front());
+    EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
+  }
+  // Moves below the top ask nothing.
+  user_.Log.clear();
+  w.lvLanguages.UserClick(2);
+  w.btMoveUp.Click();
+  EXPECT_TRUE(user_.Log.empty());
+  EXPECT_EQ(w.Languages[1]->LangId, 0x040C);
+  // Yes makes German native.
+  user_.Answers = {idYes};
+  w.lvLanguages.UserClick(2);
+  w.lvLanguages.UserDragDrop(0);
+  EXPECT_EQ(w.Languages[0]->LangId, 0x0407);
 }
 
 TEST_F(MainWindowLogicTest, FolderButtonsReplaceTheEditOnlyOnOk) {
@@ -386,7 +476,7 @@ class MainWindowLanguagesTest : public MainWindowLogicTest {
   // A source folder whose entries name languages by abbreviation or English name.
   std::string MakeSource() const {
     for (const char* sub :
-         {"src/DEU", "src/fra", "src/Germ", "src/German", "src/Ital", "src/misc", "src/.git", "src/ENU"})
+         {"src/DEU", "src/fra", "src/Gree", "src/German", "src/Ital", "src/misc", "src/.git", "src/ENU"})
       std::filesystem::create_directories(dir_.Path(sub));
     dir_.Write("src/readme.txt", "x");
     return dir_.Path("src");
@@ -400,8 +490,8 @@ TEST_F(MainWindowLanguagesTest, LeavingExistingSourceFolderRetrievesLanguagesFro
   EXPECT_EQ(w.Languages.Count(), 0) << "typing detects nothing";
   EXPECT_TRUE(w.btAddLang.Enabled());
   w.edSrcDir.Exit();
-  // By folder name: DEU, ENU, fra (abbreviations), Germ (the beginning of an
-  // English name), German (the same locale again: skipped), Ital; misc,
+  // By folder name: DEU, ENU, fra (abbreviations), Gree (the beginning of an
+  // English name), German (German again, as DEU: skipped), Ital; misc,
   // readme.txt and the hidden .git name nothing. English is the native language.
   ASSERT_EQ(w.Languages.Count(), 5);
   EXPECT_EQ(w.Languages[0]->LangId, 0x0409);
@@ -410,9 +500,9 @@ TEST_F(MainWindowLanguagesTest, LeavingExistingSourceFolderRetrievesLanguagesFro
   EXPECT_EQ(w.Languages[1]->SubFolder, "DEU");
   EXPECT_EQ(w.Languages[2]->LangId, 0x040C);
   EXPECT_EQ(w.Languages[2]->SubFolder, "fra");
-  EXPECT_EQ(w.Languages[3]->LangId, LangIdFromEnglishName("german"));
-  EXPECT_EQ(w.Languages[3]->SubFolder, "Germ");
-  EXPECT_EQ(w.Languages[4]->LangId, LangIdFromEnglishName("italian"));
+  EXPECT_EQ(w.Languages[3]->LangId, 0x0408) << "Greek (Greece), not the first locale named Greek";
+  EXPECT_EQ(w.Languages[3]->SubFolder, "Gree");
+  EXPECT_EQ(w.Languages[4]->LangId, 0x0410);
   EXPECT_EQ(w.Languages[4]->SubFolder, "Ital");
   EXPECT_EQ(w.lvLanguages.RowCount(), 5);
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, "English (United States) \u2014 native");
@@ -521,7 +611,7 @@ TEST_F(MainWindowLanguagesTest, DeleteLanguageAsksAndRemovesOnlyOnYes) {
 
 TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) {
   TMainWindowLogic& w = Open();
-  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Gree, Ital
   auto order = [&] {
     std::string s;
     for (const auto& language : w.Languages) s += language->SubFolder + " ";
@@ -533,9 +623,11 @@ TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) 
     return s;
   };
 
+  // Each move that changes the native language is confirmed (asked, Yes).
+  user_.Answers = {idYes, idYes, idYes};
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(0);
-  EXPECT_EQ(order(), "fra ENU DEU Germ Ital ");
+  EXPECT_EQ(order(), "fra ENU DEU Gree Ital ");
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x040C) + TMainWindowLogic::SNativeMark);
   EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409)) << "the mark moves with the first row";
   EXPECT_EQ(rows(), order());
@@ -544,19 +636,19 @@ TEST_F(MainWindowLanguagesTest, DraggingRowsReordersLanguagesAndNativeLanguage) 
 
   w.lvLanguages.UserClick(0);
   w.lvLanguages.UserDragDrop(-1);  // on no row: to the end
-  EXPECT_EQ(order(), "ENU DEU Germ Ital fra ");
+  EXPECT_EQ(order(), "ENU DEU Gree Ital fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 4);
 
   w.lvLanguages.UserClick(1);
   w.lvLanguages.UserDragDrop(4);  // before the last row
-  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
+  EXPECT_EQ(order(), "ENU Gree Ital DEU fra ");
   EXPECT_EQ(rows(), order());
   EXPECT_EQ(w.lvLanguages.Selected(), 3);
 
   w.lvLanguages.UserClick(2);
   w.lvLanguages.UserDragDrop(2);  // onto itself
-  EXPECT_EQ(order(), "ENU Germ Ital DEU fra ");
+  EXPECT_EQ(order(), "ENU Gree Ital DEU fra ");
 
   // The first row is the native language of the saved library.
   w.lvLanguages.UserClick(4);
@@ -700,7 +792,8 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   const std::string libIni = TempDir::Read(dir_.Path("out/lib.ini"));
   EXPECT_NE(libIni.find("Name=New Library\r\nFileName=NewLibrary\r\nNativeExt=" + en + "\r\n"), std::string::npos)
       << libIni;
-  EXPECT_FALSE(std::filesystem::exists(SettingsFile())) << "Process saves no setting";
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ShortName", ""), "NewLibrary")
+      << "what is processed is saved first";
 
   // Per language: items, changed values, revision, coverage, the file written.
   ASSERT_EQ(user_.ReportRows.size(), 2u);
@@ -715,8 +808,10 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
 
 TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {
   TMainWindowLogic& w = Open();
-  Type(w.edDestDir, dir_.Path("out"));
-  w.btProcess.Click();  // a library without languages cannot run
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  dir_.Write("out", "a file where the destination folder should be");
+  EnterPadLibrary(w);
+  w.btProcess.Click();  // the destination cannot be made
   ASSERT_EQ(user_.Log.size(), 1u);
   EXPECT_EQ(user_.Log[0], "report Processing stopped by an error");
   EXPECT_TRUE(user_.ReportWarning);
@@ -965,7 +1060,7 @@ TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage
   // A damaged translation file says so and leaves the others alone.
   dir_.Write("out/Pad.DEU.lng", "garbage");
   w.RefreshCoverage();
-  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(changes, 2) << "read again after the reordering, and when asked";
   EXPECT_EQ(w.CoverageOfRow(2).Text(), "unreadable");
   EXPECT_NE(w.CoverageOfRow(2).Details(), "");
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
@@ -1008,21 +1103,29 @@ TEST_F(MainWindowLanguagesTest, FolderNamesGiveFullLanguagesAndShortNamesNameNon
   EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("fr"), 0x040C);
   EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("it"), 0x0410);
   EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("DEA"), 0x0C07) << "a full abbreviation stays";
-  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Deutsch"), 0);
-  EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName("Germ"), LangIdFromEnglishName("germ"));
-  EXPECT_NE(TMainWindowLogic::LanguageOfFolderName("Germ"), 0);
+  // Names of languages, in English or as their speakers write them, name
+  // the language's main locale, never the first locale that shares the
+  // name (English (Caribbean), German (Austria), "French (ZZZ)").
+  const std::pair<const char*, LANGID> names[] = {
+      {"English", 0x0409}, {"german", 0x0407}, {"French", 0x040C}, {"Spanish", 0x0C0A},
+      {"Deutsch", 0x0407}, {"Fran\u00e7ais", 0x040C}, {"Espa\u00f1ol", 0x0C0A}, {"espanol", 0x0C0A},
+      {"Germ", 0x0407}, {"Portu", 0x0816}};
+  for (const auto& [name, id] : names) {
+    EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName(name), id) << name;
+    EXPECT_NE(GetLangAbbr(TMainWindowLogic::LanguageOfFolderName(name)), "ZZZ") << name;
+  }
   for (const char* folder : {"bin", "res", "src", "lib", "doc", "obj", "out", "", "misc"})
     EXPECT_EQ(TMainWindowLogic::LanguageOfFolderName(folder), 0) << folder;
-  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0407), 0x0407);
-  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0x0009), 0x0409);
-  EXPECT_EQ(TMainWindowLogic::FullLanguageOf(0), 0);
+  EXPECT_EQ(MainLocaleOf(0x0407), 0x0407);
+  EXPECT_EQ(MainLocaleOf(0x0009), 0x0409);
+  EXPECT_EQ(MainLocaleOf(0), 0);
 
   // Only folders count, each language once, ordered by name.
   dir_.Write("mixed/DEU", "a file");
   for (const char* sub : {"mixed/fr", "mixed/Deutsch", "mixed/en", "mixed/FRA", "mixed/bin"})
     std::filesystem::create_directories(dir_.Path(sub));
   EXPECT_EQ(TMainWindowLogic::DetectLanguages(dir_.Path("mixed")),
-            (std::vector<TDetectedLanguage>{{0x0409, "en"}, {0x040C, "fr"}}));
+            (std::vector<TDetectedLanguage>{{0x0407, "Deutsch"}, {0x0409, "en"}, {0x040C, "fr"}}));
   EXPECT_TRUE(TMainWindowLogic::DetectLanguages(dir_.Path("missing")).empty());
 }
 
@@ -1071,7 +1174,7 @@ TEST_F(MainWindowLanguagesTest, NativeLanguageIsEnglishElseTheUsersChoice) {
 
 TEST_F(MainWindowLanguagesTest, KeyboardMovesDeletesAndEditsLanguages) {
   TMainWindowLogic& w = Open();
-  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Germ, Ital
+  TypeAndLeave(w.edSrcDir, MakeSource());  // ENU, DEU, fra, Gree, Ital
   auto order = [&] {
     std::string s;
     for (const auto& language : w.Languages) s += language->SubFolder + " ";
@@ -1087,32 +1190,33 @@ TEST_F(MainWindowLanguagesTest, KeyboardMovesDeletesAndEditsLanguages) {
   // Up and Down alone belong to the list.
   EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Up, false));
   EXPECT_FALSE(w.lvLanguages.UserKeyDown(TListKey::Down, false));
-  // Ctrl+Up makes German the native language; the selection follows.
+  // Ctrl+Up makes German the native language (confirmed); the selection follows.
+  user_.Answers = {idYes};
   EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
-  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+  EXPECT_EQ(order(), "DEU ENU fra Gree Ital ");
   EXPECT_EQ(w.lvLanguages.Selected(), 0);
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0407) + TMainWindowLogic::SNativeMark);
   EXPECT_EQ(w.lvLanguages.Rows()[1].Caption, DisplayLangName(0x0409));
   EXPECT_FALSE(w.btMoveUp.Enabled()) << "the first row goes no higher";
   EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Up, true));
-  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+  EXPECT_EQ(order(), "DEU ENU fra Gree Ital ");
 
   w.lvLanguages.UserClick(3);
   w.btMoveDown.Click();
-  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  EXPECT_EQ(order(), "DEU ENU fra Ital Gree ");
   EXPECT_EQ(w.lvLanguages.Selected(), 4);
   EXPECT_FALSE(w.btMoveDown.Enabled());
   EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Down, true));
-  EXPECT_EQ(order(), "DEU ENU fra Ital Germ ");
+  EXPECT_EQ(order(), "DEU ENU fra Ital Gree ");
   w.btMoveUp.Click();
-  EXPECT_EQ(order(), "DEU ENU fra Germ Ital ");
+  EXPECT_EQ(order(), "DEU ENU fra Gree Ital ");
 
   // Delete goes through the delete command with its question.
   w.lvLanguages.UserClick(0);
   user_.Answers = {idYes};
   EXPECT_TRUE(w.lvLanguages.UserKeyDown(TListKey::Delete, false));
   EXPECT_TRUE(user_.Logged("ask Delete language \"German (Germany)\" (sub-folder \"DEU\")?"));
-  EXPECT_EQ(order(), "ENU fra Germ Ital ");
+  EXPECT_EQ(order(), "ENU fra Gree Ital ");
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, DisplayLangName(0x0409) + TMainWindowLogic::SNativeMark)
       << "the new first row is marked native";
 

@@ -204,8 +204,13 @@ TEST_F(MainWindowTest, LogicChangesReachTheWidgets) {
 }
 
 TEST_F(MainWindowTest, EnterAnywhereRunsTheDefaultProcessButton) {
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  dir_.Write("out", "a file where the destination folder should be");
+  dir_.Write("settings.ini",
+             "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+             "[Languages1Lib]\r\n1033=en\r\n");
   Open();
-  // A library without languages cannot run: the report says so.
+  // The destination cannot be made: the report says so.
   std::string headline;
   dialogs_.Then([&headline](QDialog& dialog) {
     headline = FromQ(dialog.findChild<QLabel*>("lblHeadline")->text());
@@ -238,7 +243,10 @@ TEST_F(MainWindowTest, ListSelectionAndDropReachTheLogic) {
   QApplication::sendEvent(list->viewport(), &foreign);
   EXPECT_EQ(Logic().Languages[0]->SubFolder, "de");
 
-  // The list's own row dropped on the first row becomes the native language.
+  // The list's own row dropped on the first row becomes the native language
+  // (asked, Yes), and so does the next one when "it" leaves the top.
+  dialogs_.ThenPress(QMessageBox::Yes);
+  dialogs_.ThenPress(QMessageBox::Yes);
   list->DropAt(first);
   EXPECT_EQ(Logic().Languages[0]->SubFolder, "it");
   EXPECT_EQ(list->topLevelItem(0)->text(1), " /it");

@@ -67,6 +67,9 @@ TEST_F(WindowLanguagesTest, LeavingTheSourceFolderDetectsAndTheKeyboardEditsTheL
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->topLevelItem(0)).center());
   ASSERT_EQ(Logic().lvLanguages.Selected(), 0);
   EXPECT_FALSE(Find<QPushButton>("btMoveUp")->isEnabled());
+  // Each move that changes the native language asks first (Yes here).
+  dialogs_.ThenPress(QMessageBox::Yes);
+  dialogs_.ThenPress(QMessageBox::Yes);
   QTest::keyClick(list, Qt::Key_Down, Qt::ControlModifier);
   EXPECT_EQ(Folders(), (QStringList{" /de", " /en", " /fr"}));
   EXPECT_EQ(Logic().lvLanguages.Selected(), 1);
@@ -78,6 +81,8 @@ TEST_F(WindowLanguagesTest, LeavingTheSourceFolderDetectsAndTheKeyboardEditsTheL
   QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
   QTest::keyClick(list, Qt::Key_Up, Qt::ControlModifier);
   EXPECT_EQ(Folders(), (QStringList{" /en", " /de", " /fr"}));
+  ASSERT_EQ(dialogs_.Shown.size(), 2u);
+  dialogs_.Shown.clear();
   // Down alone moves the selection only.
   QTest::keyClick(list, Qt::Key_Down);
   EXPECT_EQ(Logic().lvLanguages.Selected(), 1);

@@ -55,7 +55,7 @@ void TMainWindowLogic::Guarded(F&& handler) {
   try {
     handler();
   } catch (const Exception& e) {
-    dialogs_.ShowError(e.Message());
+    dialogs_.ShowError(e.Describe());
   } catch (const std::exception& e) {
     dialogs_.ShowError(e.what());
   }

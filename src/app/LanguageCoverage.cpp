@@ -43,7 +43,7 @@ std::vector<TCoverageCell> ReadLanguageCoverage(const std::string& destDir, cons
       cell.FileExists = loaded.LangFileExists;
       cell.Known = true;
     } catch (const Exception& e) {
-      cell.Error = e.Message();
+      cell.Error = e.Describe();
     } catch (const std::exception& e) {
       cell.Error = e.what();
     }

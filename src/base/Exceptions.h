@@ -23,7 +23,13 @@ class Exception : public std::exception {
   explicit Exception(std::string message) : message_(std::move(message)) {}
   const char* what() const noexcept override { return message_.c_str(); }
   const std::string& Message() const noexcept { return message_; }
-  void SetMessage(std::string message) { message_ = std::move(message); }
+  // What a higher layer was doing, put in front of the message: a reader
+  // of a named thing names it ("Error during processing form Form1\r\n").
+  // The file and the place are never put there: they are attached.
+  Exception& AddContext(const std::string& context) {
+    message_.insert(0, context);
+    return *this;
+  }
 
   // Where the error happened: the file, and what is known of the place in it
   // (an offset, a line, the reason the system gave). Each is attached once,
@@ -37,6 +43,13 @@ class Exception : public std::exception {
   }
   Exception& AttachLocation(const std::string& location) {
     if (location_.empty()) location_ = location;
+    return *this;
+  }
+  // Carries the file and place of `cause` over to this error, raised as
+  // another kind for the same fault.
+  Exception& AttachPlaceOf(const Exception& cause) {
+    if (!cause.FileName().empty()) AttachFile(cause.FileName());
+    if (!cause.Location().empty()) AttachLocation(cause.Location());
     return *this;
   }
   // The message with its context, as front ends show it:

@@ -32,7 +32,7 @@ int RunConversion(const FilePair& files, bool expand) {
   try {
     data = platform::ReadFileBytes(files.In);
   } catch (const Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   }
   TMemoryStream source(data);
@@ -48,14 +48,14 @@ int RunConversion(const FilePair& files, bool expand) {
     } else {
       CompressStream(source, result);
     }
-  } catch (const Exception& e) {
-    PrintError(files.In + ": " + e.Message());
+  } catch (Exception& e) {
+    PrintError(e.AttachFile(files.In).Describe());
     return kExitFailure;
   }
   try {
     platform::WriteFileAtomic(files.Out, AsView(result));
   } catch (const Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   }
   return kExitOk;

@@ -191,10 +191,11 @@ int RunDump(const DumpOptions& options) {
       TTextDumper dumper(text, compressed);
       reader.Read(dumper);
     }
+  } catch (Exception& e) {
+    PrintError(e.AttachFile(options.File).Describe());
+    return kExitFailure;
   } catch (const std::exception& e) {
-    std::string message = e.what();
-    if (message.find(options.File) == std::string::npos) message = options.File + ": " + message;
-    PrintError(message);
+    PrintError(Exception(e.what()).AttachFile(options.File).Describe());
     return kExitFailure;
   }
   std::cout << text.str();

@@ -138,7 +138,7 @@ int ScanForm(const ScanOptions& options) {
     else
       LoadStringList(proc.PropRules, options.RulesFile);
   } catch (const Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   }
   proc.Storage = &storage;
@@ -148,9 +148,9 @@ int ScanForm(const ScanOptions& options) {
   int code = kExitOk;
   try {
     proc.ProcessFile(options.File);
-  } catch (const Exception& e) {
+  } catch (Exception& e) {
     // What was recorded before the error is still printed.
-    PrintError(options.File + ": " + e.Message());
+    PrintError(e.AttachFile(options.File).Describe());
     code = kExitFailure;
   }
   if (options.Json)
@@ -179,14 +179,14 @@ int FormToBinary(const FormToBinaryOptions& options) {
   try {
     const std::string text = platform::ReadFileBytes(options.In);
     ObjectTextToBinary(text, binary, [id](std::string_view raw) { return AnsiToWideByLang(raw, id); });
-  } catch (const Exception& e) {
-    PrintError(options.In + ": " + e.Message());
+  } catch (Exception& e) {
+    PrintError(e.AttachFile(options.In).Describe());
     return kExitFailure;
   }
   try {
     binary.SaveToFile(options.Out);
   } catch (const Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   }
   return kExitOk;

@@ -114,8 +114,7 @@ int RunMoveLiterals(MoveOptions options) {
             << (files.empty() ? "nothing" : files) << "\n";
     if (!options.Write) summary << "Nothing was changed; run with --write to apply.\n";
   } catch (const EQScannerError& e) {
-    PrintError((e.Line >= 0 ? "line " + std::to_string(e.Line) + ": " : std::string()) + e.Message() +
-               "; nothing was written");
+    PrintError(e.Describe() + "; nothing was written");
     return kExitFailure;
   } catch (const Exception& e) {
     PrintError(e.Message());

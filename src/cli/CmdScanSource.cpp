@@ -72,12 +72,9 @@ int ScanSource(const ScanOptions& options) {
   std::string error;
   try {
     processor->LoadConstants(options.File);
-  } catch (const ESrcProcessError& e) {
-    error = e.Message();  // names the file and the line itself
-  } catch (const EQScannerError& e) {
-    error = options.File + (e.Line >= 0 ? " (line " + std::to_string(e.Line) + ")" : "") + ": " + e.Message();
-  } catch (const Exception& e) {
-    error = options.File + ": " + e.Message();
+  } catch (Exception& e) {
+    // An error of an included script names its own file.
+    error = e.AttachFile(options.File).Describe();
   }
 
   const TUnitRec& unit = processor->UnitRec();

@@ -94,7 +94,7 @@ int RunCli(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kExitOk : kExitUsage;
   } catch (const sw::Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   } catch (const std::exception& e) {
     PrintError(e.what());

@@ -69,7 +69,9 @@ std::vector<TLanguageCoverage> FilesCoverage(const std::vector<std::string>& fil
     try {
       file = std::make_unique<TLangFile>(name, true);
     } catch (const Exception& e) {
-      throw EExchangeError(name + ": " + e.Message());
+      EExchangeError error(e.Message());
+      error.AttachPlaceOf(e).AttachFile(name);
+      throw error;
     }
     if (file->IsNative) {
       if (!nativeFile.empty())

@@ -164,7 +164,9 @@ TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& l
     TLangFile native(nativeFile, true);
     native.LoadStorage(loaded.Storage.get(), -1, 0);
   } catch (const Exception& e) {
-    throw EExchangeError(nativeFile + ": " + e.Message());
+    EExchangeError error(e.Message());
+    error.AttachPlaceOf(e).AttachFile(nativeFile);
+    throw error;
   }
   loaded.LangFileExists = platform::FileExists(langFile);
   TLocStorage& storage = *loaded.Storage;
@@ -180,7 +182,9 @@ TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& l
     storage.RecodeColumn(loaded.Column, storage.Languages(0), loaded.LangFileExists && file ? file->LangId : 0);
     if (loaded.LangFileExists && file) file->LoadStorage(&storage, loaded.Column, 0);
   } catch (const Exception& e) {
-    throw EExchangeError(langFile + ": " + e.Message());
+    EExchangeError error(e.Message());
+    error.AttachPlaceOf(e).AttachFile(langFile);
+    throw error;
   }
   return loaded;
 }

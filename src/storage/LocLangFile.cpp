@@ -34,8 +34,9 @@ template <typename Write>
 void WriteItem(const TLocItem* item, const Write& write) {
   try {
     write();
-  } catch (const ELangFileError& e) {
-    throw ELangFileError(item->FullName('.') + ": " + e.Message());
+  } catch (ELangFileError& e) {
+    e.AddContext(item->FullName('.') + ": ");
+    throw;
   }
 }
 

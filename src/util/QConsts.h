@@ -1,6 +1,15 @@
-// The program's message table: every text the system shows or raises, with
-// its %s/%d placeholders, formatted by sw::Format (printf semantics).
-// One block per subsystem; add a module's texts to its own block.
+// The program's message table: the texts that the utilities and every
+// layer above them (storage, compression, extraction, the processing run)
+// show or raise, with their %s/%d placeholders, formatted by sw::Format
+// (printf semantics). One block per subsystem; add a module's texts to its
+// own block, and declare each text once.
+//
+// What it does not hold: the texts of the layers below it, which cannot
+// include it (base/Exceptions.h holds the runtime's standard messages,
+// runtime/ the form-stream and profile-file texts beside their readers);
+// the command line's usage and report lines, which live with their command
+// in cli/; and the windows' captions and prompts, which live with their
+// window model.
 #pragma once
 
 namespace sw {
@@ -64,6 +73,7 @@ inline constexpr const char* SFormProcessingError = "Error during processing for
 inline constexpr const char* SFormValueReadError = "Error reading %s%s%s: %s";
 // External group of the report designs a form holds: form name, report name.
 inline constexpr const char* SFormReportGroup = "FRFORM:%s:%s";
+inline constexpr const char* SFormNoStorage = "No storage to record the form in";
 
 // (end of form block)
 
@@ -89,6 +99,57 @@ inline constexpr const char* SWrongRCFormat = "Wrong format of RC file\r\nFile \
 inline constexpr const char* SRCBeginExpected = "\"BEGIN\" expected";
 inline constexpr const char* SRCNoConstIdentifier = "Can not find constant identifier";
 inline constexpr const char* SRCStringExpected = "String constant exptected";
+
+// Rewriting a source file (zero-based lines; the file named where known).
+inline constexpr const char* SSrcOverlappingEdits = "Overlapping changes at line %d";
+inline constexpr const char* SSrcEditOutsideText = "Change outside the text at line %d";
+inline constexpr const char* SSrcLineOutsideFile = "%s: line %d is outside the file";
+inline constexpr const char* SSrcColumnInsideCharacter = "%s: column %d of line %d is inside a character";
+inline constexpr const char* SSrcOverlappingChanges = "%s: overlapping changes";
+inline constexpr const char* SSrcNotInCodePage = "%s: the text \"%s\" cannot be written in code page %d";
+
+// Resource scripts. A rejection is raised as SWrongRCFormat; its detail says
+// what was expected and what was found: SRCFoundInstead with an expectation
+// and SRCQuoted text, SRCEndOfLine, SRCExprEnd or a token kind's
+// description ("\"BEGIN\" expected, got \"DIALOG\"").
+inline constexpr const char* SRCFoundInstead = "%s, got %s";
+inline constexpr const char* SRCQuoted = "\"%s\"";
+inline constexpr const char* SRCExpected = "\"%s\" expected";
+inline constexpr const char* SRCEndOfLine = "the end of the line";
+inline constexpr const char* SRCIncludeNameExpected = "A file name in quotes or <> expected";
+inline constexpr const char* SRCIncludeMissing = "Include file \"%s\" not found";
+// An expectation and the reason the expression there was not one.
+inline constexpr const char* SRCBecause = "%s: %s";
+inline constexpr const char* SRCLanguageExpected = "A language expected";
+inline constexpr const char* SRCSublanguageExpected = "A sublanguage expected";
+inline constexpr const char* SRCValueExpected = "A value of %s expected";
+inline constexpr const char* SRCBadNumber = "\"%s\" is not a number";
+inline constexpr const char* SRCIdTooLarge = "String id %u does not fit in 16 bits";
+inline constexpr const char* SRCNarrowEscape = "Escape code \"%s\" does not fit in a narrow string";
+// Integer expressions of scripts and their conditions.
+inline constexpr const char* SRCExprEnd = "the end of the expression";
+inline constexpr const char* SRCExprEmpty = "empty expression";
+inline constexpr const char* SRCExprUnexpected = "\"%s\" unexpected";
+inline constexpr const char* SRCExprEndsEarly = "expression ends too early";
+inline constexpr const char* SRCExprTooDeep = "expression nested too deeply";
+inline constexpr const char* SRCExprDivisionByZero = "division by zero";
+inline constexpr const char* SRCExprNameAfterDefined = "a name must follow \"defined\"";
+inline constexpr const char* SRCExprTakesArguments = "\"%s\" takes arguments";
+inline constexpr const char* SRCExprRecursive = "\"%s\" refers to itself";
+inline constexpr const char* SRCExprTooManyExpansions = "too many macro expansions";
+inline constexpr const char* SRCExprInMacro = "\"%s\": %s";
+inline constexpr const char* SRCExprUnknown = "\"%s\" unknown";
+// Warnings of the script reader: file, zero-based line, what was passed over.
+inline constexpr const char* SRCWarnDuplicate =
+    "%s line %d: string id %u already has a text (line %d); this one is ignored";
+inline constexpr const char* SRCWarnLanguages = "%s: string tables of the languages %s; took those of %s";
+inline constexpr const char* SRCWarnIncludeDepth =
+    "%s line %d: includes nested too deeply (or too many), \"%s\" not read";
+inline constexpr const char* SRCWarnCondition = "%s line %d: condition not understood (%s), taken as false";
+inline constexpr const char* SRCWarnUnbalanced = "%s line %d: #%s without #if";
+inline constexpr const char* SRCWarnUnclosed = "%s: #if without #endif";
+inline constexpr const char* SRCWarnSurrogate = "%s line %d: \\x%04X is half a surrogate pair, kept as U+FFFD";
+inline constexpr const char* SRCWarnError = "%s line %d: #error %s";
 
 // (end of source block)
 

@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -51,7 +53,7 @@ TEST_F(CmdScanSourceTest, FailingFileShowsWhatWasReadAndTheMessage) {
   const std::string codes = dir.Write("Codes.pas", "unit Codes;\ninterface\nresourcestring\n  S = #$110000;\nend.\n");
   result = Run("'" + codes + "'");
   EXPECT_EQ(result.ExitCode, 1);
-  EXPECT_EQ(result.Err, "shelfwright-cli: " + codes + " (line 3): \"#$110000\" not a character\n");
+  EXPECT_EQ(result.Err, "shelfwright-cli: " + codes + ": \"#$110000\" not a character (line 3)\n");
 
   result = Run("'" + dir.Path("absent.rc") + "'");
   EXPECT_EQ(result.ExitCode, 1);
@@ -88,6 +90,26 @@ TEST_F(CmdScanSourceTest, ScriptJsonNamesTablesLanguagesAndWarnings) {
   EXPECT_NE(text.Err.find("warning: " + script + " line 4: string id 1 already has a text (line 3)"), std::string::npos)
       << text.Err;
   EXPECT_EQ(Run("'" + script + "' --lang nosuch").ExitCode, 2);
+}
+
+// A Windows project's script: includes written with backslashes are
+// followed, Pascal hex is read, and a missing include fails naming the
+// including file, its line and the missing name.
+TEST_F(CmdScanSourceTest, ScriptIncludesOfWindowsProjects) {
+  std::filesystem::create_directories(dir.Path("all"));
+  std::filesystem::create_directories(dir.Path("app"));
+  dir.Write("all/consts.rc", "#define deResBase $5400\nSTRINGTABLE\nBEGIN\n  deResBase \"shared\"\nEND\n");
+  const std::string script = dir.Write("app/App.rc", "#include \"..\\all\\consts.rc\"\n");
+  CliResult result = Run("'" + script + "'");
+  EXPECT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_EQ(result.Out, "unit App_RC\ndeResBase\t21504\t\"shared\"\n");
+
+  dir.Write("app/App.rc", "STRINGTABLE\nBEGIN\n  1 \"one\"\nEND\n#include \"..\\all\\gone.rc\"\n");
+  result = Run("'" + script + "'");
+  EXPECT_EQ(result.ExitCode, 1);
+  EXPECT_EQ(result.Out, "unit App_RC\n");
+  EXPECT_EQ(result.Err, "shelfwright-cli: Wrong format of RC file\r\nFile \"" + script +
+                            "\"\r\nLine: 4\r\nInclude file \"..\\all\\gone.rc\" not found\n");
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(RCProcessorTest, DefinesAreIntegerExpressions) {
   EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  0x10 \"x\"\nEND\n", header), (Strings{"16=16=x"}));
   // A #define without a value is no id.
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  GUARD \"x\"\nEND\n", header), ESrcProcessError,
-                   FormatError(2, "Can not find constant identifier"));
+                   FormatError(2, "Can not find constant identifier: \"GUARD\": empty expression"));
   // A #define without a value hides neither the next line's directive nor STRINGTABLE.
   EXPECT_EQ(Load("#define ALSO_GUARD\nSTRINGTABLE\nBEGIN\n  IDS_AFTER_GUARD \"ok\"\nEND\n", header),
             (Strings{"IDS_AFTER_GUARD=11=ok"}));
@@ -86,23 +86,24 @@ TEST_F(RCProcessorTest, DefinesAreIntegerExpressions) {
 
 TEST_F(RCProcessorTest, FailuresNameTheirDetailAndKeepWhatWasRead) {
   EXPECT_THROW_MSG(Load("STRINGTABLE DIALOG\nBEGIN\n  1 \"x\"\nEND\n"), ESrcProcessError,
-                   FormatError(0, "\"BEGIN\" expected"));
+                   FormatError(0, "\"BEGIN\" expected, got \"DIALOG\""));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"one\"\n  2\nEND\n"), ESrcProcessError,
-                   FormatError(4, "String constant exptected"));
+                   FormatError(4, "String constant exptected, got \"END\""));
   EXPECT_EQ(Constants(), (Strings{"1=1=one"}));
   EXPECT_EQ(processor.UnitRec().UnitName, "Strings_RC");
   // A doubled double quote is one quote, as the resource compiler reads it.
   EXPECT_EQ(Load("#define IDS_A 1\nSTRINGTABLE\nBEGIN\n  IDS_A \"say \"\"hi\"\"\"\nEND\n"),
             (Strings{"IDS_A=1=say \"hi\""}));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  IDS_OTHER_HEADER \"x\"\nEND\n"), ESrcProcessError,
-                   FormatError(2, "Can not find constant identifier"));
+                   FormatError(2, "Can not find constant identifier: \"IDS_OTHER_HEADER\" unknown"));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  2"), ESrcProcessError,
-                   FormatError(3, "String constant exptected"));
-  EXPECT_THROW_MSG(Load("STRINGTABLE"), ESrcProcessError, FormatError(0, "\"BEGIN\" expected"));
+                   FormatError(3, "String constant exptected, got the end of the script"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE"), ESrcProcessError,
+                   FormatError(0, "\"BEGIN\" expected, got the end of the script"));
   // A string reading "end" does not end the table: it joins the one before.
   EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  \"end\"\nEND\n"), (Strings{"1=1=aend"}));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"a\"\n  , \"x\"\nEND\n"), ESrcProcessError,
-                   FormatError(3, "Can not find constant identifier"));
+                   FormatError(3, "Can not find constant identifier, got \",\""));
   // No table at all is no error.
   EXPECT_EQ(Load("#define IDS_A 1\n"), Strings{});
 }

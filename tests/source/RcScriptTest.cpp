@@ -6,6 +6,7 @@
 
 #include <random>
 
+#include "extract/source/RcTokenizer.h"
 #include "source/RcScriptFixture.h"
 
 namespace sw {
@@ -71,12 +72,10 @@ TEST_F(RcScriptTest, IdentifiersFromIncludedHeadersWithGuardsAndSystemSymbols) {
   std::filesystem::create_directories(dir.Path("sub"));
   dir.Write("sub/IDS.H", "#pragma once\n#define IDS_NESTED 07L\nint NotForTheScript(void);\n");
   EXPECT_EQ(Load("#include <windows.h>\n#include \"resource.h\"\n#include \"Resource.h\"\n#include \"sub/ids.h\"\n"
-                 "#include \"missing.h\"\n"
                  "STRINGTABLE\nBEGIN\n"
                  "  IDS_NEXT \"next\"\n  IDS_NESTED, \"nested\"\n  IDS_BASE + 2 \"sum\"\n  IDOK \"OK\"\n"
                  "  MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN) \"made\"\nEND\n"),
             (Strings{"IDS_NESTED=7=nested", "IDS_NEXT=257=next", "258=258=sum", "IDOK=1=OK", "1031=1031=made"}));
-  EXPECT_TRUE(Warned("App.rc line 4: include file \"missing.h\" not found"));
   EXPECT_FALSE(Warned("windows.h"));
   EXPECT_EQ(Load("#include \"windows.h\"\n#include \"afxres.h\"\nSTRINGTABLE\nBEGIN\n  IDOK \"ok\"\nEND\n"),
             Strings{"IDOK=1=ok"});
@@ -139,13 +138,125 @@ TEST_F(RcScriptTest, ErrorsNameTheFileAndLine) {
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  65535 + 1 \"x\"\nEND\n"), ESrcProcessError,
                    FormatError(path, 2, "String id 65536 does not fit in 16 bits"));
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"open\nEND\n"), ESrcProcessError,
-                   FormatError(path, 2, "String constant exptected"));
+                   FormatError(path, 2, "String constant exptected, got a string without its closing quote"));
   EXPECT_THROW_MSG(Load("STRINGTABLE LANGUAGE 7\nBEGIN\nEND\n"), ESrcProcessError,
-                   FormatError(path, 1, "\"BEGIN\" expected"));
+                   FormatError(path, 1, "\",\" expected, got \"BEGIN\""));
   const std::string part = dir.Write("part.rc2", "\n\nSTRINGTABLE\nBEGIN\n  IDS_NOWHERE \"x\"\nEND\n");
   EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  1 \"one\"\nEND\n#include \"part.rc2\"\n"), ESrcProcessError,
-                   FormatError(part, 4, "Can not find constant identifier"));
+                   FormatError(part, 4, "Can not find constant identifier: \"IDS_NOWHERE\" unknown"));
   EXPECT_EQ(Constants(), (Strings{"1=1=one"}));
+}
+
+TEST_F(RcScriptTest, IncludesWrittenWithBackslashesAreFollowed) {
+  // The layout of a Windows project: the script includes shared files of a
+  // sibling folder, written as Windows writes paths (and in another case).
+  std::filesystem::create_directories(dir.Path("all"));
+  std::filesystem::create_directories(dir.Path("app"));
+  dir.Write("all/Consts.rc", "#include \"ids.h\"\nSTRINGTABLE\nBEGIN\n  IDS_SHARED \"shared\"\nEND\n");
+  dir.Write("all/ids.h", "#define IDS_SHARED 10\n#define IDS_OWN 11\n");
+  EXPECT_EQ(Load("#include \"..\\all\\ids.h\"\n#include \"..\\ALL\\consts.rc\"\n"
+                 "STRINGTABLE\nBEGIN\n  IDS_OWN \"own\"\nEND\n",
+                 "app/App"),
+            (Strings{"IDS_SHARED=10=shared", "IDS_OWN=11=own"}));
+  ASSERT_EQ(processor.Tables.size(), 2u);
+  EXPECT_NE(processor.Tables[0].FileName.find("onsts.rc"), std::string::npos) << processor.Tables[0].FileName;
+  EXPECT_TRUE(processor.Warnings.empty());
+}
+
+TEST_F(RcScriptTest, AnIncludeThatCannotBeFoundIsAnErrorNamingFileLineAndName) {
+  std::filesystem::create_directories(dir.Path("all"));
+  const std::string shared = dir.Write("all/shared.rc", "\n#include \"gone.h\"\n");
+  const struct {
+    std::string Script;
+    std::string File;  // empty: the script itself
+    int Line;
+    std::string Detail;
+  } cases[] = {
+      {"STRINGTABLE\nBEGIN\n  1 \"one\"\nEND\n#include \"..\\all\\none.rc\"\n", "", 4,
+       "Include file \"..\\all\\none.rc\" not found"},
+      {"#include \"missing.h\"\n", "", 0, "Include file \"missing.h\" not found"},
+      {"// shared\n#include \"all/shared.rc\"\n", shared, 1, "Include file \"gone.h\" not found"},
+      {"#include resource.h\n", "", 0, "A file name in quotes or <> expected, got \"resource.h\""},
+      {"\n#include \"open.h\n", "", 1, "\"\"\" expected, got the end of the line"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Script);
+    try {
+      Load(c.Script);
+      ADD_FAILURE() << "no error";
+    } catch (const ERcScriptError& e) {
+      const std::string file = c.File.empty() ? path : c.File;
+      EXPECT_EQ(e.Message(), FormatError(file, c.Line, c.Detail));
+      EXPECT_EQ(e.FileName(), file);
+    }
+  }
+  // System headers, in quotes or not, are never missed; nor is what an
+  // inactive region includes.
+  EXPECT_EQ(Load("#include <windows.h>\n#include \"afxres.h\"\n#include \"..\\inc\\winres.h\"\n"
+                 "#ifdef APSTUDIO_INVOKED\n#include \"nowhere.h\"\n#endif\n"
+                 "STRINGTABLE\nBEGIN\n  IDOK \"ok\"\nEND\n"),
+            Strings{"IDOK=1=ok"});
+}
+
+TEST_F(RcScriptTest, PascalHexNumbersOfBorlandScripts) {
+  dir.Write("Borland.hpp", "#define deResBase $5400\n#define deNext (deResBase + $10)\n");
+  EXPECT_EQ(Load("#if deResBase == 0x5400 && $ff == 255\n#define deOk 1\n#endif\n"
+                 "STRINGTABLE\nBEGIN\n  deResBase \"base\"\n  deNext, \"next\"\n  $7FFF \"top\"\n"
+                 "  deResBase + deOk + 1 \"sum\"\nEND\n",
+                 "Borland"),
+            (Strings{"deResBase=21504=base", "deNext=21520=next", "32767=32767=top", "21506=21506=sum"}));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  $ \"x\"\nEND\n"), ESrcProcessError,
+                   FormatError(path, 2, "\"$\" is not a number"));
+  EXPECT_THROW_MSG(Load("STRINGTABLE\nBEGIN\n  $5G \"x\"\nEND\n"), ESrcProcessError,
+                   FormatError(path, 2, "\"$5G\" is not a number"));
+}
+
+// Every way the reader rejects a script raises its one error, which names
+// the file and the line and says what was expected and what was found.
+TEST_F(RcScriptTest, EveryRejectionSaysWhereWhatWasExpectedAndWhatWasFound) {
+  const struct {
+    std::string Script;
+    int Line;
+    std::string Detail;
+  } cases[] = {
+      {"STRINGTABLE MENU\nBEGIN\nEND\n", 0, "\"BEGIN\" expected, got \"MENU\""},
+      {"STRINGTABLE LANGUAGE 7 BEGIN\nEND\n", 0, "\",\" expected, got \"BEGIN\""},
+      {"STRINGTABLE LANGUAGE , 1\nBEGIN\nEND\n", 0, "A language expected, got \",\""},
+      {"LANGUAGE LANG_NOWHERE, 1\n", 0, "A language expected: \"LANG_NOWHERE\" unknown"},
+      {"STRINGTABLE VERSION\nBEGIN\nEND\n", 1, "A value of VERSION expected: \"BEGIN\" unknown"},
+      {"STRINGTABLE CHARACTERISTICS {\nEND\n", 0, "A value of CHARACTERISTICS expected, got \"{\""},
+      {"STRINGTABLE\nBEGIN\n  \"x\"\nEND\n", 2, "Can not find constant identifier, got a string"},
+      {"STRINGTABLE\nBEGIN\n  (1 \"x\"\nEND\n", 2,
+       "Can not find constant identifier: \")\" expected, got the end of the expression"},
+      {"STRINGTABLE\nBEGIN\n  1 / 0 \"x\"\nEND\n", 2, "Can not find constant identifier: division by zero"},
+      {"#define F(x) x\nSTRINGTABLE\nBEGIN\n  F \"x\"\nEND\n", 3,
+       "Can not find constant identifier: \"F\" takes arguments"},
+      {"STRINGTABLE\nBEGIN\n  MAKELANGID(7 1) \"x\"\nEND\n", 2,
+       "Can not find constant identifier: \",\" expected, got the end of the expression"},
+      {"STRINGTABLE\nBEGIN\n  1\nEND\n", 3, "String constant exptected, got \"END\""},
+      {"STRINGTABLE\nBEGIN\n  1\n  \"ok\" \"\\400\"\nEND\n", 3, "Escape code \"\\400\" does not fit in a narrow string"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Script);
+    try {
+      Load(c.Script);
+      ADD_FAILURE() << "no error";
+    } catch (const ERcScriptError& e) {
+      EXPECT_EQ(e.Message(), FormatError(path, c.Line, c.Detail));
+      EXPECT_EQ(e.FileName(), path);
+      EXPECT_EQ(e.Describe(), e.Message()) << "the message names the file already";
+    }
+  }
+}
+
+TEST_F(RcScriptTest, TokensOfStatements) {
+  TStringList lines;
+  lines.Add("IDS_A, L\"w\\x0416\" \"a\"\"b\" {1<<2}");
+  lines.Add("  \"open");
+  EXPECT_EQ(DumpRcTokens(lines, 1252),
+            "0:1 Word IDS_A\n0:6 Punct ,\n0:8 String L\"w\xD0\x96\"\n0:19 String \"a\"b\"\n0:26 Punct {\n"
+            "0:27 Word 1\n0:28 Punct <<\n0:30 Word 2\n0:31 Punct }\n1:3 BadString \"open\"\n1:0 End\n");
+  EXPECT_STREQ(RcTokenKindName(TRcToken::BadString), "BadString");
 }
 
 TEST_F(RcScriptTest, GeneratedConstantsScriptStillLoadsAsWritten) {

@@ -87,7 +87,7 @@ void TLocFormProcessor::ProcessStream(TStream& stream) {
   FormName.clear();
   CurrentClass.clear();
   try {
-    if (!Storage) throw Exception("No storage to record the form in");
+    if (!Storage) throw Exception(SFormNoStorage);
     TFormReader reader(stream);
     reader.ReadSignature();
     std::string className, name;
@@ -106,7 +106,7 @@ void TLocFormProcessor::ProcessStream(TStream& stream) {
     CurrentForm->Attributes = 0;
     ProcessComponent(reader, "", className, 0);
   } catch (Exception& e) {
-    e.SetMessage(Format(SFormProcessingError, FormName) + e.Message());
+    e.AddContext(Format(SFormProcessingError, FormName));
     throw;
   }
 }

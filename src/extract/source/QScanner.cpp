@@ -79,9 +79,14 @@ char16_t LowerChar(char16_t c) {
 }  // namespace
 
 const char* TokenKindName(TTokenKind kind) {
-  static constexpr const char* kNames[] = {"ttNone",   "ttIdentifier", "ttKeyword",  "ttSymbol",    "ttChar",
-                                           "ttString", "ttWideString", "ttNumber",   "ttUserWord1", "ttUserWord2"};
-  return kind <= ttUserWord2 ? kNames[kind] : "tt?";
+  switch (kind) {
+#define SW_SCANNER_TOKEN_KIND_NAME(name, number) \
+  case name:                                     \
+    return #name;
+    SW_SCANNER_TOKEN_KINDS(SW_SCANNER_TOKEN_KIND_NAME)
+#undef SW_SCANNER_TOKEN_KIND_NAME
+  }
+  return "tt?";
 }
 
 std::string LowerUtf8(std::string_view text) {
@@ -379,7 +384,7 @@ std::uint32_t TQScanner::ReadCharCode(const std::string& line, std::size_t& i) {
     }
   }
   if (tooLarge || code > 0x10FFFF)
-    throw EQScannerError(Format(SNotACharacter, line.substr(hash, i - hash)), lineIndex_);
+    RaiseScannerError(Format(SNotACharacter, line.substr(hash, i - hash)), lineIndex_);
   return code;
 }
 
@@ -590,7 +595,7 @@ void TQScanner::Next() {
 
 const TScanToken& TQScanner::TokenRef(int offset) const {
   if (offset < -kWindowBehind || offset > kWindowAhead)
-    throw EQScannerError(Format(STokenNotAvailable, offset), -1);
+    RaiseScannerError(Format(STokenNotAvailable, offset), -1);
   return window_[static_cast<std::size_t>(offset + kWindowBehind)];
 }
 

@@ -26,30 +26,33 @@
 #include <vector>
 
 #include "base/Exceptions.h"
+#include "extract/source/SourceErrors.h"
 #include "runtime/StringList.h"
 
 namespace sw {
 
-// Raised for a malformed character code and for window offsets out of range.
-// `Line` is the zero-based index of the line being scanned (-1 when none).
-class EQScannerError : public Exception {
- public:
-  EQScannerError(std::string message, int line) : Exception(std::move(message)), Line(line) {}
-  int Line;
-};
+// EQScannerError (SourceErrors.h) is raised for a malformed character code,
+// with the line being scanned attached as its location, and for window
+// offsets out of range.
 
-// The numbers are part of the interface: processors test them.
+// The token kinds, declared once: X(name, number). The numbers are part of
+// the interface: processors test them.
+#define SW_SCANNER_TOKEN_KINDS(X) \
+  X(ttNone, 0)                    \
+  X(ttIdentifier, 1)              \
+  X(ttKeyword, 2)                 \
+  X(ttSymbol, 3)                  \
+  X(ttChar, 4)                    \
+  X(ttString, 5)                  \
+  X(ttWideString, 6)              \
+  X(ttNumber, 7)                  \
+  X(ttUserWord1, 8)               \
+  X(ttUserWord2, 9)
+
 enum TTokenKind : std::uint8_t {
-  ttNone = 0,
-  ttIdentifier = 1,
-  ttKeyword = 2,
-  ttSymbol = 3,
-  ttChar = 4,
-  ttString = 5,
-  ttWideString = 6,
-  ttNumber = 7,
-  ttUserWord1 = 8,
-  ttUserWord2 = 9,
+#define SW_SCANNER_TOKEN_KIND_ENUM(name, number) name = number,
+  SW_SCANNER_TOKEN_KINDS(SW_SCANNER_TOKEN_KIND_ENUM)
+#undef SW_SCANNER_TOKEN_KIND_ENUM
 };
 
 enum TScanMode : std::uint8_t {

@@ -8,6 +8,7 @@
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
 #include "base/Unicode.h"
+#include "util/QConsts.h"
 #include "util/QLocales.h"
 
 namespace sw {
@@ -24,7 +25,7 @@ void SortAndCheck(std::vector<TTextEdit>& edits) {
     const TTextEdit& prev = edits[i - 1];
     const TTextEdit& next = edits[i];
     if (next.Line < prev.EndLine || (next.Line == prev.EndLine && next.Col < prev.EndCol))
-      throw ESrcProcessError(Format("Overlapping changes at line %d", next.Line));
+      throw ESrcProcessError(Format(SSrcOverlappingEdits, next.Line));
   }
 }
 
@@ -47,7 +48,7 @@ void ApplyEditsToLines(TStringList& lines, std::vector<TTextEdit> edits) {
       if (e.Line == lines.Count() && e.EndLine == e.Line) {
         lines.Add("");
       } else {
-        throw ESrcProcessError(Format("Change outside the text at line %d", e.Line));
+        throw ESrcProcessError(Format(SSrcEditOutsideText, e.Line));
       }
     }
     const std::string& first = lines[e.Line];
@@ -187,13 +188,13 @@ void TSourceText::MapLine(std::size_t start, std::size_t end, unsigned codePage)
 std::size_t TSourceText::Offset(std::int32_t line, std::int32_t col) const {
   if (line == static_cast<std::int32_t>(maps_.size())) return bytes_.size();
   if (line < 0 || line > static_cast<std::int32_t>(maps_.size()))
-    throw ESrcProcessError(Format("%s: line %d is outside the file", fileName_, line));
+    throw ESrcProcessError(Format(SSrcLineOutsideFile, fileName_, line));
   const LineMap& map = maps_[static_cast<std::size_t>(line)];
   const std::size_t index = static_cast<std::size_t>(std::max(col, 1) - 1);
   if (index + 1 >= map.Column.size()) return map.End;
   // A column inside a multi-byte character is no place to cut.
   if (index > 0 && map.Column[index] == map.Column[index - 1])
-    throw ESrcProcessError(Format("%s: column %d of line %d is inside a character", fileName_, col, line + 1));
+    throw ESrcProcessError(Format(SSrcColumnInsideCharacter, fileName_, col, line));
   return map.Start + map.Column[index];
 }
 
@@ -240,7 +241,7 @@ std::string TSourceText::EncodeIn(const std::string& utf8, unsigned codePage) co
   std::string ansi = WideToAnsiCP(wide, codePage);
   if (AnsiToWideCP(ansi, codePage) != wide)
     throw ESrcProcessError(
-        Format("%s: the text \"%s\" cannot be written in code page %d", fileName_, utf8, static_cast<int>(codePage)));
+        Format(SSrcNotInCodePage, fileName_, utf8, static_cast<int>(codePage)));
   return ansi;
 }
 
@@ -252,7 +253,7 @@ std::string TSourceText::Apply(std::vector<TTextEdit> edits) const {
   for (const TTextEdit& e : edits) {
     const std::size_t from = Offset(e.Line, e.Col);
     const std::size_t to = Offset(e.EndLine, e.EndCol);
-    if (from < copied || to < from) throw ESrcProcessError(Format("%s: overlapping changes", fileName_));
+    if (from < copied || to < from) throw ESrcProcessError(Format(SSrcOverlappingChanges, fileName_));
     out.append(bytes_, copied, from - copied);
     out += EncodeAt(e.Line, e.Text);
     copied = to;

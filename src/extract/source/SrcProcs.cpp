@@ -484,17 +484,18 @@ void TCPPProcessor::LoadConstants(const std::string& fileName) {
   const std::string header = platform::FindFileIgnoringCase(folder.empty() ? "." : folder, stem + ".hpp");
   if (!header.empty()) reader.ReadOwnHeader(header);
   TRcScript script;
-  std::string error;
   try {
     reader.Read(fileName, script);
-  } catch (const TRcScriptError& e) {
+  } catch (const ERcScriptError&) {
     // What was read before the error is still handed out.
-    error = Format(SWrongRCFormat, e.FileName, e.Line, e.Detail);
+    unit.Encoding = script.Encoding;
+    InsertLine = script.InsertLine;
+    TakeRcEntries(script);
+    throw;
   }
   unit.Encoding = script.Encoding;
   InsertLine = script.InsertLine;
   TakeRcEntries(script);
-  if (!error.empty()) throw ESrcProcessError(error);
 }
 
 void TCPPProcessor::TakeRcEntries(TRcScript& script) {
@@ -508,8 +509,7 @@ void TCPPProcessor::TakeRcEntries(TRcScript& script) {
     if (!script.Tables[static_cast<std::size_t>(entry.Table)].Taken) continue;
     const auto [at, fresh] = byId.emplace(entry.Id, &entry);
     if (!fresh) {
-      Warnings.push_back(Format("%s line %d: string id %u already has a text (line %d); this one is ignored",
-                                entry.FileName, entry.Line, entry.Id, at->second->Line));
+      Warnings.push_back(Format(SRCWarnDuplicate, entry.FileName, entry.Line, entry.Id, at->second->Line));
       continue;
     }
     taken.push_back(&entry);
@@ -543,7 +543,7 @@ void TCPPProcessor::TakeRcEntries(TRcScript& script) {
   if (languages.size() > 1) {
     std::string all;
     for (int language : languages) all += (all.empty() ? "" : ", ") + RcLanguageName(language);
-    Warnings.push_back(Format("%s: string tables of the languages %s; took those of %s", UnitRec().FileName, all,
+    Warnings.push_back(Format(SRCWarnLanguages, UnitRec().FileName, all,
                               RcLanguageName(TakenLanguage)));
   }
   Tables = script.Tables;

@@ -26,13 +26,14 @@
 #include "base/Exceptions.h"
 #include "extract/source/QScanner.h"
 #include "extract/source/RcScript.h"
+#include "extract/source/SourceErrors.h"
 #include "extract/source/SourceText.h"
 #include "runtime/StringList.h"
 #include "util/QObjectList.h"
 
 namespace sw {
 
-SW_DECLARE_EXCEPTION(ESrcProcessError, Exception)
+// ESrcProcessError: see SourceErrors.h.
 
 class TUnitRec;
 

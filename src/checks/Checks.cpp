@@ -95,8 +95,8 @@ std::vector<std::string> TCheckSelection::UnknownNames() const {
 
 std::vector<TIgnoredCheck> ParseIgnoredChecks(const std::vector<std::string>& lines, const std::string& source) {
   std::vector<TIgnoredCheck> entries;
-  for (std::size_t n = 0; n < lines.size(); ++n) {
-    const std::string line = TrimSpaces(lines[n]);
+  for (const std::string& text : lines) {
+    const std::string line = TrimSpaces(text);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     std::vector<std::string> fields;
     std::size_t i = 0;
@@ -111,7 +111,7 @@ std::vector<TIgnoredCheck> ParseIgnoredChecks(const std::vector<std::string>& li
       i = end;
     }
     if (fields.size() != 3)
-      throw ECheckError(source + ": line " + std::to_string(n + 1) + ": \"" + line +
+      throw ECheckError(source + ": \"" + line +
                         "\" is not LANG CHECK ITEM (for example: DEU accelerator form/MainForm/miOpen/Caption)");
     entries.push_back({fields[0], fields[1], fields[2]});
   }

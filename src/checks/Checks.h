@@ -117,7 +117,7 @@ struct TIgnoredCheck {
 
 // Parses ignore-list lines; blank lines and lines starting with ";" or "#"
 // are skipped. A line without three fields raises ECheckError naming
-// `source` and the line's number.
+// `source` and the line.
 std::vector<TIgnoredCheck> ParseIgnoredChecks(const std::vector<std::string>& lines, const std::string& source);
 
 SW_DECLARE_EXCEPTION(ECheckError, Exception)

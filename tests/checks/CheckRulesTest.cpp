@@ -233,7 +233,7 @@ TEST(IgnoredChecksTest, LinesAreLangCheckItem) {
   EXPECT_EQ(entries[1].Lang, "*");
   EXPECT_EQ(entries[1].Item, "unit/Strings/SHello");
   EXPECT_THROW_MSG(ParseIgnoredChecks({"DEU", "DEU format"}, "s.ini"), ECheckError,
-                   "s.ini: line 1: \"DEU\" is not LANG CHECK ITEM (for example: DEU accelerator "
+                   "s.ini: \"DEU\" is not LANG CHECK ITEM (for example: DEU accelerator "
                    "form/MainForm/miOpen/Caption)");
 }
 

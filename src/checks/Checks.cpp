@@ -2,6 +2,7 @@
 #include "checks/Checks.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
@@ -163,6 +164,40 @@ std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, co
   }
   for (TCheckProblem& problem : problems) problem.Ignored = IsIgnored(problem, ignored);
   return problems;
+}
+
+std::vector<TCheckProblem> CheckPlaces(const TLocStorage& storage, int column, const std::vector<std::string>& places) {
+  const std::unordered_set<std::string> wanted(places.begin(), places.end());
+  std::vector<TExchangeUnit> units = CollectUnits(storage, column);
+  std::erase_if(units, [&](const TExchangeUnit& unit) { return !wanted.contains(unit.Place); });
+  return CheckUnits(storage, column, units, TCheckSelection());
+}
+
+std::map<std::string, std::vector<std::string>> ProblemNotes(const std::vector<TCheckProblem>& problems) {
+  std::map<std::string, std::vector<std::string>> notes;
+  for (const TCheckProblem& problem : problems)
+    if (!problem.Ignored)
+      notes[problem.Item].push_back(std::string(SeverityName(problem.Severity)) + " [" + problem.Check + "] " +
+                                    problem.Message);
+  return notes;
+}
+
+void TCheckCounts::Add(const TCheckProblem& problem) {
+  if (problem.Ignored)
+    ++Ignored;
+  else
+    ++(problem.Severity == TCheckSeverity::Error ? Errors : Warnings);
+}
+
+TCheckCounts CountProblems(const std::vector<TCheckProblem>& problems) {
+  TCheckCounts counts;
+  for (const TCheckProblem& problem : problems) counts.Add(problem);
+  return counts;
+}
+
+std::string ProblemLine(const TCheckProblem& problem) {
+  return GetLangAbbr(problem.LangId) + " " + problem.Item + ": " + SeverityName(problem.Severity) + " [" +
+         problem.Check + "] " + problem.Message;
 }
 
 std::string QuoteText(std::u16string_view text) {

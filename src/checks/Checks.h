@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -132,6 +133,27 @@ std::vector<TCheckProblem> CheckColumn(const TLocStorage& storage, int column, c
 std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, const std::vector<TExchangeUnit>& units,
                                       const TCheckSelection& selection, const TFormTrees* forms = nullptr,
                                       const std::vector<TIgnoredCheck>& ignored = {});
+
+// The problems of the units at `places` only (an import's applied units);
+// per-unit rules only, as no form structure is at hand.
+std::vector<TCheckProblem> CheckPlaces(const TLocStorage& storage, int column, const std::vector<std::string>& places);
+
+// Translator notes by place, for exports: "error [accelerator] the native
+// text has ..." per problem not ignored.
+std::map<std::string, std::vector<std::string>> ProblemNotes(const std::vector<TCheckProblem>& problems);
+
+// Problems counted by severity, ignored ones apart.
+struct TCheckCounts {
+  int Errors = 0;
+  int Warnings = 0;
+  int Ignored = 0;
+  void Add(const TCheckProblem& problem);
+};
+TCheckCounts CountProblems(const std::vector<TCheckProblem>& problems);
+
+// A problem as one line: "DEU form/MainForm/miOpen/Caption: error
+// [accelerator] the native text has ...".
+std::string ProblemLine(const TCheckProblem& problem);
 
 // A text quoted for a message: in double quotes, control characters as
 // \r, \n, \t or \xHH, quotes and backslashes escaped; UTF-8.

@@ -35,10 +35,7 @@ struct CheckOptions {
   std::vector<std::string> Skip;
 };
 
-struct LanguageCounts {
-  int Errors = 0;
-  int Warnings = 0;
-  int Ignored = 0;
+struct LanguageCounts : TCheckCounts {
   bool FileExists = true;
 };
 
@@ -123,10 +120,7 @@ int RunCheck(const CheckOptions& options) {
     LanguageCounts& count = counts[id];
     count.FileExists = native || loaded.LangFileExists;
     for (TCheckProblem& problem : found) {
-      if (problem.Ignored)
-        ++count.Ignored;
-      else
-        ++(problem.Severity == TCheckSeverity::Error ? count.Errors : count.Warnings);
+      count.Add(problem);
       problems.push_back(std::move(problem));
     }
   }
@@ -163,9 +157,7 @@ int RunCheck(const CheckOptions& options) {
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     for (const TCheckProblem& problem : problems)
-      if (!problem.Ignored)
-        std::cout << GetLangAbbr(problem.LangId) << " " << problem.Item << ": " << SeverityName(problem.Severity)
-                  << " [" << problem.Check << "] " << problem.Message << "\n";
+      if (!problem.Ignored) std::cout << ProblemLine(problem) << "\n";
     for (const LANGID id : order) {
       const LanguageCounts& count = counts[id];
       std::cout << GetLangAbbr(id) << ": " << Plural(count.Errors, "error") << ", "

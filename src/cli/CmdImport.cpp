@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 
+#include "checks/Checks.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
 #include "exchange/Exchange.h"
@@ -56,6 +57,12 @@ int RunImport(const ImportOptions& options) {
   PrintProblems(options.Input, "stale unit", result.Stale);
   PrintProblems(options.Input, "unknown unit", result.Unknown);
   PrintProblems(options.Input, "unit", result.Invalid);
+  // The translation checks' problems of what was applied: reported, not refused.
+  std::vector<TCheckProblem> checkProblems;
+  if (result.Written) {
+    const TLoadedLanguage loaded = LoadLanguage(library.FileOf(library.Languages[0]), library.FileOf(langId), langId);
+    checkProblems = CheckPlaces(*loaded.Storage, loaded.Column, result.ChangedPlaces);
+  }
   if (options.Json) {
     nlohmann::json out = {{"file", library.FileOf(langId)},
                           {"input", options.Input},
@@ -72,6 +79,8 @@ int RunImport(const ImportOptions& options) {
                           {"written", result.Written},
                           {"revision", result.Revision},
                           {"ok", result.Clean()}};
+    out["checkProblems"] = nlohmann::json::array();
+    for (const TCheckProblem& problem : checkProblems) out["checkProblems"].push_back(ProblemLine(problem));
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     std::cout << (options.DryRun ? "Would change " : "Changed ") << result.Changed << " of " << result.Units
@@ -84,6 +93,7 @@ int RunImport(const ImportOptions& options) {
     std::cout << "\n";
     if (options.DryRun)
       for (const auto& place : result.ChangedPlaces) std::cout << "  " << place << "\n";
+    for (const TCheckProblem& problem : checkProblems) std::cout << "  check: " << ProblemLine(problem) << "\n";
   }
   return result.Clean() ? kExitOk : kExitFailure;
 }

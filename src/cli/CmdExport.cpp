@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "base/AsciiText.h"
+#include "checks/Checks.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
 #include "exchange/Exchange.h"
@@ -45,6 +46,7 @@ int RunExport(const ExportOptions& options) {
   exportOptions.OnlyOpen = options.OnlyOpen;
   exportOptions.ProjectName = library.ShortName;
   const TLoadedLanguage loaded = LoadLanguage(library.FileOf(library.Languages[0]), library.FileOf(langId), langId);
+  exportOptions.Notes = ProblemNotes(CheckColumn(*loaded.Storage, loaded.Column, TCheckSelection()));
   const std::string text = BuildExport(*loaded.Storage, loaded.Column, exportOptions);
   platform::WriteFileAtomic(options.Output, text);
 

@@ -23,6 +23,7 @@
 // with LF breaks for a native text with CR LF breaks gets CR LF back.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct TExportOptions {
   TExchangeFormat Format = TExchangeFormat::Xliff;
   bool OnlyOpen = false;     // only untranslated and out-of-date units
   std::string ProjectName;   // PO Project-Id-Version, XLIFF product name
+  // Notes for translators by place (translation-check problems): XLIFF
+  // <note from="check" priority="1">, PO "#." comments.
+  std::map<std::string, std::vector<std::string>> Notes;
 };
 
 struct TImportEntry {

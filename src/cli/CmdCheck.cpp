@@ -8,6 +8,7 @@
 // above --fail-on is found, 2 for a usage error.
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <memory>

@@ -165,6 +165,39 @@ TEST_F(CliCheckTest, JsonCarriesEveryProblem) {
   EXPECT_EQ(json["ok"], false);
 }
 
+TEST_F(CliCheckTest, TheRunExportAndImportCarryTheProblems) {
+  PlantFaults();
+  // The run's summary counts them per language.
+  const auto summary = nlohmann::json::parse(Cli("process " + Library() + " --quiet --json").Out);
+  for (const auto& language : summary["languages"]) {
+    const bool german = language["abbr"] == "DEU";
+    EXPECT_EQ(language["checkErrors"], german ? 1 : 0) << language.dump();
+    EXPECT_EQ(language["checkWarnings"], german ? 1 : 0) << language.dump();
+  }
+  // Exports carry them as translator notes.
+  const std::string po = dir.Path("de.po"), xliff = dir.Path("de.xlf");
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format po -o '" + po + "'").ExitCode, 0);
+  EXPECT_NE(TempDir::Read(po).find("#. error [accelerator] the native text has one accelerator (\"&File\"), the "
+                                   "translation none (\"Datei\")\nmsgctxt \"form/MainForm/miFile/Caption\""),
+            std::string::npos)
+      << TempDir::Read(po);
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format xliff -o '" + xliff + "'").ExitCode, 0);
+  EXPECT_NE(TempDir::Read(xliff).find("<note from=\"check\" priority=\"1\">warning [end-punctuation] the native "
+                                      "text ends with \"...\", the translation with none</note>"),
+            std::string::npos);
+  // An import prints the problems of what it applied, and applies it.
+  std::string text = TempDir::Read(po);
+  text = Replace(text, "msgstr \"Zeile %d, Spalte %d\"", "msgstr \"Zeile %d, Spalte\"");
+  dir.Write("de.po", text);
+  const CliResult result = Cli("import " + Library() + " --lang DEU '" + po + "'");
+  EXPECT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_NE(result.Out.find("\n  check: DEU unit/Strings/SLineCol: error [format] the translation drops argument 1 "
+                            "(\"%d\" in the native text)\n"),
+            std::string::npos)
+      << result.Out;
+  EXPECT_EQ(result.Out.find("miFile"), std::string::npos) << "not applied by this import";
+}
+
 TEST_F(CliCheckTest, WithoutTheNativeFormsHotkeysAreNotCheckedAndSaySo) {
   const CliResult result = Cli("check --dest '" + dir.Path("out") +
                                "' --short-name TinyPad --languages ENU DEU FRA --only hotkeys");

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "checks/Checks.h"
 #include "platform/FileSystem.h"
 #include "util/QLocales.h"
 
@@ -83,6 +84,8 @@ TExportOutcome ExportLanguage(const TExportRequest& request, std::ostream& stand
   options.ProjectName = request.Library.ShortName;
   const TLoadedLanguage loaded =
       LoadLanguage(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId);
+  // Each unit's translation-check problems travel to the translator as a note.
+  options.Notes = ProblemNotes(CheckColumn(*loaded.Storage, loaded.Column, TCheckSelection()));
   WriteExportText(request.Output, BuildExport(*loaded.Storage, loaded.Column, options), standardOutput);
 
   TExportOutcome outcome;
@@ -102,6 +105,13 @@ TImportResult ImportLanguage(const TImportRequest& request) {
   options.ProjectName = request.Library.ShortName;
   return ImportTranslations(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId,
                             request.Input, options);
+}
+
+std::vector<TCheckProblem> ImportCheckProblems(const TImportRequest& request, const TImportResult& result) {
+  if (!result.Written) return {};
+  const TLoadedLanguage loaded =
+      LoadLanguage(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId);
+  return CheckPlaces(*loaded.Storage, loaded.Column, result.ChangedPlaces);
 }
 
 std::string ImportSummary(const TImportRequest& request, const TImportResult& result) {

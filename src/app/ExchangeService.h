@@ -23,6 +23,7 @@
 #include <string_view>
 #include <vector>
 
+#include "checks/Checks.h"
 #include "exchange/Exchange.h"
 
 namespace sw {
@@ -83,6 +84,9 @@ TImportResult ImportLanguage(const TImportRequest& request);
 
 // "Changed 3 of 30 units (27 unchanged, ...); <file> written, revision 6".
 std::string ImportSummary(const TImportRequest& request, const TImportResult& result);
+// The translation checks' problems of the units an import applied (none
+// when it wrote nothing): reported, never refused.
+std::vector<TCheckProblem> ImportCheckProblems(const TImportRequest& request, const TImportResult& result);
 
 // How many problems an import reports in text; the JSON output has all.
 inline constexpr std::size_t kProblemsShown = 20;

@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "app/OrderedReads.h"
+#include "checks/Checks.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
@@ -189,6 +190,9 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   languageStats.FileName = langFileName_;
   languageStats.Revision = langFile_->Revision;
   CountItems(languageStats.Items, languageStats.ValuesChanged);
+  const TCheckCounts checks = CountProblems(CheckColumn(*storage_, column_, TCheckSelection()));
+  languageStats.CheckErrors = checks.Errors;
+  languageStats.CheckWarnings = checks.Warnings;
 
   try {
     langFile_->SaveStorage(storage_.get(), column_, false);

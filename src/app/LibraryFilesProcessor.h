@@ -46,6 +46,10 @@ struct TRunLanguageStats {
   int Items = 0;         // translatable items in the file
   int ValuesChanged = 0; // values stamped with this pass's revision
   int Revision = 0;      // the file's new revision
+  // Translation-check problems of the language (checks/Checks.h), without
+  // hotkeys (the run does not read the forms' structure) and ignore list.
+  int CheckErrors = 0;
+  int CheckWarnings = 0;
 };
 
 // One file that failed: its name, and the message with what is known of the

@@ -56,6 +56,7 @@ void TLibLangList::Assign(const TLibLangList& other) {
 std::string LibrarySectionName(int n) { return "Library" + std::to_string(n); }
 std::string LanguagesSectionName(int n) { return "Languages" + std::to_string(n) + "Lib"; }
 std::string PropRulesSectionName(int n) { return "PropRules" + std::to_string(n) + "Lib"; }
+std::string IgnoredChecksSectionName(int n) { return "IgnoredChecks" + std::to_string(n) + "Lib"; }
 
 namespace {
 
@@ -190,17 +191,27 @@ int TLibrarySettings::LoadJobs() const {
   }
 }
 
+std::vector<std::string> TLibrarySettings::LoadIgnoredChecks(int n) const {
+  if (FileState() == TFileState::Missing) return {};
+  const TIniFile ini(fileName_);
+  TStringList lines;
+  ini.ReadSectionValues(IgnoredChecksSectionName(n), lines);
+  return lines.Lines();
+}
+
 void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {
   TIniFile ini(fileName_);
   ini.EraseSection(LibrarySectionName(n));
   ini.EraseSection(LanguagesSectionName(n));
   ini.EraseSection(PropRulesSectionName(n));
+  ini.EraseSection(IgnoredChecksSectionName(n));
   // The libraries after it move down one number, each with its languages
   // and its own property rules.
   for (int a = n + 1; a <= libraryCount; ++a) {
     ini.RenameSection(LibrarySectionName(a), LibrarySectionName(a - 1));
     ini.RenameSection(LanguagesSectionName(a), LanguagesSectionName(a - 1));
     ini.RenameSection(PropRulesSectionName(a), PropRulesSectionName(a - 1));
+    ini.RenameSection(IgnoredChecksSectionName(a), IgnoredChecksSectionName(a - 1));
   }
   Save(ini);
 }

@@ -11,7 +11,9 @@
 //   [Main] (LastLib=n), [PropRules] (global rules, hand-edited),
 //   [Library<N>] (Name, ShortName, SrcDir, DestDir, ScanFiles),
 //   [Languages<N>Lib] (one "decimal language id=sub-folder" line per language,
-//   native first) and [PropRules<N>Lib] (per-library rules, hand-edited);
+//   native first), [PropRules<N>Lib] (per-library rules, hand-edited) and
+//   [IgnoredChecks<N>Lib] (translation-check problems known to be false
+//   positives, one "LANG CHECK ITEM" line each, hand-edited);
 // - the sibling tool's "LibraryPath" value (a semicolon-separated folder list);
 // - lib.ini in the destination folder: [Common] Name=, FileName=, NativeExt=,
 //   an empty line, [PropRules] and the rules in force, every line ended by CR LF.
@@ -96,6 +98,7 @@ struct TLibraryList {
 std::string LibrarySectionName(int n);    // "Library<n>"
 std::string LanguagesSectionName(int n);  // "Languages<n>Lib"
 std::string PropRulesSectionName(int n);  // "PropRules<n>Lib"
+std::string IgnoredChecksSectionName(int n);  // "IgnoredChecks<n>Lib"
 
 // Where and how large the main window was when it closed ([Main] keys
 // WindowLeft, WindowTop, WindowWidth, WindowHeight, WindowMaximized).
@@ -151,9 +154,13 @@ class TLibrarySettings {
   // cannot be read.
   int LoadJobs() const;
 
+  // The lines of [IgnoredChecks<n>Lib] as written (comments left out); empty
+  // when the file or the section does not exist.
+  std::vector<std::string> LoadIgnoredChecks(int n) const;
+
   // Removes library n and renumbers libraries n+1 .. `libraryCount` one down
-  // (their [Library<a>] and [Languages<a>Lib] headers only; nothing else in
-  // the text changes, [PropRules<a>Lib] sections included).
+  // (their [Library<a>], [Languages<a>Lib], [PropRules<a>Lib] and
+  // [IgnoredChecks<a>Lib] headers only; nothing else in the text changes).
   void DeleteLibrarySettings(int n, int libraryCount);
 
   // Finds a library by its display name (exact, then without regard to case);

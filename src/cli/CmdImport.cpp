@@ -58,6 +58,8 @@ int RunImport(const ImportOptions& options) {
   if (problems.size() > kProblemsShown) problems.back() += "; --json lists them all";
   for (const std::string& line : problems) PrintError(line);
   const std::string langFile = request.Library.FileOf(request.LangId);
+  // The translation checks' problems of what was applied: reported, not refused.
+  const std::vector<TCheckProblem> checkProblems = ImportCheckProblems(request, result);
   if (options.Json) {
     nlohmann::json out = {{"file", langFile},
                           {"input", options.Input},
@@ -74,11 +76,14 @@ int RunImport(const ImportOptions& options) {
                           {"written", result.Written},
                           {"revision", result.Revision},
                           {"ok", result.Clean()}};
+    out["checkProblems"] = nlohmann::json::array();
+    for (const TCheckProblem& problem : checkProblems) out["checkProblems"].push_back(ProblemLine(problem));
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
     std::cout << ImportSummary(request, result) << "\n";
     if (options.DryRun)
       for (const auto& place : result.ChangedPlaces) std::cout << "  " << place << "\n";
+    for (const TCheckProblem& problem : checkProblems) std::cout << "  check: " << ProblemLine(problem) << "\n";
   }
   return result.Clean() ? kExitOk : kExitFailure;
 }

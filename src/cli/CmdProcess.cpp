@@ -59,7 +59,9 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                          {"file", language.FileName},
                          {"revision", language.Revision},
                          {"items", language.Items},
-                         {"valuesChanged", language.ValuesChanged}});
+                         {"valuesChanged", language.ValuesChanged},
+                         {"checkErrors", language.CheckErrors},
+                         {"checkWarnings", language.CheckWarnings}});
   }
   nlohmann::json out = {{"library", library.Name},
                         {"srcDir", library.SrcDir},
@@ -114,7 +116,8 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
     std::cout << "  " << GetLangAbbr(id) << "  " << DisplayLangName(id) << ": " << language.Items << " items, "
-              << language.ValuesChanged << " values changed, revision " << language.Revision << "  -> "
+              << language.ValuesChanged << " values changed, revision " << language.Revision << ", check: "
+              << language.CheckErrors << " errors, " << language.CheckWarnings << " warnings  -> "
               << language.FileName << "\n";
   }
   for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Text() << "\n";

@@ -33,6 +33,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -50,6 +51,9 @@ struct TExportOptions {
   TExchangeFormat Format = TExchangeFormat::Xliff;
   bool OnlyOpen = false;     // only untranslated and out-of-date units
   std::string ProjectName;   // PO Project-Id-Version, XLIFF product name
+  // Notes for translators by place (translation-check problems): XLIFF
+  // <note from="check" priority="1">, PO "#." comments.
+  std::map<std::string, std::vector<std::string>> Notes;
 };
 
 struct TImportEntry {

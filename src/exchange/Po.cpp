@@ -308,7 +308,9 @@ std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions
         unit.Status == TUnitStatus::Untranslated ? std::string() : PoText(unit.Item->Values(column)->Text);
     po_message_set_msgstr(message, target.c_str());
     po_message_set_fuzzy(message, unit.Status == TUnitStatus::OutOfDate ? 1 : 0);
-    const std::string comments = std::string("Kind: ") + ValueKindName(unit.Kind) + "\nComponent: " + unit.ComponentPath;
+    std::string comments = std::string("Kind: ") + ValueKindName(unit.Kind) + "\nComponent: " + unit.ComponentPath;
+    if (const auto notes = options.Notes.find(unit.Place); notes != options.Notes.end())
+      for (const std::string& note : notes->second) comments += "\n" + note;
     po_message_set_extracted_comments(message, comments.c_str());
     po_message_insert(iterator, message);
   }

@@ -288,6 +288,13 @@ std::string BuildXliff(const TLocStorage& storage, int column, const TExportOpti
     }
     AddText(tu, "note", std::string("Kind: ") + ValueKindName(unit.Kind));
     AddText(tu, "note", "Component: " + unit.ComponentPath);
+    if (const auto notes = options.Notes.find(unit.Place); notes != options.Notes.end())
+      for (const std::string& note : notes->second) {
+        pugi::xml_node node = tu.append_child("note");
+        node.append_attribute("from") = "check";
+        node.append_attribute("priority") = "1";
+        node.append_child(pugi::node_pcdata).set_value(note.c_str());
+      }
   }
   // XLIFF needs at least one <file>; a language without units gets an empty one.
   if (!anyFile) openFile(options.ProjectName.empty() ? "library" : options.ProjectName);

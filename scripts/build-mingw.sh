@@ -4,6 +4,9 @@
 # under Wine and checks that shelfwright-cli.exe writes the same files as the
 # Linux build (scripts/wine-check.sh).
 #
+# Where Wine cannot start a program the tests are skipped with a notice, and
+# under CI=true the script fails instead.
+#
 # Usage: scripts/build-mingw.sh [--no-test] [LINUX_CLI]
 #   LINUX_CLI: the Linux shelfwright-cli to compare with (default: the one in
 #   build/default, built when missing).
@@ -29,10 +32,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineserver -w || true
 fi
 # A machine where Wine cannot start a program at all (no usable Wine loader)
-# says nothing of the Windows build: its tests are then skipped, loudly.
+# says nothing of the Windows build: its tests are then skipped, loudly. On CI
+# (CI=true) that is a failure: a green run must mean the Windows tests ran.
 if ! wine cmd /c exit 0 > build/mingw/wine-probe.log 2>&1; then
-  echo "== SKIPPED: Wine cannot start a Windows program on this machine; the Windows tests did not run:"
   cat build/mingw/wine-probe.log
+  if [ "${CI:-}" = "true" ]; then
+    echo "== FAILED: Wine cannot start a Windows program on this CI machine; the Windows tests did not run"
+    exit 1
+  fi
+  echo "== SKIPPED: Wine cannot start a Windows program on this machine; the Windows tests did not run"
   exit 0
 fi
 

@@ -7,7 +7,7 @@ the code pages 874, 932, 936, 949, 950 and 1250-1258) and writes:
 
   src/platform/LocaleTable.inc      one row per identifier that has data
   src/platform/CodePageTables.inc   decode tables and the encode extras
-  tests/locales/LocaleReference.inc expectations for the tests: the reference
+  tests/support/LocaleReference.inc expectations for the tests: the reference
                                     answers, string samples and digests of the
                                     complete conversion tables
 
@@ -377,7 +377,7 @@ def main():
     outputs = {
         os.path.join(proj, "src", "platform", "CodePageTables.inc"): cp_text,
         os.path.join(proj, "src", "platform", "LocaleTable.inc"): loc_text,
-        os.path.join(proj, "tests", "locales", "LocaleReference.inc"): test_text,
+        os.path.join(proj, "tests", "support", "LocaleReference.inc"): test_text,
     }
     for path, text in outputs.items():
         os.makedirs(os.path.dirname(path), exist_ok=True)

@@ -208,29 +208,18 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   return true;
 }
 
-namespace {
-
-// Raises EFOpenError with the system's reason when the file cannot be opened
-// for reading (a dangling link, no permission).
-void CheckReadable(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) {
-    EFOpenError error(Format(SFOpenError, path));
-    error.AttachLocation(std::strerror(errno));
-    throw error;
-  }
-  std::fclose(file);
-}
-
-}  // namespace
-
-std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(const std::string& folder) const {
+std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(const std::string& folder) {
   std::vector<std::pair<std::string, int>> files;
   if (!platform::DirectoryExists(folder)) return files;
   for (const auto& entry : platform::ListFolder(folder)) {
     if (entry.IsDirectory()) continue;
     const int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
     if (kind < 0 || (ScanFiles & kFileKinds[static_cast<std::size_t>(kind)].Bit) == 0) continue;
+    // Reading a FIFO or a device could wait for ever or never end.
+    if (entry.Special) {
+      stats_.Warnings.push_back(Format(SSkippedNotAFile, JoinPath(folder, entry.Name)));
+      continue;
+    }
     files.emplace_back(JoinPath(folder, entry.Name), kind);
   }
   return files;
@@ -252,8 +241,9 @@ TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::st
   TReadFile file;
   try {
     // Every listed file that cannot be opened fails with the system's
-    // reason, whichever reader would have read it.
-    CheckReadable(path);
+    // reason, whichever reader would have read it, as does one that is too
+    // large or has become something other than a file since the listing.
+    platform::CheckRegularFile(path);
     switch (kFileKinds[static_cast<std::size_t>(kind)].Bit) {
       case sfResFiles:
         file.Res = std::make_unique<TResProcessor>();

@@ -132,8 +132,9 @@ class TLibraryFilesProcessor {
   bool RunLanguage(int index);
   // The files of the scanned kinds in one folder (not its sub-folders), in
   // the order the folder lists them, with their kind's index in
-  // `kFileKinds`. A folder that does not exist is empty.
-  std::vector<std::pair<std::string, int>> ScannedFiles(const std::string& folder) const;
+  // `kFileKinds`. A folder that does not exist is empty. Entries that are
+  // not regular files (FIFOs, devices) are left out with a warning.
+  std::vector<std::pair<std::string, int>> ScannedFiles(const std::string& folder);
   // Reads and merges the files; false when a stop was requested before the
   // last one was done.
   bool ProcessFiles(const std::vector<std::pair<std::string, int>>& files);

@@ -45,6 +45,10 @@ class NativeFile {
   // the file cannot be opened or another process holds a conflicting lock;
   // `LastError()` then tells why.
   bool Open(const std::string& path, bool create, FileAccess access, FileShare share);
+  // Opens an existing regular file (or a link to one) for reading, without
+  // waiting on it: a FIFO, a device, a socket or a folder is refused
+  // ("not a regular file", "is a folder") before anything is read from it.
+  bool OpenRegular(const std::string& path, FileShare share);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
   std::size_t Read(void* buffer, std::size_t count);
@@ -52,6 +56,8 @@ class NativeFile {
   // origin: 0 beginning, 1 current, 2 end. Returns the new position.
   std::int64_t Seek(std::int64_t offset, int origin);
   bool Truncate(std::int64_t size);
+  // The open file's size in bytes as the system reports it; -1 when unknown.
+  std::int64_t Size() const;
   const std::string& LastError() const { return lastError_; }
 
  private:
@@ -76,6 +82,10 @@ struct DirEntry {
   std::string Name;
   std::uint32_t Attributes = 0;
   std::int64_t Size = 0;
+  // Neither a folder nor a regular file, nor a link to one: a FIFO, a device,
+  // a socket. Reading one may wait for ever or never end; a dangling link is
+  // not special (it is a file that cannot be opened).
+  bool Special = false;
   bool IsDirectory() const { return (Attributes & faDirectory) != 0; }
 };
 
@@ -98,10 +108,37 @@ bool DeleteFile(const std::string& path);
 // permission bits of an existing file. A symbolic link is kept: the file it
 // points to is replaced, in that file's folder. Throws sw::EFCreateError on
 // failure.
+//
+// The temporary file is named after the file it replaces (on POSIX
+// ".<name>.XXXXXX", six letters or digits; on Windows ".<name>.<digits>.tmp")
+// and is held open and locked while it is written. One that a killed writer
+// left behind is removed by the next replacement of the same file: only names
+// of exactly that pattern, beside that file, and only when no process holds
+// them.
 void WriteFileAtomic(const std::string& path, std::string_view data);
 
 // Reads a whole file; throws sw::EFOpenError "Cannot open file %s" on failure.
 std::string ReadFileBytes(const std::string& path);
+
+// The largest source file the readers take: a compiled resource file, a form,
+// a unit, a resource script or a header it includes. Real ones are far
+// smaller; anything larger is refused before it is read, so a run's memory is
+// bounded by this size, not by the largest file that happens to lie in a
+// source folder.
+inline constexpr std::uint64_t kMaxSourceFileSize = std::uint64_t{64} << 20;
+
+// Raises sw::EFOpenError "Cannot open file %s", with the reason attached as
+// its location, unless `path` names a regular file (or a link to one) that can
+// be opened for reading and holds at most `maxSize` bytes. The size is taken
+// from the open file before anything is read ("the file holds N bytes, more
+// than the M bytes read at most"). Never waits on a FIFO or a device.
+void CheckRegularFile(const std::string& path, std::uint64_t maxSize = kMaxSourceFileSize);
+
+// CheckRegularFile, then the whole file. A file whose size the system does
+// not tell, or that grows while it is read, is read up to `maxSize` bytes
+// only and then refused the same way. Others may read the file meanwhile,
+// Shelfwright processes may not write it.
+std::string ReadRegularFile(const std::string& path, std::uint64_t maxSize = kMaxSourceFileSize);
 
 // Looks for `name` in `folder`: an exact match first, then one that differs
 // only in the case of its letters. Returns the full path, or "" when none.

@@ -25,6 +25,25 @@ void NativeFile::Close() {
   }
 }
 
+namespace {
+
+// Takes the advisory lock that stands for a Windows share mode; false when
+// another process holds a conflicting one.
+bool LockForShare(int fd, FileAccess access, FileShare share) {
+  short lockType = F_UNLCK;
+  if (access != FileAccess::Read || share == FileShare::Exclusive || share == FileShare::DenyRead)
+    lockType = F_WRLCK;
+  else if (share == FileShare::DenyWrite)
+    lockType = F_RDLCK;
+  if (lockType == F_UNLCK) return true;
+  struct flock lock {};
+  lock.l_type = lockType;
+  lock.l_whence = SEEK_SET;
+  return ::fcntl(fd, F_OFD_SETLK, &lock) == 0 || errno == EINVAL || errno == ENOLCK;
+}
+
+}  // namespace
+
 bool NativeFile::Open(const std::string& path, bool create, FileAccess access, FileShare share) {
   Close();
   int flags = O_CLOEXEC;
@@ -45,20 +64,10 @@ bool NativeFile::Open(const std::string& path, bool create, FileAccess access, F
     lastError_ = "is a folder";
     return false;
   }
-  short lockType = F_UNLCK;
-  if (access != FileAccess::Read || share == FileShare::Exclusive || share == FileShare::DenyRead)
-    lockType = F_WRLCK;
-  else if (share == FileShare::DenyWrite)
-    lockType = F_RDLCK;
-  if (lockType != F_UNLCK) {
-    struct flock lock {};
-    lock.l_type = lockType;
-    lock.l_whence = SEEK_SET;
-    if (::fcntl(fd, F_OFD_SETLK, &lock) != 0 && errno != EINVAL && errno != ENOLCK) {
-      lastError_ = "the file is in use by another process";
-      ::close(fd);
-      return false;
-    }
+  if (!LockForShare(fd, access, share)) {
+    lastError_ = "the file is in use by another process";
+    ::close(fd);
+    return false;
   }
   // Truncate only once the lock is ours, so a file in use is never emptied.
   if (create && ::ftruncate(fd, 0) != 0) {
@@ -68,6 +77,37 @@ bool NativeFile::Open(const std::string& path, bool create, FileAccess access, F
   }
   fd_ = fd;
   return true;
+}
+
+bool NativeFile::OpenRegular(const std::string& path, FileShare share) {
+  Close();
+  // Without O_NONBLOCK opening a FIFO waits for a writer, for ever if none comes.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    lastError_ = std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    lastError_ = S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  if (!LockForShare(fd, FileAccess::Read, share)) {
+    lastError_ = "the file is in use by another process";
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  return true;
+}
+
+std::int64_t NativeFile::Size() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
 }
 
 std::size_t NativeFile::Read(void* buffer, std::size_t count) {
@@ -130,6 +170,9 @@ std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
       e.Size = static_cast<std::int64_t>(entry.file_size(sec));
     } else {
       e.Attributes |= faSysFile;
+      // A dangling link exists as a name only: it is listed as a file that
+      // cannot be opened, not as something other than a file.
+      e.Special = fs::exists(status);
     }
     if (!e.Name.empty() && e.Name[0] == '.') e.Attributes |= faHidden;
     if (::access(entry.path().c_str(), W_OK) != 0 && !fs::is_directory(status)) e.Attributes |= faReadOnly;
@@ -140,7 +183,7 @@ std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
     return ua != ub ? ua < ub : a.Name < b.Name;
   });
   if (includeDots) {
-    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0}, DirEntry{"..", faDirectory, 0}});
+    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0, false}, DirEntry{"..", faDirectory, 0, false}});
   }
   return entries;
 }
@@ -180,14 +223,53 @@ fs::path FollowLinks(const std::string& path) {
   return target;
 }
 
+// ".<name>.XXXXXX" with six letters or digits in place of the X, as mkstemp
+// makes them.
+bool IsTemporaryOf(const std::string& entry, const std::string& name) {
+  const std::string prefix = "." + name + ".";
+  if (entry.size() != prefix.size() + 6 || entry.compare(0, prefix.size(), prefix) != 0) return false;
+  return std::all_of(entry.begin() + static_cast<std::ptrdiff_t>(prefix.size()), entry.end(), [](char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+  });
+}
+
+// Removes the temporary files of `name` that a killed writer left in
+// `folder`. A writer at work holds a write lock on its temporary file, so a
+// file whose read lock cannot be had is someone's work in progress and stays.
+// Best effort: what cannot be removed stays.
+void RemoveStaleTemporaries(const fs::path& folder, const std::string& name) {
+  std::vector<fs::path> candidates;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    if (IsTemporaryOf(it->path().filename().string(), name)) candidates.push_back(it->path());
+  for (const fs::path& candidate : candidates) {
+    const int fd = ::open(candidate.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat st {};
+    struct flock lock {};
+    lock.l_type = F_RDLCK;
+    lock.l_whence = SEEK_SET;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::fcntl(fd, F_OFD_SETLK, &lock) == 0)
+      ::unlink(candidate.c_str());
+    ::close(fd);
+  }
+}
+
 }  // namespace
 
 void WriteFileAtomic(const std::string& path, std::string_view data) {
   const fs::path target = FollowLinks(path);
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+  RemoveStaleTemporaries(folder, target.filename().string());
   std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(tmpl.data());
   if (fd < 0) throw EFCreateError(Format(SFCreateError, path) + ": " + std::strerror(errno));
+  // Held until the file is renamed or removed: the next writer of this file
+  // tells a temporary file at work from one a killed writer left.
+  struct flock working {};
+  working.l_type = F_WRLCK;
+  working.l_whence = SEEK_SET;
+  ::fcntl(fd, F_OFD_SETLK, &working);
   const auto fail = [&](const char* what) {
     const std::string reason = std::strerror(errno);
     ::close(fd);

@@ -89,6 +89,23 @@ bool NativeFile::Open(const std::string& path, bool create, FileAccess access, F
   return true;
 }
 
+bool NativeFile::OpenRegular(const std::string& path, FileShare share) {
+  if (!Open(path, false, FileAccess::Read, share)) return false;
+  // A named pipe, a console or another device is no file on a disk.
+  if (::GetFileType(AsHandle(fd_)) != FILE_TYPE_DISK) {
+    Close();
+    lastError_ = "not a regular file";
+    return false;
+  }
+  return true;
+}
+
+std::int64_t NativeFile::Size() const {
+  LARGE_INTEGER size{};
+  if (fd_ == -1 || !::GetFileSizeEx(AsHandle(fd_), &size)) return -1;
+  return size.QuadPart;
+}
+
 std::size_t NativeFile::Read(void* buffer, std::size_t count) {
   std::size_t done = 0;
   auto* out = static_cast<char*>(buffer);
@@ -158,7 +175,7 @@ std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
     return ua != ub ? ua < ub : a.Name < b.Name;
   });
   if (includeDots) {
-    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0}, DirEntry{"..", faDirectory, 0}});
+    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0, false}, DirEntry{"..", faDirectory, 0, false}});
   }
   return entries;
 }
@@ -185,10 +202,36 @@ bool ForceDirectories(const std::string& path) {
 
 bool DeleteFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
+namespace {
+
+// Removes the temporary files ".<name>.<digits>.tmp" of `name` that a killed
+// writer left in `folder`. A writer at work holds its temporary file open
+// without sharing, so deleting that one fails and it stays.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& name) {
+  const std::string prefix = "." + name + ".";
+  WIN32_FIND_DATAW data{};
+  const HANDLE find = ::FindFirstFileW(Wide(Join(folder, prefix + "*.tmp")).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> candidates;
+  do {
+    const std::string entry = Narrow(data.cFileName);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 || entry.size() <= prefix.size() + 4) continue;
+    const std::string digits = entry.substr(prefix.size(), entry.size() - prefix.size() - 4);
+    if (entry.compare(0, prefix.size(), prefix) == 0 && entry.compare(entry.size() - 4, 4, ".tmp") == 0 &&
+        std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      candidates.push_back(entry);
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  for (const std::string& entry : candidates) ::DeleteFileW(Wide(Join(folder, entry)).c_str());
+}
+
+}  // namespace
+
 void WriteFileAtomic(const std::string& path, std::string_view data) {
   std::random_device random;
   const std::string folder = Folder(path);
   const std::string name = path.substr(path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
+  RemoveStaleTemporaries(folder, name);
   std::string temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {

@@ -153,8 +153,9 @@ void TMemoryStream::LoadFromStream(TStream& source) {
 }
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
-  TFileStream file(fileName, fmOpenRead | fmShareDenyWrite);
-  LoadFromStream(file);
+  const std::string bytes = platform::ReadRegularFile(fileName);
+  data_.assign(bytes.begin(), bytes.end());
+  pos_ = 0;
 }
 
 void TMemoryStream::SaveToStream(TStream& dest) const { dest.WriteBuffer(data_.data(), data_.size()); }

@@ -72,6 +72,8 @@ class TMemoryStream : public TStream {
   std::vector<std::uint8_t>& Data() { return data_; }
   std::string AsString() const { return std::string(data_.begin(), data_.end()); }
   void LoadFromStream(TStream& source);
+  // Reads a regular file of at most platform::kMaxSourceFileSize bytes;
+  // raises EFOpenError naming it otherwise (see platform::ReadRegularFile).
   void LoadFromFile(const std::string& fileName);
   void SaveToStream(TStream& dest) const;
   // Replaces the file atomically: written to a temporary file, then renamed.

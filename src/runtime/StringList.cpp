@@ -135,7 +135,7 @@ void TStringList::LoadFromBytes(std::string bytes) {
   SetText(bytes);
 }
 
-void TStringList::LoadFromFile(const std::string& fileName) { LoadFromBytes(platform::ReadFileBytes(fileName)); }
+void TStringList::LoadFromFile(const std::string& fileName) { LoadFromBytes(platform::ReadRegularFile(fileName)); }
 
 void TStringList::SaveToFile(const std::string& fileName) const {
   std::string bytes = Text();

@@ -47,7 +47,8 @@ class TStringList {
   // Text joined by the given separator with none after the last line.
   std::string Join(const std::string& separator) const;
 
-  // Raises EFOpenError when the file cannot be read.
+  // Raises EFOpenError when the file cannot be read, is no regular file or
+  // holds more than platform::kMaxSourceFileSize bytes.
   void LoadFromFile(const std::string& fileName);
   void LoadFromBytes(std::string bytes);
   // Writes `Text()`, replacing the file atomically; with `Encoding() ==

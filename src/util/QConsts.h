@@ -173,6 +173,8 @@ inline constexpr const char* SSourceFolderMissing = "The source folder \"%s\" do
 inline constexpr const char* SNativeFolderMissing = "The native language's folder \"%s\" does not exist";
 inline constexpr const char* STranslationFolderMissing =
     "The folder \"%s\" of %s does not exist: its translations keep the native copies";
+inline constexpr const char* SSkippedNotAFile =
+    "Skipped \"%s\": not a regular file (a pipe, a device or a socket is never read)";
 inline constexpr const char* SUnusedKeptNoFiles =
     "Unused items were not removed: the native folder \"%s\" holds no file of the kinds scanned";
 inline constexpr const char* SUnusedKeptFailures =

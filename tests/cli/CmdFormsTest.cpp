@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "runtime/FormTextConverter.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
 
@@ -55,11 +54,18 @@ TEST_F(CmdFormsTest, ScanReportsADamagedFileAndWhatWasRead) {
 }
 
 TEST_F(CmdFormsTest, FormToBinaryWritesTheConvertedStream) {
-  const std::string out = dir.Path("everything.bin");
-  ASSERT_EQ(Run(data, "form-to-binary everything.dfm '" + out + "'"), 0) << Err();
-  TMemoryStream expected;
-  ObjectTextToBinary(TempDir::Read(data + "/everything.dfm"), expected);
-  EXPECT_EQ(TempDir::Read(out), expected.AsString());
+  // Committed bytes, not the converter the command calls: inherited.bin was
+  // written by Free Pascal's ObjectTextToBinary; everything.bin (constructs
+  // Free Pascal's converter does not know: single, currency and date values,
+  // indexed collection items) is this program's reviewed output, so that any
+  // change of it shows here.
+  for (const char* name : {"inherited", "everything"}) {
+    const std::string out = dir.Path(std::string(name) + ".bin");
+    ASSERT_EQ(Run(data, std::string("form-to-binary ") + name + ".dfm '" + out + "'"), 0) << Err();
+    const std::string expected = TempDir::Read(data + "/" + name + ".bin");
+    ASSERT_FALSE(expected.empty()) << name;
+    EXPECT_EQ(TempDir::Read(out), expected) << name;
+  }
 
   dir.Write("bad.dfm", "object F: T\n  A = 1\n  B = ]\nend\n");
   const std::string badOut = dir.Path("bad.bin");

@@ -395,9 +395,17 @@ TEST_F(LangFileTest, TooManyEntriesRaiseAndWriteNothing) {
                    "Cannot save the constants of unit \"Unit1\": it holds 65536 entries, a language file can "
                    "store at most 65535");
   EXPECT_EQ(TempDir::Read(path), "old");
-  // 65535 still fits.
+  // 65535 still fits, and reads back whole.
   storage.Units->Items(0)->Constants->Delete(0);
-  EXPECT_NO_THROW(file.SaveStorage(&storage, 0, false));
+  ASSERT_NO_THROW(file.SaveStorage(&storage, 0, false));
+  TLocStorage back;
+  TLangFile(path, true).LoadStorage(&back, -1, 0);
+  ASSERT_EQ(back.Units->Count(), 1);
+  const auto& constants = *back.Units->Items(0)->Constants;
+  ASSERT_EQ(constants.Count(), 65535);
+  EXPECT_EQ(constants.Items(0)->ItemName, "C100001");
+  EXPECT_EQ(constants.Items(65534)->ItemName, "C165535");
+  EXPECT_NE(back.FindConstant("Unit1", "C132768"), nullptr);
 }
 
 TEST_F(LangFileTest, StringTooLongForVersion5RaisesAndWritesNothing) {

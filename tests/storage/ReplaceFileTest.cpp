@@ -1,5 +1,6 @@
-// Every writer of a file the user keeps (language files, settings and lib.ini
-// through the profile and string-list writers, memory streams) replaces the
+// Every writer of a file the user keeps (language files, plain and in the LZQ
+// container, settings and lib.ini through the profile and string-list
+// writers, memory streams) replaces the
 // file atomically: a write that fails after any number of bytes leaves the old
 // file byte for byte and no temporary file; the file's permissions and a
 // symbolic link to it survive the replacement.
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Unicode.h"
 #include "platform/FileSystem.h"
 #include "runtime/IniFile.h"
 #include "runtime/StringList.h"
@@ -70,6 +72,19 @@ std::vector<Writer> Writers() {
          for (int i = 0; i < (large ? 200 : 1); ++i) {
            TLocConstant* c = storage.FindOrAddConstant(i + 1, "Strings", 0, "S" + std::to_string(i));
            c->NativeValue()->SetText(u"some longer text of a constant");
+           c->NativeValue()->SetRevision(1);
+         }
+         file.SaveStorage(&storage, 0, false);
+       }},
+      {"TLangFile::SaveStorage in the LZQ container",
+       [](const std::string& path, bool large) {
+         TLangFile file(path, false);
+         file.Compressed = true;
+         TLocStorage storage;
+         for (int i = 0; i < (large ? 1000 : 1); ++i) {
+           TLocConstant* c = storage.FindOrAddConstant(i + 1, "Strings", 0, "S" + std::to_string(i));
+           c->NativeValue()->SetText(u"text " + std::u16string(1, static_cast<char16_t>(u'A' + i % 26)) +
+                                     u" of a constant, number " + Utf8ToUtf16(std::to_string(i * 7919)));
            c->NativeValue()->SetRevision(1);
          }
          file.SaveStorage(&storage, 0, false);

@@ -21,11 +21,15 @@ struct CliResult {
 
 // Runs `SHELFWRIGHT_CLI_PATH arguments` (the arguments already quoted for the
 // shell) in `cwd` ("" = the test's working folder). Standard output and error
-// go through files in `scratch`, so that neither can block the other.
-inline CliResult RunCli(const std::string& arguments, const TempDir& scratch, const std::string& cwd = "") {
+// go through files in `scratch`, so that neither can block the other. With
+// `timeoutSeconds` the program is stopped after that long (exit code 124), so
+// that a run that would wait for ever fails the test instead of hanging it.
+inline CliResult RunCli(const std::string& arguments, const TempDir& scratch, const std::string& cwd = "",
+                        int timeoutSeconds = 0) {
   const std::string out = scratch.Path("cli.stdout");
   const std::string err = scratch.Path("cli.stderr");
   std::string command = std::string("'") + SHELFWRIGHT_CLI_PATH + "' " + arguments + " >'" + out + "' 2>'" + err + "'";
+  if (timeoutSeconds > 0) command = "timeout " + std::to_string(timeoutSeconds) + " " + command;
   if (!cwd.empty()) command = "cd '" + cwd + "' && " + command;
   const int status = std::system(command.c_str());
   CliResult result;

@@ -1,7 +1,5 @@
 #include "extract/resources/WinResReader.h"
 
-#include <new>
-
 #include "platform/FileSystem.h"
 #include "runtime/BinaryReader.h"
 #include "util/QConsts.h"
@@ -31,25 +29,14 @@ TResId ReadResId(BinaryReader& header) {
 
 // The whole file in one read: a file shortened by another program while we
 // hold it could not pull memory away under us, as it could under a mapping.
+// Anything but a regular file of at most kMaxSourceFileSize bytes is refused
+// before it is read.
 std::string ReadWholeFile(const std::string& fileName) {
-  platform::NativeFile file;
-  // Others may read the file but not write it while we read it.
-  if (!file.Open(fileName, false, platform::FileAccess::Read, platform::FileShare::DenyWrite))
-    throw EResError(Format(SResCouldntOpen, fileName), file.LastError());
-  const std::int64_t size = file.Seek(0, 2);
-  if (size < 0 || file.Seek(0, 0) != 0)
-    throw EResError(Format(SResCouldntOpen, fileName), "the file's size cannot be taken");
-  std::string image;
   try {
-    image.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    throw EResError(Format(SResCouldntOpen, fileName), "the file is too large to be read");
-  } catch (const std::length_error&) {
-    throw EResError(Format(SResCouldntOpen, fileName), "the file is too large to be read");
+    return platform::ReadRegularFile(fileName);
+  } catch (const EFOpenError& e) {
+    throw EResError(Format(SResCouldntOpen, fileName), e.Location());
   }
-  if (file.Read(image.data(), image.size()) != image.size())
-    throw EResError(Format(SResCouldntOpen, fileName), "the file could not be read to its end");
-  return image;
 }
 
 }  // namespace

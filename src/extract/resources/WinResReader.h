@@ -11,7 +11,9 @@
 // EResError "Invalid file format": no entry may reach past the end of the file,
 // the sizes, type and name must fit in the entry's header, and bytes after the
 // last entry are not ignored. A 16-bit resource file (first byte 0xFF) is a
-// different format and is rejected the same way.
+// different format and is rejected the same way. A file of more than
+// platform::kMaxSourceFileSize bytes, or one that is not a regular file, is
+// refused before it is read ("Couldn't open", with the reason).
 #pragma once
 
 #include <cstdint>

@@ -90,6 +90,24 @@ inline constexpr std::array kFileKinds{
 };
 inline constexpr std::size_t kFileKindCount = kFileKinds.size();
 
+// A new row must not share a bit, an extension or a name with another.
+constexpr bool FileKindsAreDistinct() {
+  for (std::size_t a = 0; a < kFileKinds.size(); ++a) {
+    const TFileKind& kind = kFileKinds[a];
+    if (kind.Bit <= 0 || (kind.Bit & (kind.Bit - 1)) != 0 || kind.Extensions[0].empty() || !kind.Read || !kind.Merge)
+      return false;
+    for (std::size_t b = a + 1; b < kFileKinds.size(); ++b) {
+      const TFileKind& other = kFileKinds[b];
+      if (kind.Bit == other.Bit || kind.CliName == other.CliName || kind.BoxName == other.BoxName) return false;
+      for (std::string_view ext : kind.Extensions)
+        for (std::string_view otherExt : other.Extensions)
+          if (!ext.empty() && ext == otherExt) return false;
+    }
+  }
+  return true;
+}
+static_assert(FileKindsAreDistinct(), "each file kind needs its own bit (a power of two), extensions and names");
+
 // Every kind's bit.
 inline constexpr int sfAllFiles = [] {
   int bits = 0;

@@ -1,43 +1,40 @@
 // The processing run of one library: for every language, in list order, load
 // the language file DestDir/<ShortName>.<abbr>.lng into the run's translation
 // storage, walk the language's source folder (one level) and merge what the
-// extractors find there (string tables of .res/.r32, resourcestrings of .pas,
-// STRINGTABLEs of .rc, properties of .dfm), optionally drop what was not met,
-// and save that language's column back into its file.
+// readers of the file kinds find there (FileKinds.h), optionally drop what was
+// not met, and save that language's column back into its file.
 //
-// A file that fails is recorded in the statistics as "file: message" (and
-// handed to `OnFileError`) and the walk goes on; any other failure ends the
-// run, the files saved by earlier passes staying written, with the error
-// naming its file. A language file that cannot be written is recorded and the
-// other languages are still written. lib.ini is written by the caller
-// (WriteLibIni) after a successful run; the run service (LibraryRun.h) does
-// both for the front ends.
+// A file that fails is recorded in the statistics (and handed to the run's
+// `OnFileError`) and the walk goes on. A translation language whose file
+// cannot be read or written is recorded as that language's failure, its
+// file kept as it was, and the other languages are still processed. Any
+// other failure (the native language file among them) ends the run, the
+// files saved by earlier passes staying written, with the error naming its
+// file. lib.ini is written by the caller (WriteLibIni) after a successful
+// run; the run service (LibraryRun.h) does both for the front ends, which
+// use it rather than this class.
 //
-// A run can be watched (`OnProgress`) and cancelled (`StopToken`): a cancel
-// takes effect between files, the language in progress is not saved and the
-// languages finished before it stay written.
+// The run reports only through its control (`TRunControl`): progress, failed
+// files, and a stop that takes effect between files (the language in
+// progress is not saved and the languages finished before it stay written).
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
-#include <stop_token>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/FileKinds.h"
-#include "app/LibrarySettings.h"
-#include "runtime/StringList.h"
-#include "util/UserInteraction.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
 class TLocStorage;
-class TMemoryStream;
-class TResProcessor;
 class TLangFile;
-class TUnitRec;
+struct TResolvedLibrary;
+struct TRunControl;
 
 // What a run did, for front ends that summarise it (the window shows none).
 struct TRunLanguageStats {
@@ -52,25 +49,24 @@ struct TRunLanguageStats {
   int CheckWarnings = 0;
 };
 
-// One file that failed: its name, and the message with what is known of the
-// place ("Invalid file format (entry at offset 32: ...)").
-struct TRunFileError {
-  std::string FileName;
-  std::string Message;
-  // "file: message", as every front end shows it; a message that names its
-  // file already ("Cannot open file ...") is not prefixed a second time.
-  std::string Text() const {
-    return FileName.empty() || Message.find(FileName) != std::string::npos ? Message : FileName + ": " + Message;
+// One file that failed, as the error that stopped it: the message, the file
+// and what is known of the place, shown with `Describe()` ("file: message
+// (entry at offset 32: ...)") like every other error.
+class TRunFileError : public Exception {
+ public:
+  TRunFileError(const std::string& fileName, std::string message) : Exception(std::move(message)) {
+    AttachFile(fileName);
   }
-  static TRunFileError From(const Exception& e);
+  explicit TRunFileError(const Exception& error) : Exception(error) {}
 };
 
 struct TRunStats {
   // Files read successfully per kind, in the order of `kFileKinds`.
-  std::array<int, 4> FilesRead{};
+  std::array<int, kFileKindCount> FilesRead{};
   int FilesFailed = 0;
   std::vector<TRunFileError> Errors;
-  // Language files written, and those that could not be written.
+  // Language files written, and those that could not be read or written
+  // (each kept as it was).
   std::vector<TRunLanguageStats> Languages;
   int LanguageFilesPlanned = 0;
   std::vector<TRunFileError> WriteErrors;
@@ -93,30 +89,11 @@ struct TRunProgress {
 
 class TLibraryFilesProcessor {
  public:
-  // Starts with no languages and the default property rules.
-  TLibraryFilesProcessor();
+  // Both must outlive the processor.
+  TLibraryFilesProcessor(const TResolvedLibrary& library, const TRunControl& control);
   ~TLibraryFilesProcessor();
   TLibraryFilesProcessor(const TLibraryFilesProcessor&) = delete;
   TLibraryFilesProcessor& operator=(const TLibraryFilesProcessor&) = delete;
-
-  TLibLangList Languages;
-  std::string SrcDir;
-  std::string DestDir;
-  int ScanFiles = sfAllFiles;
-  std::string ShortName;
-  TStringList PropRules;
-  bool RemoveUnused = false;
-
-  // Called for each file that fails, as it fails; unset, the record is
-  // shown through the user-interaction seam with the caption "Error".
-  std::function<void(const TRunFileError&)> OnFileError;
-  // Called on the run's thread at the start of each pass and after each file.
-  std::function<void(const TRunProgress&)> OnProgress;
-  // Checked between files: when stop is requested the language in progress
-  // is not saved, the run ends and `Stats().Cancelled` is set.
-  std::stop_token StopToken;
-  // Parallel readers; 0 = the machine's cores.
-  int Jobs = 0;
 
   // Processes every language. Raises EShelfwrightError before anything is
   // written when the library has no languages (or a language is unknown),
@@ -128,8 +105,14 @@ class TLibraryFilesProcessor {
   const TRunStats& Stats() const { return stats_; }
 
  private:
+  // One language as a pass uses it, looked up once.
+  struct TPassLanguage;
   // One pass; false when it was cancelled (nothing saved).
   bool RunLanguage(int index);
+  // Loads the pass's language file into the storage (a new column for a
+  // translation); false when a translation's file cannot be read, which is
+  // recorded as that language's failure.
+  bool LoadLanguageFile(int index, const TPassLanguage& language);
   // The files of the scanned kinds in one folder (not its sub-folders), in
   // the order the folder lists them, with their kind's index in
   // `kFileKinds`. A folder that does not exist is empty. Entries that are
@@ -137,25 +120,15 @@ class TLibraryFilesProcessor {
   std::vector<std::pair<std::string, int>> ScannedFiles(const std::string& folder);
   // Reads and merges the files; false when a stop was requested before the
   // last one was done.
-  bool ProcessFiles(const std::vector<std::pair<std::string, int>>& files);
+  bool ProcessFiles(const std::vector<std::pair<std::string, int>>& files, const TPassLanguage& language);
   void ReportProgress(int done);
-  // Reading a file, which may run on any thread, and merging what it read,
-  // on the run's thread.
-  struct TReadFile;
-  struct TReadSettings {
-    std::uint16_t LangId = 0;
-    unsigned CodePage = 0;
-  };
-  static TReadFile ReadFile(const std::string& path, int kind, const TReadSettings& settings);
-  void MergeResFile(const std::string& path, const TResProcessor& processor);
-  void MergeForm(TMemoryStream& stream);
-  void MergeConstants(const TUnitRec& unit, const std::vector<std::u16string>& texts);
   // The stored items of the storage, and those of them whose value in this
   // pass's column carries this pass's revision.
   void CountItems(int& items, int& changed) const;
 
+  const TResolvedLibrary& library_;
+  const TRunControl& control_;
   std::unique_ptr<TLocStorage> storage_;
-  std::string langFileName_;
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;
   int failedInPass_ = 0;

@@ -61,18 +61,7 @@ TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n) {
 }
 
 TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& control) {
-  TLibraryFilesProcessor processor;
-  processor.Languages.Assign(library.Languages);
-  processor.SrcDir = library.SrcDir;
-  processor.DestDir = library.DestDir;
-  processor.ShortName = library.ShortName;
-  processor.ScanFiles = library.ScanFiles;
-  processor.PropRules.Assign(library.PropRules);
-  processor.RemoveUnused = library.RemoveUnused;
-  processor.OnFileError = control.OnFileError;
-  processor.OnProgress = control.OnProgress;
-  processor.StopToken = control.Stop;
-  processor.Jobs = control.Jobs;
+  TLibraryFilesProcessor processor(library, control);
   TRunResult result;
   try {
     processor.Run();
@@ -83,7 +72,7 @@ TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& contro
     WriteLibIni(library.DestDir, library.Name, library.ShortName, library.Languages, library.PropRules);
     result.LibIni = JoinPath(library.DestDir, "lib.ini");
   } catch (Exception& e) {
-    result.Failure = TRunFileError::From(e);
+    result.Failure = TRunFileError(e);
   } catch (const std::exception& e) {
     result.Failure = TRunFileError{"", e.what()};
   }

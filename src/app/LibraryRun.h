@@ -48,7 +48,7 @@ TResolvedLibrary LoadResolvedLibrary(const TLibrarySettings& settings, int n);
 
 struct TRunResult {
   TRunStats Stats;
-  // The error that ended the run ("" message when it ran to its end).
+  // The error that ended the run, when one did.
   std::optional<TRunFileError> Failure;
   std::string LibIni;  // lib.ini written, "" when not
   // Every language file written, every input read, nothing failed, not
@@ -58,7 +58,8 @@ struct TRunResult {
   }
 };
 
-// How a front end follows and steers a run (see TLibraryFilesProcessor).
+// How a front end follows and steers a run (see TLibraryFilesProcessor): the
+// only ways the run reports to it.
 struct TRunControl {
   // Sees each failed file as it fails.
   std::function<void(const TRunFileError&)> OnFileError;

@@ -75,8 +75,11 @@ void TMainWindowLogic::Guarded(F&& handler) {
 
 TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs)
     : settings_(std::move(settingsFileName)), dialogs_(dialogs) {
-  // The boxes start checked, so the library scans all four kinds until told otherwise.
+  // The boxes start checked, so the library scans every kind until told otherwise.
   ScanFlags = sfAllFiles;
+  for (const TFileKind& kind : kFileKinds)
+    FileKindBoxes.push_back(
+        std::make_unique<TCheckBoxModel>(std::string(kind.BoxName), std::string(kind.Caption), true));
   DefaultLibPath = ReadLibraryPath();
 
   lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 100}};
@@ -121,8 +124,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   };
   sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
   sbDestDir.OnClick = [this] { sbDestDirClick(); };
-  for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles})
-    box->OnClick = [this] { cbResFilesClick(); };
+  for (const auto& box : FileKindBoxes) box->OnClick = [this] { cbResFilesClick(); };
   btAuto.OnClick = [this] { Guarded([this] { AutoRetrieve(); }); };
   btAddLang.OnClick = [this] { Guarded([this] { btAddLangClick(); }); };
   btEditLang.OnClick = [this] { Guarded([this] { btEditLangClick(); }); };
@@ -268,7 +270,7 @@ void TMainWindowLogic::LoadLibrary(int n) {
     edSrcDir.SetText(library.SrcDir);
     edDestDir.SetText(library.DestDir);
     for (const TFileKind& kind : kFileKinds) KindBox(kind.Bit).SetChecked((library.ScanFiles & kind.Bit) != 0);
-    // Bits beyond the four kinds are dropped, so that what is scanned is what the boxes show.
+    // Bits of no kind are dropped, so that what is scanned is what the boxes show.
     ScanFlags = ScanFlagsFromBoxes();
     Languages.Assign(library.Languages);
     LibraryPropRules.Assign(library.PropRules);
@@ -456,19 +458,16 @@ void TMainWindowLogic::sbDestDirClick() {
   if (dialogs_.SelectFolder(folder)) edDestDir.SetText(folder);
 }
 
-TCheckBoxModel& TMainWindowLogic::KindBox(int bit) {
-  switch (bit) {
-    case sfResFiles: return cbResFiles;
-    case sfPasFiles: return cbPasFiles;
-    case sfRcFiles: return cbRCFiles;
-    default: return cbDFMFiles;
-  }
+TCheckBoxModel& TMainWindowLogic::KindBox(int bit) const {
+  std::size_t k = 0;
+  while (k + 1 < kFileKinds.size() && kFileKinds[k].Bit != bit) ++k;
+  return *FileKindBoxes[k];
 }
 
 int TMainWindowLogic::ScanFlagsFromBoxes() const {
   int flags = 0;
   for (const TFileKind& kind : kFileKinds)
-    if (const_cast<TMainWindowLogic*>(this)->KindBox(kind.Bit).Checked()) flags |= kind.Bit;
+    if (KindBox(kind.Bit).Checked()) flags |= kind.Bit;
   return flags;
 }
 
@@ -501,7 +500,7 @@ void TMainWindowLogic::NewLibrary() {
     Coverage.clear();
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
-    for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
+    for (const auto& box : FileKindBoxes) box->SetChecked(true);
     ScanFlags = sfAllFiles;
     CurLib = cbLibraries.Count() + 1;
     cbLibraries.AddItem(SNewLibraryName);
@@ -632,7 +631,6 @@ void TMainWindowLogic::btProcessClick() {
       [this, job, host] {
         TRunControl control;
         // Each failed file is collected in the statistics and shown once, in the report.
-        control.OnFileError = [](const TRunFileError&) {};
         control.OnProgress = [this, job, host](const TRunProgress& progress) {
           host->Post([this, job, progress] { ShowProgress(*job, progress); });
         };

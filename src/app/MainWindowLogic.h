@@ -128,10 +128,11 @@ class TMainWindowLogic {
   TLabelModel lblDestResolved{"lblDestResolved"};
   TCheckBoxModel cbRemoveUnusedItems{"cbRemoveUnusedItems", "Remove unused items during refresh", false};
   TLabelModel gbFilesToScan{"gbFilesToScan", "Files to Scan"};
-  TCheckBoxModel cbResFiles{"cbResFiles", ".RES, .R32 files", true};
-  TCheckBoxModel cbPasFiles{"cbPasFiles", ".PAS files", true};
-  TCheckBoxModel cbDFMFiles{"cbDFMFiles", ".DFM Files", true};
-  TCheckBoxModel cbRCFiles{"cbRCFiles", ".RC Files", true};
+  // One check box per file kind, in the order of `kFileKinds`, named and
+  // captioned by it; all checked at the start.
+  std::vector<std::unique_ptr<TCheckBoxModel>> FileKindBoxes;
+  // The box of the kind with `ScanFiles` bit `bit`.
+  TCheckBoxModel& KindBox(int bit) const;
   TLabelModel gbLanguages{"gbLanguages", "Languages"};
   TListViewModel lvLanguages{"lvLanguages"};
   TButtonModel btAuto{"btAuto", "Au&to"};
@@ -248,7 +249,6 @@ class TMainWindowLogic {
   void sbDestDirClick();
   void cbResFilesClick();
   int ScanFlagsFromBoxes() const;
-  TCheckBoxModel& KindBox(int bit);
   TLibraryDefinition DefinitionFromControls() const;
   void miDeleteClick();
   void btProcessClick();

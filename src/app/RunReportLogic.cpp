@@ -83,9 +83,9 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
     if (!problems.empty()) problems += "\n";
     problems += text;
   };
-  if (result.Failure) line("Error: " + result.Failure->Text());
-  for (const TRunFileError& error : stats.Errors) line("Failed: " + error.Text());
-  for (const TRunFileError& error : stats.WriteErrors) line("Not written: " + error.Text());
+  if (result.Failure) line("Error: " + result.Failure->Describe());
+  for (const TRunFileError& error : stats.Errors) line("Failed: " + error.Describe());
+  for (const TRunFileError& error : stats.WriteErrors) line("Not written: " + error.Describe());
   for (const std::string& warning : stats.Warnings) line("Warning: " + warning);
   edProblems.ReadOnly = true;
   edProblems.SetText(problems);

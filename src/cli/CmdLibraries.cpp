@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "app/FileKinds.h"
 #include "app/LibrarySettings.h"
 #include "cli/Commands.h"
 #include "platform/SettingsLocation.h"
@@ -18,18 +19,6 @@ struct LibrariesOptions {
   std::string SettingsFile;
   bool Json = false;
 };
-
-std::string ScanKinds(int scanFiles) {
-  std::string kinds;
-  const std::pair<int, const char*> names[] = {
-      {sfResFiles, "res"}, {sfPasFiles, "pas"}, {sfRcFiles, "rc"}, {sfDfmFiles, "dfm"}};
-  for (const auto& [bit, name] : names) {
-    if ((scanFiles & bit) == 0) continue;
-    if (!kinds.empty()) kinds += ",";
-    kinds += name;
-  }
-  return kinds.empty() ? "none" : kinds;
-}
 
 int RunLibraries(const LibrariesOptions& options) {
   const std::string fileName =
@@ -80,7 +69,7 @@ int RunLibraries(const LibrariesOptions& options) {
               << "   short name: " << library.ShortName << "\n"
               << "   source:     " << library.SrcDir << "\n"
               << "   output:     " << library.DestDir << "\n"
-              << "   scan:       " << ScanKinds(library.ScanFiles) << "\n";
+              << "   scan:       " << FileKindNames(library.ScanFiles, ",") << "\n";
     if (library.Languages.Count() == 0) std::cout << "   languages:  none\n";
     for (int i = 0; i < library.Languages.Count(); ++i) {
       const auto* language = library.Languages[i];

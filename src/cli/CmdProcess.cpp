@@ -6,9 +6,11 @@
 // Status lines go to stderr as the status window would show them (one
 // rewritten progress line on a terminal: the language, files done of total;
 // none when stderr is not a terminal). Every file that fails is reported on
-// stderr prefixed with its name and the run goes on, as the window does; the
-// exit code is 0 when every file was read, 1 when the run failed or any file
-// failed (the language files are still written), 2 for usage errors.
+// stderr prefixed with its name and the run goes on, as the window does; so
+// does a translation language whose file cannot be read or written (that
+// file is kept as it was). The exit code is 0 when every file was read and
+// written, 1 when the run failed, any file failed (the other language files
+// are still written) or it was stopped, 2 for usage errors.
 #include <nlohmann/json.hpp>
 
 #include <chrono>
@@ -42,7 +44,8 @@ struct ProcessOptions {
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
   nlohmann::json list = nlohmann::json::array();
-  for (const auto& error : errors) list.push_back({{"file", error.FileName}, {"message", error.Message}});
+  for (const auto& error : errors)
+    list.push_back({{"file", error.FileName()}, {"message", error.Message()}, {"location", error.Location()}});
   return list;
 }
 
@@ -77,8 +80,8 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                         {"libIni", result.LibIni.empty() ? nlohmann::json() : nlohmann::json(result.LibIni)},
                         {"ok", result.Ok()}};
   if (result.Failure) {
-    out["error"] = result.Failure->Text();
-    out["errorFile"] = result.Failure->FileName;
+    out["error"] = result.Failure->Describe();
+    out["errorFile"] = result.Failure->FileName();
   }
   return out;
 }
@@ -111,7 +114,7 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   for (std::size_t k = 0; k < kFileKinds.size(); ++k)
     std::cout << (k ? ", " : " ") << stats.FilesRead[k] << " ." << kFileKinds[k].CliName;
   std::cout << "; files failed: " << stats.FilesFailed << "\n";
-  for (const auto& error : stats.Errors) std::cout << "  failed: " << error.Text() << "\n";
+  for (const auto& error : stats.Errors) std::cout << "  failed: " << error.Describe() << "\n";
   std::cout << "Language files written: " << stats.Languages.size() << " of " << stats.LanguageFilesPlanned << "\n";
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
@@ -120,7 +123,7 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
               << language.CheckErrors << " errors, " << language.CheckWarnings << " warnings  -> "
               << language.FileName << "\n";
   }
-  for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Text() << "\n";
+  for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Describe() << "\n";
   for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
 }
 
@@ -145,14 +148,14 @@ int RunProcess(const ProcessOptions& options) {
   control.Jobs = options.Jobs;
   control.OnFileError = [](const TRunFileError& error) {
     HideStatus();
-    PrintError(ReplaceAll(error.Text(), "\r\n", ": "));
+    PrintError(ReplaceAll(error.Describe(), "\r\n", ": "));
   };
   // A log or a pipe gets no progress: it is for a person at a terminal.
   if (!options.Quiet && platform::IsTerminal(platform::StdStream::Err)) control.OnProgress = TerminalProgress();
   const TRunResult result = RunLibrary(library, control);
   HideStatus();
-  if (result.Failure) PrintError(ReplaceAll(result.Failure->Text(), "\r\n", ": "));
-  for (const auto& error : result.Stats.WriteErrors) PrintError(error.Text());
+  if (result.Failure) PrintError(ReplaceAll(result.Failure->Describe(), "\r\n", ": "));
+  for (const auto& error : result.Stats.WriteErrors) PrintError(error.Describe());
   if (options.Json) {
     std::cout << SummaryJson(library, result).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
@@ -166,7 +169,8 @@ void AddProcessCommand(CLI::App& app) {
   auto* cmd = app.add_subcommand("process", "Process a library: extract its texts and write its language files");
   auto options = std::make_shared<ProcessOptions>();
   AddLibraryOptions(cmd, options->Library);
-  cmd->add_option("--scan", options->Library.Scan, "File kinds to read: res,pas,rc,dfm (default: all, or the stored ones)");
+  cmd->add_option("--scan", options->Library.Scan,
+                  "File kinds to read: " + FileKindNames(sfAllFiles, ",") + " (default: all, or the stored ones)");
   cmd->add_flag("--remove-unused", options->RemoveUnused, "Remove items no longer found in the sources");
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");

@@ -31,12 +31,11 @@ int ParseScan(const std::string& text) {
     rest = tail;
     const std::string kind = LowerAscii(TrimSpaces(item));
     if (kind == "none" || kind.empty()) continue;
-    int bit = 0;
-    for (const TFileKind& fileKind : kFileKinds)
-      if (kind == fileKind.CliName || "." + kind == fileKind.Extensions[0] || "." + kind == fileKind.Extensions[1])
-        bit = fileKind.Bit;
-    if (bit == 0) throw UsageError("--scan: unknown file kind \"" + kind + "\" (use res, pas, rc, dfm or none)");
-    flags |= bit;
+    const int k = FileKindOfName(kind);
+    if (k < 0)
+      throw UsageError("--scan: unknown file kind \"" + kind + "\" (use " + FileKindNames(sfAllFiles, ", ") +
+                       " or none)");
+    flags |= kFileKinds[static_cast<std::size_t>(k)].Bit;
   }
   return flags;
 }

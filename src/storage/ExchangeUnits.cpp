@@ -169,18 +169,14 @@ TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& l
     throw error;
   }
   loaded.LangFileExists = platform::FileExists(langFile);
-  TLocStorage& storage = *loaded.Storage;
-  loaded.Column = storage.AddLanguage(0, langId);
   try {
     std::unique_ptr<TLangFile> own;
-    TLangFile* file = openedLangFile;
+    TLangFile* file = loaded.LangFileExists ? openedLangFile : nullptr;
     if (!file && loaded.LangFileExists) {
       own = std::make_unique<TLangFile>(langFile, true);
       file = own.get();
     }
-    // The copied native texts take the translation's code page, as in a run.
-    storage.RecodeColumn(loaded.Column, storage.Languages(0), loaded.LangFileExists && file ? file->LangId : 0);
-    if (loaded.LangFileExists && file) file->LoadStorage(&storage, loaded.Column, 0);
+    loaded.Column = OpenLanguageColumn(*loaded.Storage, langId, file);
   } catch (const Exception& e) {
     EExchangeError error(e.Message());
     error.AttachPlaceOf(e).AttachFile(langFile);

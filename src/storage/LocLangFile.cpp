@@ -189,8 +189,8 @@ namespace {
 
 class TStorageLoader : public TLangFileVisitor {
  public:
-  TStorageLoader(TLangFile& file, TLocStorage& storage, int column, int flags)
-      : file_(file), storage_(storage), native_(column < 0), column_(column < 0 ? 0 : column), flags_(flags) {
+  TStorageLoader(TLocStorage& storage, int column, int flags)
+      : storage_(storage), native_(column < 0), column_(column < 0 ? 0 : column), flags_(flags) {
     storage_.Units->BuildLinear(constants_, true);
     storage_.Forms->BuildLinear(properties_, true);
     storage_.ExtGroups->BuildLinear(externals_, true);
@@ -198,7 +198,12 @@ class TStorageLoader : public TLangFileVisitor {
 
   void Header(const TLangFileHeader& header) override {
     header_ = header;
-    if (native_) storage_.SetNativeLangId(header.LangId);
+    if (!native_) return;
+    storage_.SetNativeLangId(header.LangId);
+    // The native file seeds the storage's counters.
+    storage_.LastConstantId = MaxUnsigned(storage_.LastConstantId, header.LastConstantId);
+    storage_.LastPropertyId = MaxUnsigned(storage_.LastPropertyId, header.LastPropertyId);
+    storage_.LastExtItemId = MaxUnsigned(storage_.LastExtItemId, header.LastExtItemId);
   }
 
   void Unit(const std::string& name, std::uint16_t attributes) override {
@@ -224,13 +229,13 @@ class TStorageLoader : public TLangFileVisitor {
   }
 
   void UnitsDone() override {
-    if (maxId_) file_.LastConstantId = MaxUnsigned(file_.LastConstantId, *maxId_);
+    if (maxId_) storage_.LastConstantId = MaxUnsigned(storage_.LastConstantId, *maxId_);
     maxId_.reset();
     if (!native_) return;
     TLinearConstantList list;
     storage_.Units->BuildLinear(list, true);
     for (TLocConstant* c : list)
-      if (c->ItemId == 0) c->ItemId = ++file_.LastConstantId;
+      if (c->ItemId == 0) c->ItemId = ++storage_.LastConstantId;
   }
 
   void Form(const std::string& name, std::uint16_t attributes) override {
@@ -270,13 +275,13 @@ class TStorageLoader : public TLangFileVisitor {
   }
 
   void FormsDone() override {
-    if (maxId_) file_.LastPropertyId = MaxUnsigned(file_.LastPropertyId, *maxId_);
+    if (maxId_) storage_.LastPropertyId = MaxUnsigned(storage_.LastPropertyId, *maxId_);
     maxId_.reset();
     if (!native_) return;
     TLinearPropertyList list;
     storage_.Forms->BuildLinear(list, true);
     for (TLocProperty* p : list)
-      if (p->ItemId == 0) p->ItemId = ++file_.LastPropertyId;
+      if (p->ItemId == 0) p->ItemId = ++storage_.LastPropertyId;
   }
 
   void ExtGroup(const std::string& name, std::uint16_t attributes) override {
@@ -305,13 +310,13 @@ class TStorageLoader : public TLangFileVisitor {
   }
 
   void ExtGroupsDone() override {
-    if (maxId_) file_.LastExtItemId = MaxUnsigned(file_.LastExtItemId, *maxId_);
+    if (maxId_) storage_.LastExtItemId = MaxUnsigned(storage_.LastExtItemId, *maxId_);
     maxId_.reset();
     if (!native_) return;
     TLinearExternalList list;
     storage_.ExtGroups->BuildLinear(list, true);
     for (TLocExtItem* x : list)
-      if (x->ItemId == 0) x->ItemId = ++file_.LastExtItemId;
+      if (x->ItemId == 0) x->ItemId = ++storage_.LastExtItemId;
   }
 
  private:
@@ -330,7 +335,6 @@ class TStorageLoader : public TLangFileVisitor {
       value->SetState(lsTranslated, false);
   }
 
-  TLangFile& file_;
   TLocStorage& storage_;
   const bool native_;
   const int column_;
@@ -435,9 +439,6 @@ void TLangFile::StoreHeader(const TLangFileHeader& h) {
   NativeName = h.NativeName;
   IsNative = h.IsNative;
   ReservedB = h.ReservedB;
-  LastConstantId = h.LastConstantId;
-  LastPropertyId = h.LastPropertyId;
-  LastExtItemId = h.LastExtItemId;
 }
 
 std::int64_t TLangFile::ReadHeader(TStream& stream, bool parseOnly) {
@@ -491,11 +492,11 @@ void TLangFile::LoadStorageFromImage(TLocStorage* storage, int column, int flags
     storage->Units->Clear();
     storage->ExtGroups->Clear();
   }
-  TStorageLoader loader(*this, *storage, column, flags);
+  TStorageLoader loader(*storage, column, flags);
   TLangFileReader(compressed ? plain.Data() : raw.Data(), FileName).Read(loader);
 }
 
-void TLangFile::WriteHeader(TStream& s) const {
+void TLangFile::WriteHeader(TStream& s, const TLocStorage& storage) const {
   s.WriteU16(LangFileSignature);
   s.WriteU16(Version);
   s.WriteI32(Revision);
@@ -506,9 +507,9 @@ void TLangFile::WriteHeader(TStream& s) const {
   WriteWideString(s, NativeName, 5);
   s.WriteU16(IsNative ? 1 : 0);
   if (Version >= 2) s.WriteU16(ReservedB);
-  s.WriteI32(LastConstantId);
-  s.WriteI32(LastPropertyId);
-  if (Version >= 7) s.WriteI32(LastExtItemId);
+  s.WriteI32(storage.LastConstantId);
+  s.WriteI32(storage.LastPropertyId);
+  if (Version >= 7) s.WriteI32(storage.LastExtItemId);
 }
 
 namespace {
@@ -621,7 +622,7 @@ std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool u
   if (column < 0 || column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
   if (Version < 4) Version = 4;
   TMemoryStream s;
-  WriteHeader(s);
+  WriteHeader(s, *storage);
   TImageWriter writer(s, column, Version, useNativeRevision);
   writer.Units(*storage->Units);
   writer.Forms(*storage->Forms);
@@ -679,5 +680,12 @@ void TLangFile::Lock() {
 }
 
 void TLangFile::Unlock() { lock_.reset(); }
+
+int OpenLanguageColumn(TLocStorage& storage, LANGID langId, TLangFile* file) {
+  const int column = storage.AddLanguage(0, langId);
+  storage.RecodeColumn(column, storage.Languages(0), langId);
+  if (file) file->LoadStorage(&storage, column, 0);
+  return column;
+}
 
 }  // namespace sw

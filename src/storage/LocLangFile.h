@@ -16,6 +16,11 @@
 // against the end of the data and hands each record to a `TLangFileVisitor`.
 // The storage loader and the `dump` command are both built on it.
 //
+// The item counters (last constant, property and external item id) belong
+// to the storage: a native load raises the storage's counters to the
+// header's and to every id it reads, and every save writes the storage's
+// counters, in the native file and in each translation file alike.
+//
 // Saving writes the whole file into memory first and then replaces the file
 // atomically (temporary file in the same folder, renamed over the old one),
 // so a failure never leaves a truncated or half-written language file. A
@@ -139,9 +144,6 @@ class TLangFile {
   std::string LangName;
   std::u16string NativeName;
   bool IsNative = false;
-  std::int32_t LastConstantId = 0;
-  std::int32_t LastPropertyId = 0;
-  std::int32_t LastExtItemId = 0;
   bool ReadOnly = false;
   bool Compressed = false;
 
@@ -162,9 +164,6 @@ class TLangFile {
   void SetLangName(std::string name) { LangName = std::move(name); }
   void SetNativeName(std::u16string name) { NativeName = std::move(name); }
   void SetIsNative(bool native) { IsNative = native; }
-  void SetLastConstantId(std::int32_t id) { LastConstantId = id; }
-  void SetLastPropertyId(std::int32_t id) { LastPropertyId = id; }
-  void SetLastExtItemId(std::int32_t id) { LastExtItemId = id; }
 
   // Raises ELangFileError "Can not open language file exclusively".
   void Lock();
@@ -183,11 +182,20 @@ class TLangFile {
   void ReadHeaderFrom(TMemoryStream& raw);
   // Loads the whole file `raw` (plain or compressed).
   void LoadStorageFromImage(TLocStorage* storage, int column, int flags, TMemoryStream& raw);
-  void WriteHeader(TStream& stream) const;
+  void WriteHeader(TStream& stream, const TLocStorage& storage) const;
   // The kept image when the file on disk still matches it; dropped either way.
   std::unique_ptr<TFileImage> TakeImage();
   std::unique_ptr<platform::NativeFile> lock_;
   std::unique_ptr<TFileImage> image_;
 };
+
+// Opens the column of translation language `langId` in a storage holding
+// the native column, the one way the run, the exchange and the coverage do
+// it: a new column whose values are copies of the native texts, unset
+// (revision -1) and recoded from the native language's code page to
+// `langId`'s (never to the machine's, which would garble them for good),
+// into which `file`, when given, is loaded. Returns the column. The file's
+// errors pass through.
+int OpenLanguageColumn(TLocStorage& storage, LANGID langId, TLangFile* file);
 
 }  // namespace sw

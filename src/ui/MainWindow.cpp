@@ -296,7 +296,7 @@ void MainWindow::BuildWidgets() {
   Bind(l.gbFilesToScan, gbFilesToScan);
   auto* files = new QGridLayout(gbFilesToScan);
   int column = 0;
-  for (TCheckBoxModel* model : {&l.cbResFiles, &l.cbPasFiles, &l.cbDFMFiles, &l.cbRCFiles}) {
+  for (const auto& model : l.FileKindBoxes) {
     auto* box = new QCheckBox(gbFilesToScan);
     Bind(*model, box);
     files->addWidget(box, column / 2, column % 2);

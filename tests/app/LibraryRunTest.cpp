@@ -79,14 +79,14 @@ TEST_F(LibraryRunTest, ErrorsCarryTheirFileAndPlace) {
   dir.Write("src/en/Broken.res", res);
   std::filesystem::create_symlink(dir.Path("src/en/nowhere.pas"), dir.Path("src/en/Dangling.pas"));
   TRunResult result = RunLibrary(Library({{kEnglish, "en"}}));
-  ASSERT_FALSE(result.Failure) << result.Failure->Text();
+  ASSERT_FALSE(result.Failure) << result.Failure->Describe();
   ASSERT_EQ(result.Stats.Errors.size(), 2u);
   // Listed in folder order: Broken.res, then Dangling.pas.
-  const std::string broken = result.Stats.Errors[0].Text();
+  const std::string broken = result.Stats.Errors[0].Describe();
   EXPECT_EQ(broken.rfind(dir.Path("src/en/Broken.res") + ": Invalid file format (", 0), 0u) << broken;
   EXPECT_NE(broken.find("offset"), std::string::npos) << broken;
   // A source file that cannot be opened is a failed file with the system's reason.
-  const std::string dangling = result.Stats.Errors[1].Text();
+  const std::string dangling = result.Stats.Errors[1].Describe();
   EXPECT_EQ(dangling.rfind("Cannot open file " + dir.Path("src/en/Dangling.pas") + " (", 0), 0u) << dangling;
   EXPECT_NE(dangling.find("No such file"), std::string::npos) << dangling;
   EXPECT_EQ(result.Stats.FilesFailed, 2);
@@ -96,8 +96,8 @@ TEST_F(LibraryRunTest, ErrorsCarryTheirFileAndPlace) {
   dir.Write("out/Lib.ENU.lng", "not a language file at all");
   result = RunLibrary(Library({{kEnglish, "en"}}));
   ASSERT_TRUE(result.Failure);
-  EXPECT_EQ(result.Failure->FileName, Lng("ENU"));
-  EXPECT_EQ(result.Failure->Text().rfind(Lng("ENU") + ": ", 0), 0u) << result.Failure->Text();
+  EXPECT_EQ(result.Failure->FileName(), Lng("ENU"));
+  EXPECT_EQ(result.Failure->Describe().rfind(Lng("ENU") + ": ", 0), 0u) << result.Failure->Describe();
 }
 
 TEST_F(LibraryRunTest, NumberingDoesNotDependOnTheOrderFilesWereCreatedIn) {
@@ -118,6 +118,46 @@ TEST_F(LibraryRunTest, NumberingDoesNotDependOnTheOrderFilesWereCreatedIn) {
   EXPECT_EQ(ReadBytes(Lng("ENU")), ReadBytes(second.Path("out/Lib.ENU.lng")));
 }
 
+// The storage owns the item counters: every file of a run carries the same
+// ones, so a second run over unchanged sources writes the same bytes but for
+// the header's revision, translation files included.
+TEST_F(LibraryRunTest, SecondRunOverUnchangedSourcesChangesOnlyTheRevision) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  dir.Write("src/en/MainForm.dfm", kForm);
+  dir.Write("src/en/Res.rc", kRc);
+  dir.Write("src/en/Version.res", StringTableRes({{3, u"Three"}}));
+  dir.Write("src/de/MainForm.dfm", "object MainForm: TMainForm\r\n  Caption = 'Hauptfenster'\r\nend\r\n");
+  const auto library = Library({{kEnglish, "en"}, {kGerman, "de"}, {1036, "fr"}});
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  const auto first = OutFiles();
+  const auto native = ReadLng(Lng("ENU")).Header;
+  EXPECT_GT(native.LastConstantId, 0);
+  EXPECT_GT(native.LastPropertyId, 0);
+  for (const char* abbr : {"DEU", "FRA"}) {
+    const auto header = ReadLng(Lng(abbr)).Header;
+    EXPECT_EQ(header.LastConstantId, native.LastConstantId) << abbr;
+    EXPECT_EQ(header.LastPropertyId, native.LastPropertyId) << abbr;
+    EXPECT_EQ(header.LastExtItemId, native.LastExtItemId) << abbr;
+  }
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  const auto second = OutFiles();
+  ASSERT_EQ(first.size(), second.size());
+  // The revision is the i32 after the signature and the version.
+  constexpr std::size_t kRevisionAt = 4, kRevisionSize = 4;
+  for (const auto& [name, bytes] : first) {
+    if (name == "lib.ini") {
+      EXPECT_EQ(second.at(name), bytes);
+      continue;
+    }
+    std::string before = bytes, after = second.at(name);
+    ASSERT_EQ(before.size(), after.size()) << name;
+    EXPECT_EQ(ReadLng(dir.Path("out/" + name)).Header.Revision, 2) << name;
+    before.replace(kRevisionAt, kRevisionSize, kRevisionSize, '\0');
+    after.replace(kRevisionAt, kRevisionSize, kRevisionSize, '\0');
+    EXPECT_EQ(before, after) << name;
+  }
+}
+
 TEST_F(LibraryRunTest, MissingSourceOrNativeFolderWritesNothing) {
   dir.Write("src/en/Strings.pas", kUnit);
   dir.Write("src/de/Strings.pas", kUnit);
@@ -128,11 +168,11 @@ TEST_F(LibraryRunTest, MissingSourceOrNativeFolderWritesNothing) {
     typo.SrcDir = dir.Path("sorc");
     TRunResult result = RunLibrary(typo);
     ASSERT_TRUE(result.Failure);
-    EXPECT_NE(result.Failure->Text().find(dir.Path("sorc")), std::string::npos) << result.Failure->Text();
+    EXPECT_NE(result.Failure->Describe().find(dir.Path("sorc")), std::string::npos) << result.Failure->Describe();
     TResolvedLibrary nativeTypo = Library({{kEnglish, "enn"}, {kGerman, "de"}}, removeUnused);
     result = RunLibrary(nativeTypo);
     ASSERT_TRUE(result.Failure);
-    EXPECT_NE(result.Failure->Text().find("enn"), std::string::npos) << result.Failure->Text();
+    EXPECT_NE(result.Failure->Describe().find("enn"), std::string::npos) << result.Failure->Describe();
     EXPECT_EQ(OutFiles(), before);
   }
   // A translation folder that does not exist is processed, with a warning.
@@ -149,7 +189,7 @@ TEST_F(LibraryRunTest, NoPurgeAfterAnEmptyOrFailedNativeRead) {
   dir.Write("src/de/MainForm.dfm", "object MainForm: TMainForm\r\n  Caption = 'Hauptfenster'\r\nend\r\n");
   {
     const TRunResult first = RunLibrary(Library({{kEnglish, "en"}, {kGerman, "de"}}, true));
-    for (const auto& error : first.Stats.Errors) ADD_FAILURE() << error.Text();
+    for (const auto& error : first.Stats.Errors) ADD_FAILURE() << error.Describe();
     ASSERT_TRUE(first.Ok());
   }
   const auto en = ReadLng(Lng("ENU"));
@@ -234,7 +274,7 @@ TEST_F(LibraryRunTest, LanguageFileThatCannotBeWrittenIsReported) {
   EXPECT_EQ(result.Stats.LanguageFilesPlanned, 2);
   ASSERT_EQ(result.Stats.Languages.size(), 1u);
   ASSERT_EQ(result.Stats.WriteErrors.size(), 1u);
-  EXPECT_EQ(result.Stats.WriteErrors[0].FileName, JoinPath(dir.Path("out"), "Lib.DEU.lng"));
+  EXPECT_EQ(result.Stats.WriteErrors[0].FileName(), JoinPath(dir.Path("out"), "Lib.DEU.lng"));
   EXPECT_TRUE(std::filesystem::is_regular_file(Lng("ENU")));
 }
 
@@ -371,8 +411,8 @@ TEST_F(LibraryRunTest, ParallelReadersWriteWhatOneReaderWrites) {
     ASSERT_EQ(a.Stats.Errors.size(), 2u);
     ASSERT_EQ(b.Stats.Errors.size(), 2u);
     for (std::size_t e = 0; e < 2; ++e)
-      EXPECT_EQ(ReplaceAll(a.Stats.Errors[e].Text(), dir.Path("out"), ""),
-                ReplaceAll(b.Stats.Errors[e].Text(), dir.Path("many"), ""));
+      EXPECT_EQ(ReplaceAll(a.Stats.Errors[e].Describe(), dir.Path("out"), ""),
+                ReplaceAll(b.Stats.Errors[e].Describe(), dir.Path("many"), ""));
     for (const char* abbr : {"ENU", "DEU"}) {
       const std::string name = std::string("Lib.") + abbr + ".lng";
       EXPECT_EQ(ReadBytes(dir.Path("out/" + name)), ReadBytes(dir.Path("many/" + name))) << name << ", run " << run;

@@ -18,6 +18,7 @@
 #include "support/TestSupport.h"
 #include "util/QLocales.h"
 #include "util/QStrings.h"
+#include "util/UserInteraction.h"
 
 namespace sw {
 namespace {
@@ -194,10 +195,16 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_EQ(w.cbLibraries.ItemIndex(), 0);
   EXPECT_EQ(w.CurLib, 1);
   EXPECT_EQ(w.Updating, 0);
-  // The four boxes show checked and the library scans what they show.
+  // Every kind's box shows checked and the library scans what they show.
   EXPECT_EQ(w.ScanFlags, sfAllFiles);
-  for (const TCheckBoxModel* box : {&w.cbResFiles, &w.cbPasFiles, &w.cbDFMFiles, &w.cbRCFiles})
-    EXPECT_TRUE(box->Checked()) << box->Name;
+  ASSERT_EQ(w.FileKindBoxes.size(), kFileKinds.size());
+  for (std::size_t k = 0; k < kFileKinds.size(); ++k) {
+    const TCheckBoxModel& box = w.KindBox(kFileKinds[k].Bit);
+    EXPECT_EQ(&box, w.FileKindBoxes[k].get());
+    EXPECT_EQ(box.Name, kFileKinds[k].BoxName);
+    EXPECT_EQ(box.Caption(), kFileKinds[k].Caption);
+    EXPECT_TRUE(box.Checked()) << box.Name;
+  }
   EXPECT_FALSE(w.btAddLang.Enabled());
   EXPECT_FALSE(w.btEditLang.Enabled());
   EXPECT_FALSE(w.btDelLang.Enabled());
@@ -243,10 +250,10 @@ TEST_F(MainWindowLogicTest, LoadsLastLibraryIntoFieldsBoxesAndLanguages) {
   EXPECT_EQ(w.edSrcDir.Text(), "/nowhere/beta");
   // No "ScanFiles" key: compiled resources only, and the boxes say so.
   EXPECT_EQ(w.ScanFlags, sfResFiles);
-  EXPECT_TRUE(w.cbResFiles.Checked());
-  EXPECT_FALSE(w.cbPasFiles.Checked());
-  EXPECT_FALSE(w.cbDFMFiles.Checked());
-  EXPECT_FALSE(w.cbRCFiles.Checked());
+  EXPECT_TRUE(w.KindBox(sfResFiles).Checked());
+  EXPECT_FALSE(w.KindBox(sfPasFiles).Checked());
+  EXPECT_FALSE(w.KindBox(sfDfmFiles).Checked());
+  EXPECT_FALSE(w.KindBox(sfRcFiles).Checked());
   ASSERT_EQ(w.lvLanguages.RowCount(), 1);
   EXPECT_EQ(w.lvLanguages.Rows()[0].SubItems, std::vector<std::string>{" /fr"});
   EXPECT_EQ(w.lvLanguages.Rows()[0].Caption, GetEnglishLangName(0x040C) + TMainWindowLogic::SNativeMark);
@@ -260,15 +267,15 @@ TEST_F(MainWindowLogicTest, SwitchingLibrariesSavesTheOneLeftAndLoadsTheChosen) 
   WriteSettings(kTwoLibraries);
   TMainWindowLogic& w = Open();
   Type(w.edDestDir, "/out/beta2");
-  w.cbPasFiles.SetChecked(true);  // the user's click
+  w.KindBox(sfPasFiles).SetChecked(true);  // the user's click
   EXPECT_EQ(w.ScanFlags, sfResFiles | sfPasFiles);
 
   w.cbLibraries.UserSelect(0);
   EXPECT_EQ(w.CurLib, 1);
   EXPECT_EQ(w.edLibName.Text(), "Alpha");
   EXPECT_EQ(w.ScanFlags, 3);
-  EXPECT_TRUE(w.cbResFiles.Checked() && w.cbPasFiles.Checked());
-  EXPECT_FALSE(w.cbRCFiles.Checked() || w.cbDFMFiles.Checked());
+  EXPECT_TRUE(w.KindBox(sfResFiles).Checked() && w.KindBox(sfPasFiles).Checked());
+  EXPECT_FALSE(w.KindBox(sfRcFiles).Checked() || w.KindBox(sfDfmFiles).Checked());
   EXPECT_EQ(w.lvLanguages.RowCount(), 2);
   EXPECT_EQ(w.Updating, 0);
 
@@ -284,8 +291,8 @@ TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
       "[Library2]\r\nName=B\r\nScanFiles=-1\r\n[Library3]\r\nName=C\r\nScanFiles=12\r\n");
   TMainWindowLogic& w = Open();
   auto shown = [&w] {
-    return (w.cbResFiles.Checked() ? 1 : 0) | (w.cbPasFiles.Checked() ? 2 : 0) | (w.cbRCFiles.Checked() ? 4 : 0) |
-           (w.cbDFMFiles.Checked() ? 8 : 0);
+    return (w.KindBox(sfResFiles).Checked() ? 1 : 0) | (w.KindBox(sfPasFiles).Checked() ? 2 : 0) |
+           (w.KindBox(sfRcFiles).Checked() ? 4 : 0) | (w.KindBox(sfDfmFiles).Checked() ? 8 : 0);
   };
   EXPECT_EQ(w.ScanFlags, 0);
   EXPECT_EQ(shown(), 0);
@@ -295,7 +302,7 @@ TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
   w.cbLibraries.UserSelect(2);
   EXPECT_EQ(w.ScanFlags, sfRcFiles | sfDfmFiles);
   EXPECT_EQ(shown(), sfRcFiles | sfDfmFiles);
-  w.cbDFMFiles.SetChecked(false);
+  w.KindBox(sfDfmFiles).SetChecked(false);
   EXPECT_EQ(w.ScanFlags, sfRcFiles);
   EXPECT_EQ(shown(), w.ScanFlags);
 }
@@ -415,7 +422,7 @@ TEST_F(MainWindowLogicTest, CommittedEditsAreSavedAtOnceSoNoWayOfEndingTheProgra
   TypeAndLeave(w.edLibShortName, "PadShort");
   TypeAndLeave(w.edSrcDir, dir_.Path("src"));  // detects en and de: the language list changed
   EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Languages1Lib", "1031", ""), "de");
-  w.cbPasFiles.SetChecked(false);
+  w.KindBox(sfPasFiles).SetChecked(false);
   EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ScanFiles", ""), std::to_string(sfAllFiles & ~sfPasFiles));
   // Typed but not yet left, then Process: saved before the run starts.
   Type(w.edDestDir, dir_.Path("out"));
@@ -686,7 +693,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   EXPECT_EQ(w.lvLanguages.RowCount(), 0);
   EXPECT_EQ(w.Languages.Count(), 0);
   EXPECT_EQ(w.ScanFlags, sfAllFiles);
-  EXPECT_TRUE(w.cbDFMFiles.Checked());
+  EXPECT_TRUE(w.KindBox(sfDfmFiles).Checked());
   EXPECT_TRUE(w.cbRemoveUnusedItems.Checked()) << "left as it was";
   EXPECT_FALSE(w.btAddLang.Enabled());
   EXPECT_EQ(w.Updating, 0);

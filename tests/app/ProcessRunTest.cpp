@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "app/LibraryRun.h"
+#include "storage/PropRules.h"
+
 #include <filesystem>
 
 #include "app/AppTestSupport.h"
@@ -36,36 +39,48 @@ const char* const kNativeForm =
 class ProcessRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    processor.SrcDir = dir.Path("src");
-    processor.DestDir = dir.Path("out");
-    processor.ShortName = "Lib";
-    processor.ScanFiles = sfAllFiles;
+    library.Name = library.ShortName = "Lib";
+    library.SrcDir = dir.Path("src");
+    library.DestDir = dir.Path("out");
+    library.ScanFiles = sfAllFiles;
+    SetDefaultPropRules(library.PropRules);
+    control.OnFileError = [this](const TRunFileError& error) { reported.push_back(error.Describe()); };
+  }
+  // One run of the library as it stands; the statistics stay for the checks.
+  void Run() {
+    TLibraryFilesProcessor processor(library, control);
+    try {
+      processor.Run();
+    } catch (...) {
+      stats = processor.Stats();
+      throw;
+    }
+    stats = processor.Stats();
   }
   void AddLanguages(std::initializer_list<std::pair<int, const char*>> languages) {
-    for (const auto& [id, folder] : languages) processor.Languages.AddLibLanguage(id, folder);
+    for (const auto& [id, folder] : languages) library.Languages.AddLibLanguage(id, folder);
   }
   void WriteNative() {
     dir.Write("src/en/Strings.pas", kNativeUnit);
     dir.Write("src/en/MainForm.dfm", kNativeForm);
   }
   std::string LngPath(const std::string& abbr) const { return dir.Path("out/Lib." + abbr + ".lng"); }
-  int ErrorMessages() const {
-    int n = 0;
-    for (const auto& call : ui.Calls)
-      if (call.Kind == "message" && call.Caption == "Error") ++n;
-    return n;
-  }
+  // Files reported through the run's control as they failed.
+  int ErrorMessages() const { return static_cast<int>(reported.size()); }
 
   TempDir dir;
   RecordingUserInteraction ui;
   ScopedUserInteraction scope{&ui};
-  TLibraryFilesProcessor processor;
+  TResolvedLibrary library;
+  TRunControl control;
+  std::vector<std::string> reported;
+  TRunStats stats;
 };
 
 TEST_F(ProcessRunTest, OnlyTheNativeLanguageWritesOneNativeFile) {
   AddLanguages({{kEnglish, "en"}});
   WriteNative();
-  processor.Run();
+  Run();
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(dir.Path("out")))
     names.push_back(entry.path().filename().string());
@@ -82,8 +97,8 @@ TEST_F(ProcessRunTest, OnlyTheNativeLanguageWritesOneNativeFile) {
   EXPECT_EQ(lng.Text("F:MainForm.Button1.Hint"), u"Confirm");
   EXPECT_EQ(lng.Find("F:MainForm..Left"), nullptr);  // not selected by the rules
   EXPECT_EQ(ErrorMessages(), 0);
-  EXPECT_EQ(processor.Stats().FilesRead[1], 1);
-  EXPECT_EQ(processor.Stats().FilesRead[3], 1);
+  EXPECT_EQ(stats.FilesRead[1], 1);
+  EXPECT_EQ(stats.FilesRead[3], 1);
 }
 
 TEST_F(ProcessRunTest, FirstRunCopiesNativeTextsIntoTranslationsAtRevisionMinusOne) {
@@ -91,7 +106,7 @@ TEST_F(ProcessRunTest, FirstRunCopiesNativeTextsIntoTranslationsAtRevisionMinusO
   WriteNative();
   dir.Write("src/de/Strings.pas",
             "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hallo';\r\nimplementation\r\nend.\r\n");
-  processor.Run();
+  Run();
   const auto de = ReadLng(LngPath("DEU"));
   EXPECT_FALSE(de.Header.IsNative);
   EXPECT_EQ(de.Header.LangId, kGerman);
@@ -112,10 +127,10 @@ TEST_F(ProcessRunTest, SecondUnchangedRunChangesNoTextButRaisesEveryRevision) {
   WriteNative();
   dir.Write("src/de/MainForm.dfm",
             "object MainForm: TMainForm\r\n  Caption = 'Hauptfenster'\r\nend\r\n");
-  processor.Run();
+  Run();
   const auto en1 = ReadLng(LngPath("ENU"));
   const auto de1 = ReadLng(LngPath("DEU"));
-  processor.Run();
+  Run();
   const auto en2 = ReadLng(LngPath("ENU"));
   const auto de2 = ReadLng(LngPath("DEU"));
   EXPECT_EQ(en2.Header.Revision, 2);
@@ -132,7 +147,7 @@ TEST_F(ProcessRunTest, SecondUnchangedRunChangesNoTextButRaisesEveryRevision) {
     EXPECT_EQ(de2.Text(key), entry.Text) << key;
     EXPECT_EQ(de2.Revision(key), entry.Revision) << key;
   }
-  for (const auto& language : processor.Stats().Languages) EXPECT_EQ(language.ValuesChanged, 0);
+  for (const auto& language : stats.Languages) EXPECT_EQ(language.ValuesChanged, 0);
 }
 
 TEST_F(ProcessRunTest, TranslationFoldersAddNothingNew) {
@@ -143,7 +158,7 @@ TEST_F(ProcessRunTest, TranslationFoldersAddNothingNew) {
             "implementation\r\nend.\r\n");
   dir.Write("src/de/Other.res", StringTableRes({{77, u"Nur Ressource"}}));
   dir.Write("src/de/Msgs.rc", "STRINGTABLE\r\nBEGIN\r\n  500, \"Nur Skript\"\r\nEND\r\n");
-  processor.Run();
+  Run();
   for (const char* abbr : {"ENU", "DEU"}) {
     const auto lng = ReadLng(LngPath(abbr));
     EXPECT_EQ(lng.Find("U:Strings.SExtra"), nullptr) << abbr;
@@ -160,11 +175,11 @@ TEST_F(ProcessRunTest, ChangedNativeStringLeavesTranslationsOutOfDate) {
   dir.Write("src/de/Strings.pas",
             "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hallo';\r\n  SBye = 'Tschuess';\r\n"
             "implementation\r\nend.\r\n");
-  processor.Run();
+  Run();
   dir.Write("src/en/Strings.pas",
             "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Hello there';\r\n  SBye = 'Bye';\r\n"
             "implementation\r\nend.\r\n");
-  processor.Run();
+  Run();
   const auto en = ReadLng(LngPath("ENU"));
   const auto de = ReadLng(LngPath("DEU"));
   EXPECT_EQ(en.Text("U:Strings.SHello"), u"Hello there");
@@ -173,8 +188,8 @@ TEST_F(ProcessRunTest, ChangedNativeStringLeavesTranslationsOutOfDate) {
   EXPECT_EQ(de.Text("U:Strings.SHello"), u"Hallo");
   EXPECT_LT(de.Revision("U:Strings.SHello"), en.Revision("U:Strings.SHello"));  // out of date
   EXPECT_GE(de.Revision("U:Strings.SBye"), en.Revision("U:Strings.SBye"));      // up to date
-  ASSERT_EQ(processor.Stats().Languages.size(), 2u);
-  EXPECT_EQ(processor.Stats().Languages[0].ValuesChanged, 1);
+  ASSERT_EQ(stats.Languages.size(), 2u);
+  EXPECT_EQ(stats.Languages[0].ValuesChanged, 1);
 }
 
 TEST_F(ProcessRunTest, RemoveUnusedDropsWhatTheNativeSourcesNoLongerHold) {
@@ -183,14 +198,14 @@ TEST_F(ProcessRunTest, RemoveUnusedDropsWhatTheNativeSourcesNoLongerHold) {
   dir.Write("src/en/Gone.dfm", "object GoneForm: TForm\r\n  Caption = 'Soon gone'\r\nend\r\n");
   dir.Write("src/en/Gone.pas", "unit Gone;\r\ninterface\r\nresourcestring\r\n  SGone = 'x';\r\nimplementation\r\nend.\r\n");
   dir.Write("src/de/Gone.dfm", "object GoneForm: TForm\r\n  Caption = 'Bald weg'\r\nend\r\n");
-  processor.Run();
+  Run();
   std::filesystem::remove(dir.Path("src/en/Gone.dfm"));
   std::filesystem::remove(dir.Path("src/en/Gone.pas"));
-  processor.Run();
+  Run();
   EXPECT_EQ(ReadLng(LngPath("DEU")).Text("F:GoneForm..Caption"), u"Bald weg");
   EXPECT_NE(ReadLng(LngPath("ENU")).Find("U:Gone.SGone"), nullptr);
-  processor.RemoveUnused = true;
-  processor.Run();
+  library.RemoveUnused = true;
+  Run();
   for (const char* abbr : {"ENU", "DEU"}) {
     const auto lng = ReadLng(LngPath(abbr));
     EXPECT_EQ(lng.Find("F:GoneForm..Caption"), nullptr) << abbr;
@@ -204,9 +219,9 @@ TEST_F(ProcessRunTest, RemoveUnusedKeepsItemsATranslationFolderLacks) {
   AddLanguages({{kEnglish, "en"}, {kGerman, "de"}, {0x040C, "fr"}});
   WriteNative();
   dir.Write("src/fr/MainForm.dfm", "object MainForm: TMainForm\r\n  Caption = 'Fenetre'\r\nend\r\n");
-  processor.RemoveUnused = true;
-  processor.Run();
-  processor.Run();
+  library.RemoveUnused = true;
+  Run();
+  Run();
   // German has no folder at all; French has only the form. Nothing of the
   // native items may go from their files, or from files written after them.
   for (const char* abbr : {"DEU", "FRA"}) {
@@ -222,11 +237,11 @@ TEST_F(ProcessRunTest, BrokenFormIsReportedOnceAndTheRunGoesOn) {
   WriteNative();
   dir.Write("src/en/Broken.dfm", std::string("TPF0\x05TForm\x05", 12));
   dir.Write("src/en/Zeta.pas", "unit Zeta;\r\ninterface\r\nresourcestring\r\n  SZ = 'Last';\r\nimplementation\r\nend.\r\n");
-  processor.Run();
+  Run();
   EXPECT_EQ(ErrorMessages(), 1);
-  EXPECT_EQ(processor.Stats().FilesFailed, 1);
-  ASSERT_EQ(processor.Stats().Errors.size(), 1u);
-  EXPECT_EQ(processor.Stats().Errors[0].FileName, NativePath(dir.Path("src/en/Broken.dfm")));
+  EXPECT_EQ(stats.FilesFailed, 1);
+  ASSERT_EQ(stats.Errors.size(), 1u);
+  EXPECT_EQ(stats.Errors[0].FileName(), NativePath(dir.Path("src/en/Broken.dfm")));
   const auto lng = ReadLng(LngPath("ENU"));
   EXPECT_EQ(lng.Text("U:Zeta.SZ"), u"Last");  // files after the broken one are read
   EXPECT_EQ(lng.Text("F:MainForm..Caption"), u"Main window");
@@ -235,12 +250,12 @@ TEST_F(ProcessRunTest, BrokenFormIsReportedOnceAndTheRunGoesOn) {
 TEST_F(ProcessRunTest, ScanFilesZeroReadsNothingButRewritesEveryFile) {
   AddLanguages({{kEnglish, "en"}, {kGerman, "de"}});
   WriteNative();
-  processor.Run();
-  processor.ScanFiles = 0;
+  Run();
+  library.ScanFiles = 0;
   dir.Write("src/en/Strings.pas", "this is not Pascal at all");
-  processor.Run();
+  Run();
   EXPECT_EQ(ErrorMessages(), 0);
-  EXPECT_EQ(processor.Stats().FilesRead, (std::array<int, 4>{0, 0, 0, 0}));
+  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{0, 0, 0, 0}));
   for (const char* abbr : {"ENU", "DEU"}) {
     const auto lng = ReadLng(LngPath(abbr));
     EXPECT_EQ(lng.Header.Revision, 2) << abbr;
@@ -252,8 +267,8 @@ TEST_F(ProcessRunTest, ScanFlagsSelectFileKinds) {
   AddLanguages({{kEnglish, "en"}});
   WriteNative();
   dir.Write("src/en/Version.res", StringTableRes({{5, u"Five"}}));
-  processor.ScanFiles = sfResFiles | sfDfmFiles;
-  processor.Run();
+  library.ScanFiles = sfResFiles | sfDfmFiles;
+  Run();
   const auto lng = ReadLng(LngPath("ENU"));
   EXPECT_EQ(lng.Find("U:Strings.SHello"), nullptr);
   EXPECT_EQ(lng.Text("U:Version.5"), u"Five");
@@ -263,7 +278,7 @@ TEST_F(ProcessRunTest, ScanFlagsSelectFileKinds) {
 TEST_F(ProcessRunTest, MissingLanguageFolderIsAnEmptyFolder) {
   AddLanguages({{kEnglish, "en"}, {kGerman, "nowhere"}});
   WriteNative();
-  processor.Run();
+  Run();
   for (const auto& call : ui.Calls) EXPECT_NE(call.Kind, "message") << call.Text;
   const auto de = ReadLng(LngPath("DEU"));
   EXPECT_EQ(de.Text("U:Strings.SHello"), u"Hello");
@@ -272,16 +287,16 @@ TEST_F(ProcessRunTest, MissingLanguageFolderIsAnEmptyFolder) {
 
 TEST_F(ProcessRunTest, LibraryWithoutLanguagesIsRefusedBeforeAnythingIsWritten) {
   WriteNative();
-  EXPECT_THROW_MSG(processor.Run(), EShelfwrightError,
+  EXPECT_THROW_MSG(Run(), EShelfwrightError,
                    "The library \"Lib\" has no languages: nothing was processed");
   EXPECT_FALSE(platform::DirectoryExists(dir.Path("out")));
 }
 
 TEST_F(ProcessRunTest, TwoLanguagesSharingOneFileAreRefused) {
-  processor.Languages.AddNew(kEnglish, "en");
-  processor.Languages.AddNew(kEnglish, "en2");  // the window's Add does not check
+  library.Languages.AddNew(kEnglish, "en");
+  library.Languages.AddNew(kEnglish, "en2");  // the window's Add does not check
   WriteNative();
-  EXPECT_THROW(processor.Run(), EShelfwrightError);
+  EXPECT_THROW(Run(), EShelfwrightError);
   EXPECT_FALSE(platform::DirectoryExists(dir.Path("out")));
 }
 
@@ -294,7 +309,7 @@ TEST_F(ProcessRunTest, AnsiSourcesAreDecodedWithTheLanguagesCodePage) {
             "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = '\xCF\xF0\xE8\xE2\xE5\xF2';\r\n"
             "implementation\r\nend.\r\n");
   dir.Write("src/ru/Msgs.rc", "STRINGTABLE\r\nBEGIN\r\n  500, \"\xCE\xF2\xEA\xF0\xFB\xF2\xFC\"\r\nEND\r\n");
-  processor.Run();
+  Run();
   EXPECT_EQ(ErrorMessages(), 0);
   const auto ru = ReadLng(LngPath("RUS"));
   EXPECT_EQ(ru.Text("U:Strings.SHello"), u"\u041F\u0440\u0438\u0432\u0435\u0442");
@@ -323,7 +338,7 @@ TEST_F(ProcessRunTest, ResourceFilesScriptsAndBinaryFormsAreMerged) {
                                     .EndProperties()
                                     .End()
                                     .Bytes());
-  processor.Run();
+  Run();
   EXPECT_EQ(ErrorMessages(), 0);
   const auto en = ReadLng(LngPath("ENU"));
   EXPECT_EQ(en.Text("U:Version.3"), u"Three");
@@ -334,7 +349,7 @@ TEST_F(ProcessRunTest, ResourceFilesScriptsAndBinaryFormsAreMerged) {
   EXPECT_EQ(de.Text("U:Version.17"), u"Siebzehn");
   EXPECT_EQ(de.Text("U:Version.3"), u"Three");
   EXPECT_EQ(de.Text("F:About..Caption"), u"\u00dcber");
-  EXPECT_EQ(processor.Stats().FilesRead, (std::array<int, 4>{2, 0, 1, 2}));
+  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{2, 0, 1, 2}));
 }
 
 TEST_F(ProcessRunTest, WrittenFilesReloadIntoTheSameBytes) {
@@ -342,8 +357,8 @@ TEST_F(ProcessRunTest, WrittenFilesReloadIntoTheSameBytes) {
   WriteNative();
   dir.Write("src/en/Version.res", StringTableRes({{3, u"Three"}}));
   dir.Write("src/de/MainForm.dfm", "object MainForm: TMainForm\r\n  Caption = 'Hauptfenster'\r\nend\r\n");
-  processor.Run();
-  processor.Run();  // the second run loads every file it writes
+  Run();
+  Run();  // the second run loads every file it writes
   TLocStorage storage;
   TLangFile native(LngPath("ENU"), true);
   native.LoadStorage(&storage, -1, 0);

@@ -99,6 +99,50 @@ TEST_F(CliProcessTest, FailedFileIsNamedOnStderrAndGivesExitCodeOne) {
   EXPECT_TRUE(std::filesystem::exists(dir.Path("out/lib.ini")));
 }
 
+// A translation's language file that cannot be read is that language's
+// failure: its file is kept byte for byte, the languages after it are still
+// processed, and the exit code says something failed.
+TEST_F(CliProcessTest, DamagedTranslationFileFailsOnlyItsLanguage) {
+  WriteProject();
+  dir.Write("src/fr/Main.dfm", "object Main: TForm\r\n  Caption = 'Principale'\r\nend\r\n");
+  const std::string library = CommandLineLibrary() + " --lang 0x40C=fr";
+  ASSERT_EQ(Cli(library + " --quiet").ExitCode, 0);
+  const std::string french = dir.Path("out/Demo.FRA.lng");
+  int frenchRevision = ReadLng(french).Header.Revision;
+  struct Damage {
+    const char* what;
+    std::string bytes;
+  };
+  std::string cut = TempDir::Read(dir.Path("out/Demo.DEU.lng"));
+  cut.resize(cut.size() - 7);
+  const Damage damages[] = {{"not a language file", "not a language file at all"}, {"cut short", cut}};
+  for (const Damage& damage : damages) {
+    const std::string german = dir.Write("out/Demo.DEU.lng", damage.bytes);
+    const CliResult result = Cli(library + " --json --quiet");
+    EXPECT_EQ(result.ExitCode, 1) << damage.what << "\n" << result.Err;
+    EXPECT_NE(result.Err.find(german), std::string::npos) << damage.what << "\n" << result.Err;
+    const auto summary = nlohmann::json::parse(result.Out);
+    EXPECT_EQ(summary["ok"], false) << damage.what;
+    EXPECT_FALSE(summary.contains("error")) << damage.what << ": the run went on";
+    ASSERT_EQ(summary["writeErrors"].size(), 1u) << damage.what;
+    EXPECT_EQ(summary["writeErrors"][0]["file"], german) << damage.what;
+    ASSERT_EQ(summary["languages"].size(), 2u) << damage.what;
+    EXPECT_EQ(summary["languages"][1]["abbr"], "FRA") << damage.what;
+    EXPECT_EQ(TempDir::Read(german), damage.bytes) << damage.what << ": kept byte for byte";
+    EXPECT_EQ(ReadLng(french).Header.Revision, frenchRevision + 1) << damage.what;
+    EXPECT_EQ(ReadLng(french).Text("F:Main..Caption"), u"Principale") << damage.what;
+    frenchRevision = ReadLng(french).Header.Revision;
+  }
+  // The text summary names it too.
+  const CliResult text = Cli(library + " --quiet");
+  EXPECT_EQ(text.ExitCode, 1);
+  EXPECT_NE(text.Out.find("Language files written: 2 of 3"), std::string::npos) << text.Out;
+  const std::size_t line = text.Out.find("  not written: ");
+  ASSERT_NE(line, std::string::npos) << text.Out;
+  EXPECT_NE(text.Out.substr(line, text.Out.find('\n', line) - line).find(dir.Path("out/Demo.DEU.lng")), std::string::npos)
+      << text.Out;
+}
+
 TEST_F(CliProcessTest, UsageErrorsGiveExitCodeTwo) {
   WriteProject();
   EXPECT_EQ(Cli("process").ExitCode, 2);

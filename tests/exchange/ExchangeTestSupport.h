@@ -67,8 +67,6 @@ class ExchangeLibrary {
     native.LangName = "English";
     native.IsNative = true;
     native.SetRevision(nativeRevision);
-    native.LastConstantId = storage.LastConstantId;
-    native.LastPropertyId = storage.LastPropertyId;
     native.SaveStorage(&storage, 0, false);
 
     const int column = storage.AddLanguage(0, kGerman);

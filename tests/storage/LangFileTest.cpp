@@ -204,12 +204,13 @@ TEST_P(LangFileVersionTest, ReadsHeaderAndWholeStorageAndWritesItBackExactly) {
   EXPECT_EQ(file.LangName, "English");
   EXPECT_EQ(file.NativeName, u"English");
   EXPECT_TRUE(file.IsNative);
-  EXPECT_EQ(file.LastConstantId, 3);
-  EXPECT_EQ(file.LastPropertyId, 13);
-  EXPECT_EQ(file.LastExtItemId, expected.LastExtItemId);
 
   TLocStorage storage;
   file.LoadStorage(&storage, -1, 0);
+  // The header's counters seed the storage's, which alone owns them.
+  EXPECT_EQ(storage.LastConstantId, 3);
+  EXPECT_EQ(storage.LastPropertyId, 13);
+  EXPECT_EQ(storage.LastExtItemId, expected.LastExtItemId);
   EXPECT_EQ(storage.NativeLangId, 0x0409);
   ASSERT_EQ(storage.Units->Count(), 2);
   const TLocUnit* main = storage.Units->Items(0);
@@ -433,7 +434,9 @@ TEST_F(LangFileTest, CompressedHeaderLongerThanThePrefixIsStillRead) {
   TLangFile file(path, false);
   EXPECT_TRUE(file.Compressed);
   EXPECT_EQ(file.NativeName, s.NativeName);
-  EXPECT_EQ(file.LastExtItemId, 20);
+  TLocStorage storage;
+  file.LoadStorage(&storage, -1, 0);
+  EXPECT_EQ(storage.LastExtItemId, 20);
 }
 
 TEST_F(LangFileTest, Version5KeepsVersion5AndLosesItsExternalGroups) {
@@ -495,6 +498,7 @@ TEST_F(LangFileTest, OnlyFloatIntegerAndStringPropertiesAreWritten) {
   TLangFile file(dir.Path("k.lng"), false);
   const std::string image = file.BuildImage(&storage, 0, false);
   Sample expected{0, 0, 0, 0, "", u"", 0, 0, 0, 0, 0, {}, {}, {}};
+  expected.LastPropertyId = 3;  // the storage's counter, which numbered the three
   expected.Forms = {{"Form1", 0, {}, {{"Panel", 0, {}}}}};
   EXPECT_EQ(image, Write(expected, 7));
 }
@@ -510,6 +514,7 @@ TEST_F(LangFileTest, SavedStatusTakesItemBitsFromNativeValueAndRevisionOnRequest
   c->Values(1)->SetRevision(4);
   TLangFile file(dir.Path("s.lng"), false);
   Sample s{0, 0, 0, 0, "", u"", 0, 0, 0, 0, 0, {}, {}, {}};
+  s.LastConstantId = 1;  // the storage's counters, in a translation file too
   s.Units = {{"Unit1", 0, {{"C", 0x0131, 0, 1, vkString, u"nativ", 0, 0, 4, 0}}}};
   EXPECT_EQ(file.BuildImage(&storage, 1, false), Write(s, 7));
   s.Units[0].Entries[0].Revision = 9;
@@ -529,10 +534,10 @@ TEST_F(LangFileTest, NativeLoadNumbersUnnumberedItemsAndReplacesUnsetRevisions) 
   TLocStorage storage;
   file.LoadStorage(&storage, -1, 0);
   EXPECT_EQ(storage.FindConstant("U", "A")->ItemId, 8);
-  EXPECT_EQ(file.LastConstantId, 8);
+  EXPECT_EQ(storage.LastConstantId, 8);
   EXPECT_EQ(storage.FindConstant("U", "A")->NativeValue()->Revision, 5);  // -1 becomes the file's revision
   EXPECT_EQ(storage.Forms->Items(0)->FindProperty("", "P")->ItemId, 14);
-  EXPECT_EQ(file.LastPropertyId, 14);
+  EXPECT_EQ(storage.LastPropertyId, 14);
   EXPECT_EQ(storage.FindExtItem("G", "X")->ItemId, 21);
   EXPECT_EQ(storage.FindExtItem("G", "X")->NativeValue()->Revision, -1);
 }
@@ -545,7 +550,7 @@ TEST_F(LangFileTest, LastIdsRiseToLargestIdReadComparedUnsigned) {
   TLangFile file(path, false);
   TLocStorage storage;
   file.LoadStorage(&storage, -1, 0);
-  EXPECT_EQ(file.LastConstantId, 40);
+  EXPECT_EQ(storage.LastConstantId, 40);
 }
 
 TEST_F(LangFileTest, RenumberFlagGivesClashingIdsNewNumbers) {
@@ -617,7 +622,7 @@ TEST_F(LangFileColumnTest, DropsEntriesWithoutItemAndReadsTheNextOnesCorrectly) 
   const TLocExtItem* memo = storage.FindExtItem("FRFORM:Form1:frxReport1", "Memo1.Text");
   EXPECT_EQ(memo->Values(column)->Text, u"Hallo");
   EXPECT_EQ(memo->Values(column)->Revision, -1);
-  EXPECT_EQ(file.LastConstantId, 99);
+  EXPECT_EQ(storage.LastConstantId, 99);
 }
 
 TEST_F(LangFileColumnTest, FindByNameFlagMatchesByPathWithoutRegardToCase) {

@@ -199,7 +199,7 @@ TEST_F(MainWindowTest, LogicChangesReachTheWidgets) {
   EXPECT_EQ(list->topLevelItem(1)->text(1), " /fr");
   EXPECT_EQ(Find<QLabel>("pnlLangCount")->text(), "Languages: 2");
 
-  Logic().cbResFiles.SetChecked(false);
+  Logic().KindBox(sfResFiles).SetChecked(false);
   EXPECT_FALSE(Find<QCheckBox>("cbResFiles")->isChecked());
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/OrderedReads.h"
 #include "extract/forms/LocFormProc.h"
+#include "extract/resources/CompiledPrograms.h"
 #include "extract/resources/WinResProc.h"
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
@@ -225,7 +226,10 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
   if (!platform::DirectoryExists(folder)) return files;
   for (const auto& entry : platform::ListFolder(folder)) {
     if (entry.IsDirectory()) continue;
-    const int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
+    int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
+    // -- compiled programs kind: resource DLLs are told by their content --
+    if (kind < 0 && (ScanFiles & sfExeFiles) != 0 && IsResourceDll(JoinPath(folder, entry.Name)))
+      kind = FileKindOfExtension(".exe");
     if (kind < 0 || (ScanFiles & kFileKinds[static_cast<std::size_t>(kind)].Bit) == 0) continue;
     files.emplace_back(JoinPath(folder, entry.Name), kind);
   }
@@ -240,6 +244,7 @@ struct TLibraryFilesProcessor::TReadFile {
   // The texts of Source's constants in UTF-16, in their order.
   std::vector<std::u16string> SourceTexts;
   std::unique_ptr<TMemoryStream> Form;
+  std::unique_ptr<TCompiledProgram> Program;  // -- compiled programs kind --
   std::exception_ptr Error;
 };
 
@@ -280,6 +285,10 @@ TLibraryFilesProcessor::TReadFile TLibraryFilesProcessor::ReadFile(const std::st
         TLocFormProcessor::ToBinaryStream(bytes.AsString(), settings.LangId, *file.Form);
         break;
       }
+      // -- compiled programs kind --
+      case sfExeFiles:
+        file.Program = ReadCompiledProgram(path, settings.LangId, settings.CodePage);
+        break;
     }
     if (file.Source) {
       // The processors hand over UTF-8, decoded from the file's own encoding.
@@ -310,6 +319,18 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
         stats_.Warnings.insert(stats_.Warnings.end(), file.Source->Warnings.begin(), file.Source->Warnings.end());
       }
       if (file.Form) MergeForm(*file.Form);
+      // -- compiled programs kind --
+      if (file.Program) {
+        TCompiledMergeTarget target;
+        target.Storage = storage_.get();
+        target.Column = column_;
+        target.Revision = langFile_->Revision;
+        target.Native = langFile_->IsNative;
+        target.PropRules = &PropRules;
+        target.LangId = static_cast<std::uint16_t>(storage_->Languages(column_));
+        MergeCompiledProgram(*file.Program, target);
+        stats_.Warnings.insert(stats_.Warnings.end(), file.Program->Warnings.begin(), file.Program->Warnings.end());
+      }
       ++stats_.FilesRead[static_cast<std::size_t>(kind)];
     } catch (Exception& e) {
       e.AttachFile(path);

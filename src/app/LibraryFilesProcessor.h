@@ -63,7 +63,7 @@ struct TRunFileError {
 
 struct TRunStats {
   // Files read successfully per kind, in the order of `kFileKinds`.
-  std::array<int, 4> FilesRead{};
+  std::array<int, kFileKinds.size()> FilesRead{};
   int FilesFailed = 0;
   std::vector<TRunFileError> Errors;
   // Language files written, and those that could not be written.

@@ -99,7 +99,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   edSrcDir.OnExit = [this] { Guarded([this] { edSrcDirExit(); }); };
   sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
   sbDestDir.OnClick = [this] { sbDestDirClick(); };
-  for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles})
+  for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles, &cbExeFiles})
     box->OnClick = [this] { cbResFilesClick(); };
   btAuto.OnClick = [this] { Guarded([this] { AutoRetrieve(); }); };
   btAddLang.OnClick = [this] { Guarded([this] { btAddLangClick(); }); };
@@ -245,7 +245,7 @@ void TMainWindowLogic::LoadLibrary(int n) {
     edSrcDir.SetText(library.SrcDir);
     edDestDir.SetText(library.DestDir);
     for (const TFileKind& kind : kFileKinds) KindBox(kind.Bit).SetChecked((library.ScanFiles & kind.Bit) != 0);
-    // Bits beyond the four kinds are dropped, so that what is scanned is what the boxes show.
+    // Bits of no kind are dropped, so that what is scanned is what the boxes show.
     ScanFlags = ScanFlagsFromBoxes();
     Languages.Assign(library.Languages);
     LibraryPropRules.Assign(library.PropRules);
@@ -403,6 +403,7 @@ TCheckBoxModel& TMainWindowLogic::KindBox(int bit) {
     case sfResFiles: return cbResFiles;
     case sfPasFiles: return cbPasFiles;
     case sfRcFiles: return cbRCFiles;
+    case sfExeFiles: return cbExeFiles;
     default: return cbDFMFiles;
   }
 }
@@ -443,6 +444,7 @@ void TMainWindowLogic::NewLibrary() {
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
     for (TCheckBoxModel* box : {&cbResFiles, &cbPasFiles, &cbDFMFiles, &cbRCFiles}) box->SetChecked(true);
+    cbExeFiles.SetChecked(false);
     ScanFlags = sfAllFiles;
     CurLib = cbLibraries.Count() + 1;
     cbLibraries.AddItem(SNewLibraryName);

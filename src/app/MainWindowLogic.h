@@ -126,6 +126,8 @@ class TMainWindowLogic {
   TCheckBoxModel cbPasFiles{"cbPasFiles", ".PAS files", true};
   TCheckBoxModel cbDFMFiles{"cbDFMFiles", ".DFM Files", true};
   TCheckBoxModel cbRCFiles{"cbRCFiles", ".RC Files", true};
+  // -- compiled programs kind: chosen, not checked for a new library --
+  TCheckBoxModel cbExeFiles{"cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)", false};
   TLabelModel gbLanguages{"gbLanguages", "Languages"};
   TListViewModel lvLanguages{"lvLanguages"};
   TButtonModel btAuto{"btAuto", "Au&to"};

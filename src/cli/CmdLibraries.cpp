@@ -22,7 +22,7 @@ struct LibrariesOptions {
 std::string ScanKinds(int scanFiles) {
   std::string kinds;
   const std::pair<int, const char*> names[] = {
-      {sfResFiles, "res"}, {sfPasFiles, "pas"}, {sfRcFiles, "rc"}, {sfDfmFiles, "dfm"}};
+      {sfResFiles, "res"}, {sfPasFiles, "pas"}, {sfRcFiles, "rc"}, {sfDfmFiles, "dfm"}, {sfExeFiles, "exe"}};
   for (const auto& [bit, name] : names) {
     if ((scanFiles & bit) == 0) continue;
     if (!kinds.empty()) kinds += ",";

@@ -33,9 +33,9 @@ int ParseScan(const std::string& text) {
     if (kind == "none" || kind.empty()) continue;
     int bit = 0;
     for (const TFileKind& fileKind : kFileKinds)
-      if (kind == fileKind.CliName || "." + kind == fileKind.Extensions[0] || "." + kind == fileKind.Extensions[1])
-        bit = fileKind.Bit;
-    if (bit == 0) throw UsageError("--scan: unknown file kind \"" + kind + "\" (use res, pas, rc, dfm or none)");
+      for (std::string_view ext : fileKind.Extensions)
+        if (kind == fileKind.CliName || (!ext.empty() && "." + kind == ext)) bit = fileKind.Bit;
+    if (bit == 0) throw UsageError("--scan: unknown file kind \"" + kind + "\" (use res, pas, rc, dfm, exe or none)");
     flags |= bit;
   }
   return flags;

@@ -275,7 +275,7 @@ void MainWindow::BuildWidgets() {
   Bind(l.gbFilesToScan, gbFilesToScan);
   auto* files = new QGridLayout(gbFilesToScan);
   int column = 0;
-  for (TCheckBoxModel* model : {&l.cbResFiles, &l.cbPasFiles, &l.cbDFMFiles, &l.cbRCFiles}) {
+  for (TCheckBoxModel* model : {&l.cbResFiles, &l.cbPasFiles, &l.cbDFMFiles, &l.cbRCFiles, &l.cbExeFiles}) {
     auto* box = new QCheckBox(gbFilesToScan);
     Bind(*model, box);
     files->addWidget(box, column / 2, column % 2);

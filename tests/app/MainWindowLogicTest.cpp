@@ -285,13 +285,14 @@ TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
   TMainWindowLogic& w = Open();
   auto shown = [&w] {
     return (w.cbResFiles.Checked() ? 1 : 0) | (w.cbPasFiles.Checked() ? 2 : 0) | (w.cbRCFiles.Checked() ? 4 : 0) |
-           (w.cbDFMFiles.Checked() ? 8 : 0);
+           (w.cbDFMFiles.Checked() ? 8 : 0) | (w.cbExeFiles.Checked() ? 16 : 0);
   };
   EXPECT_EQ(w.ScanFlags, 0);
   EXPECT_EQ(shown(), 0);
   w.cbLibraries.UserSelect(1);
-  EXPECT_EQ(w.ScanFlags, sfAllFiles);
-  EXPECT_EQ(shown(), sfAllFiles);
+  // Every bit set: every kind, compiled programs too.
+  EXPECT_EQ(w.ScanFlags, sfAllFiles | sfExeFiles);
+  EXPECT_EQ(shown(), sfAllFiles | sfExeFiles);
   w.cbLibraries.UserSelect(2);
   EXPECT_EQ(w.ScanFlags, sfRcFiles | sfDfmFiles);
   EXPECT_EQ(shown(), sfRcFiles | sfDfmFiles);
@@ -758,7 +759,7 @@ TEST_F(MainWindowLogicTest, PerFileErrorsAreCollectedIntoTheReportAndTheRunGoesO
   EXPECT_NE(user_.ReportProblems.find("\nFailed: " + JoinPath(NativePath(dir_.Path("src/en")), "Worse.dfm")),
             std::string::npos)
       << user_.ReportProblems;
-  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm; 2 files failed"), std::string::npos)
+  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm, 0 .exe; 2 files failed"), std::string::npos)
       << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
 }

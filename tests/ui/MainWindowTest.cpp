@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
       {"cbResFiles", ".RES, .R32 files", true},
       {"cbPasFiles", ".PAS files", true},
       {"cbDFMFiles", ".DFM Files", true},
-      {"cbRCFiles", ".RC Files", true}};
+      {"cbRCFiles", ".RC Files", true},
+      {"cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)", false}};
   for (const auto& [name, caption, checked] : boxes) {
     if (auto* box = Find<QCheckBox>(name)) {
       EXPECT_EQ(box->text(), caption) << name;

@@ -163,7 +163,7 @@ void AddProcessCommand(CLI::App& app) {
   auto* cmd = app.add_subcommand("process", "Process a library: extract its texts and write its language files");
   auto options = std::make_shared<ProcessOptions>();
   AddLibraryOptions(cmd, options->Library);
-  cmd->add_option("--scan", options->Library.Scan, "File kinds to read: res,pas,rc,dfm (default: all, or the stored ones)");
+  cmd->add_option("--scan", options->Library.Scan, "File kinds to read: res,pas,rc,dfm,exe (default: res,pas,rc,dfm, or the stored ones)");
   cmd->add_flag("--remove-unused", options->RemoveUnused, "Remove items no longer found in the sources");
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");

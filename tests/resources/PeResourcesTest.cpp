@@ -42,7 +42,7 @@ std::vector<PeRes> TwoLanguages() {
       {TResId::FromOrdinal(ResTypeString), TResId::FromOrdinal(1), 0x0407, StringSlotsData({{0, u"Null"}})},
       {TResId::FromOrdinal(ResTypeString), TResId::FromOrdinal(4097), 0x0409, StringSlotsData({{1, u"\u4e2d"}})},
       // A named string table has no ids; a named type is no string table.
-      {TResId::FromOrdinal(ResTypeString), TResId::FromName(u"NAMED"), 0x0409, StringSlotsData({{0, u"x"}})},
+      {TResId::FromOrdinal(ResTypeString), TResId::FromName(u"NAMED"), 0x0000, StringSlotsData({{0, u"x"}})},
       {TResId::FromName(u"6"), TResId::FromOrdinal(1), 0x0409, StringSlotsData({{2, u"not a table"}})},
       {TResId::FromOrdinal(ResTypeRCData), TResId::FromName(u"TMAINFORM"), 0x0409, FormBytes("TMainForm")},
       {TResId::FromOrdinal(ResTypeRCData), TResId::FromName(u"DATA"), 0x0409, "not a form"},

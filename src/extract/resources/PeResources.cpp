@@ -296,9 +296,9 @@ std::vector<std::unique_ptr<TPeLanguage>> PeLanguages(const TPeImage& image) {
   };
   for (const TPeResource& resource : image.Resources()) {
     if (resource.ResType.IsOrdinal(ResTypeString)) {
-      TPeLanguage& language = languageOf(resource.Language);
       // A string table without an ordinal name has no identifiers.
       if (!resource.ResName.IsOrdinal()) continue;
+      TPeLanguage& language = languageOf(resource.Language);
       try {
         language.Strings.AddTable(resource.ResName.Ordinal(), resource.Data,
                                   Format("language %s, data at offset %llu", PeLanguageName(resource.Language),

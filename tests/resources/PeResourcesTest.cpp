@@ -12,7 +12,10 @@
 #include "resources/PeFileBuilder.h"
 #include "runtime/Streams.h"
 #include "storage/LocStorage.h"
+#include "support/CliRunner.h"
 #include "support/TestSupport.h"
+
+#include <nlohmann/json.hpp>
 
 namespace sw {
 namespace {
@@ -294,6 +297,34 @@ TEST(CompiledProgramTest, SeveralLanguagesAreWarnedOf) {
   EXPECT_EQ(program->Strings.Strings(0)->Text, u"Null");
   ASSERT_EQ(program->Warnings.size(), 1u);
   EXPECT_NE(program->Warnings[0].find("resources of the languages 0409, 0407; took those of 0407"), std::string::npos);
+}
+
+// `scan` through the command line: a resource DLL's extension names its
+// language; a damaged image is one error line naming the file and offset.
+TEST(ScanProgramCliTest, ResourceDllTakesItsExtensionsLanguageAndDamageIsOneErrorLine) {
+  SKIP_ON_WINDOWS("runs the command line through the shell");
+  TempDir dir;
+  const std::string dll = dir.Write("App.DEU", BuildPe(TwoLanguages(), false));
+  CliResult result = RunCli("scan '" + dll + "' --json", dir);
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  const auto json = nlohmann::json::parse(result.Out);
+  EXPECT_EQ(json["taken"], "0407");
+  EXPECT_EQ(json["languages"].size(), 2u);
+  EXPECT_EQ(json["languages"][0]["forms"], nlohmann::json::array({"TMAINFORM"}));
+  result = RunCli("scan '" + dll + "' --lang ENU --json", dir);
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_EQ(nlohmann::json::parse(result.Out)["formItems"]["forms"][0]["name"], "Form1");
+
+  PeLayout l;
+  std::string bytes = BuildPe(TwoLanguages(), true, &l);
+  PatchU32(bytes, l.Rsrc + 16 + 4, 0x80000000u);
+  const std::string bad = dir.Write("bad.exe", bytes);
+  result = RunCli("scan '" + bad + "'", dir);
+  EXPECT_EQ(result.ExitCode, 1);
+  EXPECT_EQ(result.Err, "shelfwright-cli: " + bad +
+                            ": Invalid file format (offset 512: a resource directory reached a second time (the "
+                            "directory loops))\n");
+  EXPECT_EQ(result.Out, "");
 }
 
 }  // namespace

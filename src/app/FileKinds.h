@@ -31,6 +31,7 @@ inline constexpr int sfResFiles = 1;  // .RES, .R32
 inline constexpr int sfPasFiles = 2;  // .PAS
 inline constexpr int sfRcFiles = 4;   // .RC
 inline constexpr int sfDfmFiles = 8;  // .DFM
+inline constexpr int sfExeFiles = 16;  // .EXE, .DLL, .BPL and resource DLLs
 
 // What a kind's reader needs to know of the language whose folder it reads.
 struct TKindReadSettings {
@@ -60,15 +61,23 @@ class TFileContents {
 using TKindReader = std::unique_ptr<TFileContents> (*)(const std::string& path, const TKindReadSettings& settings);
 // Called only with what the same kind's reader returned, once (it may use it up).
 using TKindMerger = void (*)(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+// For a kind also recognised by content: whether a file whose extension no
+// kind has is of this kind.
+using TKindRecognizer = bool (*)(const std::string& path);
 
 struct TFileKind {
   int Bit;                                     // the `ScanFiles` bit
-  std::array<std::string_view, 2> Extensions;  // lower case, with the dot; "" when unused
+  std::array<std::string_view, 3> Extensions;  // lower case, with the dot; "" when unused
   std::string_view CliName;                    // --scan and the summary's name
   std::string_view BoxName;                    // the window's check box
   std::string_view Caption;                    // and its caption
   TKindReader Read;
   TKindMerger Merge;
+  // Whether a new library scans the kind. Compiled programs are read by
+  // choice: a folder holding both the build output and its sources would
+  // yield every string twice.
+  bool ScannedByDefault = true;
+  TKindRecognizer Recognize = nullptr;
 };
 
 // The readers and mergers of the kinds (FileKindReaders.cpp).
@@ -79,14 +88,20 @@ std::unique_ptr<TFileContents> ReadRcFile(const std::string& path, const TKindRe
 void MergeSourceFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
 std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindReadSettings& settings);
 void MergeDfmFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+// Compiled programs and resource DLLs (CompiledProgramKind.cpp).
+std::unique_ptr<TFileContents> ReadCompiledFile(const std::string& path, const TKindReadSettings& settings);
+void MergeCompiledFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+bool IsResourceDllFile(const std::string& path);
 
 // In the order of the run's counters (`TRunStats::FilesRead`) and of the
 // window's check boxes.
 inline constexpr std::array kFileKinds{
     TFileKind{sfResFiles, {".res", ".r32"}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
-    TFileKind{sfPasFiles, {".pas", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
-    TFileKind{sfRcFiles, {".rc", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
-    TFileKind{sfDfmFiles, {".dfm", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile},
+    TFileKind{sfPasFiles, {".pas"}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
+    TFileKind{sfRcFiles, {".rc"}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
+    TFileKind{sfDfmFiles, {".dfm"}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile},
+    TFileKind{sfExeFiles, {".exe", ".dll", ".bpl"}, "exe", "cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)",
+              ReadCompiledFile, MergeCompiledFile, false, IsResourceDllFile},
 };
 inline constexpr std::size_t kFileKindCount = kFileKinds.size();
 
@@ -112,6 +127,13 @@ static_assert(FileKindsAreDistinct(), "each file kind needs its own bit (a power
 inline constexpr int sfAllFiles = [] {
   int bits = 0;
   for (const TFileKind& kind : kFileKinds) bits |= kind.Bit;
+  return bits;
+}();
+// The kinds a new library scans (`ScannedByDefault`).
+inline constexpr int sfDefaultFiles = [] {
+  int bits = 0;
+  for (const TFileKind& kind : kFileKinds)
+    if (kind.ScannedByDefault) bits |= kind.Bit;
   return bits;
 }();
 

@@ -245,7 +245,12 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
   if (!platform::DirectoryExists(folder)) return files;
   for (const auto& entry : platform::ListFolder(folder)) {
     if (entry.IsDirectory()) continue;
-    const int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
+    int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
+    // A kind recognised by content (a resource DLL, App.DEU) claims what no extension does.
+    for (std::size_t k = 0; kind < 0 && !entry.Special && k < kFileKinds.size(); ++k)
+      if (kFileKinds[k].Recognize && (library_.ScanFiles & kFileKinds[k].Bit) != 0 &&
+          kFileKinds[k].Recognize(JoinPath(folder, entry.Name)))
+        kind = static_cast<int>(k);
     if (kind < 0 || (library_.ScanFiles & kFileKinds[static_cast<std::size_t>(kind)].Bit) == 0) continue;
     // Reading a FIFO or a device could wait for ever or never end.
     if (entry.Special) {

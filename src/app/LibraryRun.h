@@ -23,7 +23,7 @@ struct TResolvedLibrary {
   std::string ShortName;
   std::string SrcDir;
   std::string DestDir;
-  int ScanFiles = sfAllFiles;
+  int ScanFiles = sfDefaultFiles;
   TLibLangList Languages;
   TStringList PropRules;
   bool RemoveUnused = false;

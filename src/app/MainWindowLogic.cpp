@@ -76,10 +76,10 @@ void TMainWindowLogic::Guarded(F&& handler) {
 TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDialogs& dialogs)
     : settings_(std::move(settingsFileName)), dialogs_(dialogs) {
   // The boxes start checked, so the library scans every kind until told otherwise.
-  ScanFlags = sfAllFiles;
+  ScanFlags = sfDefaultFiles;
   for (const TFileKind& kind : kFileKinds)
     FileKindBoxes.push_back(
-        std::make_unique<TCheckBoxModel>(std::string(kind.BoxName), std::string(kind.Caption), true));
+        std::make_unique<TCheckBoxModel>(std::string(kind.BoxName), std::string(kind.Caption), kind.ScannedByDefault));
   DefaultLibPath = ReadLibraryPath();
 
   lvLanguages.Columns = {{"Language Name", 220}, {"Sub-Folder", 100}, {"Coverage", 100}};
@@ -500,8 +500,8 @@ void TMainWindowLogic::NewLibrary() {
     Coverage.clear();
     pnlLangCount.SetCaption(Format("Languages: %d", 0));
     // A new library scans every kind, and the boxes say so.
-    for (const auto& box : FileKindBoxes) box->SetChecked(true);
-    ScanFlags = sfAllFiles;
+    for (const TFileKind& kind : kFileKinds) KindBox(kind.Bit).SetChecked(kind.ScannedByDefault);
+    ScanFlags = sfDefaultFiles;
     CurLib = cbLibraries.Count() + 1;
     cbLibraries.AddItem(SNewLibraryName);
     cbLibraries.SetItemIndex(CurLib - 1);

@@ -88,7 +88,7 @@ class TMainWindowLogic {
   TResolvedLibrary LastRunLibrary;
   TRunResult LastRun;
   int CurLib = 0;
-  int ScanFlags = sfAllFiles;
+  int ScanFlags = sfDefaultFiles;
   int Updating = 0;
   std::string DefaultLibPath;
   // The window's placement: read from the settings when the window is shown

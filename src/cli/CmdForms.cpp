@@ -17,6 +17,7 @@
 #include "app/FileKinds.h"
 #include "app/LanguageIds.h"
 #include "cli/Commands.h"
+#include "cli/FormScanOutput.h"
 #include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
@@ -162,6 +163,16 @@ int ScanForm(const ScanOptions& options) {
 }
 
 const ScannerRegistration kFormScanner(sfDfmFiles, ScanForm);
+
+}  // namespace
+
+nlohmann::ordered_json FormStorageJson(const TLocStorage& storage, const std::string& file) {
+  return StorageJson(storage, file);
+}
+
+void PrintFormStorage(const TLocStorage& storage) { PrintStorage(storage); }
+
+namespace {
 
 struct FormToBinaryOptions {
   std::string In;

@@ -170,7 +170,7 @@ void AddProcessCommand(CLI::App& app) {
   auto options = std::make_shared<ProcessOptions>();
   AddLibraryOptions(cmd, options->Library);
   cmd->add_option("--scan", options->Library.Scan,
-                  "File kinds to read: " + FileKindNames(sfAllFiles, ",") + " (default: all, or the stored ones)");
+                  "File kinds to read: " + FileKindNames(sfAllFiles, ",") + " (default: " + FileKindNames(sfDefaultFiles, ",") + ", or the stored ones)");
   cmd->add_flag("--remove-unused", options->RemoveUnused, "Remove items no longer found in the sources");
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");

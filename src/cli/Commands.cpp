@@ -10,6 +10,7 @@
 #include "BuildInfo.h"
 #include "app/FileKinds.h"
 #include "base/Exceptions.h"
+#include "extract/resources/CompiledPrograms.h"
 
 namespace sw::cli {
 
@@ -38,13 +39,15 @@ std::string LowerExtension(const std::string& fileName) {
 void AddScanCommand(CLI::App& app) {
   auto* cmd = app.add_subcommand("scan", "Print the translatable texts one input file holds");
   auto options = std::make_shared<ScanOptions>();
-  cmd->add_option("file", options->File, "A .res/.r32, .dfm, .pas or .rc file")->required();
+  cmd->add_option("file", options->File, "A .res/.r32, .dfm, .pas, .rc, .exe/.dll/.bpl file or a resource DLL")->required();
   cmd->add_flag("--json", options->Json, "Print JSON instead of text");
   cmd->add_option("--rules", options->RulesFile, "Property rules file for forms (one rule per line)");
   cmd->add_option("--lang", options->Lang, "Language of a form: identifier (decimal, 0x hex) or abbreviation");
   cmd->add_option("--codepage", options->CodePage, "Code page of ANSI bytes in a source file");
   cmd->callback([options]() {
     const Scanner* scanner = FindScanner(options->File);
+    // A resource DLL (App.DEU) is told by its content, not its extension.
+    if (!scanner && IsResourceDll(options->File)) scanner = FindScanner(".exe");
     if (!scanner) {
       PrintError(options->File + ": cannot scan files of this kind");
       SetExitCode(kExitUsage);

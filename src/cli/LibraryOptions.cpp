@@ -83,7 +83,7 @@ TResolvedLibrary ResolveLibraryOptions(const LibraryOptions& options, bool requi
     definition.SrcDir = options.SrcDir;
     definition.DestDir = options.DestDir;
     definition.ShortName = options.ShortName;
-    definition.ScanFiles = sfAllFiles;
+    definition.ScanFiles = sfDefaultFiles;
     library = ResolveLibrary(definition, TStringList(), "");
   }
   if (!options.Scan.empty()) library.ScanFiles = ParseScan(options.Scan);

@@ -38,7 +38,7 @@ TEST(CodePageRunTest, NewTranslationFileCopiesReadCorrectlyOnAMachineOfAnotherCo
   library.Name = library.ShortName = "Lib";
   library.SrcDir = dir.Path("src");
   library.DestDir = dir.Path("out");
-  library.ScanFiles = sfAllFiles;
+  library.ScanFiles = sfDefaultFiles;
   SetDefaultPropRules(library.PropRules);
   library.Languages.AddLibLanguage(kRussian, "ru");
   library.Languages.AddLibLanguage(kUkrainian, "uk");

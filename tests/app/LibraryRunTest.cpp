@@ -50,7 +50,7 @@ class LibraryRunTest : public ::testing::Test {
     library.ShortName = "Lib";
     library.SrcDir = dir.Path("src");
     library.DestDir = dir.Path("out");
-    library.ScanFiles = sfAllFiles;
+    library.ScanFiles = sfDefaultFiles;
     SetDefaultPropRules(library.PropRules);
     library.RemoveUnused = removeUnused;
     for (const auto& [id, folder] : languages) library.Languages.AddLibLanguage(id, folder);

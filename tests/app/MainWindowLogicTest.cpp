@@ -196,7 +196,7 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
   EXPECT_EQ(w.CurLib, 1);
   EXPECT_EQ(w.Updating, 0);
   // Every kind's box shows checked and the library scans what they show.
-  EXPECT_EQ(w.ScanFlags, sfAllFiles);
+  EXPECT_EQ(w.ScanFlags, sfDefaultFiles);
   ASSERT_EQ(w.FileKindBoxes.size(), kFileKinds.size());
   for (std::size_t k = 0; k < kFileKinds.size(); ++k) {
     const TCheckBoxModel& box = w.KindBox(kFileKinds[k].Bit);
@@ -291,13 +291,14 @@ TEST_F(MainWindowLogicTest, ScanFlagsAreWhatTheBoxesShow) {
       "[Library2]\r\nName=B\r\nScanFiles=-1\r\n[Library3]\r\nName=C\r\nScanFiles=12\r\n");
   TMainWindowLogic& w = Open();
   auto shown = [&w] {
-    return (w.KindBox(sfResFiles).Checked() ? 1 : 0) | (w.KindBox(sfPasFiles).Checked() ? 2 : 0) |
-           (w.KindBox(sfRcFiles).Checked() ? 4 : 0) | (w.KindBox(sfDfmFiles).Checked() ? 8 : 0);
+    int bits = 0;
+    for (const TFileKind& kind : kFileKinds) bits |= w.KindBox(kind.Bit).Checked() ? kind.Bit : 0;
+    return bits;
   };
   EXPECT_EQ(w.ScanFlags, 0);
   EXPECT_EQ(shown(), 0);
   w.cbLibraries.UserSelect(1);
-  EXPECT_EQ(w.ScanFlags, sfAllFiles);
+  EXPECT_EQ(w.ScanFlags, sfAllFiles) << "-1: every kind, compiled programs too";
   EXPECT_EQ(shown(), sfAllFiles);
   w.cbLibraries.UserSelect(2);
   EXPECT_EQ(w.ScanFlags, sfRcFiles | sfDfmFiles);
@@ -423,7 +424,7 @@ TEST_F(MainWindowLogicTest, CommittedEditsAreSavedAtOnceSoNoWayOfEndingTheProgra
   TypeAndLeave(w.edSrcDir, dir_.Path("src"));  // detects en and de: the language list changed
   EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Languages1Lib", "1031", ""), "de");
   w.KindBox(sfPasFiles).SetChecked(false);
-  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ScanFiles", ""), std::to_string(sfAllFiles & ~sfPasFiles));
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "ScanFiles", ""), std::to_string(sfDefaultFiles & ~sfPasFiles));
   // Typed but not yet left, then Process: saved before the run starts.
   Type(w.edDestDir, dir_.Path("out"));
   w.btProcess.Click();
@@ -692,7 +693,7 @@ TEST_F(MainWindowLogicTest, NewLibrarySavesCurrentAndKeepsBoxesButScansAllKinds)
   EXPECT_EQ(w.edSrcDir.Text(), "");
   EXPECT_EQ(w.lvLanguages.RowCount(), 0);
   EXPECT_EQ(w.Languages.Count(), 0);
-  EXPECT_EQ(w.ScanFlags, sfAllFiles);
+  EXPECT_EQ(w.ScanFlags, sfDefaultFiles);
   EXPECT_TRUE(w.KindBox(sfDfmFiles).Checked());
   EXPECT_TRUE(w.cbRemoveUnusedItems.Checked()) << "left as it was";
   EXPECT_FALSE(w.btAddLang.Enabled());
@@ -791,7 +792,7 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_FALSE(w.pnlRun.Visible());
   EXPECT_TRUE(w.btProcess.Enabled());
   EXPECT_TRUE(w.LastRunLibrary.RemoveUnused);
-  EXPECT_EQ(w.LastRunLibrary.ScanFiles, sfAllFiles);
+  EXPECT_EQ(w.LastRunLibrary.ScanFiles, sfDefaultFiles);
   const std::string en = GetLangAbbr(w.Languages[0]->LangId);
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/NewLibrary." + en + ".lng")));
   EXPECT_TRUE(

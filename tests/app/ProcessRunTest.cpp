@@ -42,7 +42,7 @@ class ProcessRunTest : public ::testing::Test {
     library.Name = library.ShortName = "Lib";
     library.SrcDir = dir.Path("src");
     library.DestDir = dir.Path("out");
-    library.ScanFiles = sfAllFiles;
+    library.ScanFiles = sfDefaultFiles;
     SetDefaultPropRules(library.PropRules);
     control.OnFileError = [this](const TRunFileError& error) { reported.push_back(error.Describe()); };
   }
@@ -255,7 +255,7 @@ TEST_F(ProcessRunTest, ScanFilesZeroReadsNothingButRewritesEveryFile) {
   dir.Write("src/en/Strings.pas", "this is not Pascal at all");
   Run();
   EXPECT_EQ(ErrorMessages(), 0);
-  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{0, 0, 0, 0}));
+  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{0, 0, 0, 0, 0}));
   for (const char* abbr : {"ENU", "DEU"}) {
     const auto lng = ReadLng(LngPath(abbr));
     EXPECT_EQ(lng.Header.Revision, 2) << abbr;
@@ -349,7 +349,7 @@ TEST_F(ProcessRunTest, ResourceFilesScriptsAndBinaryFormsAreMerged) {
   EXPECT_EQ(de.Text("U:Version.17"), u"Siebzehn");
   EXPECT_EQ(de.Text("U:Version.3"), u"Three");
   EXPECT_EQ(de.Text("F:About..Caption"), u"\u00dcber");
-  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{2, 0, 1, 2}));
+  EXPECT_EQ(stats.FilesRead, (std::array<int, kFileKindCount>{2, 0, 1, 2, 0}));
 }
 
 TEST_F(ProcessRunTest, WrittenFilesReloadIntoTheSameBytes) {

@@ -51,7 +51,7 @@ TEST_F(RunReportLogicTest, CleanRunSaysCompleteWithoutWarningAndListsEveryLangua
   EXPECT_FALSE(report.Warning());
   EXPECT_EQ(report.lblHeadline.Caption(), "Processing Complete");
   EXPECT_EQ(report.lblSummary.Caption(),
-            "Files read: 2 .res, 1 .pas, 0 .rc, 3 .dfm; 0 files failed\nLanguage files written: 3 of 3, in /out");
+            "Files read: 2 .res, 1 .pas, 0 .rc, 3 .dfm, 0 .exe; 0 files failed\nLanguage files written: 3 of 3, in /out");
   ASSERT_EQ(report.lvReport.RowCount(), 3);
   EXPECT_EQ(report.lvReport.Rows()[0].Caption, GetEnglishLangName(0x0409));
   EXPECT_EQ(report.lvReport.Rows()[0].SubItems, (std::vector<std::string>{"40", "40", "1", "native", "Pad.ENU.lng"}));

@@ -147,7 +147,7 @@ TEST_F(CliProcessTest, UsageErrorsGiveExitCodeTwo) {
   WriteProject();
   EXPECT_EQ(Cli("process").ExitCode, 2);
   EXPECT_EQ(Cli("process --src x --dest y --short-name z --lang XYZ").ExitCode, 2);
-  EXPECT_EQ(Cli(CommandLineLibrary() + " --scan res,exe").ExitCode, 2);
+  EXPECT_EQ(Cli(CommandLineLibrary() + " --scan res,obj").ExitCode, 2);
   dir.Write("s.ini", "[Library1]\r\nName=A\r\n");
   EXPECT_EQ(Cli("process --settings '" + dir.Path("s.ini") + "' --library 2").ExitCode, 2);
   EXPECT_EQ(Cli("process --settings '" + dir.Path("s.ini") + "' --name B").ExitCode, 2);

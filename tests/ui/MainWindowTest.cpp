@@ -83,7 +83,8 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
       {"cbResFiles", ".RES, .R32 files", true},
       {"cbPasFiles", ".PAS files", true},
       {"cbDFMFiles", ".DFM Files", true},
-      {"cbRCFiles", ".RC Files", true}};
+      {"cbRCFiles", ".RC Files", true},
+      {"cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)", false}};
   for (const auto& [name, caption, checked] : boxes) {
     if (auto* box = Find<QCheckBox>(name)) {
       EXPECT_EQ(box->text(), caption) << name;
@@ -157,7 +158,7 @@ TEST_F(MainWindowTest, UserActionsReachTheLogic) {
 
   auto* pas = Find<QCheckBox>("cbPasFiles");
   QTest::mouseClick(pas, Qt::LeftButton, {}, QPoint(8, pas->height() / 2));  // on the box itself
-  EXPECT_EQ(Logic().ScanFlags, sfAllFiles & ~sfPasFiles);
+  EXPECT_EQ(Logic().ScanFlags, sfDefaultFiles & ~sfPasFiles);
 
   // Entering the empty short-name edit fills it in.
   w.activateWindow();

@@ -18,18 +18,22 @@ void TResString::LoadFromRes(const TResReader& reader) {
   for (int e = 0; e < reader.Count(); ++e) {
     const TResEntry& entry = *reader.Entries(e);
     if (!entry.ResType.IsOrdinal(ResTypeString) || !entry.ResName.IsOrdinal()) continue;
-    const std::int32_t firstId = (static_cast<std::int32_t>(entry.ResName.Ordinal()) - 1) * kStringsPerTable;
-    BinaryReader data(entry.Data);
-    for (int slot = 0; slot < kStringsPerTable; ++slot) {
-      try {
-        const std::uint16_t length = data.ReadU16LE();
-        if (length > 0) AddString(firstId + slot, data.ReadUtf16(length));
-      } catch (const EReadError&) {
-        throw EResError(SResInvalidFileFormat,
-                        Format("string table %d (entry at offset %llu): slot %d reaches past the end of its %u data bytes",
-                               entry.ResName.Ordinal(), static_cast<unsigned long long>(entry.Offset), slot,
-                               entry.DataSize));
-      }
+    AddTable(entry.ResName.Ordinal(), entry.Data,
+             Format("entry at offset %llu", static_cast<unsigned long long>(entry.Offset)));
+  }
+}
+
+void TResString::AddTable(std::uint16_t ordinal, std::span<const std::uint8_t> data, const std::string& where) {
+  const std::int32_t firstId = (static_cast<std::int32_t>(ordinal) - 1) * kStringsPerTable;
+  BinaryReader reader(data);
+  for (int slot = 0; slot < kStringsPerTable; ++slot) {
+    try {
+      const std::uint16_t length = reader.ReadU16LE();
+      if (length > 0) AddString(firstId + slot, reader.ReadUtf16(length));
+    } catch (const EReadError&) {
+      throw EResError(SResInvalidFileFormat,
+                      Format("string table %d (%s): slot %d reaches past the end of its %u data bytes", ordinal,
+                             where, slot, static_cast<unsigned>(data.size())));
     }
   }
 }

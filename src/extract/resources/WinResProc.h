@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "extract/resources/WinResReader.h"
@@ -46,6 +47,10 @@ class TResString : public TResBlock {
   int ResType() const override { return ResTypeString; }
   void LoadFromRes(const TResReader& reader) override;
   void Clear() override { strings_.Clear(); }
+  // Adds the strings of one string table, the resource named by `ordinal`
+  // (its data in whatever container it came from); `where` names its place
+  // in the file for the error a damaged table raises.
+  void AddTable(std::uint16_t ordinal, std::span<const std::uint8_t> data, const std::string& where);
 
   // The string at `index` in identifier order, or nullptr when out of range.
   const TResStringItem* Strings(int index) const;

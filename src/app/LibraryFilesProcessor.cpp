@@ -80,16 +80,26 @@ void TLibraryFilesProcessor::Run() {
     ~RunScope() {
       self.langFile_.reset();
       self.storage_.reset();
+      self.memory_.reset();  // an unfinished run leaves the memory as it was
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
+  if (!MemoryFile.empty()) {
+    memory_ = std::make_unique<TRunMemory>(MemoryFile, PreferFolders);
+    stats_.Memory = memory_->Report();
+  }
   progress_ = TRunProgress();
   progress_.LanguageCount = Languages.Count();
   for (int i = 0; i < Languages.Count(); ++i) {
     if (!RunLanguage(i)) {
       stats_.Cancelled = true;
-      return;
+      break;
     }
+  }
+  // The languages written keep what the memory learnt from them.
+  if (memory_) {
+    memory_->Finish();
+    stats_.Memory = memory_->Report();
   }
 }
 
@@ -153,6 +163,12 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   if (index > 0 && !platform::DirectoryExists(folder))
     stats_.Warnings.push_back(Format(STranslationFolderMissing, folder, shownName));
   failedInPass_ = 0;
+  if (memory_) {
+    if (index == 0)
+      memory_->BeginNativePass(*storage_);
+    else
+      memory_->BeginTranslationPass(*storage_, column_);
+  }
   const int met = static_cast<int>(files.size());
   // A pass stopped half-way has not seen its folder: its file stays as it was.
   if (!ProcessFiles(files) || StopToken.stop_requested()) {
@@ -183,6 +199,13 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   }
 
   if (storage_->LanguageCount() == 0) throw EShelfwrightError(SNoResourcesToProcess);
+  // The memory decides which folder texts are news, and records what changed.
+  if (memory_) {
+    if (index == 0)
+      memory_->EndNativePass(*storage_, langFile_->Revision);
+    else
+      memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, shownName, stats_.Warnings);
+  }
 
   TRunLanguageStats languageStats;
   languageStats.LangId = language.LangId;
@@ -197,9 +220,11 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
     e.AttachFile(langFileName_);
     stats_.WriteErrors.push_back(TRunFileError::From(e));
     langFile_.reset();
+    if (memory_) memory_->PassSaved(false);
     return true;
   }
   langFile_.reset();
+  if (memory_) memory_->PassSaved(true);
   stats_.Languages.push_back(std::move(languageStats));
   return true;
 }

@@ -28,6 +28,7 @@
 
 #include "app/FileKinds.h"
 #include "app/LibrarySettings.h"
+#include "memory/RunMemory.h"
 #include "runtime/StringList.h"
 #include "util/UserInteraction.h"
 
@@ -75,6 +76,8 @@ struct TRunStats {
   std::vector<std::string> Warnings;
   // The run was stopped through its stop token before its end.
   bool Cancelled = false;
+  // What the library's memory did (nothing when the run had none).
+  TMemoryRunReport Memory;
   void Clear() { *this = TRunStats(); }
 };
 
@@ -113,6 +116,10 @@ class TLibraryFilesProcessor {
   std::stop_token StopToken;
   // Parallel readers; 0 = the machine's cores.
   int Jobs = 0;
+  // The library's memory file ("" = none; see memory/RunMemory.h), and
+  // whether folders' texts are taken whether or not they are news.
+  std::string MemoryFile;
+  bool PreferFolders = false;
 
   // Processes every language. Raises EShelfwrightError before anything is
   // written when the library has no languages (or a language is unknown),
@@ -150,6 +157,7 @@ class TLibraryFilesProcessor {
   void CountItems(int& items, int& changed) const;
 
   std::unique_ptr<TLocStorage> storage_;
+  std::unique_ptr<TRunMemory> memory_;
   std::string langFileName_;
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;

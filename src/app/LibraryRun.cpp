@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "storage/PropRules.h"
 #include "util/QStrings.h"
@@ -49,6 +50,9 @@ TResolvedLibrary ResolveLibrary(const TLibraryDefinition& library, const TString
   resolved.ScanFiles = library.ScanFiles;
   resolved.Languages.Assign(library.Languages);
   resolved.PropRules = RulesInForce(library.PropRules, globalRules);
+  resolved.MemoryFile = library.MemoryFile.empty()
+                            ? TTranslationMemory::DefaultFileName(resolved.DestDir, resolved.ShortName)
+                            : Resolve(library.MemoryFile, baseFolder);
   return resolved;
 }
 
@@ -69,6 +73,8 @@ TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& contro
   processor.ScanFiles = library.ScanFiles;
   processor.PropRules.Assign(library.PropRules);
   processor.RemoveUnused = library.RemoveUnused;
+  processor.MemoryFile = library.MemoryFile;
+  processor.PreferFolders = library.PreferFolders;
   processor.OnFileError = control.OnFileError;
   processor.OnProgress = control.OnProgress;
   processor.StopToken = control.Stop;

@@ -9,6 +9,7 @@
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
 #include "exchange/Exchange.h"
+#include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "util/QStrings.h"
 
@@ -45,6 +46,26 @@ int RunExport(const ExportOptions& options) {
   exportOptions.OnlyOpen = options.OnlyOpen;
   exportOptions.ProjectName = library.ShortName;
   const TLoadedLanguage loaded = LoadLanguage(library.FileOf(library.Languages[0]), library.FileOf(langId), langId);
+  // The library's memory adds previous native texts and similar translations.
+  std::unique_ptr<TTranslationMemory> memory;
+  if (!library.MemoryFile.empty() && platform::FileExists(library.MemoryFile)) {
+    memory = std::make_unique<TTranslationMemory>(library.MemoryFile);
+    for (const auto& note : memory->Notes()) PrintError(note);
+    const LANGID native = library.Languages[0];
+    exportOptions.MemoryNotes = [&memory, &loaded, native, langId](const TExchangeUnit& unit) {
+      TExportMemoryNotes notes;
+      if (unit.Status == TUnitStatus::UpToDate || (unit.Kind != vkString && unit.Kind != vkStrings)) return notes;
+      if (unit.Status == TUnitStatus::OutOfDate)
+        notes.PreviousSource = memory->TranslatedFrom(unit.Place, unit.Item->Values(loaded.Column)->Revision);
+      const std::u16string& current = unit.Item->Values(loaded.Column)->Text;
+      for (const TSuggestion& suggestion : memory->Suggestions(native, unit.Item->NativeValue()->Text, langId)) {
+        // The translation the unit already has is no suggestion.
+        if (unit.Status == TUnitStatus::OutOfDate && suggestion.Text == current) continue;
+        notes.Suggestions.push_back({suggestion.Percent, suggestion.NativeText, suggestion.Text});
+      }
+      return notes;
+    };
+  }
   const std::string text = BuildExport(*loaded.Storage, loaded.Column, exportOptions);
   platform::WriteFileAtomic(options.Output, text);
 

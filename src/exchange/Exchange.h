@@ -23,6 +23,7 @@
 // with LF breaks for a native text with CR LF breaks gets CR LF back.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,10 +34,29 @@ namespace sw {
 
 enum class TExchangeFormat { Xliff, Po };
 
+// What the library's memory adds to one exported unit: the native text an
+// out-of-date translation was made for, and translations of similar native
+// texts with their similarity in percent (offered, never applied).
+struct TExportSuggestion {
+  int Percent = 0;
+  std::u16string Source;
+  std::u16string Target;
+};
+struct TExportMemoryNotes {
+  std::optional<std::u16string> PreviousSource;
+  std::vector<TExportSuggestion> Suggestions;
+};
+
 struct TExportOptions {
   TExchangeFormat Format = TExchangeFormat::Xliff;
   bool OnlyOpen = false;     // only untranslated and out-of-date units
   std::string ProjectName;   // PO Project-Id-Version, XLIFF product name
+  // Asked per exported unit when set. PO writes a previous source as
+  // "#| msgid" (the entry is fuzzy anyway) and suggestions as "#." comments
+  // ("Similar (87%): source → target"); XLIFF writes <alt-trans
+  // alttranstype="previous-version"> with the old source and the current
+  // translation, and <alt-trans match-quality="87" origin="memory">.
+  std::function<TExportMemoryNotes(const TExchangeUnit&)> MemoryNotes;
 };
 
 struct TImportEntry {

@@ -159,7 +159,17 @@ std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions
         unit.Status == TUnitStatus::Untranslated ? std::string() : PoText(unit.Item->Values(column)->Text);
     po_message_set_msgstr(message, target.c_str());
     po_message_set_fuzzy(message, unit.Status == TUnitStatus::OutOfDate ? 1 : 0);
-    const std::string comments = std::string("Kind: ") + ValueKindName(unit.Kind) + "\nComponent: " + unit.ComponentPath;
+    std::string comments = std::string("Kind: ") + ValueKindName(unit.Kind) + "\nComponent: " + unit.ComponentPath;
+    if (options.MemoryNotes) {
+      const TExportMemoryNotes notes = options.MemoryNotes(unit);
+      if (notes.PreviousSource && unit.Status == TUnitStatus::OutOfDate)
+        po_message_set_prev_msgid(message, PoText(*notes.PreviousSource).c_str());
+      // A comment is one line each: line breaks inside a suggestion are shown as "\n".
+      for (const TExportSuggestion& suggestion : notes.Suggestions)
+        comments += "\nSimilar (" + std::to_string(suggestion.Percent) + "%): " +
+                    ReplaceAll(PoText(suggestion.Source), "\n", "\\n") + " \u2192 " +
+                    ReplaceAll(PoText(suggestion.Target), "\n", "\\n");
+    }
     po_message_set_extracted_comments(message, comments.c_str());
     po_message_insert(iterator, message);
   }

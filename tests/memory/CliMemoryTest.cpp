@@ -215,6 +215,39 @@ TEST_F(CliMemoryTest, AChangedNativeTextIsKeptAsThePreviousText) {
   EXPECT_EQ(GermanValues().at("unit/Strings/SReadOnly").Status, TUnitStatus::OutOfDate);
 }
 
+TEST_F(CliMemoryTest, ExportsCarryThePreviousTextAndSimilarTranslations) {
+  if (!HasExchange()) GTEST_SKIP() << "built without export and import";
+  EditFile("src/en/Strings.pas", "  SReadOnly = 'The file is read-only.';",
+           "  SReadOnly = 'This file is read-only.';\r\n  SAskSave = 'Save changes to %s!';");
+  Process();
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format po -o '" + dir.Path("de.po") + "'").ExitCode, 0);
+  const std::string po = TempDir::Read(dir.Path("de.po"));
+  EXPECT_NE(po.find("#, fuzzy\n#| msgid \"The file is read-only.\"\nmsgctxt \"unit/Strings/SReadOnly\"\n"
+                    "msgid \"This file is read-only.\""),
+            std::string::npos)
+      << po;
+  EXPECT_NE(po.find("#. Similar (94%): Save changes to %s? \u2192 \u00c4nderungen an %s speichern?\n"
+                    "msgctxt \"unit/Strings/SAskSave\""),
+            std::string::npos)
+      << po;
+  ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format xliff -o '" + dir.Path("de.xlf") + "'").ExitCode, 0);
+  const std::string xlf = TempDir::Read(dir.Path("de.xlf"));
+  EXPECT_NE(xlf.find("<alt-trans alttranstype=\"previous-version\">\n          <source>The file is read-only.</source>\n"
+                     "          <target>Die Datei ist schreibgesch\u00fctzt.</target>"),
+            std::string::npos)
+      << xlf;
+  EXPECT_NE(xlf.find("<alt-trans match-quality=\"94\" origin=\"memory\">\n          <source>Save changes to %s?</source>"),
+            std::string::npos);
+  // The suggestion is offered, not applied.
+  EXPECT_EQ(GermanValues().at("unit/Strings/SAskSave").Status, TUnitStatus::Untranslated);
+  const CliResult stats = Cli("stats " + Library() + " --json");
+  const auto items = nlohmann::json::parse(stats.Out)["languages"][0]["outOfDateItems"];
+  ASSERT_EQ(items.size(), 1u) << items.dump();
+  EXPECT_EQ(items[0]["place"], "unit/Strings/SReadOnly");
+  EXPECT_EQ(items[0]["previousNative"], "The file is read-only.");
+  EXPECT_EQ(items[0]["currentNative"], "This file is read-only.");
+}
+
 TEST_F(CliMemoryTest, DeletingTheMemoryLosesNoTranslation) {
   if (!HasExchange()) GTEST_SKIP() << "built without export and import";
   TranslateEverythingAgain("[new] ");

@@ -521,6 +521,8 @@ void CopyLibrary(const TResolvedLibrary& from, TResolvedLibrary& to) {
   to.Languages.Assign(from.Languages);
   to.PropRules.Assign(from.PropRules);
   to.RemoveUnused = from.RemoveUnused;
+  to.MemoryFile = from.MemoryFile;
+  to.PreferFolders = from.PreferFolders;
 }
 
 std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {

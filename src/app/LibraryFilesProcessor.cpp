@@ -87,6 +87,8 @@ void TLibraryFilesProcessor::Run() {
   if (!MemoryFile.empty()) {
     memory_ = std::make_unique<TRunMemory>(MemoryFile, PreferFolders);
     stats_.Memory = memory_->Report();
+    // A memory file set aside is news for every front end.
+    stats_.Warnings.insert(stats_.Warnings.end(), stats_.Memory.Notes.begin(), stats_.Memory.Notes.end());
   }
   progress_ = TRunProgress();
   progress_.LanguageCount = Languages.Count();

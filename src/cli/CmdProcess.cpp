@@ -136,7 +136,6 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
   if (stats.Memory.Used) {
     std::cout << "Memory: " << stats.Memory.FileName << "\n";
-    for (const auto& note : stats.Memory.Notes) std::cout << "Warning: " << note << "\n";
     for (const auto& count : stats.Memory.Reused)
       std::cout << "  " << GetLangAbbr(count.Lang) << "  " << DisplayLangName(count.Lang) << ": " << count.Count
                 << " translations reused from the memory, marked out of date\n";

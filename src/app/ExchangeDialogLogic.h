@@ -26,6 +26,7 @@ struct TExchangeLibrary {
   std::string DestDir;
   std::string ShortName;
   std::vector<LANGID> Languages;
+  std::string MemoryFile;  // the library's memory ("": none)
 };
 
 struct TExchangeOutcome {

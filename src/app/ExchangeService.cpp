@@ -4,9 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <ostream>
 
 #include "checks/Checks.h"
+#include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "util/QLocales.h"
 
@@ -86,9 +88,30 @@ TExportOutcome ExportLanguage(const TExportRequest& request, std::ostream& stand
       LoadLanguage(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId);
   // Each unit's translation-check problems travel to the translator as a note.
   options.Notes = ProblemNotes(CheckColumn(*loaded.Storage, loaded.Column, TCheckSelection()));
+  TExportOutcome outcome;
+  // The library's memory adds previous native texts and similar translations.
+  std::unique_ptr<TTranslationMemory> memory;
+  if (!request.MemoryFile.empty() && platform::FileExists(request.MemoryFile)) {
+    memory = std::make_unique<TTranslationMemory>(request.MemoryFile);
+    outcome.Notes = memory->Notes();
+    const LANGID native = request.Library.Languages[0];
+    const LANGID langId = request.LangId;
+    options.MemoryNotes = [&memory, &loaded, native, langId](const TExchangeUnit& unit) {
+      TExportMemoryNotes notes;
+      if (unit.Status == TUnitStatus::UpToDate || (unit.Kind != vkString && unit.Kind != vkStrings)) return notes;
+      if (unit.Status == TUnitStatus::OutOfDate)
+        notes.PreviousSource = memory->TranslatedFrom(unit.Place, unit.Item->Values(loaded.Column)->Revision);
+      const std::u16string& current = unit.Item->Values(loaded.Column)->Text;
+      for (const TSuggestion& suggestion : memory->Suggestions(native, unit.Item->NativeValue()->Text, langId)) {
+        // The translation the unit already has is no suggestion.
+        if (unit.Status == TUnitStatus::OutOfDate && suggestion.Text == current) continue;
+        notes.Suggestions.push_back({suggestion.Percent, suggestion.NativeText, suggestion.Text});
+      }
+      return notes;
+    };
+  }
   WriteExportText(request.Output, BuildExport(*loaded.Storage, loaded.Column, options), standardOutput);
 
-  TExportOutcome outcome;
   for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column))
     if (!request.OnlyOpen || unit.Status != TUnitStatus::UpToDate) ++outcome.Counts[static_cast<std::size_t>(unit.Status)];
   const std::string target = IsStandardOutputName(request.Output) ? "standard output" : request.Output;

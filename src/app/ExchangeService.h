@@ -52,12 +52,16 @@ struct TExportRequest {
   TExchangeFormat Format = TExchangeFormat::Xliff;
   bool OnlyOpen = false;
   std::string Output;  // a file, or "-" for standard output
+  // The library's memory file ("" or missing: none): it adds the native text
+  // an out-of-date translation was made for and similar translations.
+  std::string MemoryFile;
 };
 
 struct TExportOutcome {
   std::array<int, 3> Counts{};  // units written per TUnitStatus
   int Units() const { return Counts[0] + Counts[1] + Counts[2]; }
   std::string Summary;          // "Exported 30 units of German (...) to de.po"
+  std::vector<std::string> Notes;  // what opening the memory did ("... set aside as ...")
 };
 
 // Raises EExchangeError naming the file when `output` is one of the

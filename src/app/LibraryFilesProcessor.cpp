@@ -99,16 +99,28 @@ void TLibraryFilesProcessor::Run() {
     ~RunScope() {
       self.langFile_.reset();
       self.storage_.reset();
+      self.memory_.reset();  // an unfinished run leaves the memory as it was
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
+  if (!library_.MemoryFile.empty()) {
+    memory_ = std::make_unique<TRunMemory>(library_.MemoryFile, library_.PreferFolders);
+    stats_.Memory = memory_->Report();
+    // A memory file set aside is news for every front end.
+    stats_.Warnings.insert(stats_.Warnings.end(), stats_.Memory.Notes.begin(), stats_.Memory.Notes.end());
+  }
   progress_ = TRunProgress();
   progress_.LanguageCount = languages.Count();
   for (int i = 0; i < languages.Count(); ++i) {
     if (!RunLanguage(i)) {
       stats_.Cancelled = true;
-      return;
+      break;
     }
+  }
+  // The languages written keep what the memory learnt from them.
+  if (memory_) {
+    memory_->Finish();
+    stats_.Memory = memory_->Report();
   }
 }
 
@@ -166,6 +178,12 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   if (index > 0 && !platform::DirectoryExists(language.Folder))
     stats_.Warnings.push_back(Format(STranslationFolderMissing, language.Folder, language.ShownName));
   failedInPass_ = 0;
+  if (memory_) {
+    if (index == 0)
+      memory_->BeginNativePass(*storage_);
+    else
+      memory_->BeginTranslationPass(*storage_, column_);
+  }
   const int met = static_cast<int>(files.size());
   // A pass stopped half-way has not seen its folder: its file stays as it was.
   if (!ProcessFiles(files, language) || control_.Stop.stop_requested()) {
@@ -191,6 +209,13 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   }
 
   if (storage_->LanguageCount() == 0) throw EShelfwrightError(SNoResourcesToProcess);
+  // The memory decides which folder texts are news, and records what changed.
+  if (memory_) {
+    if (index == 0)
+      memory_->EndNativePass(*storage_, langFile_->Revision);
+    else
+      memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, shownName, stats_.Warnings);
+  }
 
   TRunLanguageStats languageStats;
   languageStats.LangId = language.Id;
@@ -208,9 +233,11 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
     e.AttachFile(language.FileName);
     stats_.WriteErrors.emplace_back(e);
     langFile_.reset();
+    if (memory_) memory_->PassSaved(false);
     return true;
   }
   langFile_.reset();
+  if (memory_) memory_->PassSaved(true);
   stats_.Languages.push_back(std::move(languageStats));
   return true;
 }

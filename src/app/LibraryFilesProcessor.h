@@ -28,6 +28,7 @@
 
 #include "app/FileKinds.h"
 #include "base/Exceptions.h"
+#include "memory/RunMemory.h"
 
 namespace sw {
 
@@ -75,6 +76,8 @@ struct TRunStats {
   std::vector<std::string> Warnings;
   // The run was stopped through its stop token before its end.
   bool Cancelled = false;
+  // What the library's memory did (nothing when the run had none).
+  TMemoryRunReport Memory;
   void Clear() { *this = TRunStats(); }
 };
 
@@ -129,6 +132,8 @@ class TLibraryFilesProcessor {
   const TResolvedLibrary& library_;
   const TRunControl& control_;
   std::unique_ptr<TLocStorage> storage_;
+  std::unique_ptr<TRunMemory> memory_;
+  std::string langFileName_;
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;
   int failedInPass_ = 0;

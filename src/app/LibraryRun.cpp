@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "storage/PropRules.h"
 #include "util/QStrings.h"
@@ -49,6 +50,9 @@ TResolvedLibrary ResolveLibrary(const TLibraryDefinition& library, const TString
   resolved.ScanFiles = library.ScanFiles;
   resolved.Languages.Assign(library.Languages);
   resolved.PropRules = RulesInForce(library.PropRules, globalRules);
+  resolved.MemoryFile = library.MemoryFile.empty()
+                            ? TTranslationMemory::DefaultFileName(resolved.DestDir, resolved.ShortName)
+                            : Resolve(library.MemoryFile, baseFolder);
   return resolved;
 }
 

@@ -27,6 +27,10 @@ struct TResolvedLibrary {
   TLibLangList Languages;
   TStringList PropRules;
   bool RemoveUnused = false;
+  // The library's memory file ("" = the run uses no memory), and whether
+  // the translation folders' texts win over the language files'.
+  std::string MemoryFile;
+  bool PreferFolders = false;
 };
 
 // The rules in force for a library: its own, else the global [PropRules],

@@ -138,6 +138,7 @@ TLibraryDefinition TLibrarySettings::LoadLibrary(int n) const {
   // "Remove unused" that would purge every other item.
   const std::string scanFiles = ini.ReadString(section, "ScanFiles", "");
   library.ScanFiles = scanFiles.empty() ? sfResFiles : IntegerValue(fileName_, section, "ScanFiles", scanFiles);
+  library.MemoryFile = ini.ReadString(section, "MemoryFile", "");
 
   const std::string langSection = LanguagesSectionName(n);
   TStringList keys;
@@ -168,6 +169,7 @@ void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
   ini.WriteString(section, "SrcDir", library.SrcDir);
   ini.WriteString(section, "DestDir", library.DestDir);
   ini.WriteInteger(section, "ScanFiles", library.ScanFiles);
+  if (!library.MemoryFile.empty()) ini.WriteString(section, "MemoryFile", library.MemoryFile);
   const std::string langSection = LanguagesSectionName(n);
   ini.EraseSection(langSection);
   for (const auto& language : library.Languages)

@@ -85,6 +85,11 @@ struct TLibraryDefinition {
   // The keys of [PropRules<N>Lib] (the part of each line before the first
   // "="). Empty when the library has none: the rules in force then stay.
   TStringList PropRules;
+  // MemoryFile=: the library's memory file; "" = <ShortName>.memory.sqlite
+  // in the destination folder. A relative name is taken from the settings
+  // file's folder. Saving an empty one leaves the stored key as it is (the
+  // window does not edit it).
+  std::string MemoryFile;
 };
 
 // What `LoadLibraryList` finds in the settings file.

@@ -579,6 +579,8 @@ void CopyLibrary(const TResolvedLibrary& from, TResolvedLibrary& to) {
   to.Languages.Assign(from.Languages);
   to.PropRules.Assign(from.PropRules);
   to.RemoveUnused = from.RemoveUnused;
+  to.MemoryFile = from.MemoryFile;
+  to.PreferFolders = from.PreferFolders;
 }
 
 std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {
@@ -703,7 +705,7 @@ void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
     dialogs_.ShowError("The library has no translation language");
     return;
   }
-  const TExchangeLibrary target{library.DestDir, library.ShortName, LangIdsOf(library.Languages)};
+  const TExchangeLibrary target{library.DestDir, library.ShortName, LangIdsOf(library.Languages), library.MemoryFile};
   const std::string nativeFile = LangFileNameFor(target.DestDir, target.ShortName, target.Languages.front());
   if (!platform::FileExists(nativeFile)) {
     dialogs_.ShowError("The library has not been processed yet: " + nativeFile + " does not exist");

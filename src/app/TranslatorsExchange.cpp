@@ -24,6 +24,7 @@ class TTranslatorsExchange : public ITranslatorsExchange {
     request.Format = po ? TExchangeFormat::Po : TExchangeFormat::Xliff;
     request.OnlyOpen = onlyOpen;
     request.Output = fileName;
+    request.MemoryFile = library.MemoryFile;
     // The window has no standard output; a file named "-" is still a file.
     if (request.Output == kStandardOutputName) request.Output = "./-";
     if (IsStandardOutputName(request.Output)) throw EExchangeError("the window cannot export to standard output");

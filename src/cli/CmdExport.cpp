@@ -44,8 +44,10 @@ int RunExport(const ExportOptions& options) {
   }
   request.OnlyOpen = options.OnlyOpen;
   request.Output = options.Output;
+  request.MemoryFile = library.MemoryFile;
   try {
     const TExportOutcome outcome = ExportLanguage(request, std::cout);
+    for (const std::string& note : outcome.Notes) PrintError(note);
     (IsStandardOutputName(request.Output) ? std::cerr : std::cout) << outcome.Summary << "\n";
   } catch (const Exception& e) {
     PrintError(e.Describe());

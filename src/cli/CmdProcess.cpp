@@ -40,6 +40,9 @@ struct ProcessOptions {
   bool Json = false;
   bool Quiet = false;
   int Jobs = 0;  // 0: the machine's cores
+  std::string MemoryFile;  // --memory
+  bool NoMemory = false;
+  bool PreferFolders = false;
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -47,6 +50,17 @@ nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
   for (const auto& error : errors)
     list.push_back({{"file", error.FileName()}, {"message", error.Message()}, {"location", error.Location()}});
   return list;
+}
+
+nlohmann::json MemoryJson(const TMemoryRunReport& memory) {
+  if (!memory.Used) return nlohmann::json();
+  nlohmann::json kept = nlohmann::json::array();
+  for (const auto& item : memory.Kept) kept.push_back({{"lang", GetLangAbbr(item.Lang)}, {"place", item.Place}});
+  nlohmann::json reused = nlohmann::json::object();
+  for (const auto& count : memory.Reused) reused[GetLangAbbr(count.Lang)] = count.Count;
+  return {{"file", memory.FileName},       {"notes", memory.Notes},
+          {"kept", kept},                  {"reused", reused},
+          {"previousTexts", memory.PreviousTexts}, {"unitsRecorded", memory.UnitsRecorded}};
 }
 
 nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& result) {
@@ -77,6 +91,7 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                         {"languageFilesWritten", stats.Languages.size()},
                         {"writeErrors", ErrorsJson(stats.WriteErrors)},
                         {"warnings", stats.Warnings},
+                        {"memory", MemoryJson(stats.Memory)},
                         {"libIni", result.LibIni.empty() ? nlohmann::json() : nlohmann::json(result.LibIni)},
                         {"ok", result.Ok()}};
   if (result.Failure) {
@@ -125,6 +140,12 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
   }
   for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Describe() << "\n";
   for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
+  if (stats.Memory.Used) {
+    std::cout << "Memory: " << stats.Memory.FileName << "\n";
+    for (const auto& count : stats.Memory.Reused)
+      std::cout << "  " << GetLangAbbr(count.Lang) << "  " << DisplayLangName(count.Lang) << ": " << count.Count
+                << " translations reused from the memory, marked out of date\n";
+  }
 }
 
 int RunProcess(const ProcessOptions& options) {
@@ -132,6 +153,10 @@ int RunProcess(const ProcessOptions& options) {
   try {
     library = ResolveLibraryOptions(options.Library);
     library.RemoveUnused = options.RemoveUnused;
+    if (options.NoMemory && !options.MemoryFile.empty()) throw UsageError("give either --memory or --no-memory, not both");
+    if (!options.MemoryFile.empty()) library.MemoryFile = options.MemoryFile;
+    if (options.NoMemory) library.MemoryFile.clear();
+    library.PreferFolders = options.PreferFolders;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
@@ -175,6 +200,11 @@ void AddProcessCommand(CLI::App& app) {
   cmd->add_option("--rules", options->Library.RulesFile, "Property rules file (one rule per line) replacing the rules in force");
   cmd->add_flag("--json", options->Json, "Print the summary as JSON");
   cmd->add_flag("-q,--quiet", options->Quiet, "Print no status lines");
+  cmd->add_option("--memory", options->MemoryFile,
+                  "The library's memory file (default: the stored one, or <short name>.memory.sqlite in the destination folder)");
+  cmd->add_flag("--no-memory", options->NoMemory, "Use no memory: every translation folder's text is taken, nothing is recorded");
+  cmd->add_flag("--prefer-folders", options->PreferFolders,
+                "Take the translation folders' texts even where the language file's translation is newer");
   cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
       ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });

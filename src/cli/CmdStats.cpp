@@ -11,6 +11,8 @@
 #include "base/Unicode.h"
 #include "cli/Commands.h"
 #include "cli/ExchangeTarget.h"
+#include "memory/TranslationMemory.h"
+#include "platform/FileSystem.h"
 #include "storage/Coverage.h"
 
 namespace sw::cli {
@@ -42,17 +44,46 @@ std::string CountsText(const TCoverageCounts& counts) {
          std::to_string(counts.TotalWords());
 }
 
+// Per out-of-date item of a library's language: its place, the native text
+// it had before (from the library's memory; null when the memory has none)
+// and the current one.
+nlohmann::json OutOfDateJson(const ExchangeLibrary& library, const TLanguageCoverage& language) {
+  nlohmann::json items = nlohmann::json::array();
+  if (!language.FileExists || language.Total.Items[1] == 0) return items;
+  std::unique_ptr<TTranslationMemory> memory;
+  if (!library.MemoryFile.empty() && platform::FileExists(library.MemoryFile)) {
+    try {
+      memory = std::make_unique<TTranslationMemory>(library.MemoryFile);
+    } catch (const Exception& e) {
+      PrintError(e.Describe());
+    }
+  }
+  const TLoadedLanguage loaded =
+      LoadLanguage(library.FileOf(library.Languages[0]), library.FileOf(language.LangId), language.LangId);
+  for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column)) {
+    if (unit.Status != TUnitStatus::OutOfDate) continue;
+    const TLocValue* value = unit.Item->Values(loaded.Column);
+    const auto before = memory ? memory->TranslatedFrom(unit.Place, value->Revision) : std::nullopt;
+    items.push_back({{"place", unit.Place},
+                     {"previousNative", before ? nlohmann::json(Utf16ToUtf8(*before)) : nlohmann::json()},
+                     {"currentNative", Utf16ToUtf8(unit.Item->NativeValue()->Text)},
+                     {"translation", Utf16ToUtf8(value->Text)}});
+  }
+  return items;
+}
+
 int RunStats(const StatsOptions& options) {
   const bool libraryGiven = options.Library.Library != 0 || !options.Library.Name.empty() ||
                             !options.Library.DestDir.empty() || !options.Library.Langs.empty();
   std::string name;
   std::vector<TLanguageCoverage> coverage;
+  ExchangeLibrary library;
   try {
     if (!options.Files.empty()) {
       if (libraryGiven) throw UsageError("give either a library or language files, not both");
       coverage = FilesCoverage(options.Files);
     } else {
-      const ExchangeLibrary library = ResolveLibrary(options.Library, "--lang");
+      library = ResolveLibrary(options.Library, "--lang");
       name = library.Name;
       coverage = LibraryCoverage(library.DestDir, library.ShortName, library.Languages);
     }
@@ -81,6 +112,7 @@ int RunStats(const StatsOptions& options) {
       entry["file"] = language.FileName;
       entry["fileExists"] = language.FileExists;
       entry["groups"] = std::move(groups);
+      if (!library.Languages.empty()) entry["outOfDateItems"] = OutOfDateJson(library, language);
       languages.push_back(std::move(entry));
     }
     nlohmann::json out = {{"library", name.empty() ? nlohmann::json() : nlohmann::json(name)},

@@ -17,6 +17,7 @@ struct ExchangeLibrary {
   std::string DestDir;
   std::string ShortName;
   std::vector<LANGID> Languages;  // the first is native
+  std::string MemoryFile;         // the library's memory file (it may not exist)
 
   std::string FileOf(LANGID id) const { return LangFileNameFor(DestDir, ShortName, id); }
 };
@@ -27,6 +28,7 @@ inline ExchangeLibrary ResolveLibrary(const LibraryOptions& options, const std::
   library.Name = definition.Name;
   library.DestDir = definition.DestDir;
   library.ShortName = definition.ShortName;
+  library.MemoryFile = definition.MemoryFile;
   for (int i = 0; i < definition.Languages.Count(); ++i)
     library.Languages.push_back(static_cast<LANGID>(definition.Languages[i]->LangId));
   if (library.Languages.empty()) throw UsageError("the library \"" + library.Name + "\" has no languages");

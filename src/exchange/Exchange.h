@@ -34,6 +34,7 @@
 
 #include <cstdint>
 #include <map>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,18 @@ enum class TExchangeFormat { Xliff, Po };
 
 // The largest XLIFF or PO file read: 256 MiB, far above any library's export.
 inline constexpr std::uint64_t kMaxExchangeFileSize = std::uint64_t{256} << 20;
+// What the library's memory adds to one exported unit: the native text an
+// out-of-date translation was made for, and translations of similar native
+// texts with their similarity in percent (offered, never applied).
+struct TExportSuggestion {
+  int Percent = 0;
+  std::u16string Source;
+  std::u16string Target;
+};
+struct TExportMemoryNotes {
+  std::optional<std::u16string> PreviousSource;
+  std::vector<TExportSuggestion> Suggestions;
+};
 
 struct TExportOptions {
   TExchangeFormat Format = TExchangeFormat::Xliff;
@@ -54,6 +67,12 @@ struct TExportOptions {
   // Notes for translators by place (translation-check problems): XLIFF
   // <note from="check" priority="1">, PO "#." comments.
   std::map<std::string, std::vector<std::string>> Notes;
+  // Asked per exported unit when set. PO writes a previous source as
+  // "#| msgid" (the entry is fuzzy anyway) and suggestions as "#." comments
+  // ("Similar (87%): source → target"); XLIFF writes <alt-trans
+  // alttranstype="previous-version"> with the old source and the current
+  // translation, and <alt-trans match-quality="87" origin="memory">.
+  std::function<TExportMemoryNotes(const TExchangeUnit&)> MemoryNotes;
 };
 
 struct TImportEntry {

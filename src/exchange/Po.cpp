@@ -311,6 +311,16 @@ std::string BuildPo(const TLocStorage& storage, int column, const TExportOptions
     std::string comments = std::string("Kind: ") + ValueKindName(unit.Kind) + "\nComponent: " + unit.ComponentPath;
     if (const auto notes = options.Notes.find(unit.Place); notes != options.Notes.end())
       for (const std::string& note : notes->second) comments += "\n" + note;
+    if (options.MemoryNotes) {
+      const TExportMemoryNotes notes = options.MemoryNotes(unit);
+      if (notes.PreviousSource && unit.Status == TUnitStatus::OutOfDate)
+        po_message_set_prev_msgid(message, PoText(*notes.PreviousSource).c_str());
+      // A comment is one line each: line breaks inside a suggestion are shown as "\n".
+      for (const TExportSuggestion& suggestion : notes.Suggestions)
+        comments += "\nSimilar (" + std::to_string(suggestion.Percent) + "%): " +
+                    ReplaceAll(PoText(suggestion.Source), "\n", "\\n") + " \u2192 " +
+                    ReplaceAll(PoText(suggestion.Target), "\n", "\\n");
+    }
     po_message_set_extracted_comments(message, comments.c_str());
     po_message_insert(iterator, message);
   }

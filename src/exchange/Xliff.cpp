@@ -295,6 +295,22 @@ std::string BuildXliff(const TLocStorage& storage, int column, const TExportOpti
         node.append_attribute("priority") = "1";
         node.append_child(pugi::node_pcdata).set_value(note.c_str());
       }
+    if (options.MemoryNotes) {
+      const TExportMemoryNotes notes = options.MemoryNotes(unit);
+      if (notes.PreviousSource && unit.Status == TUnitStatus::OutOfDate) {
+        pugi::xml_node alt = tu.append_child("alt-trans");
+        alt.append_attribute("alttranstype") = "previous-version";
+        AddText(alt, "source", Utf8(*notes.PreviousSource));
+        AddText(alt, "target", Utf8(unit.Item->Values(column)->Text));
+      }
+      for (const TExportSuggestion& suggestion : notes.Suggestions) {
+        pugi::xml_node alt = tu.append_child("alt-trans");
+        alt.append_attribute("match-quality") = std::to_string(suggestion.Percent).c_str();
+        alt.append_attribute("origin") = "memory";
+        AddText(alt, "source", Utf8(suggestion.Source));
+        AddText(alt, "target", Utf8(suggestion.Target));
+      }
+    }
   }
   // XLIFF needs at least one <file>; a language without units gets an empty one.
   if (!anyFile) openFile(options.ProjectName.empty() ? "library" : options.ProjectName);

@@ -242,6 +242,8 @@ TEST_F(CliProcessTest, ParallelReadersWriteWhatOneReaderWrites) {
       int files = 0;
       for (const auto& entry : std::filesystem::directory_iterator(dir.Path("one"))) {
         const std::string name = entry.path().filename().string();
+        // The library's memory records when it saw each text: not the same bytes twice.
+        if (name.find(".memory.sqlite") != std::string::npos) continue;
         EXPECT_EQ(TempDir::Read(entry.path().string()), TempDir::Read(dir.Path("many/" + name))) << name;
         ++files;
       }

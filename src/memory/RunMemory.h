@@ -1,0 +1,102 @@
+// What the processing run asks the library's memory, at four points of a run:
+// before and after the native pass, before and after each translation pass.
+// It owns the memory's write transaction for the whole run (committed by
+// Finish; a run that ends otherwise leaves the memory as it was).
+//
+// Native pass: a native text that changed goes into the memory as the item's
+// previous text; items that did not exist before are remembered as new.
+//
+// Translation pass: a folder's text replaces the stored translation only when
+// it is news, i.e. the folder's text for the item changed since the last run
+// read it, or the item is still an untranslated copy and the folder's text
+// differs from the native text. Otherwise the stored translation is put back
+// as it was and the difference is reported. A text from a folder that equals
+// the native text is a copy (untranslated), never a translation. New items
+// that are still untranslated get the memory's latest translation of their
+// native text, marked out of date. The translations that are up to date and
+// new to the memory are recorded as units; the folder's texts are remembered.
+//
+// With `PreferFolders` every folder text is taken, as without a memory, and
+// only the recording is done.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "memory/TranslationMemory.h"
+
+namespace sw {
+
+class TLocStorage;
+class TLocItem;
+
+struct TKeptTranslation {
+  LANGID Lang = 0;
+  std::string Place;
+};
+
+struct TReusedCount {
+  LANGID Lang = 0;
+  int Count = 0;
+};
+
+struct TMemoryRunReport {
+  bool Used = false;
+  std::string FileName;
+  std::vector<std::string> Notes;       // a file set aside, ...
+  std::vector<TKeptTranslation> Kept;   // every translation kept against its folder
+  std::vector<TReusedCount> Reused;     // per translation language with reuses
+  int PreviousTexts = 0;                // native texts replaced in this run
+  int UnitsRecorded = 0;
+};
+
+// "%d translations in the language file differ from the translation folder;
+// kept the language file's"
+extern const char* const SKeptTranslations;
+
+class TRunMemory {
+ public:
+  // Opens the memory file and takes its write lock; raises EMemoryError when
+  // it cannot (another program holds it past the busy timeout).
+  TRunMemory(const std::string& fileName, bool preferFolders);
+  ~TRunMemory();
+
+  void BeginNativePass(const TLocStorage& storage);
+  void EndNativePass(const TLocStorage& storage, std::int32_t revision);
+  void BeginTranslationPass(const TLocStorage& storage, int column);
+  // `languageName` names the language in the warning it adds to `warnings`.
+  void EndTranslationPass(TLocStorage& storage, int column, std::int32_t revision, const std::string& languageName,
+                          std::vector<std::string>& warnings);
+  // After a pass: whether its language file was written. What a pass whose
+  // file was not written recorded is undone.
+  void PassSaved(bool written);
+  // Commits what the run recorded.
+  void Finish();
+
+  const TMemoryRunReport& Report() const { return report_; }
+  TTranslationMemory& Memory() { return *memory_; }
+
+ private:
+  struct TSnapshot {
+    std::u16string Text;
+    std::int32_t Revision = 0;
+  };
+  void CollectItems(const TLocStorage& storage);
+
+  std::unique_ptr<TTranslationMemory> memory_;
+  bool preferFolders_ = false;
+  TMemoryRunReport report_;
+  std::unordered_map<std::string, std::u16string> nativeBefore_;
+  bool nativeSeen_ = false;
+  // The storage's items with a native text, and their places.
+  std::vector<std::pair<TLocItem*, std::string>> items_;
+  std::unordered_set<const TLocItem*> newItems_;
+  std::vector<TSnapshot> snapshot_;
+  bool inPass_ = false;
+};
+
+}  // namespace sw

@@ -1,0 +1,297 @@
+// The memory file: what it keeps and finds, similar texts with their
+// percentages, what opening does with a missing, damaged or newer file, and a
+// write transaction that is given up or held by another connection.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+
+#include "base/Unicode.h"
+#include "memory/TranslationMemory.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr LANGID kEnglish = 0x0409;
+constexpr LANGID kGerman = 0x0407;
+constexpr LANGID kFrench = 0x040C;
+
+class TranslationMemoryTest : public ::testing::Test {
+ protected:
+  std::string File() const { return dir.Path("lib.memory.sqlite"); }
+  static TMemoryUnit Unit(std::u16string native, std::u16string text, LANGID lang = kGerman) {
+    TMemoryUnit unit;
+    unit.NativeLang = kEnglish;
+    unit.NativeText = std::move(native);
+    unit.Lang = lang;
+    unit.Text = std::move(text);
+    unit.Place = "form/Main/btn/Caption";
+    return unit;
+  }
+  // Names of the files in the folder.
+  std::vector<std::string> Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir.Root())) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  TempDir dir;
+};
+
+TEST_F(TranslationMemoryTest, KeepsWhatACommittedTransactionWrote) {
+  {
+    TTranslationMemory memory(File());
+    EXPECT_TRUE(memory.StartedEmpty());
+    memory.Begin();
+    memory.SetFolderText("unit/Strings/SHello", kGerman, u"Hallo");
+    memory.SetFolderText("unit/Strings/SHello", kGerman, u"Hallo!");
+    memory.SetFolderText("unit/Strings/SHello", kFrench, u"Bonjour");
+    memory.AddPreviousText("unit/Strings/SHello", u"Hi", 3);
+    memory.AddPreviousText("unit/Strings/SHello", u"Hello there", 5);
+    memory.RecordUnit(Unit(u"Open file", u"Datei öffnen"));
+    memory.RecordUnit(Unit(u"Open file", u"Open file"));  // a copy is no translation
+    memory.RecordUnit(Unit(u"Save", u""));
+    memory.SetSeenRevision(kGerman, 7);
+    memory.Commit();
+  }
+  TTranslationMemory memory(File());
+  EXPECT_FALSE(memory.StartedEmpty());
+  EXPECT_TRUE(memory.Notes().empty());
+  EXPECT_EQ(memory.FolderTexts(kGerman).at("unit/Strings/SHello"), u"Hallo!");
+  EXPECT_EQ(memory.FolderTexts(kFrench).at("unit/Strings/SHello"), u"Bonjour");
+  const auto previous = memory.PreviousTexts("unit/Strings/SHello");
+  ASSERT_EQ(previous.size(), 2u);
+  EXPECT_EQ(previous[1].Text, u"Hello there");
+  EXPECT_EQ(previous[1].ReplacedAt, 5);
+  EXPECT_EQ(memory.LatestPreviousTexts().at("unit/Strings/SHello").Text, u"Hello there");
+  EXPECT_EQ(memory.UnitCount(), 1);
+  EXPECT_EQ(memory.ExactTranslation(kEnglish, u"Open file", kGerman), u"Datei öffnen");
+  EXPECT_FALSE(memory.ExactTranslation(kEnglish, u"Open file", kFrench));
+  EXPECT_FALSE(memory.ExactTranslation(kEnglish, u"Open files", kGerman));
+  EXPECT_EQ(memory.SeenRevision(kGerman), 7);
+  EXPECT_FALSE(memory.SeenRevision(kFrench));
+  EXPECT_EQ(memory.IntegrityCheck(), "ok");
+}
+
+TEST_F(TranslationMemoryTest, TheLatestTranslationOfATextWins) {
+  TTranslationMemory memory(File());
+  memory.Begin();
+  auto older = Unit(u"Close", u"Schließen");
+  older.LastSeen = 1000;
+  auto newer = Unit(u"Close", u"Zumachen");
+  newer.LastSeen = 2000;
+  memory.RecordUnit(newer);
+  memory.RecordUnit(older);
+  memory.Commit();
+  EXPECT_EQ(memory.ExactTranslation(kEnglish, u"Close", kGerman), u"Zumachen");
+  EXPECT_EQ(memory.UnitCount(), 2);
+}
+
+TEST_F(TranslationMemoryTest, ARolledBackTransactionLeavesNothing) {
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    memory.RecordUnit(Unit(u"Kept", u"Behalten"));
+    memory.Commit();
+    memory.Begin();
+    memory.RecordUnit(Unit(u"Lost", u"Verloren"));
+    memory.BeginStep();
+    memory.SetFolderText("a", kGerman, u"x");
+    memory.EndStep(false);
+    memory.SetFolderText("b", kGerman, u"y");
+    // Destroyed inside the transaction, as a run that fails.
+  }
+  TTranslationMemory memory(File());
+  EXPECT_EQ(memory.UnitCount(), 1);
+  EXPECT_TRUE(memory.FolderTexts(kGerman).empty());
+  EXPECT_EQ(memory.IntegrityCheck(), "ok");
+}
+
+TEST_F(TranslationMemoryTest, StepsUndoOnlyTheirOwnPart) {
+  TTranslationMemory memory(File());
+  memory.Begin();
+  memory.BeginStep();
+  memory.SetFolderText("a", kGerman, u"x");
+  memory.EndStep(true);
+  memory.BeginStep();
+  memory.SetFolderText("b", kGerman, u"y");
+  memory.EndStep(false);
+  memory.Commit();
+  const auto texts = memory.FolderTexts(kGerman);
+  EXPECT_EQ(texts.size(), 1u);
+  EXPECT_EQ(texts.count("a"), 1u);
+}
+
+TEST_F(TranslationMemoryTest, SimilarityInPercent) {
+  const struct {
+    std::u16string a, b;
+    int percent;
+  } cases[] = {
+      {u"Open file", u"Open file", 100},
+      {u"Open file", u"Open files", 90},
+      {u"Open file", u"Open fil", 88},
+      {u"abcd", u"wxyz", 0},
+      {u"", u"", 100},
+      {u"", u"abc", 0},
+      {u"Größe ändern", u"Größe ändert", 91},
+      {u"\u4E00\u4E01\u4E02\u4E03", u"\u4E00\u4E01\u4E02\u4E04", 75},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SimilarityPercent(c.a, c.b), c.percent) << Utf16ToUtf8(c.a) << " / " << Utf16ToUtf8(c.b);
+}
+
+TEST_F(TranslationMemoryTest, SuggestsSimilarTextsFromTheIndexBestFirst) {
+  TTranslationMemory memory(File());
+  memory.Begin();
+  memory.RecordUnit(Unit(u"Open the file", u"Die Datei öffnen"));
+  memory.RecordUnit(Unit(u"Open the files", u"Die Dateien öffnen"));
+  memory.RecordUnit(Unit(u"Close the window", u"Das Fenster schließen"));
+  memory.RecordUnit(Unit(u"Open the file", u"Ouvrir le fichier", kFrench));
+  for (int i = 0; i < 200; ++i) memory.RecordUnit(Unit(u"Unrelated text " + Utf8ToUtf16(std::to_string(i)), u"x"));
+  memory.Commit();
+  const auto suggestions = memory.Suggestions(kEnglish, u"Open the filesz", kGerman);
+  ASSERT_EQ(suggestions.size(), 2u);
+  EXPECT_EQ(suggestions[0].NativeText, u"Open the files");
+  EXPECT_EQ(suggestions[0].Percent, 93);
+  EXPECT_EQ(suggestions[1].Percent, 86);
+  EXPECT_EQ(suggestions[1].NativeText, u"Open the file");
+  EXPECT_EQ(suggestions[1].Text, u"Die Datei öffnen");
+  // An exact match is reuse, not a suggestion; below 75% nothing is offered.
+  EXPECT_EQ(memory.Suggestions(kEnglish, u"Open the file", kGerman).size(), 1u);
+  EXPECT_TRUE(memory.Suggestions(kEnglish, u"Open it", kGerman).empty());
+  EXPECT_TRUE(memory.Suggestions(kEnglish, u"ab", kGerman).empty());
+  // Quotes and FTS operators in a text are only text.
+  EXPECT_TRUE(memory.Suggestions(kEnglish, u"\"OR\" NOT * (", kGerman).empty());
+}
+
+TEST_F(TranslationMemoryTest, ADamagedFileIsSetAsideAndTheMemoryStartsEmpty) {
+  const struct {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"not a database", std::string("This is not an SQLite file at all, just some text.\n") + std::string(4000, 'x')},
+      {"truncated header", std::string("SQLite format 3\0", 16) + std::string(100, '\xFF')},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(dir.Root());
+    fs::create_directories(dir.Root());
+    dir.Write("lib.memory.sqlite", c.bytes);
+    TTranslationMemory memory(File());
+    EXPECT_TRUE(memory.StartedEmpty());
+    ASSERT_EQ(memory.Notes().size(), 1u);
+    EXPECT_NE(memory.Notes()[0].find("set aside as " + File() + ".damaged"), std::string::npos) << memory.Notes()[0];
+    EXPECT_EQ(TempDir::Read(File() + ".damaged"), c.bytes);
+    memory.Begin();
+    memory.RecordUnit(Unit(u"Yes", u"Ja"));
+    memory.Commit();
+    EXPECT_EQ(memory.IntegrityCheck(), "ok");
+  }
+}
+
+TEST_F(TranslationMemoryTest, ACorruptedPageIsFoundAndSetAside) {
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    for (int i = 0; i < 500; ++i) memory.RecordUnit(Unit(u"Text number " + Utf8ToUtf16(std::to_string(i)), u"Nummer"));
+    memory.Commit();
+    sqlite3* db = nullptr;
+    sqlite3_open(File().c_str(), &db);
+    sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  std::string bytes = TempDir::Read(File());
+  ASSERT_GT(bytes.size(), 8192u);
+  for (std::size_t i = 4096 + 8; i < 4096 + 2000; ++i) bytes[i] = '\x5A';  // the second page
+  dir.Write("lib.memory.sqlite", bytes);
+  TTranslationMemory memory(File());
+  ASSERT_EQ(memory.Notes().size(), 1u);
+  EXPECT_TRUE(fs::exists(File() + ".damaged"));
+  EXPECT_EQ(memory.UnitCount(), 0);
+}
+
+TEST_F(TranslationMemoryTest, ANewerSchemaIsSetAsideNotChanged) {
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(File().c_str(), &db);
+    sqlite3_exec(db, "CREATE TABLE future(x); PRAGMA user_version=99;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  const std::string before = TempDir::Read(File());
+  TTranslationMemory memory(File());
+  ASSERT_EQ(memory.Notes().size(), 1u);
+  EXPECT_NE(memory.Notes()[0].find("newer version"), std::string::npos);
+  EXPECT_EQ(TempDir::Read(File() + ".newer"), before);
+  // A second one gets a name of its own; nothing is ever overwritten.
+  memory.Begin();
+  memory.Commit();
+}
+
+TEST_F(TranslationMemoryTest, SetAsideNamesNeverOverwrite) {
+  dir.Write("lib.memory.sqlite.damaged", "first");
+  dir.Write("lib.memory.sqlite", std::string(5000, 'z'));
+  TTranslationMemory memory(File());
+  EXPECT_EQ(TempDir::Read(File() + ".damaged"), "first");
+  EXPECT_EQ(TempDir::Read(File() + ".damaged-2"), std::string(5000, 'z'));
+}
+
+TEST_F(TranslationMemoryTest, AnOlderSchemaIsMigratedForward) {
+  {
+    // Version 0: an empty database (as a program creating it and killed at once leaves it).
+    sqlite3* db = nullptr;
+    sqlite3_open(File().c_str(), &db);
+    sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA user_version=0;", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+  }
+  TTranslationMemory memory(File());
+  EXPECT_TRUE(memory.Notes().empty());
+  memory.Begin();
+  memory.RecordUnit(Unit(u"Yes", u"Ja"));
+  memory.Commit();
+  sqlite3* db = nullptr;
+  sqlite3_open(File().c_str(), &db);
+  sqlite3_stmt* stmt = nullptr;
+  sqlite3_prepare_v2(db, "PRAGMA user_version", -1, &stmt, nullptr);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_EQ(sqlite3_column_int(stmt, 0), TTranslationMemory::kSchemaVersion);
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+}
+
+TEST_F(TranslationMemoryTest, AFolderInPlaceOfTheFileIsAnError) {
+  fs::create_directories(File());
+  try {
+    TTranslationMemory memory(File());
+    FAIL() << "no error";
+  } catch (const EMemoryError& e) {
+    EXPECT_EQ(e.Message(), "Cannot open the memory file " + File() + ": it is a folder");
+  }
+}
+
+TEST_F(TranslationMemoryTest, AWriterHeldByAnotherConnectionIsReportedNotWaitedForever) {
+  TTranslationMemory memory(File());
+  sqlite3* other = nullptr;
+  sqlite3_open(File().c_str(), &other);
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+  // A short wait for the test: the lock is held until the end.
+  sqlite3_busy_timeout(other, 0);
+  TTranslationMemory second(File(), 200);
+  EXPECT_THROW(
+      {
+        try {
+          second.Begin();
+        } catch (const EMemoryError& e) {
+          EXPECT_NE(e.Message().find("is in use by another program"), std::string::npos) << e.Message();
+          throw;
+        }
+      },
+      EMemoryError);
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  second.Begin();
+  second.Commit();
+}
+
+}  // namespace
+}  // namespace sw

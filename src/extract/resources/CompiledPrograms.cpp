@@ -3,6 +3,7 @@
 #include "base/AsciiText.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/source/RcScript.h"
+#include "extract/source/SourceErrors.h"
 #include "platform/FileSystem.h"
 #include "runtime/Streams.h"
 #include "storage/LocStorage.h"
@@ -26,9 +27,8 @@ void ReadDrc(TCompiledProgram& program, unsigned codePage) {
   TRcScript script;
   try {
     reader.Read(drc, script);
-  } catch (const TRcScriptError& e) {
-    program.Warnings.push_back(Format("%s line %d: %s; the names it gave before are used", e.FileName, e.Line,
-                                      e.Detail));
+  } catch (const ERcScriptError& e) {
+    program.Warnings.push_back(e.Describe() + "; the names it gave before are used");
   }
   for (const TRcStringEntry& entry : script.Entries)
     if (entry.Named) program.StringNames.emplace(entry.Id, entry.Name);

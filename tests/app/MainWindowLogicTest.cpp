@@ -861,7 +861,7 @@ TEST_F(MainWindowLogicTest, PerFileErrorsAreCollectedIntoTheReportAndTheRunGoesO
   EXPECT_NE(user_.ReportProblems.find("\nFailed: " + JoinPath(NativePath(dir_.Path("src/en")), "Worse.dfm")),
             std::string::npos)
       << user_.ReportProblems;
-  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm; 2 files failed"), std::string::npos)
+  EXPECT_NE(user_.ReportText.find("Files read: 1 .res, 0 .pas, 0 .rc, 0 .dfm, 0 .exe; 2 files failed"), std::string::npos)
       << user_.ReportText;
   EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.ENU.lng")));
 }

@@ -7,6 +7,7 @@
 
 #include "app/FileKinds.h"
 #include "extract/resources/CompiledPrograms.h"
+#include "storage/LocStorage.h"
 
 namespace sw {
 

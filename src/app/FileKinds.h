@@ -96,10 +96,10 @@ bool IsResourceDllFile(const std::string& path);
 // In the order of the run's counters (`TRunStats::FilesRead`) and of the
 // window's check boxes.
 inline constexpr std::array kFileKinds{
-    TFileKind{sfResFiles, {".res", ".r32"}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
-    TFileKind{sfPasFiles, {".pas"}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
-    TFileKind{sfRcFiles, {".rc"}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
-    TFileKind{sfDfmFiles, {".dfm"}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile},
+    TFileKind{sfResFiles, {".res", ".r32", ""}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
+    TFileKind{sfPasFiles, {".pas", "", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
+    TFileKind{sfRcFiles, {".rc", "", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
+    TFileKind{sfDfmFiles, {".dfm", "", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile},
     TFileKind{sfExeFiles, {".exe", ".dll", ".bpl"}, "exe", "cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)",
               ReadCompiledFile, MergeCompiledFile, false, IsResourceDllFile},
 };

@@ -275,7 +275,17 @@ std::u16string TPseudoTranslator::Translate(const TPseudoText& text) const {
         if (!tail.empty()) pieces.push_back({tail, true});
       }
       if (options_.Mirror) {
+        // The specifiers keep their order: `Format` takes its arguments in it.
+        std::vector<std::u16string> specifiers;
+        auto isSpecifier = [](const TPiece& piece) {
+          return piece.Kept && piece.Text.size() > 1 && piece.Text[0] == u'%' && piece.Text != u"%%";
+        };
+        for (const TPiece& piece : pieces)
+          if (isSpecifier(piece)) specifiers.push_back(piece.Text);
         std::reverse(pieces.begin(), pieces.end());
+        std::size_t next = 0;
+        for (TPiece& piece : pieces)
+          if (isSpecifier(piece)) piece.Text = specifiers[next++];
         for (TPiece& piece : pieces) {
           if (piece.Kept) continue;
           std::reverse(piece.Text.begin(), piece.Text.end());

@@ -20,7 +20,8 @@
 //   get "«" ... "»" instead, as brackets there are expressions.
 // - Mirroring writes each line's characters in reverse order (what a
 //   right-to-left reader meets first comes last), with the kept pieces below
-//   as whole pieces and "()", "<>", "{}" swapped.
+//   as whole pieces and "()", "<>", "{}" swapped; the `Format` specifiers
+//   keep their order among themselves (they take their arguments in it).
 // Never touched, kept piece by piece in their order:
 // - `Format` specifiers (`%s`, `%1:d`, `%-10.2f`, `%*d`, `%%`), as the
 //   format parser (FormatString.h) accepts them;

@@ -125,4 +125,13 @@ TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudo
   return result;
 }
 
+std::string PseudoSummary(const TPseudoResult& result) {
+  std::string text = "Wrote " + result.File + ": " + std::to_string(result.Items) + " items, " +
+                     std::to_string(result.Translated) + " pseudo-translated, " +
+                     std::to_string(result.Items - result.Translated) + " kept as they are (revision " +
+                     std::to_string(result.Revision) + ")";
+  if (!result.LibIni.empty()) text += "\nWrote " + result.LibIni;
+  return text;
+}
+
 }  // namespace sw

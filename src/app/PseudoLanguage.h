@@ -33,4 +33,8 @@ struct TPseudoResult {
 // that cannot be read or written (each naming the file).
 TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudoRequest& request);
 
+// "Wrote <file>: 30 items, 28 pseudo-translated, 2 kept as they are
+// (revision 3)", and "Wrote <lib.ini>" on a line of its own when written.
+std::string PseudoSummary(const TPseudoResult& result);
+
 }  // namespace sw

@@ -48,10 +48,7 @@ int RunPseudo(const PseudoCliOptions& options) {
   }
   try {
     const TPseudoResult result = WritePseudoLanguage(library, request);
-    std::cout << "Wrote " << result.File << ": " << result.Items << " items, " << result.Translated
-              << " pseudo-translated, " << (result.Items - result.Translated) << " kept as they are (revision "
-              << result.Revision << ")\n";
-    if (!result.LibIni.empty()) std::cout << "Wrote " << result.LibIni << "\n";
+    std::cout << PseudoSummary(result) << "\n";
   } catch (const Exception& e) {
     PrintError(e.Message());
     return kExitFailure;

@@ -111,9 +111,12 @@ std::vector<TPiece> SplitPieces(std::u16string_view text, bool reportText) {
   return pieces;
 }
 
+// A free letter, or the letter of an accelerator ("&A" alone is a word).
 bool HasFreeLetter(const std::vector<TPiece>& pieces) {
-  for (const TPiece& piece : pieces)
+  for (const TPiece& piece : pieces) {
     if (!piece.Kept && std::any_of(piece.Text.begin(), piece.Text.end(), IsLetter)) return true;
+    if (piece.Kept && piece.Text.size() == 2 && piece.Text[0] == u'&' && IsLetter(piece.Text[1])) return true;
+  }
   return false;
 }
 

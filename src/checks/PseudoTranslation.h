@@ -33,9 +33,9 @@
 //   quoted strings inside);
 // - file masks: a run of letters, digits and ". _ -" holding "*" or "?"
 //   (`*.txt`, `Data?.db`);
-// - texts that are not words: nothing left that is a letter once the pieces
-//   above are set aside (a lone "-", "100", "*.txt", "%d%%"); they stay as
-//   they are, unlengthened and unbracketed.
+// - texts that are not words: no letter left once the pieces above are set
+//   aside, an accelerator's letter apart (a lone "-", "100", "*.txt",
+//   "%d%%"); they stay as they are, unlengthened and unbracketed.
 //
 // Characters of the native text that the pseudo-language's code page lacks
 // are kept: choose a pseudo-language whose code page holds the native

@@ -290,6 +290,9 @@ void GetLocaleList(TLocaleEntryList& list, LocaleListMode mode) { list = CachedL
 LANGID LangIdFromAbbr(std::string_view abbr) {
   for (const auto& entry : CachedList(lmLocalesAndLanguages))
     if (SameText(GetLangAbbr(entry.Id), abbr)) return entry.Id;
+  // The pseudo-locales are not enumerated, but their files are named too.
+  for (const LANGID pseudo : {LANGID(0x0501), LANGID(0x09FF)})
+    if (SameText(GetLangAbbr(pseudo), abbr)) return pseudo;
   return 0;
 }
 

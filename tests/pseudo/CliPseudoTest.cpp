@@ -114,10 +114,10 @@ TEST_F(CliPseudoTest, CheckFindsNoError) {
   EXPECT_EQ(check.ExitCode, 0) << check.Out << check.Err;
   EXPECT_NE(check.Out.find("QPS: 0 errors"), std::string::npos) << check.Out;
 
-  const CliResult mirrored = Cli("pseudo " + Library() + " --mirror --markers --expand 40");
+  const CliResult mirrored = Cli("pseudo " + Library() + " --lang QPM --markers --expand 40");
   ASSERT_EQ(mirrored.ExitCode, 0) << mirrored.Err;
   EXPECT_TRUE(fs::exists(dir.Path("out/TinyPad.QPM.lng")));
-  check = Check("0x09FF");
+  check = Check("QPM");
   EXPECT_EQ(check.ExitCode, 0) << check.Out << check.Err;
   EXPECT_NE(check.Out.find("QPM: 0 errors"), std::string::npos) << check.Out;
 }

@@ -44,7 +44,8 @@ TEST(PseudoTranslationTest, TextsWithoutWordsStayAsTheyAre) {
   }
   EXPECT_FALSE(IsPseudoWordText(u"[Page#]", true));
   EXPECT_EQ(Pseudo(u"[Page#] [Date]", {}, false, true), u"[Page#] [Date]");
-  for (const char* text : {"A", "OK", "x = %d", "Page [Page#]"}) EXPECT_TRUE(IsPseudoWordText(U(text))) << text;
+  for (const char* text : {"A", "OK", "x = %d", "Page [Page#]", "&X"}) EXPECT_TRUE(IsPseudoWordText(U(text))) << text;
+  EXPECT_EQ(S(Pseudo(u"&X")), "&X·");
 }
 
 TEST(PseudoTranslationTest, KeptPiecesSurvive) {
@@ -148,6 +149,9 @@ TEST(PseudoTranslationTest, LookAlikesExistInTheCodePage) {
   EXPECT_EQ(GetCodePage(kPseudoLangId), 1252u);
   EXPECT_EQ(GetLangAbbr(kPseudoLangId), "QPS");
   EXPECT_EQ(GetLangAbbr(kPseudoMirroredLangId), "QPM");
+  EXPECT_EQ(LangIdFromAbbr("qps"), kPseudoLangId);
+  EXPECT_EQ(LangIdFromAbbr("QPM"), kPseudoMirroredLangId);
+  EXPECT_EQ(GetLocaleInfoStr(kPseudoMirroredLangId, LOCALE_SNAME), "qps-plocm");
   const TPseudoTranslator latin({});
   EXPECT_NE(latin.LookAlike(u'e'), u'e');
   EXPECT_NE(latin.LookAlike(u'S'), u'S');

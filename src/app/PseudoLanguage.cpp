@@ -81,6 +81,8 @@ TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudo
   try {
     TLangFile file(result.File, false);
     if (file.ReadOnly) throw EShelfwrightError("the file is in use or read-only");
+    if (platform::FileExists(result.File) && (file.LangId != langId || file.IsNative))
+      throw EShelfwrightError("the file holds " + DisplayLangName(file.LangId) + " texts; it is left as it is");
     TLoadedLanguage loaded = LoadLanguage(nativeFile, "", langId);
     TLocStorage& storage = *loaded.Storage;
     const int column = loaded.Column;

@@ -29,7 +29,8 @@ struct TPseudoResult {
 // Raises EShelfwrightError for a library without languages, a language the
 // catalogue does not know, the native language itself or one whose file
 // would be another language's, a real language (not 0x0501 or 0x09FF)
-// of the library or with a file already, a native file not written yet, and a file
+// of the library or with a file already, an output file holding another
+// language, a native file not written yet, and a file
 // that cannot be read or written (each naming the file).
 TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudoRequest& request);
 

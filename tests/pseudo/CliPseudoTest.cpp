@@ -141,6 +141,10 @@ TEST_F(CliPseudoTest, BadInput) {
   EXPECT_EQ(run.ExitCode, 1);
   EXPECT_NE(run.Err.find("has a language file of its own"), std::string::npos) << run.Err;
   EXPECT_EQ(TempDir::Read(dir.Path("out/TinyPad.DEU.lng")), german);
+  run = Cli("pseudo " + Library() + " -o '" + dir.Path("out/TinyPad.DEU.lng") + "'");
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_NE(run.Err.find("the file holds German (Germany) texts"), std::string::npos) << run.Err;
+  EXPECT_EQ(TempDir::Read(dir.Path("out/TinyPad.DEU.lng")), german);
 }
 
 }  // namespace

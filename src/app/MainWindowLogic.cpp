@@ -5,6 +5,7 @@
 #include <stop_token>
 
 #include "app/LangDialogLogic.h"
+#include "app/PseudoLanguage.h"
 #include "platform/FileSystem.h"
 #include "runtime/IniFile.h"
 #include "storage/ExchangeUnits.h"
@@ -101,6 +102,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   exchange_ = MakeTranslatorsExchange();
   miExport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Export); }); };
   miImport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Import); }); };
+  miPseudo.OnClick = [this] { Guarded([this] { miPseudoClick(); }); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -735,6 +737,15 @@ void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
     RefreshCoverage();
   }
   dialogs_.ShowInformation(outcome.Summary);
+}
+
+void TMainWindowLogic::miPseudoClick() {
+  if (running_) return;  // the language files belong to the run
+  const TResolvedLibrary library =
+      ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+  const TPseudoResult result = WritePseudoLanguage(library, TPseudoRequest{});
+  RefreshCoverage();
+  dialogs_.ShowInformation(PseudoSummary(result));
 }
 
 bool TMainWindowLogic::FormCloseQuery() {

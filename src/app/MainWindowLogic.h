@@ -154,6 +154,8 @@ class TMainWindowLogic {
   TButtonModel miExport{"miExport", "&Export for translators\u2026"};
   TButtonModel miImport{"miImport", "&Import translations\u2026"};
   bool ExchangeAvailable() const { return exchange_ != nullptr; }
+  // Writes the pseudo-language file (0x0501) of the library shown.
+  TButtonModel miPseudo{"miPseudo", "&Pseudo-translate"};
   // The run in progress: shown while a run is on.
   TPanelModel pnlRun{"pnlRun"};
   TLabelModel lblRunLanguage{"lblRunLanguage"};
@@ -254,6 +256,7 @@ class TMainWindowLogic {
   void btProcessClick();
   void btCancelClick();
   void ExchangeClick(TExchangeDialogLogic::TMode mode);
+  void miPseudoClick();
   struct RunJob;
   void RunFinished(RunJob& job);
   void ShowProgress(const RunJob& job, const TRunProgress& progress);

@@ -172,6 +172,9 @@ void MainWindow::BuildWidgets() {
     miLibrary->addAction(miExport);
     miLibrary->addAction(miImport);
   }
+  auto* miPseudo = new QAction(miLibrary);
+  Bind(l.miPseudo, miPseudo);
+  miLibrary->addAction(miPseudo);
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);

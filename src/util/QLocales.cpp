@@ -232,9 +232,32 @@ const char* FindEnglishLangName(LANGID id) {
   return nullptr;
 }
 
+namespace {
+
+// The pseudo-locales of localization testing, for a locale database that has
+// no data of its own for them: 0x0501 (qps-ploc, accented Latin) and 0x09FF
+// (qps-plocm, mirrored). Their abbreviations, QPS and QPM, belong to no real
+// language, so their language files cannot be taken for another's.
+const char* PseudoLocaleInfo(LANGID id, std::uint32_t type) {
+  if (id != 0x0501 && id != 0x09FF) return nullptr;
+  const bool mirrored = id == 0x09FF;
+  switch (type & 0xFFFF) {
+    case LOCALE_SLANGUAGE: return mirrored ? "Pseudo Language (Mirrored)" : "Pseudo Language (Pseudo)";
+    case LOCALE_SABBREVLANGNAME: return mirrored ? "QPM" : "QPS";
+    case LOCALE_SENGLANGUAGE: return "Pseudo Language";
+    case LOCALE_IDEFAULTANSICODEPAGE: return "1252";
+    case LOCALE_SNAME: return mirrored ? "qps-plocm" : "qps-ploc";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
 std::string GetLocaleInfoStr(LANGID id, int infoType) {
   const auto type = static_cast<std::uint32_t>(infoType);
   const int size = platform::GetLocaleInfoA(id, type, nullptr, 0);
+  if (size <= 0)
+    if (const char* pseudo = PseudoLocaleInfo(id, type)) return pseudo;
   std::string buffer(static_cast<std::size_t>(std::max(size, 0)), '\0');
   const int count = platform::GetLocaleInfoA(id, type, buffer.data(), size);
   if (count != size) throw ELocalesError(SCannotGetLocaleInfo);
@@ -267,6 +290,9 @@ void GetLocaleList(TLocaleEntryList& list, LocaleListMode mode) { list = CachedL
 LANGID LangIdFromAbbr(std::string_view abbr) {
   for (const auto& entry : CachedList(lmLocalesAndLanguages))
     if (SameText(GetLangAbbr(entry.Id), abbr)) return entry.Id;
+  // The pseudo-locales are not enumerated, but their files are named too.
+  for (const LANGID pseudo : {LANGID(0x0501), LANGID(0x09FF)})
+    if (SameText(GetLangAbbr(pseudo), abbr)) return pseudo;
   return 0;
 }
 

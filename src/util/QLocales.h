@@ -8,6 +8,10 @@
 // stands for the whole language. The abbreviation (`GetLangAbbr`) names
 // language files, so it is taken exactly as the locale database gives it.
 //
+// The pseudo-locales of localization testing, 0x0501 (qps-ploc) and 0x09FF
+// (qps-plocm), are known even where the locale database has no data for
+// them: abbreviations QPS and QPM, code page 1252. They are in no list.
+//
 // The three locale lists are built once per process, on first request, and
 // then copied; building is not re-entrant. Conversions never fail: a code
 // page the platform does not know converts with the system ANSI code page.

@@ -1490,5 +1490,25 @@ TEST_F(MainWindowLogicTest, FailedSaveOnCloseOffersRetryCloseAnywayOrKeepOpen) {
   EXPECT_TRUE(std::filesystem::is_directory(SettingsFile()));
 }
 
+TEST_F(MainWindowLogicTest, PseudoTranslateWritesThePseudoLanguageFileAfterTheRun) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w);
+  user_.Log.clear();
+  w.miPseudo.Click();
+  ASSERT_EQ(user_.Log.size(), 1u);
+  EXPECT_NE(user_.Log[0].find("error "), std::string::npos);
+  EXPECT_NE(user_.Log[0].find("process the library first"), std::string::npos) << user_.Log[0];
+
+  w.btProcess.Click();
+  user_.Log.clear();
+  w.miPseudo.Click();
+  ASSERT_EQ(user_.Log.size(), 1u);
+  EXPECT_EQ(user_.Log[0].rfind("information Wrote " + dir_.Path("out/Pad.QPS.lng") + ": 1 items, 1 pseudo-translated", 0),
+            0u)
+      << user_.Log[0];
+  EXPECT_TRUE(std::filesystem::exists(dir_.Path("out/Pad.QPS.lng")));
+}
+
 }  // namespace
 }  // namespace sw

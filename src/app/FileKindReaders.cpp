@@ -106,7 +106,6 @@ std::unique_ptr<TFileContents> ReadPasFile(const std::string& path, const TKindR
 
 std::unique_ptr<TFileContents> ReadRcFile(const std::string& path, const TKindReadSettings& settings) {
   auto processor = std::make_unique<TCPPProcessor>();
-  processor->PascalUnitMode = false;
   processor->CodePage = settings.CodePage;
   processor->LangId = settings.LangId;
   processor->LoadConstants(path);

@@ -214,7 +214,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
     if (index == 0)
       memory_->EndNativePass(*storage_, langFile_->Revision);
     else
-      memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, shownName, stats_.Warnings);
+      memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, language.ShownName, stats_.Warnings);
   }
 
   TRunLanguageStats languageStats;

@@ -31,6 +31,7 @@ int RunExport(const ExportOptions& options) {
     const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
     request.LangId = ResolveTranslation(library, options.Lang);
     request.Library = {library.DestDir, library.ShortName, library.Languages};
+    request.MemoryFile = library.MemoryFile;
     const std::string format = LowerAscii(options.Format);
     if (format == "xliff" || format == "xlf")
       request.Format = TExchangeFormat::Xliff;
@@ -44,7 +45,6 @@ int RunExport(const ExportOptions& options) {
   }
   request.OnlyOpen = options.OnlyOpen;
   request.Output = options.Output;
-  request.MemoryFile = library.MemoryFile;
   try {
     const TExportOutcome outcome = ExportLanguage(request, std::cout);
     for (const std::string& note : outcome.Notes) PrintError(note);

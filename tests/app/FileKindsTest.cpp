@@ -30,7 +30,7 @@ TEST(FileKindsTest, EveryRowIsFoundByItsExtensionsAndNames) {
   EXPECT_EQ(FileKindOfExtension(".txt"), -1);
   EXPECT_EQ(FileKindOfExtension(""), -1);
   EXPECT_EQ(FileKindOfName(""), -1);
-  EXPECT_EQ(FileKindOfName("exe"), -1);
+  EXPECT_EQ(FileKindOfName("obj"), -1);
 }
 
 }  // namespace

@@ -203,7 +203,7 @@ TEST_F(MainWindowLogicTest, FirstStartWithoutSettingsFileStartsNewLibrarySilentl
     EXPECT_EQ(&box, w.FileKindBoxes[k].get());
     EXPECT_EQ(box.Name, kFileKinds[k].BoxName);
     EXPECT_EQ(box.Caption(), kFileKinds[k].Caption);
-    EXPECT_TRUE(box.Checked()) << box.Name;
+    EXPECT_EQ(box.Checked(), kFileKinds[k].ScannedByDefault) << box.Name;
   }
   EXPECT_FALSE(w.btAddLang.Enabled());
   EXPECT_FALSE(w.btEditLang.Enabled());

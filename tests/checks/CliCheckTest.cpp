@@ -178,7 +178,8 @@ TEST_F(CliCheckTest, TheRunExportAndImportCarryTheProblems) {
   const std::string po = dir.Path("de.po"), xliff = dir.Path("de.xlf");
   ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format po -o '" + po + "'").ExitCode, 0);
   EXPECT_NE(TempDir::Read(po).find("#. error [accelerator] the native text has one accelerator (\"&File\"), the "
-                                   "translation none (\"Datei\")\nmsgctxt \"form/MainForm/miFile/Caption\""),
+                                   "translation none (\"Datei\")\n#: form/MainForm/miFile/Caption\n"
+                                   "msgctxt \"form/MainForm/miFile/Caption\""),
             std::string::npos)
       << TempDir::Read(po);
   ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format xliff -o '" + xliff + "'").ExitCode, 0);

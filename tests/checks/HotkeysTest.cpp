@@ -86,7 +86,7 @@ class HotkeysTest : public ::testing::Test {
     library.Languages.AddLibLanguage(kEnglish, "en");
     library.Languages.AddLibLanguage(kGerman, "de");
     const TRunResult result = RunLibrary(library);
-    ASSERT_TRUE(result.Ok()) << (result.Failure ? result.Failure->Text() : "");
+    ASSERT_TRUE(result.Ok()) << (result.Failure ? result.Failure->Describe() : "");
     trees = ReadFormTrees(dir.Path("src/en"), kEnglish);
     ASSERT_TRUE(trees.Errors.empty()) << trees.Errors[0];
   }

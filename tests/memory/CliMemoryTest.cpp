@@ -227,7 +227,7 @@ TEST_F(CliMemoryTest, ExportsCarryThePreviousTextAndSimilarTranslations) {
             std::string::npos)
       << po;
   EXPECT_NE(po.find("#. Similar (94%): Save changes to %s? \u2192 \u00c4nderungen an %s speichern?\n"
-                    "msgctxt \"unit/Strings/SAskSave\""),
+                    "#: unit/Strings/SAskSave\nmsgctxt \"unit/Strings/SAskSave\""),
             std::string::npos)
       << po;
   ASSERT_EQ(Cli("export " + Library() + " --lang DEU --format xliff -o '" + dir.Path("de.xlf") + "'").ExitCode, 0);

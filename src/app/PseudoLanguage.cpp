@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "storage/ExchangeUnits.h"
 #include "base/AsciiText.h"
@@ -113,6 +114,20 @@ TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudo
     file.SetRevision(revision);
     file.SaveStorage(&storage, column, false);
     result.Revision = revision;
+    // The pseudo texts enter the library's memory marked as such, so that
+    // they are never reused or offered as suggestions.
+    if (request.OutputFile.empty() && !library.MemoryFile.empty()) {
+      TTranslationMemory memory(library.MemoryFile);
+      memory.Begin();
+      for (const TExchangeUnit& unit : CollectUnits(storage, column)) {
+        const std::u16string& native = unit.Item->NativeValue()->Text;
+        const std::u16string& text = unit.Item->Values(column)->Text;
+        if (native.empty() || text == native) continue;
+        memory.RecordUnit({nativeId, native, langId, text, TUnitOrigin::Pseudo, unit.Place});
+      }
+      memory.Commit();
+      result.InMemory = true;
+    }
   } catch (const EShelfwrightError& e) {
     throw EShelfwrightError(result.File + ": " + e.Message());
   } catch (const EExchangeError& e) {
@@ -133,6 +148,7 @@ std::string PseudoSummary(const TPseudoResult& result) {
                      std::to_string(result.Items - result.Translated) + " kept as they are (revision " +
                      std::to_string(result.Revision) + ")";
   if (!result.LibIni.empty()) text += "\nWrote " + result.LibIni;
+  if (result.InMemory) text += "\nRecorded in the library's memory as pseudo-translations";
   return text;
 }
 

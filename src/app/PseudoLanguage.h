@@ -24,6 +24,7 @@ struct TPseudoResult {
   int Items = 0;       // items written
   int Translated = 0;  // items pseudo-translated (the others are not words)
   std::int32_t Revision = 0;
+  bool InMemory = false;  // recorded in the library's memory (origin "pseudo")
 };
 
 // Raises EShelfwrightError for a library without languages, a language the

@@ -329,7 +329,8 @@ std::optional<std::u16string> TTranslationMemory::ExactTranslation(LANGID native
                                                                     LANGID lang) {
   auto& q = Statement(kExact,
                       "SELECT u.text FROM units u JOIN sources s ON s.id = u.source "
-                      "WHERE s.lang = ? AND s.text = ? AND u.lang = ? ORDER BY u.last_seen DESC, u.id DESC LIMIT 1");
+                      "WHERE s.lang = ? AND s.text = ? AND u.lang = ? AND u.origin <> 3 "
+                      "ORDER BY u.last_seen DESC, u.id DESC LIMIT 1");
   q.Bind(1, std::int64_t{nativeLang}).Bind(2, nativeText).Bind(3, std::int64_t{lang});
   std::optional<std::u16string> text;
   if (q.Step()) text = q.Text16(0);
@@ -382,7 +383,8 @@ std::vector<TSuggestion> TTranslationMemory::Suggestions(LANGID nativeLang, std:
   }
   std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
   auto& translations = Statement(kTranslationsOf,
-                                 "SELECT text FROM units WHERE source = ? AND lang = ? ORDER BY last_seen DESC, id DESC LIMIT 1");
+                                 "SELECT text FROM units WHERE source = ? AND lang = ? AND origin <> 3 "
+                                 "ORDER BY last_seen DESC, id DESC LIMIT 1");
   for (const auto& [percent, id] : scored) {
     if (found.size() >= limit) break;
     translations.Bind(1, id).Bind(2, std::int64_t{lang});

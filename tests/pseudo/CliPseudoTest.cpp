@@ -12,6 +12,7 @@
 #include "checks/Checks.h"
 #include "checks/PseudoTranslation.h"
 #include "checks/TextRules.h"
+#include "memory/TranslationMemory.h"
 #include "storage/ExchangeUnits.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
@@ -105,6 +106,21 @@ TEST_F(CliPseudoTest, EveryItemComparedWithItsNativeText) {
   EXPECT_NE(dump.Out.find("text \"&Opéñ·······...\""), std::string::npos) << dump.Out;
   EXPECT_NE(dump.Out.find("Pågé [Page#]"), std::string::npos);
   EXPECT_TRUE(fs::exists(dir.Path("out/lib.ini")));
+}
+
+TEST_F(CliPseudoTest, PseudoTextsEnterTheMemoryMarkedAndAreNeverReused) {
+  Process();
+  const CliResult run = Cli("pseudo " + Library());
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_NE(run.Out.find("Recorded in the library's memory as pseudo-translations"), std::string::npos) << run.Out;
+  TTranslationMemory memory(dir.Path("out/TinyPad.memory.sqlite"));
+  int units = 0;
+  memory.ForEachUnit(kPseudoLangId, [&](const TMemoryUnit& unit) {
+    ++units;
+    EXPECT_EQ(unit.Origin, TUnitOrigin::Pseudo);
+    EXPECT_FALSE(memory.ExactTranslation(unit.NativeLang, unit.NativeText, kPseudoLangId)) << unit.Place;
+  });
+  EXPECT_EQ(units, 30);
 }
 
 TEST_F(CliPseudoTest, CheckFindsNoError) {

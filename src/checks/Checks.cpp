@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "base/Escapes.h"
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
 #include "checks/HotkeyRule.h"
@@ -200,25 +201,6 @@ std::string ProblemLine(const TCheckProblem& problem) {
          problem.Check + "] " + problem.Message;
 }
 
-std::string QuoteText(std::u16string_view text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : Utf16ToUtf8(text)) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (b < 0x20 || b == 0x7F)
-          out += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
-        else
-          out += c;
-    }
-  }
-  return out + "\"";
-}
+std::string QuoteText(std::u16string_view text) { return EscapeForLine(Utf16ToUtf8(text)); }
 
 }  // namespace sw

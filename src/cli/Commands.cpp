@@ -106,25 +106,5 @@ int RunCli(int argc, char** argv) {
   return registry.exitCode;
 }
 
-std::string EscapeForLine(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out = "\"";
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (b < 0x20 || b == 0x7F)
-          out += std::string("\\x") + kHex[b >> 4] + kHex[b & 15];
-        else
-          out += c;
-    }
-  }
-  return out + "\"";
-}
 
 }  // namespace sw::cli

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Escapes.h"
+
 namespace sw::cli {
 
 // Exit codes: 0 success, 1 failure, 2 usage error.
@@ -46,10 +48,6 @@ struct ScannerRegistration {
 
 // The registered scanner of a file name's extension, or nullptr.
 const Scanner* FindScanner(const std::string& fileName);
-
-// A text as one printable line in double quotes: control characters, quotes
-// and backslashes escaped (\n, \r, \t, \xHH).
-std::string EscapeForLine(const std::string& text);
 
 // Writes an error line to stderr ("shelfwright-cli: <message>").
 void PrintError(const std::string& message);

@@ -22,6 +22,7 @@ TEST(FileKindsTest, EveryRowIsFoundByItsExtensionsAndNames) {
     }
     EXPECT_EQ(FileKindNames(kind.Bit, ","), kind.CliName);
     EXPECT_NE(sfAllFiles & kind.Bit, 0) << kind.CliName;
+    EXPECT_TRUE(kind.Read && kind.Merge) << kind.CliName << ": every kind has its reader and merger";
     names += (k ? "," : "") + std::string(kind.CliName);
   }
   EXPECT_EQ(FileKindNames(sfAllFiles, ","), names);

@@ -17,9 +17,12 @@ if(WIN32)
   # The version resource that GetFileVersionInfo reads from the program.
   configure_file(${_pkg}/version.rc.in ${_out}/shelfwright-cli.rc @ONLY)
   target_sources(shelfwright-cli PRIVATE ${_out}/shelfwright-cli.rc)
-  if(TARGET test_platform)
-    target_link_libraries(test_platform PRIVATE version)  # GetFileVersionInfo
-  endif()
+  # GetFileVersionInfo, read by the test of the program's version resource.
+  foreach(test test_platform test_platform_cli)
+    if(TARGET ${test})
+      target_link_libraries(${test} PRIVATE version)
+    endif()
+  endforeach()
   return()
 endif()
 

@@ -318,7 +318,10 @@ TEST_F(CliExchangeTest, ManyUnknownUnitsPrintTheFirstAndTheCount) {
   const std::string file = dir.Write("many.po", po);
   const CliResult text = Cli("import " + Library() + " --lang DEU '" + file + "'");
   EXPECT_EQ(text.ExitCode, 1);
-  EXPECT_EQ(std::count(text.Err.begin(), text.Err.end(), '\n'), 21) << text.Err.substr(0, 2000);
+  std::size_t shown = 0;
+  for (std::size_t at = text.Err.find("unknown unit \""); at != std::string::npos; at = text.Err.find("unknown unit \"", at + 1))
+    ++shown;
+  EXPECT_EQ(shown, 20u) << text.Err.substr(0, 2000);
   EXPECT_NE(text.Err.find("unknown unit \"unit/None/S19\""), std::string::npos);
   EXPECT_EQ(text.Err.find("unknown unit \"unit/None/S20\""), std::string::npos);
   EXPECT_NE(text.Err.find("... and 99980 more (100000 problems in all); --json lists them all"), std::string::npos)

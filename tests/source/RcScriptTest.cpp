@@ -163,7 +163,9 @@ TEST_F(RcScriptTest, IncludesWrittenWithBackslashesAreFollowed) {
 
 TEST_F(RcScriptTest, AnIncludeThatCannotBeFoundIsAnErrorNamingFileLineAndName) {
   std::filesystem::create_directories(dir.Path("all"));
-  const std::string shared = dir.Write("all/shared.rc", "\n#include \"gone.h\"\n");
+  // As the reader names it: with the platform's separators.
+  const std::string shared =
+      std::filesystem::path(dir.Write("all/shared.rc", "\n#include \"gone.h\"\n")).make_preferred().string();
   const struct {
     std::string Script;
     std::string File;  // empty: the script itself

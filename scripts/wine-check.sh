@@ -23,7 +23,10 @@ for side in linux windows; do
   mkdir -p "$work/$side/examples"
   cp -r examples/tinypad "$work/$side/examples/"
 done
-(cd "$work/linux/examples/tinypad" && "$linux_cli" process --settings tinypad.ini --library 1 > "$work/linux.log" 2>&1)
+# The Windows build keeps no translation memory (no SQLite for MinGW): the
+# Linux run is made without one too, so both write the same files.
+(cd "$work/linux/examples/tinypad" &&
+  "$linux_cli" process --settings tinypad.ini --library 1 --no-memory > "$work/linux.log" 2>&1)
 (cd "$work/windows/examples/tinypad" &&
   "$wine_bin" "$windows_cli" process --settings tinypad.ini --library 1 > "$work/windows.log" 2>&1) || {
   echo "wine-check: shelfwright-cli.exe process failed:"; cat "$work/windows.log"; exit 1; }

@@ -20,16 +20,7 @@ struct Token {
   bool Excluded = false;  // an exclude pattern matched the code before it
 };
 
-bool IsCode(const TScanToken& token) {
-  switch (token.Kind) {
-    case ttIdentifier: case ttKeyword: case ttSymbol: case ttNumber: case ttUserWord1: case ttUserWord2:
-      return true;
-    default:
-      return false;
-  }
-}
-bool Is(const TScanToken& token, std::string_view lower) { return IsCode(token) && token.LowerText == lower; }
-bool IsLiteral(const TScanToken& token) { return token.Kind == ttString || token.Kind == ttWideString; }
+bool Is(const TScanToken& token, std::string_view lower) { return TokenIs(token, lower); }
 // A word without the "&" the C scanner keeps on it ("String&" is "String").
 std::string Word(const TScanToken& token) {
   std::string text = token.Text;
@@ -569,5 +560,18 @@ TFoundLiterals FindCppLiterals(TQScanner& scanner, TUnitRec& unit, const TString
   }
   return found;
 }
+
+bool IsCode(const TScanToken& token) {
+  switch (token.Kind) {
+    case ttIdentifier: case ttKeyword: case ttSymbol: case ttNumber: case ttUserWord1: case ttUserWord2:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool TokenIs(const TScanToken& token, std::string_view lower) { return IsCode(token) && token.LowerText == lower; }
+
+bool IsLiteral(const TScanToken& token) { return token.Kind == ttString || token.Kind == ttWideString; }
 
 }  // namespace sw

@@ -21,6 +21,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "extract/source/QScanner.h"
@@ -55,5 +56,12 @@ TFoundLiterals FindCppLiterals(TQScanner& scanner, TUnitRec& unit, const TString
 
 // The literal reason that an offered literal carries ("offered").
 inline constexpr const char* kOffered = "offered";
+
+// What a scanner token is, for the finder and the unit rewriter alike: code
+// (an identifier, keyword, symbol, number or user word), a given piece of
+// code (compared lower case), or a string literal.
+bool IsCode(const TScanToken& token);
+bool TokenIs(const TScanToken& token, std::string_view lower);
+bool IsLiteral(const TScanToken& token);
 
 }  // namespace sw

@@ -2,22 +2,13 @@
 // #include line of a C++ unit.
 #include "literals/UnitRewriter.h"
 
+#include "literals/LiteralFinder.h"
 #include "util/QStrings.h"
 
 namespace sw {
 
 namespace {
 
-bool IsCode(const TScanToken& token) {
-  switch (token.Kind) {
-    case ttIdentifier: case ttKeyword: case ttSymbol: case ttNumber: case ttUserWord1: case ttUserWord2:
-      return true;
-    default:
-      return false;
-  }
-}
-bool TokenIs(const TScanToken& token, std::string_view lower) { return IsCode(token) && token.LowerText == lower; }
-bool IsLiteral(const TScanToken& token) { return token.Kind == ttString || token.Kind == ttWideString; }
 
 }  // namespace
 

@@ -435,7 +435,10 @@ void TTranslationMemory::SetSeenRevision(LANGID lang, std::int32_t revision) {
 std::string TTranslationMemory::IntegrityCheck() {
   sql::TStatement q(*db_, "PRAGMA integrity_check");
   std::string result;
-  while (q.Step()) result += (result.empty() ? "" : "\n") + q.Text(0);
+  while (q.Step()) {
+    if (!result.empty()) result += '\n';
+    result += q.Text(0);
+  }
   return result;
 }
 

@@ -52,6 +52,15 @@ std::string OneLine(std::string_view text) {
   return result;
 }
 
+// "[name]". Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict)
+// about "[" + std::string.
+std::string SectionHeader(std::string_view name) {
+  std::string header(1, '[');
+  header += OneLine(name);
+  header += ']';
+  return header;
+}
+
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
@@ -139,7 +148,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
     lines_.Insert(at, key + "=" + newValue);
     return;
   }
-  lines_.Add("[" + OneLine(section) + "]");
+  lines_.Add(SectionHeader(section));
   lines_.Add(key + "=" + newValue);
 }
 
@@ -220,7 +229,7 @@ void TIniFile::EraseSection(std::string_view section) {
 
 void TIniFile::RenameSection(std::string_view section, std::string_view newName) {
   for (const auto& range : SectionRanges(section)) {
-    lines_[range.first] = "[" + OneLine(newName) + "]";
+    lines_[range.first] = SectionHeader(newName);
     modified_ = true;
   }
 }

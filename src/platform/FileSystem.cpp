@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/AsciiText.h"
 #include "base/Exceptions.h"
 
 namespace sw::platform {
@@ -69,6 +70,15 @@ std::string ReadRegularFile(const std::string& path, std::uint64_t maxSize) {
     RaiseCannotOpen(path, Format("the file holds more than the %llu bytes read at most",
                                  static_cast<unsigned long long>(maxSize)));
   return data;
+}
+
+void OrderFolderListing(std::vector<DirEntry>& entries, bool includeDots) {
+  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
+    const std::string ua = UpperAscii(a.Name), ub = UpperAscii(b.Name);
+    return ua != ub ? ua < ub : a.Name < b.Name;
+  });
+  if (includeDots)
+    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0, false}, DirEntry{"..", faDirectory, 0, false}});
 }
 
 }  // namespace sw::platform

@@ -96,6 +96,10 @@ struct DirEntry {
 // that are neither regular files nor folders count as system files.
 // Throws sw::EOSError when the folder cannot be read.
 std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots = false);
+// The order ListFolder gives on every system, for its implementations: names
+// by their upper-cased bytes (NTFS's order; other file systems and Wine's
+// need not keep it), then "." and ".." first when `includeDots`.
+void OrderFolderListing(std::vector<DirEntry>& entries, bool includeDots);
 
 bool FileExists(const std::string& path);       // a regular file (or link to one)
 bool DirectoryExists(const std::string& path);  // a folder (or link to one)

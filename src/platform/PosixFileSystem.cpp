@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/AsciiText.h"
 #include "base/Exceptions.h"
 
 namespace sw::platform {
@@ -142,17 +143,6 @@ std::int64_t NativeFile::Seek(std::int64_t offset, int origin) {
 
 bool NativeFile::Truncate(std::int64_t size) { return ::ftruncate(fd_, static_cast<off_t>(size)) == 0; }
 
-namespace {
-
-std::string UpperAscii(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return r;
-}
-
-}  // namespace
-
 std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
   std::vector<DirEntry> entries;
   std::error_code ec;
@@ -178,13 +168,7 @@ std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
     if (::access(entry.path().c_str(), W_OK) != 0 && !fs::is_directory(status)) e.Attributes |= faReadOnly;
     entries.push_back(std::move(e));
   }
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    const std::string ua = UpperAscii(a.Name), ub = UpperAscii(b.Name);
-    return ua != ub ? ua < ub : a.Name < b.Name;
-  });
-  if (includeDots) {
-    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0, false}, DirEntry{"..", faDirectory, 0, false}});
-  }
+  OrderFolderListing(entries, includeDots);
   return entries;
 }
 

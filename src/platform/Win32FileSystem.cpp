@@ -8,6 +8,7 @@
 #include <random>
 
 #include "platform/Win32Text.h"
+#include "base/AsciiText.h"
 #include "base/Exceptions.h"
 
 // windows.h names DeleteFile as a macro for DeleteFileW.
@@ -22,13 +23,6 @@ using win32::Wide;
 namespace {
 
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
-
-std::string UpperAscii(const std::string& s) {
-  std::string r = s;
-  for (char& c : r)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-  return r;
-}
 
 std::string Folder(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
@@ -168,15 +162,7 @@ std::vector<DirEntry> ListFolder(const std::string& path, bool includeDots) {
     entries.push_back(std::move(e));
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
-  // NTFS returns names in upper-cased ordinal order; other file systems (and
-  // Wine) need not, so the order is made the same everywhere.
-  std::sort(entries.begin(), entries.end(), [](const DirEntry& a, const DirEntry& b) {
-    const std::string ua = UpperAscii(a.Name), ub = UpperAscii(b.Name);
-    return ua != ub ? ua < ub : a.Name < b.Name;
-  });
-  if (includeDots) {
-    entries.insert(entries.begin(), {DirEntry{".", faDirectory, 0, false}, DirEntry{"..", faDirectory, 0, false}});
-  }
+  OrderFolderListing(entries, includeDots);
   return entries;
 }
 

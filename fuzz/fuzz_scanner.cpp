@@ -1,8 +1,8 @@
 // libFuzzer harness for TQScanner: arbitrary text is split into lines and
 // scanned to its end in each of the four modes, with a code page and a set of
 // block comments taken from the input. A malformed character code must end
-// in EQScannerError (EQStringsError for an octal escape starting with 8 or 9,
-// EConvertError for a decimal code beyond the integer range); anything else
+// in EQScannerError (EConvertError for an octal escape starting with 8 or 9
+// or a decimal code beyond the integer range); anything else
 // escaping, a crash, a hang or a sanitizer report is a fault. Every token
 // must lie inside its line, and literals read from UTF-8 lines must be UTF-8.
 #include <cstddef>
@@ -11,7 +11,8 @@
 
 #include "extract/source/QScanner.h"
 #include "base/Unicode.h"
-#include "util/QStrings.h"
+#include "base/Numbers.h"
+#include "base/Exceptions.h"
 
 namespace {
 
@@ -64,10 +65,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (++steps > text.size() + static_cast<std::size_t>(scanner.Lines().Count()) + sw::TQScanner::kWindowAhead + 2) __builtin_trap();
       }
     } catch (const sw::EQScannerError&) {
-    } catch (const sw::EQStringsError&) {
-      // "\8" and "\9" in C text: the octal digit check of the string utilities.
     } catch (const sw::EConvertError&) {
-      // A decimal Pascal code beyond the integer range, as StrToIntTrim reports it.
+      // A decimal Pascal code beyond the integer range, as StrToIntTrim reports
+      // it, and "\8" or "\9" in C text, which OctToInt refuses.
     }
   }
   return 0;

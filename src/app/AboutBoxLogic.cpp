@@ -2,7 +2,8 @@
 
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 #include "util/VersionInfo.h"
 
 namespace sw {

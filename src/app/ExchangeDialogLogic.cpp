@@ -2,7 +2,8 @@
 #include "app/ExchangeDialogLogic.h"
 
 #include "base/AsciiText.h"
-#include "util/QStrings.h"
+#include "platform/FileSystem.h"
+#include "platform/PathNames.h"
 
 namespace sw {
 

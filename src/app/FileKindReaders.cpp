@@ -17,7 +17,7 @@
 #include "extract/source/SrcProcs.h"
 #include "runtime/Streams.h"
 #include "storage/LocStorage.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
 
 namespace sw {
 

@@ -4,7 +4,8 @@
 
 #include "platform/FileSystem.h"
 #include "platform/NationalLanguage.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -3,7 +3,8 @@
 #include <string>
 
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
 
 namespace sw {
 
@@ -13,14 +14,9 @@ std::optional<unsigned> ParseDigits(std::string_view digits, unsigned base) {
   if (digits.empty() || digits.size() > (base == 16 ? 4u : 5u)) return std::nullopt;
   unsigned value = 0;
   for (char c : digits) {
-    unsigned digit;
-    if (c >= '0' && c <= '9')
-      digit = static_cast<unsigned>(c - '0');
-    else if (base == 16 && IsHexDigitChar(c))
-      digit = static_cast<unsigned>((c | 0x20) - 'a' + 10);
-    else
-      return std::nullopt;
-    value = value * base + digit;
+    const int digit = base == 16 ? HexDigit(c) : (IsDecimalDigit(c) ? c - '0' : -1);
+    if (digit < 0) return std::nullopt;
+    value = value * base + static_cast<unsigned>(digit);
   }
   return value;
 }

@@ -23,7 +23,9 @@
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 #include "storage/PropRules.h"
 
 namespace sw {

@@ -5,7 +5,9 @@
 #include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "storage/PropRules.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -17,7 +17,11 @@
 #include "runtime/IniFile.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -10,7 +10,8 @@
 #include "runtime/IniFile.h"
 #include "storage/ExchangeUnits.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
 #include "util/QConsts.h"
 #include "util/UserInteraction.h"
 
@@ -381,7 +382,7 @@ std::string TMainWindowLogic::ShortNameFromName(const std::string& name) {
   bool upperNext = true;
   for (const char c : name) {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_') {
-      result += upperNext && c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+      result += upperNext ? UpCaseAscii(c) : c;
       upperNext = false;
     } else {
       upperNext = true;

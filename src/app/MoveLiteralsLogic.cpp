@@ -8,7 +8,10 @@
 
 #include "app/LibrarySettings.h"
 #include "platform/FileSystem.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -9,7 +9,7 @@
 #include "platform/FileSystem.h"
 #include "storage/ExchangeUnits.h"
 #include "base/AsciiText.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -2,7 +2,7 @@
 #include "app/RunReportLogic.h"
 
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
 
 namespace sw {
 

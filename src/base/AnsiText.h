@@ -1,4 +1,5 @@
-// Case mapping and trimming of 8-bit texts by the locale's rules. The locale
+// Case mapping, searching and the wildcard match of 8-bit texts by the
+// locale's rules, and trimming. The locale
 // is the system ANSI code page's: its case pairs are those of Windows-1252,
 // mapped byte for byte so that changing case never changes a text's length or
 // the positions in it.
@@ -57,5 +58,17 @@ std::string Trim(std::string_view text);
 // `a` and `b` joined with one `separator` between them (none is added when
 // either is empty, and a doubled one is dropped).
 std::string JoinWithSep(std::string_view a, std::string_view b, char separator);
+
+// 1-based position of `sub` in `text` without regard to the locale's case; 0
+// when absent.
+int PosText(std::string_view sub, std::string_view text);
+// The text in lower case with its first character in upper case.
+std::string Capitalize(std::string_view text);
+// Whether the text holds an ASCII letter or any byte from 128 up.
+bool HasLetter(std::string_view text);
+// The wildcard match of the property rules: "*" any run, "?" any one
+// character; without `caseSensitive`, the locale's case is folded. An
+// asterisk followed by another wildcard never matches.
+bool MatchesMask(std::string_view text, std::string_view mask, bool caseSensitive);
 
 }  // namespace sw

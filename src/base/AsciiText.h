@@ -1,10 +1,13 @@
-// Case folding of ASCII letters, the one home of it: comparisons of 8-bit
-// texts without regard to the case of ASCII letters (identifiers, names,
-// keys). Letters outside ASCII compare as they are.
+// ASCII text: case folding of ASCII letters, the one home of it
+// (comparisons of 8-bit texts without regard to the case of ASCII letters:
+// identifiers, names, keys; letters outside ASCII compare as they are), and
+// trimming, cutting, joining and replacing that treat only ASCII bytes as
+// special. The locale's case rules are in AnsiText.h.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace sw {
 
@@ -44,5 +47,20 @@ inline std::string UpperAscii(std::string_view text) {
   for (char& c : result) c = UpCaseAscii(c);
   return result;
 }
+
+// Without the tabs, line breaks and spaces at either end (Trim in AnsiText.h
+// removes every control character too).
+std::string TrimSpaces(std::string_view text);
+// Whether `text` ends with `suffix`, ASCII letters folded.
+bool EndsWithText(std::string_view suffix, std::string_view text);
+// The text before the first `separator`, trimmed; the whole text when none.
+std::string TextBefore(std::string_view separator, std::string_view text);
+// The text before and after the first `separator`; {text, ""} when none.
+std::pair<std::string, std::string> SplitAt(std::string_view separator, std::string_view text);
+// `a` and `b` joined by a dot, as the parts of a property path; no dot when
+// either is empty.
+std::string JoinWithDot(std::string_view a, std::string_view b);
+// Every occurrence of `oldText` replaced, case-sensitively.
+std::string ReplaceAll(std::string_view text, std::string_view oldText, std::string_view newText);
 
 }  // namespace sw

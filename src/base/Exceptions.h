@@ -93,6 +93,8 @@ inline constexpr const char* SFOpenError = "Cannot open file %s";
 inline constexpr const char* SFCreateError = "Cannot create file %s";
 inline constexpr const char* SInvalidInteger = "'%s' is not a valid integer value";
 inline constexpr const char* SInvalidFloat = "'%s' is not a valid floating point value";
+inline constexpr const char* SNotHexDigit = "%s is not a hex digit";
+inline constexpr const char* SNotOctDigit = "%s is not an oct digit";
 
 [[noreturn]] inline void RaiseListIndexError(long long index) {
   throw EListError(Format(SListIndexError, index));

@@ -106,4 +106,39 @@ double StrToFloat(std::string_view text) {
   return value;
 }
 
+int HexToInt(std::string_view text) {
+  std::uint32_t result = 0;
+  for (char c : text) {
+    const int digit = HexDigit(c);
+    if (digit < 0) throw EConvertError(Format(SNotHexDigit, std::string(1, c)));
+    result = result * 16u + static_cast<std::uint32_t>(digit);
+  }
+  return static_cast<int>(result);
+}
+
+int OctToInt(std::string_view text) {
+  std::uint32_t result = 0;
+  for (char c : text) {
+    if (c < '0' || c > '7') throw EConvertError(Format(SNotOctDigit, std::string(1, c)));
+    result = result * 8u + static_cast<std::uint32_t>(c - '0');
+  }
+  return static_cast<int>(result);
+}
+
+int StrToIntTrim(std::string_view text) {
+  const std::string trimmed = Trim(text);
+  if (trimmed.empty()) return 0;
+  return StrToInt(trimmed);
+}
+
+int StrToIntDef0(std::string_view text) {
+  int value = 0;
+  return TryStrToInt(Trim(text), value) ? value : 0;
+}
+
+double StrToFloatDef0(std::string_view text) {
+  double value = 0;
+  return TryStrToFloat(Trim(text), value) ? value : 0.0;
+}
+
 }  // namespace sw

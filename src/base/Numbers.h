@@ -28,4 +28,15 @@ bool TryStrToInt(std::string_view text, int& value);
 double StrToFloat(std::string_view text);
 bool TryStrToFloat(std::string_view text, double& value);
 
+// Digits of one base only, no sign or blanks, as source escapes hold them
+// ("1F", "017"); raises EConvertError "%s is not a hex digit" / "%s is not an
+// oct digit" at the first other character. The value wraps at 32 bits.
+int HexToInt(std::string_view text);
+int OctToInt(std::string_view text);
+// StrToInt of the trimmed text; an empty one is 0.
+int StrToIntTrim(std::string_view text);
+// The value of the trimmed text, or 0 when it is no number.
+int StrToIntDef0(std::string_view text);
+double StrToFloatDef0(std::string_view text);
+
 }  // namespace sw

@@ -10,7 +10,6 @@
 #include "checks/HotkeyRule.h"
 #include "checks/TextRules.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
 
 namespace sw {
 

@@ -9,7 +9,8 @@
 #include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormReader.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
@@ -53,7 +54,7 @@ class TTreeWalker {
     header.Inline = !header.Inherited && (flags & ffInline) != 0;
     if (header.Inline) inlinePrefix_ = JoinWithDot(inlinePrefix_, header.Name);
     header.ClassName = header.BareClass;
-    if (flags & ffChildPos) header.ClassName += "[" + std::to_string(position) + "]";
+    if (flags & ffChildPos) header.ClassName.append("[").append(std::to_string(position)).append("]");
     return header;
   }
 

@@ -16,7 +16,9 @@
 #include "cli/Commands.h"
 #include "literals/MoveLiterals.h"
 #include "platform/FileSystem.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Escapes.h"
+#include "base/Exceptions.h"
 
 namespace sw::cli {
 
@@ -96,7 +98,7 @@ int RunMoveLiterals(MoveOptions options) {
       int offered = 0;
       for (const auto& e : outcome.Plan)
         if (e.Offered()) {
-          std::cout << e.File << ":" << e.Line << ":" << e.Column << ": " << EscapePlanText(e.Literal) << "\n";
+          std::cout << e.File << ":" << e.Line << ":" << e.Column << ": " << EscapeForLine(e.Literal) << "\n";
           ++offered;
         }
       std::cerr << offered << " hard-coded literal" << (offered == 1 ? "" : "s") << " could move to "

@@ -27,7 +27,9 @@
 #include "storage/LocCommon.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
+#include "platform/FileSystem.h"
 #include "util/TerminalUserInteraction.h"
 
 namespace sw::cli {

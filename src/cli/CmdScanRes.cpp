@@ -27,7 +27,8 @@
 #include "storage/LocStorage.h"
 #include "storage/PropRules.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 #include "util/StringListFiles.h"
 
 #include <fmt/format.h>

@@ -19,7 +19,10 @@
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Escapes.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 
 namespace sw::cli {
 

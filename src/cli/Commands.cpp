@@ -9,6 +9,7 @@
 
 #include "BuildInfo.h"
 #include "app/FileKinds.h"
+#include "base/AsciiText.h"
 #include "base/Exceptions.h"
 #include "extract/resources/CompiledPrograms.h"
 
@@ -31,9 +32,7 @@ std::string LowerExtension(const std::string& fileName) {
   const auto slash = fileName.find_last_of("/\\");
   const auto dot = fileName.find_last_of('.');
   if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  std::string ext = fileName.substr(dot);
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  return ext;
+  return LowerAscii(fileName.substr(dot));
 }
 
 void AddScanCommand(CLI::App& app) {

@@ -9,7 +9,8 @@
 #include "base/AsciiText.h"
 #include "platform/SettingsLocation.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "runtime/StringList.h"
+#include "platform/FileSystem.h"
 
 namespace sw::cli {
 

@@ -11,7 +11,8 @@
 #include "exchange/Exchange.h"
 #include "platform/FileSystem.h"
 #include "storage/LocConst.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

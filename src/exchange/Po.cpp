@@ -31,10 +31,11 @@
 #include <unistd.h>
 
 #include "base/AsciiText.h"
+#include "base/Numbers.h"
 #include "base/Unicode.h"
 #include "exchange/Exchange.h"
 #include "platform/FileSystem.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
@@ -165,9 +166,8 @@ bool QuotedHoldsNul(std::string_view line, std::size_t open, std::size_t* end) {
     } else if (next == 'x') {
       unsigned value = 0;
       std::size_t digits = 0;
-      while (i + 1 < line.size() && std::isxdigit(static_cast<unsigned char>(line[i + 1]))) {
-        const char h = line[++i];
-        const unsigned digit = h <= '9' ? static_cast<unsigned>(h - '0') : static_cast<unsigned>((h | 0x20) - 'a' + 10);
+      while (i + 1 < line.size() && HexDigit(line[i + 1]) >= 0) {
+        const auto digit = static_cast<unsigned>(HexDigit(line[++i]));
         value = (value << 4 | digit) & 0xFFFF;
         ++digits;
       }

@@ -10,7 +10,6 @@
 
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
-#include "util/QStrings.h"
 
 namespace sw {
 
@@ -27,11 +26,6 @@ int LineAt(std::string_view data, std::ptrdiff_t offset) {
   throw EExchangeError(fileName + ":" + std::to_string(LineAt(data, offset)) + ": " + problem);
 }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 // Refuses what a hostile file could use before pugixml sees it: other
 // encodings, and a document type declaration beyond the plain reference.
 void CheckProlog(std::string_view data, const std::string& fileName) {
@@ -43,7 +37,7 @@ void CheckProlog(std::string_view data, const std::string& fileName) {
   // The XML declaration's encoding, when it names one.
   if (data.substr(data.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0, 5) == "<?xml") {
     const std::size_t end = data.find("?>");
-    const std::string declaration = Lower(std::string(data.substr(0, end == std::string_view::npos ? 200 : end)));
+    const std::string declaration = LowerAscii(std::string(data.substr(0, end == std::string_view::npos ? 200 : end)));
     const std::size_t at = declaration.find("encoding");
     if (at != std::string::npos) {
       const std::size_t quote = declaration.find_first_of("\"'", at);

@@ -18,7 +18,7 @@
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
 #include "exchange/Exchange.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -6,7 +6,8 @@
 #include <map>
 
 #include "base/Unicode.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -6,7 +6,12 @@
 #include <map>
 
 #include "platform/FileSystem.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "base/Escapes.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
@@ -14,37 +19,6 @@ namespace {
 
 bool HasNonAscii(const std::string& text) {
   return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
-// Resource-script quoting: as C, except that a double quote is doubled, the
-// form resource compilers read, and other control characters are written as
-// three-digit octal escapes, which no following character can extend.
-std::string QuoteRC(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    const auto b = static_cast<unsigned char>(c);
-    switch (b) {
-      case 7: out += "\\a"; break;
-      case 8: out += "\\b"; break;
-      case 9: out += "\\t"; break;
-      case 10: out += "\\n"; break;
-      case 11: out += "\\v"; break;
-      case 12: out += "\\f"; break;
-      case 13: out += "\\r"; break;
-      case '"': out += "\"\""; break;
-      case '\\': out += "\\\\"; break;
-      default:
-        if (b < 32) {
-          out += '\\';
-          out += static_cast<char>('0' + (b >> 6));
-          out += static_cast<char>('0' + ((b >> 3) & 7));
-          out += static_cast<char>('0' + (b & 7));
-        } else {
-          out += c;
-        }
-    }
-  }
-  return out + "\"";
 }
 
 // Reads an existing file as a source text; false when it does not exist.

@@ -8,7 +8,7 @@
 #include "extract/source/SrcProcs.h"
 #include "platform/FileSystem.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 #include "util/UserInteraction.h"
 
 namespace sw {

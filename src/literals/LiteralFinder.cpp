@@ -9,7 +9,12 @@
 #include <set>
 #include <string_view>
 
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "base/Numbers.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -8,39 +8,10 @@
 #include <tuple>
 
 #include "base/Escapes.h"
-#include "util/QStrings.h"
+#include "base/Numbers.h"
+#include "base/Exceptions.h"
 
 namespace sw {
-
-std::string EscapePlanText(const std::string& text) { return EscapeForLine(text); }
-
-bool UnescapePlanText(const std::string& text, std::string& out) {
-  if (text.size() < 2 || text.front() != '"' || text.back() != '"') return false;
-  const std::string inner = text.substr(1, text.size() - 2);
-  out.clear();
-  for (std::size_t i = 0; i < inner.size(); ++i) {
-    if (inner[i] != '\\') {
-      out += inner[i];
-      continue;
-    }
-    if (++i >= inner.size()) return false;
-    switch (inner[i]) {
-      case 'n': out += '\n'; break;
-      case 'r': out += '\r'; break;
-      case 't': out += '\t'; break;
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      case 'x':
-        if (i + 2 >= inner.size() || !IsHexDigitChar(inner[i + 1]) || !IsHexDigitChar(inner[i + 2])) return false;
-        out += static_cast<char>(HexToInt(inner.substr(i + 1, 2)));
-        i += 2;
-        break;
-      default:
-        return false;
-    }
-  }
-  return true;
-}
 
 std::vector<TPlanEntry> ReadPlan(const std::string& bytes, const std::string& fileName) {
   std::vector<TPlanEntry> entries;
@@ -78,7 +49,7 @@ std::vector<TPlanEntry> ReadPlan(const std::string& bytes, const std::string& fi
     TPlanEntry entry;
     if ((fields.size() != 6 && fields.size() != 7) || !TryStrToInt(fields[1], entry.Line) ||
         !TryStrToInt(fields[2], entry.Column) || (fields[3] != "[x]" && fields[3] != "[ ]") ||
-        !UnescapePlanText(fields[5], entry.Literal) || (fields.size() == 7 && fields[6].empty()))
+        !UnescapeLine(fields[5], entry.Literal) || (fields.size() == 7 && fields[6].empty()))
       throw Exception(fileName + " line " + std::to_string(number) + ": not a plan line");
     entry.File = fields[0];
     entry.Selected = fields[3] == "[x]";
@@ -115,7 +86,7 @@ std::string FormatPlan(const std::vector<TPlanEntry>& plan, const std::string& c
   std::string text;
   for (const auto& e : plan)
     text += e.File + "\t" + std::to_string(e.Line) + "\t" + std::to_string(e.Column) + "\t" +
-            (e.Selected ? "[x]" : "[ ]") + "\t" + (e.Name.empty() ? "-" : e.Name) + "\t" + EscapePlanText(e.Literal) +
+            (e.Selected ? "[x]" : "[ ]") + "\t" + (e.Name.empty() ? "-" : e.Name) + "\t" + EscapeForLine(e.Literal) +
             "\t" + e.Reason + "\n";
   return text;
 }

@@ -4,7 +4,7 @@
 //
 // Text: one literal a line, tab-separated: file, line, column (both 1-based;
 // the column counts bytes of the UTF-8 line), "[x]" or "[ ]", the name ("-"
-// for a literal not offered), the literal quoted and escaped (EscapePlanText),
+// for a literal not offered), the literal quoted and escaped (EscapeForLine),
 // the reason. Lines starting with "#" and empty lines are passed over;
 // a line without the reason (as older plans were written) is an offered one.
 // JSON: {"constFile": ..., "units": [{"file": ..., "candidates": [{"line",
@@ -42,11 +42,5 @@ std::string FormatPlan(const std::vector<TPlanEntry>& plan, const std::string& c
 // (the unit changed since the plan was made) or when a literal not offered
 // is selected.
 void ApplyPlan(TUnitRecList& units, const std::vector<TPlanEntry>& plan);
-
-// A text as one printable line in double quotes: control characters, quotes
-// and backslashes escaped (\n, \r, \t, \xHH).
-std::string EscapePlanText(const std::string& text);
-// Reverses EscapePlanText; false when `text` is not such a quoted text.
-bool UnescapePlanText(const std::string& text, std::string& out);
 
 }  // namespace sw

@@ -7,7 +7,10 @@
 
 #include "literals/ConstantsFileWriter.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -3,7 +3,9 @@
 #include "literals/UnitRewriter.h"
 
 #include "literals/LiteralFinder.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "runtime/StringList.h"
 
 namespace sw {
 

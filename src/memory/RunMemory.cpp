@@ -5,7 +5,7 @@
 
 #include "storage/ExchangeUnits.h"
 #include "storage/LocStorage.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

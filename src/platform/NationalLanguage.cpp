@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/AsciiText.h"
 #include "base/Unicode.h"
 
 namespace sw::platform {
@@ -61,13 +62,7 @@ const std::vector<const LocaleRow*>& EnumeratedRows() {
 
 #ifndef _WIN32
 
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (auto& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
-std::string LanguageOf(std::string_view localeName) { return Lower(localeName.substr(0, localeName.find('-'))); }
+std::string LanguageOf(std::string_view localeName) { return LowerAscii(localeName.substr(0, localeName.find('-'))); }
 
 // The locale of a POSIX locale name such as "de_DE.UTF-8", "sr_RS@latin" or
 // "ca_ES@valencia"; 0 when the name says nothing we know.
@@ -75,13 +70,13 @@ LANGID LangIdFromPosixName(std::string_view name) {
   if (name.empty() || name == "C" || name == "POSIX" || name.substr(0, 2) == "C.") return 0x0409;
   std::string modifier;
   if (const auto at = name.find('@'); at != std::string_view::npos) {
-    modifier = Lower(name.substr(at + 1));
+    modifier = LowerAscii(name.substr(at + 1));
     name = name.substr(0, at);
   }
   name = name.substr(0, name.find('.'));
   const auto sep = name.find('_');
-  const std::string language = Lower(name.substr(0, sep));
-  const std::string territory = sep == std::string_view::npos ? "" : Lower(name.substr(sep + 1));
+  const std::string language = LowerAscii(name.substr(0, sep));
+  const std::string territory = sep == std::string_view::npos ? "" : LowerAscii(name.substr(sep + 1));
   if (language.empty()) return 0;
   std::string script;
   if (modifier == "latin")
@@ -94,7 +89,7 @@ LANGID LangIdFromPosixName(std::string_view name) {
   const auto& rows = EnumeratedRows();
   auto find = [&](const std::string& wanted) -> LANGID {
     for (const LocaleRow* row : rows)
-      if (Lower(row->LocaleName) == wanted) return row->Id;
+      if (LowerAscii(row->LocaleName) == wanted) return row->Id;
     return 0;
   };
   if (!territory.empty()) {
@@ -105,7 +100,7 @@ LANGID LangIdFromPosixName(std::string_view name) {
     if (!id) {
       // A locale written with a script the POSIX name leaves out ("sr_RS").
       for (const LocaleRow* row : rows) {
-        const std::string n = Lower(row->LocaleName);
+        const std::string n = LowerAscii(row->LocaleName);
         if (LanguageOf(n) == language && n.size() > territory.size() &&
             n.compare(n.size() - territory.size() - 1, std::string::npos, "-" + territory) == 0) {
           id = row->Id;

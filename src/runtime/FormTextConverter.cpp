@@ -9,6 +9,8 @@
 
 #include "runtime/FormReader.h"
 #include "runtime/FormWriter.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
 #include "base/Unicode.h"
 
 namespace sw {
@@ -25,22 +27,7 @@ bool IsSymbolStart(unsigned char c) {
 }
 bool IsSymbolChar(unsigned char c) { return IsSymbolStart(c) || (c >= '0' && c <= '9'); }
 bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-int HexValue(unsigned char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-bool SameAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    if (x != y) return false;
-  }
-  return true;
-}
+int HexValue(unsigned char c) { return HexDigit(static_cast<char>(c)); }
 
 class TFormTextParser {
  public:
@@ -221,7 +208,7 @@ class TFormTextParser {
   }
 
   bool IsChar(char c) const { return token_ == TokenKind::Char && tokenText_[0] == c; }
-  bool IsSymbol(std::string_view s) const { return token_ == TokenKind::Symbol && SameAscii(tokenText_, s); }
+  bool IsSymbol(std::string_view s) const { return token_ == TokenKind::Symbol && SameTextAscii(tokenText_, s); }
   void CheckChar(char c) const {
     if (!IsChar(c)) Error(Format(SCharExpected, std::string(1, c)));
   }

@@ -1,6 +1,7 @@
 #include "runtime/StringList.h"
 
 #include "platform/FileSystem.h"
+#include "base/AnsiText.h"
 #include "base/AsciiText.h"
 #include "base/Exceptions.h"
 #include "base/Unicode.h"
@@ -141,6 +142,31 @@ void TStringList::SaveToFile(const std::string& fileName) const {
   std::string bytes = Text();
   if (encoding_ == TextEncoding::Utf8) bytes.insert(0, "\xEF\xBB\xBF");
   platform::WriteFileAtomic(fileName, bytes);
+}
+
+int FindSection(int start, const TStringList& list, std::string_view name) {
+  std::string header = "[";
+  header.append(name).append("]");
+  if (start < 0) start = 0;
+  for (int i = start; i < list.Count(); ++i)
+    if (SameText(Trim(list[i]), header)) return i;
+  if (start != 0)
+    for (int i = 0; i < start && i < list.Count(); ++i)
+      if (SameText(Trim(list[i]), header)) return i;
+  return -1;
+}
+
+int ReadSection(int start, const TStringList& list, std::string_view name, TStringList& out) {
+  out.Clear();
+  const int header = FindSection(start, list, name);
+  if (header < 0) return start;
+  int i = header + 1;
+  for (; i < list.Count(); ++i) {
+    const std::string trimmed = Trim(list[i]);
+    if (!trimmed.empty() && trimmed[0] == '[') break;
+    if (!trimmed.empty()) out.Add(list[i]);
+  }
+  return i - 1;
 }
 
 }  // namespace sw

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace sw {
@@ -70,5 +71,13 @@ class TStringList {
   std::vector<std::string> lines_;
   TextEncoding encoding_ = TextEncoding::Ansi;
 };
+
+// INI-style sections in a list of lines ("[Name]" headers, case ignored).
+// The index of the header of section `name`, searched from `start` on and
+// then from the top; -1 when absent.
+int FindSection(int start, const TStringList& list, std::string_view name);
+// Fills `out` with the section's non-blank lines and returns the index of its
+// last line (`start` when the section is absent, with `out` empty).
+int ReadSection(int start, const TStringList& list, std::string_view name, TStringList& out);
 
 }  // namespace sw

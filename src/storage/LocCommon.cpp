@@ -12,7 +12,10 @@
 #include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 #include "storage/LngStrings.h"
 
 namespace sw {
@@ -167,9 +170,6 @@ TLocValueList::TLocValueList(std::uint8_t kind) : ValueKind(kind) { AddNew(this)
 
 namespace {
 
-inline unsigned char FoldAscii(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
 
 int CompareBytes(std::string_view a, std::string_view b, bool fold) {
   const std::size_t n = std::min(a.size(), b.size());
@@ -177,8 +177,8 @@ int CompareBytes(std::string_view a, std::string_view b, bool fold) {
     unsigned char ca = static_cast<unsigned char>(a[i]);
     unsigned char cb = static_cast<unsigned char>(b[i]);
     if (fold) {
-      ca = FoldAscii(ca);
-      cb = FoldAscii(cb);
+      ca = static_cast<unsigned char>(UpCaseAscii(static_cast<char>(ca)));
+      cb = static_cast<unsigned char>(UpCaseAscii(static_cast<char>(cb)));
     }
     if (ca != cb) return ca < cb ? -1 : 1;
   }

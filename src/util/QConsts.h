@@ -16,8 +16,6 @@ namespace sw {
 
 // ---- Utilities and runtime ------------------------------------------------
 
-inline constexpr const char* SNotHexDigit = "%s is not a hex digit";
-inline constexpr const char* SNotOctDigit = "%s is not an oct digit";
 
 // (end of utilities block)
 

@@ -12,7 +12,10 @@
 #include "base/Unicode.h"
 #include "platform/NationalLanguage.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "base/Exceptions.h"
+#include "platform/FileSystem.h"
 
 namespace sw {
 

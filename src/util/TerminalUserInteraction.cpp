@@ -5,7 +5,9 @@
 #include <ostream>
 
 #include "platform/Terminal.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "platform/FileSystem.h"
 
 namespace sw {
 

@@ -12,7 +12,7 @@
 #include "app/AboutBoxLogic.h"
 #include "platform/FileSystem.h"
 #include "support/TestSupport.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
 #include "util/VersionInfo.h"
 
 namespace sw {

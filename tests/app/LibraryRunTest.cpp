@@ -17,7 +17,10 @@
 #include "storage/PropRules.h"
 #include "support/RecordingUserInteraction.h"
 #include "support/TestSupport.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "platform/FileSystem.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
 #include "util/UserInteraction.h"
 
 namespace sw {

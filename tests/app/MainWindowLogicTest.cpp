@@ -17,7 +17,9 @@
 #include "runtime/IniFile.h"
 #include "support/TestSupport.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "platform/FileSystem.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 #include "util/UserInteraction.h"
 
 namespace sw {

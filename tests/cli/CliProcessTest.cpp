@@ -12,7 +12,7 @@
 #include "storage/LocLangFile.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
 
 namespace sw {
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "support/TestSupport.h"
-#include "util/QStrings.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 namespace {
@@ -177,7 +177,7 @@ TEST_F(QScannerTest, CStringsAndEscapes) {
             "0:30-46 ttString \\x07\\x08\\x0C\\n\\r\\t\\x0B\n"
             "0:47-51 ttString \\x00\n"
             "0:52-59 ttString \xC3\xBF\n");
-  EXPECT_THROW_MSG(Dump({R"("\8")"}, smC), EQStringsError, "8 is not an oct digit");
+  EXPECT_THROW_MSG(Dump({R"("\8")"}, smC), EConvertError, "8 is not an oct digit");
   // Two literals with blanks between them stay two tokens.
   EXPECT_EQ(Dump({"\"a\"  \"b\""}, smC), "0:1-4 ttString a\n0:6-9 ttString b\n");
 }

@@ -1,6 +1,14 @@
-// Tests of the shared text functions: wildcard match, quoting and escaping,
-// number parsing with its error texts, section reading and path joining.
-#include "util/QStrings.h"
+// Tests of the text functions of the lower layers (ASCII and locale text,
+// numbers, escapes, path names, sections of string lists): wildcard match,
+// quoting and escaping, number parsing with its error texts, section reading
+// and path joining.
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "base/Numbers.h"
+#include "base/Escapes.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 #include <gtest/gtest.h>
 
@@ -10,39 +18,14 @@
 namespace sw {
 namespace {
 
-TEST(QStringsTest, CharacterClasses) {
-  EXPECT_TRUE(IsSpaceChar('\t') && IsSpaceChar('\n') && IsSpaceChar('\r') && IsSpaceChar(' '));
-  EXPECT_FALSE(IsSpaceChar('\v') || IsSpaceChar('\0') || IsSpaceChar('\xA0'));
-  EXPECT_TRUE(IsHexDigitChar('f') && IsHexDigitChar('F') && IsHexDigitChar('9'));
-  EXPECT_FALSE(IsHexDigitChar('g') || IsHexDigitChar('G'));
-  // The identifier class takes the whole range 95..122, so the backtick too.
-  EXPECT_TRUE(IsIdentChar('_') && IsIdentChar('`') && IsIdentChar('z') && IsIdentChar('Q'));
-  EXPECT_FALSE(IsIdentChar('{') || IsIdentChar('^') || IsIdentChar('\xE9'));
-}
-
-TEST(QStringsTest, TextTests) {
-  EXPECT_FALSE(IsAllDigits(""));
-  EXPECT_TRUE(IsAllDigits("0123"));
-  EXPECT_FALSE(IsAllDigits("12a"));
+TEST(TextFunctionsTest, TextTests) {
   EXPECT_TRUE(HasLetter("12\xE9"));
   EXPECT_FALSE(HasLetter("12 -_!"));
-  EXPECT_TRUE(HasLetterW(u"\u0416"));
-  EXPECT_TRUE(HasLetterW(u"\t"));  // control characters count
-  EXPECT_TRUE(HasLetterW(u"\u00A0"));
-  EXPECT_FALSE(HasLetterW(u" 12@[`{~"));
-  EXPECT_TRUE(StartsWith("ab", "abc"));
-  EXPECT_FALSE(StartsWith("AB", "abc"));
-  EXPECT_FALSE(StartsWith("abcd", "abc"));
   EXPECT_TRUE(EndsWithText(".DFM", "form.dfm"));
   EXPECT_FALSE(EndsWithText("xform.dfm", "form.dfm"));
-  EXPECT_EQ(IndexOfText(TStringList{"a", "Caption", "caption"}, "CAPTION"), 1);
-  EXPECT_EQ(IndexOfText(TStringList{"a"}, "b"), -1);
-  EXPECT_TRUE(IsInList("HINT", {"Caption", "Hint"}));
-  EXPECT_FALSE(IsInList("\xC9t\xE9", {"\xE9t\xE9"}));  // ASCII folding only
-  EXPECT_TRUE(IsInListAnsi("\xC9t\xE9", {"\xE9T\xC9"}));
 }
 
-TEST(QStringsTest, LocaleCaseFoldsWindows1252Letters) {
+TEST(TextFunctionsTest, LocaleCaseFoldsWindows1252Letters) {
   EXPECT_EQ(LowerAnsi("ABC\xC0\xDE\xD7\x8A\x8C\x8E\x9F"), "abc\xE0\xFE\xD7\x9A\x9C\x9E\xFF");
   EXPECT_EQ(UpperAnsi("abc\xE0\xFE\xF7\x9A\xFF\xDF\xB5"), "ABC\xC0\xDE\xF7\x8A\x9F\xDF\xB5");
   EXPECT_EQ(LowerAscii("A\xC0"), "a\xC0");
@@ -55,38 +38,27 @@ TEST(QStringsTest, LocaleCaseFoldsWindows1252Letters) {
   EXPECT_GT(CompareText("_", "z"), 0);
 }
 
-TEST(QStringsTest, Trimming) {
+TEST(TextFunctionsTest, Trimming) {
   EXPECT_EQ(TrimSpaces(" \t\r\nab c \n"), "ab c");
   EXPECT_EQ(TrimSpaces("\v x \v"), "\v x \v");
   EXPECT_EQ(TrimSpaces("   "), "");
   EXPECT_EQ(Trim("\v x \x01"), "x");
 }
 
-TEST(QStringsTest, PosFromCountsOverlappingOccurrencesFromStart) {
-  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 1), 1);
-  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 2), 2);
-  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 3), 3);
-  EXPECT_EQ(PosFrom("aa", "aaaa", 1, 4), 0);
-  EXPECT_EQ(PosFrom("aa", "aaaa", 2, 1), 2);
-  EXPECT_EQ(PosFrom("b", "abab", -5, 1), 2);
-  EXPECT_EQ(PosFrom("b", "abab", 5, 1), 0);
-  EXPECT_EQ(PosFrom("", "abab", 1, 1), 0);
-  EXPECT_EQ(PosFrom("a", "", 1, 1), 0);
-  EXPECT_EQ(PosFrom("B", "abab", 1, 1), 0);
+TEST(TextFunctionsTest, PosTextFoldsTheLocaleCase) {
+  EXPECT_EQ(PosText("", "ab"), 0);
   EXPECT_EQ(PosText("B\xC9", "ab\xE9"), 2);
   EXPECT_EQ(PosText("x", "ab"), 0);
 }
 
-TEST(QStringsTest, CuttingAtSeparators) {
+TEST(TextFunctionsTest, CuttingAtSeparators) {
   EXPECT_EQ(TextBefore("=", " key = value "), "key");
-  EXPECT_EQ(TextAfter("=", " key = value "), "value");
   EXPECT_EQ(TextBefore("=", " no separator "), " no separator ");
-  EXPECT_EQ(TextAfter("=", " no separator "), " no separator ");
   EXPECT_EQ(SplitAt("::", " a :: b :: c"), std::make_pair(std::string(" a "), std::string(" b :: c")));
   EXPECT_EQ(SplitAt("::", "abc"), std::make_pair(std::string("abc"), std::string()));
 }
 
-TEST(QStringsTest, StripExtCutsAtFirstDotOfLastComponent) {
+TEST(TextFunctionsTest, StripExtCutsAtFirstDotOfLastComponent) {
   const std::string d(1, platform::PathDelim);
   EXPECT_EQ(StripExt("name.tar.gz"), "name");
   EXPECT_EQ(StripExt("C:" + d + "dir" + d + "name.tar.gz"), "C:" + d + "dir" + d + "name");
@@ -98,7 +70,7 @@ TEST(QStringsTest, StripExtCutsAtFirstDotOfLastComponent) {
   EXPECT_EQ(ExtractFilePath("a.b" + d + "name.x"), "a.b" + d);
 }
 
-TEST(QStringsTest, JoinWithSepPutsExactlyOneSeparator) {
+TEST(TextFunctionsTest, JoinWithSepPutsExactlyOneSeparator) {
   for (const char sep : {'\\', '/'}) {
     const std::string s(1, sep);
     SCOPED_TRACE(s);
@@ -119,30 +91,26 @@ TEST(QStringsTest, JoinWithSepPutsExactlyOneSeparator) {
   EXPECT_EQ(JoinWithDot("Form1", ""), "Form1");
 }
 
-TEST(QStringsTest, Replacing) {
+TEST(TextFunctionsTest, Replacing) {
   EXPECT_EQ(ReplaceAll("aaaa", "aa", "b"), "bb");
   EXPECT_EQ(ReplaceAll("aXa", "x", "y"), "aXa");
   EXPECT_EQ(ReplaceAll("abc", "", "y"), "abc");
   EXPECT_EQ(ReplaceAll("abc", "b", ""), "ac");
-  EXPECT_EQ(ReplaceText("One one ONE", "one", "1"), "1 1 1");
-  EXPECT_EQ(ReplaceText("\xC9t\xE9 Ab", "\xE9T\xC9", "x"), "x Ab");
-  EXPECT_EQ(ReplaceText("keep Case", "z", "y"), "keep Case");
 }
 
-TEST(QStringsTest, DigitConvertersAndTheirErrors) {
+TEST(TextFunctionsTest, DigitConvertersAndTheirErrors) {
   EXPECT_EQ(HexToInt("1F"), 31);
   EXPECT_EQ(HexToInt("ff"), 255);
   EXPECT_EQ(HexToInt(""), 0);
   EXPECT_EQ(HexToInt("FFFFFFFF"), -1);
   EXPECT_EQ(HexToInt("100000001"), 1);  // wraps at 32 bits
   EXPECT_EQ(OctToInt("777"), 511);
-  EXPECT_THROW_MSG(HexDigitValue('g'), EQStringsError, "g is not a hex digit");
-  EXPECT_THROW_MSG(HexToInt("1G"), EQStringsError, "G is not a hex digit");
-  EXPECT_THROW_MSG(OctDigitValue('8'), EQStringsError, "8 is not an oct digit");
-  EXPECT_THROW_MSG(OctToInt("1 "), EQStringsError, "  is not an oct digit");
+  EXPECT_THROW_MSG(HexToInt("1G"), EConvertError, "G is not a hex digit");
+  EXPECT_THROW_MSG(OctToInt("8"), EConvertError, "8 is not an oct digit");
+  EXPECT_THROW_MSG(OctToInt("1 "), EConvertError, "  is not an oct digit");
 }
 
-TEST(QStringsTest, IntegerParsing) {
+TEST(TextFunctionsTest, IntegerParsing) {
   EXPECT_EQ(StrToIntTrim("  12 \t"), 12);
   EXPECT_EQ(StrToIntTrim("   "), 0);
   EXPECT_EQ(StrToIntTrim(""), 0);
@@ -165,7 +133,7 @@ TEST(QStringsTest, IntegerParsing) {
   EXPECT_EQ(v, 5);
 }
 
-TEST(QStringsTest, FloatParsing) {
+TEST(TextFunctionsTest, FloatParsing) {
   EXPECT_DOUBLE_EQ(StrToFloatDef0(" 1.5 "), 1.5);
   EXPECT_DOUBLE_EQ(StrToFloatDef0("-2.5E3"), -2500);
   EXPECT_DOUBLE_EQ(StrToFloatDef0("+.5e-1"), 0.05);
@@ -180,7 +148,17 @@ TEST(QStringsTest, FloatParsing) {
   EXPECT_THROW_MSG(StrToFloat("1.5x"), EConvertError, "'1.5x' is not a valid floating point value");
 }
 
-TEST(QStringsTest, QuotePascal) {
+TEST(TextFunctionsTest, LineEscapesReadBack) {
+  const std::string all = "a\"\\\n\r\t\x01\x7F\xC3\xA9";
+  std::string back;
+  ASSERT_TRUE(UnescapeLine(EscapeForLine(all), back));
+  EXPECT_EQ(back, all);
+  for (const char* bad : {"", "\"", "abc", "\"a\\\"", "\"\\q\"", "\"\\x1\"", "\"\\xG1\""})
+    EXPECT_FALSE(UnescapeLine(bad, back)) << bad;
+  EXPECT_EQ(QuoteRC("say \"hi\"\\\n\x01" "7"), "\"say \"\"hi\"\"\\\\\\n\\0017\"");
+}
+
+TEST(TextFunctionsTest, QuotePascal) {
   EXPECT_EQ(QuotePascal("It's", '\''), "'It''s'");
   EXPECT_EQ(QuotePascal("", '\''), "''");
   EXPECT_EQ(QuotePascal("a\tb", '\''), "'a'#9'b'");
@@ -191,34 +169,7 @@ TEST(QStringsTest, QuotePascal) {
   EXPECT_EQ(QuotePascal("\xE9'", '\''), "'\xE9'''");
 }
 
-TEST(QStringsTest, EscapeC) {
-  EXPECT_EQ(EscapeC("\t\x01", false, false), "\\t\\x01");
-  EXPECT_EQ(EscapeC("\a\b\n\v\f\r\x1F\\", false, false), "\\a\\b\\n\\v\\f\\r\\x1F\\\\");
-  EXPECT_EQ(EscapeC("say \"it's\"", false, false), "say \"it's\"");
-  EXPECT_EQ(QuoteC("say \"it's\"", false), "\"say \\\"it\\'s\\\"\"");
-  EXPECT_EQ(QuoteC("it's", true), "\"it's\"");
-  EXPECT_EQ(QuoteC("", false), "\"\"");
-  EXPECT_EQ(EscapeC("\x7F\xE9", false, true), "\"\x7F\xE9\"");
-}
-
-TEST(QStringsTest, InsertAndDeleteTextInLines) {
-  TStringList list{"l0", "l1", "first line", "l3", "l4", "the last line", "l6"};
-  DeleteTextRange(list, 2, 7, 5, 5);
-  EXPECT_EQ(list.Lines(), (std::vector<std::string>{"l0", "l1", "first last line", "l6"}));
-  DeleteTextRange(list, 2, 1, 1, 1);  // last line before first: nothing
-  EXPECT_EQ(list.Count(), 4);
-  DeleteTextRange(list, 0, 2, 2, 0);  // within one line
-  EXPECT_EQ(list[0], "l0");
-  DeleteTextRange(list, 0, 2, 3, 0);
-  EXPECT_EQ(list[0], "l");
-  InsertInLine(list, 1, 2, "XY");
-  EXPECT_EQ(list[1], "lXY1");
-  InsertInLine(list, 1, 99, "!");
-  EXPECT_EQ(list[1], "lXY1!");
-  EXPECT_THROW_MSG(InsertInLine(list, 9, 1, "x"), EListError, "List index out of bounds (9)");
-}
-
-TEST(QStringsTest, FindSectionWrapsAroundOnce) {
+TEST(TextFunctionsTest, FindSectionWrapsAroundOnce) {
   TStringList list{"[Main]", "LastLib=1", "", "  [library1]  ", "Name=A", "[Library2]", "Name=B"};
   EXPECT_EQ(FindSection(0, list, "Library1"), 3);
   EXPECT_EQ(FindSection(4, list, "LIBRARY1"), 3);
@@ -228,7 +179,7 @@ TEST(QStringsTest, FindSectionWrapsAroundOnce) {
   EXPECT_EQ(FindSection(0, list, "Library"), -1);
 }
 
-TEST(QStringsTest, ReadSectionKeepsLinesUntrimmedAndSkipsBlanks) {
+TEST(TextFunctionsTest, ReadSectionKeepsLinesUntrimmedAndSkipsBlanks) {
   TStringList list{"[A]", " x=1 ", "", "y=[2]", "  [B]", "z=3", "[C]"};
   TStringList out{"stale"};
   EXPECT_EQ(ReadSection(0, list, "a", out), 3);
@@ -245,7 +196,7 @@ TEST(QStringsTest, ReadSectionKeepsLinesUntrimmedAndSkipsBlanks) {
   EXPECT_EQ(ReadSection(0, tail, "A", out), 2);
 }
 
-TEST(QStringsTest, MatchesMaskWildcards) {
+TEST(TextFunctionsTest, MatchesMaskWildcards) {
   EXPECT_TRUE(MatchesMask("abc", "a?c", true));
   EXPECT_FALSE(MatchesMask("abc", "a??c", true));
   EXPECT_TRUE(MatchesMask("abc", "abc", true));
@@ -266,7 +217,7 @@ TEST(QStringsTest, MatchesMaskWildcards) {
   EXPECT_TRUE(MatchesMask("\xC9T\xC9", "\xE9t*", false));
 }
 
-TEST(QStringsTest, MatchesMaskBacktracksOverOccurrences) {
+TEST(TextFunctionsTest, MatchesMaskBacktracksOverOccurrences) {
   EXPECT_TRUE(MatchesMask("a.hint.hint", "*.hint", true));
   EXPECT_TRUE(MatchesMask("xabab", "*ab", true));
   EXPECT_TRUE(MatchesMask("aaab", "*aab", true));  // overlapping occurrences
@@ -277,7 +228,7 @@ TEST(QStringsTest, MatchesMaskBacktracksOverOccurrences) {
   EXPECT_FALSE(MatchesMask("Form1.Caption", "*.*.Caption", true));
 }
 
-TEST(QStringsTest, MatchesMaskWithManyAsterisksOnALongTextEnds) {
+TEST(TextFunctionsTest, MatchesMaskWithManyAsterisksOnALongTextEnds) {
   const std::string text(2000, 'a');
   EXPECT_FALSE(MatchesMask(text, "*a*a*a*a*a*a*a*a*a*a*b", true));
   EXPECT_TRUE(MatchesMask(text + "b", "*a*a*a*a*a*a*a*a*a*a*b", true));
@@ -286,7 +237,7 @@ TEST(QStringsTest, MatchesMaskWithManyAsterisksOnALongTextEnds) {
 }
 
 // The match rule written out literally: literal runs, question marks, and
-// after an asterisk every occurrence of the following literal (PosFrom) tried
+// after an asterisk every occurrence of the following literal (overlapping ones too) tried
 // against the rest of the mask.
 bool ReferenceMatch(const std::string& text, const std::string& mask) {
   if (text.empty() && mask.empty()) return true;
@@ -309,12 +260,9 @@ bool ReferenceMatch(const std::string& text, const std::string& mask) {
     if (litEnd == std::string::npos) litEnd = mask.size();
     const std::string literal = mask.substr(mp + 1, litEnd - mp - 1);
     if (literal.empty()) return false;
-    for (int n = 1;; ++n) {
-      const int pos = PosFrom(literal, text, static_cast<int>(tp) + 1, n);
-      if (pos == 0) return false;
-      if (ReferenceMatch(text.substr(static_cast<std::size_t>(pos) - 1 + literal.size()), mask.substr(litEnd)))
-        return true;
-    }
+    for (std::size_t pos = text.find(literal, tp); pos != std::string::npos; pos = text.find(literal, pos + 1))
+      if (ReferenceMatch(text.substr(pos + literal.size()), mask.substr(litEnd))) return true;
+    return false;
   }
 }
 
@@ -326,7 +274,7 @@ std::vector<std::string> AllWords(const std::string& alphabet, std::size_t maxLe
   return words;
 }
 
-TEST(QStringsTest, MatchesMaskAgreesWithTheRuleOnEverySmallCase) {
+TEST(TextFunctionsTest, MatchesMaskAgreesWithTheRuleOnEverySmallCase) {
   const auto texts = AllWords("ab", 6);
   const auto masks = AllWords("ab*?", 5);
   int checked = 0;
@@ -338,7 +286,7 @@ TEST(QStringsTest, MatchesMaskAgreesWithTheRuleOnEverySmallCase) {
   EXPECT_GT(checked, 100000);
 }
 
-TEST(QStringsTest, MatchesMaskRuleExamples) {
+TEST(TextFunctionsTest, MatchesMaskRuleExamples) {
   EXPECT_TRUE(MatchesMask(".Caption", ".Caption", false));
   EXPECT_TRUE(MatchesMask(".CAPTION", ".Caption", false));
   EXPECT_FALSE(MatchesMask("Form1.Caption", ".Caption", false));

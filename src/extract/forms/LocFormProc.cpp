@@ -7,7 +7,10 @@
 #include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/AnsiText.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
@@ -126,7 +129,7 @@ void TLocFormProcessor::ReadComponentHeader(TFormReader& reader, std::string& cl
   InheritedFlag = (flags & ffInherited) != 0;
   isInline = !InheritedFlag && (flags & ffInline) != 0;
   if (isInline) InlinePrefix = JoinWithDot(InlinePrefix, name);
-  if (flags & ffChildPos) className += "[" + std::to_string(position) + "]";
+  if (flags & ffChildPos) className.append("[").append(std::to_string(position)).append("]");
 }
 
 void TLocFormProcessor::ProcessComponent(TFormReader& reader, const std::string& rawName,

@@ -9,7 +9,8 @@
 #include "storage/LocStorage.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

@@ -8,7 +8,10 @@
 #include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 
@@ -96,7 +99,7 @@ std::string LowerUtf8(std::string_view text) {
   while (i < text.size()) {
     const auto b = static_cast<unsigned char>(text[i]);
     if (b < 0x80) {
-      out += (b >= 'A' && b <= 'Z') ? static_cast<char>(b + 32) : static_cast<char>(b);
+      out += LowCaseAscii(static_cast<char>(b));
       ++i;
       continue;
     }
@@ -465,7 +468,7 @@ unsigned char TQScanner::ReadEscape(const std::string& line, std::size_t& i) {
     default: break;
   }
   if (IsDecDigit(c)) {
-    OctDigitValue(c);  // 8 and 9 raise the string utilities' error
+    // The digits start at `c`: an 8 or a 9 there makes OctToInt raise.
     const std::size_t digits = i - 1;
     while (i < line.size() && i - digits < 3 && line[i] >= '0' && line[i] <= '7') ++i;
     return static_cast<unsigned char>(OctToInt(std::string_view(line).substr(digits, i - digits)) & 0xFF);

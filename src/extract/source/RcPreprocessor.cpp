@@ -15,7 +15,8 @@
 #include "base/Exceptions.h"
 #include "base/Numbers.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
 
 namespace sw {
 

@@ -12,7 +12,11 @@
 
 #include "platform/FileSystem.h"
 #include "util/QConsts.h"
-#include "util/QStrings.h"
+#include "base/AsciiText.h"
+#include "base/Numbers.h"
+#include "platform/PathNames.h"
+#include "runtime/StringList.h"
+#include "base/Exceptions.h"
 
 namespace sw {
 

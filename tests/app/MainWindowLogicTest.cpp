@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -813,6 +814,43 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_TRUE(w.CoverageOfRow(0).Native);
   EXPECT_TRUE(w.CoverageOfRow(1).Known);
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%");
+}
+
+// The library's "keep unchanged language files" box: stored with the library
+// (and gone from its section when cleared), and a second Process over
+// unchanged sources leaves the files as they were and reports them unchanged.
+TEST_F(MainWindowLogicTest, KeepUnchangedFilesBoxIsStoredAndLeavesUnchangedFiles) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}});
+  w.cbKeepUnchangedFiles.SetChecked(true);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "KeepUnchangedFiles", ""), "1");
+  w.btProcess.Click();
+  ASSERT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_TRUE(w.LastRunLibrary.KeepUnchangedFiles);
+  const std::string de = dir_.Path("out/Pad.DEU.lng");
+  const auto aged = std::filesystem::last_write_time(de) - std::chrono::hours(1);
+  std::filesystem::last_write_time(de, aged);
+  const std::string bytes = TempDir::Read(de);
+
+  w.btProcess.Click();
+  ASSERT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_EQ(TempDir::Read(de), bytes);
+  EXPECT_EQ(std::filesystem::last_write_time(de), aged);
+  ASSERT_EQ(user_.ReportRows.size(), 2u);
+  EXPECT_EQ(user_.ReportRows[1].SubItems[1], "0");
+  EXPECT_EQ(user_.ReportRows[1].SubItems[2], "1") << "the revision on disk";
+  EXPECT_EQ(user_.ReportRows[1].SubItems[4], "Pad.DEU.lng (unchanged)");
+  EXPECT_NE(user_.ReportText.find("Language files written: 0 of 2, 2 unchanged"), std::string::npos)
+      << user_.ReportText;
+
+  // Loaded again, the box shows what is stored; cleared, the key goes.
+  Close();
+  TMainWindowLogic& again = Open();
+  EXPECT_TRUE(again.cbKeepUnchangedFiles.Checked());
+  again.cbKeepUnchangedFiles.SetChecked(false);
+  EXPECT_EQ(Settings().find("KeepUnchangedFiles"), std::string::npos) << Settings();
 }
 
 TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {

@@ -225,6 +225,10 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
       memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, language.ShownName, stats_.Warnings);
   }
 
+  if (control_.Stop.stop_requested()) {  // the counts and checks below take a while on a large library
+    langFile_.reset();
+    return false;
+  }
   TRunLanguageStats languageStats;
   languageStats.LangId = language.Id;
   languageStats.FileName = language.FileName;

@@ -945,6 +945,36 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   EXPECT_TRUE(w.FormCloseQuery());
 }
 
+// A Cancel does not wait for the coverage to be read again (seconds on a
+// large library): the cells shown before stay where the run wrote nothing
+// they depend on; once the native file was rewritten they are not known
+// until the files are read again.
+TEST_F(MainWindowLogicTest, CancelKeepsOnlyTheCoverageTheRunDidNotChange) {
+  for (const auto& [folder, lang] : {std::pair{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}}) {
+    dir_.Write(std::string("src/") + folder + "/A.res", testing::StringTableRes({{1, u"One"}}, lang));
+    dir_.Write(std::string("src/") + folder + "/B.res", testing::StringTableRes({{2, u"Two"}}, lang));
+  }
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}});
+  w.btProcess.Click();
+  ASSERT_TRUE(w.CoverageOfRow(1).Known && w.CoverageOfRow(2).Known);
+  w.lblRunFiles.OnModelChanged = [&] {
+    if (w.lblRunFiles.Caption() == "Files 1 of 2" && w.lblRunLanguage.Caption().rfind("Language 2 of 3", 0) == 0)
+      w.btCancel.Click();
+  };
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep);
+    w.cbKeepUnchangedFiles.SetChecked(keep);
+    w.btProcess.Click();
+    ASSERT_TRUE(w.LastRun.Stats.Cancelled);
+    // Kept, the native file is what the translations were measured against.
+    EXPECT_EQ(w.CoverageOfRow(1).Known, keep);
+    EXPECT_EQ(w.CoverageOfRow(2).Known, keep);
+    EXPECT_TRUE(w.CoverageOfRow(0).Native);
+    w.RefreshCoverage();
+  }
+}
+
 TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheCurrentFile) {
   for (const auto& [folder, lang] : {std::pair{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}}) {
     dir_.Write(std::string("src/") + folder + "/A.res", testing::StringTableRes({{1, u"One"}}, lang));

@@ -16,6 +16,7 @@
 
 #include "app/LibraryRun.h"
 #include "app/OrderedReads.h"
+#include "app/UnchangedLanguageFile.h"
 #include "checks/Checks.h"
 #include "platform/FileSystem.h"
 #include "base/Unicode.h"
@@ -161,6 +162,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   if (control_.Stop.stop_requested()) return false;
   const TPassLanguage language(*library_.Languages[index], library_);
   const auto files = ScannedFiles(language.Folder);
+  if (control_.Stop.stop_requested()) return false;
   progress_.LanguageIndex = index;
   progress_.LanguageName = language.ShownName;
   progress_.FilesTotal = static_cast<int>(files.size());
@@ -175,7 +177,13 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   langFile_->LangId = language.Id;
   langFile_->LangName = language.LangName;
   langFile_->NativeName = language.NativeName;
-  langFile_->SetRevision(langFile_->Revision + 1);
+  // What the file holds on disk, for a library that keeps unchanged files.
+  const std::int32_t revisionOnDisk = langFile_->Revision, buildOnDisk = langFile_->Build;
+  const bool existed = platform::FileExists(language.FileName);
+  // Kept files let a translation's counter fall behind the native file's; a
+  // translation set now must be up to date with the native texts of now.
+  langFile_->SetRevision(library_.KeepUnchangedFiles && index > 0 ? std::max(revisionOnDisk + 1, nativeRevision_)
+                                                                  : revisionOnDisk + 1);
 
   if (index > 0 && !platform::DirectoryExists(language.Folder))
     stats_.Warnings.push_back(Format(STranslationFolderMissing, language.Folder, language.ShownName));
@@ -219,6 +227,10 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
       memory_->EndTranslationPass(*storage_, column_, langFile_->Revision, language.ShownName, stats_.Warnings);
   }
 
+  if (control_.Stop.stop_requested()) {  // the counts and checks below take a while on a large library
+    langFile_.reset();
+    return false;
+  }
   TRunLanguageStats languageStats;
   languageStats.LangId = language.Id;
   languageStats.FileName = language.FileName;
@@ -227,6 +239,22 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   const TCheckCounts checks = CountProblems(CheckColumn(*storage_, column_, TCheckSelection()));
   languageStats.CheckErrors = checks.Errors;
   languageStats.CheckWarnings = checks.Warnings;
+
+  // The last point at which a stop leaves this language's file as it was.
+  if (control_.Stop.stop_requested()) {
+    langFile_.reset();
+    return false;
+  }
+  if (library_.KeepUnchangedFiles && existed && languageStats.ValuesChanged == 0 &&
+      LanguageFileUnchanged(*langFile_, *storage_, column_, revisionOnDisk, buildOnDisk)) {
+    langFile_.reset();
+    if (memory_) memory_->PassKept(revisionOnDisk);
+    if (index == 0) nativeRevision_ = revisionOnDisk;
+    languageStats.Revision = revisionOnDisk;
+    languageStats.Unchanged = true;
+    stats_.Languages.push_back(std::move(languageStats));
+    return true;
+  }
 
   try {
     langFile_->SaveStorage(storage_.get(), column_, false);
@@ -240,6 +268,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   }
   langFile_.reset();
   if (memory_) memory_->PassSaved(true);
+  if (index == 0) nativeRevision_ = languageStats.Revision;
   stats_.Languages.push_back(std::move(languageStats));
   return true;
 }
@@ -253,8 +282,10 @@ struct TReadFile {
   std::exception_ptr Error;
 };
 
-TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindReadSettings& settings) {
+TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindReadSettings& settings,
+                   const TStopToken& stop) {
   TReadFile file;
+  TStopScope scope(stop);  // a cancel ends a long read (EStopped), which the merge never records
   try {
     // Every listed file that cannot be opened fails with the system's
     // reason, whichever reader would have read it, as does one that is too
@@ -273,6 +304,7 @@ std::vector<std::pair<std::string, int>> TLibraryFilesProcessor::ScannedFiles(co
   std::vector<std::pair<std::string, int>> files;
   if (!platform::DirectoryExists(folder)) return files;
   for (const auto& entry : platform::ListFolder(folder)) {
+    if (control_.Stop.stop_requested()) return {};  // the pass is not started
     if (entry.IsDirectory()) continue;
     int kind = FileKindOfExtension(LowerAscii(ExtractFileExt(entry.Name)));
     // A kind recognised by content (a resource DLL, App.DEU) claims what no extension does.
@@ -300,7 +332,7 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
                           stats_.Warnings};
   int done = 0;
   const auto read = [&](std::size_t i) {
-    return ReadFile(files[i].first, kFileKinds[static_cast<std::size_t>(files[i].second)], settings);
+    return ReadFile(files[i].first, kFileKinds[static_cast<std::size_t>(files[i].second)], settings, control_.Stop);
   };
   const auto merge = [&](std::size_t i, TReadFile& file) {
     if (control_.Stop.stop_requested()) return false;

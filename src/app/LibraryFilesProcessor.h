@@ -15,7 +15,8 @@
 // use it rather than this class.
 //
 // The run reports only through its control (`TRunControl`): progress, failed
-// files, and a stop that takes effect between files (the language in
+// files, and a stop that takes effect within the file being read or between
+// files, up to the moment a language file is replaced (the language in
 // progress is not saved and the languages finished before it stay written).
 #pragma once
 
@@ -43,7 +44,10 @@ struct TRunLanguageStats {
   std::string FileName;  // the language file written
   int Items = 0;         // translatable items in the file
   int ValuesChanged = 0; // values stamped with this pass's revision
-  int Revision = 0;      // the file's new revision
+  int Revision = 0;      // the file's new revision (its old one when unchanged)
+  // The pass changed nothing and the library keeps unchanged files: the file
+  // was left as it was, not written.
+  bool Unchanged = false;
   // Translation-check problems of the language (checks/Checks.h), without
   // hotkeys (the run does not read the forms' structure) and ignore list.
   int CheckErrors = 0;
@@ -66,8 +70,8 @@ struct TRunStats {
   std::array<int, kFileKindCount> FilesRead{};
   int FilesFailed = 0;
   std::vector<TRunFileError> Errors;
-  // Language files written, and those that could not be read or written
-  // (each kept as it was).
+  // Language files written (or kept unchanged, see `Unchanged`), and those
+  // that could not be read or written (each kept as it was).
   std::vector<TRunLanguageStats> Languages;
   int LanguageFilesPlanned = 0;
   std::vector<TRunFileError> WriteErrors;
@@ -79,6 +83,12 @@ struct TRunStats {
   // What the library's memory did (nothing when the run had none).
   TMemoryRunReport Memory;
   void Clear() { *this = TRunStats(); }
+  int LanguageFilesUnchanged() const {
+    int unchanged = 0;
+    for (const auto& language : Languages) unchanged += language.Unchanged ? 1 : 0;
+    return unchanged;
+  }
+  int LanguageFilesWritten() const { return static_cast<int>(Languages.size()) - LanguageFilesUnchanged(); }
 };
 
 // Where a run stands, for front ends that show it.
@@ -137,6 +147,7 @@ class TLibraryFilesProcessor {
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;
   int failedInPass_ = 0;
+  std::int32_t nativeRevision_ = 0;  // of the native file after its pass
   TRunProgress progress_;
   TRunStats stats_;
 };

@@ -52,6 +52,7 @@ TResolvedLibrary ResolveLibrary(const TLibraryDefinition& library, const TString
   resolved.ScanFiles = library.ScanFiles;
   resolved.Languages.Assign(library.Languages);
   resolved.PropRules = RulesInForce(library.PropRules, globalRules);
+  resolved.KeepUnchangedFiles = library.KeepUnchangedFiles;
   resolved.MemoryFile = library.MemoryFile.empty()
                             ? TTranslationMemory::DefaultFileName(resolved.DestDir, resolved.ShortName)
                             : Resolve(library.MemoryFile, baseFolder);
@@ -75,7 +76,8 @@ TRunResult RunLibrary(const TResolvedLibrary& library, const TRunControl& contro
       result.Stats = processor.Stats();
       return result;
     }
-    WriteLibIni(library.DestDir, library.Name, library.ShortName, library.Languages, library.PropRules);
+    result.LibIniUnchanged = !WriteLibIni(library.DestDir, library.Name, library.ShortName, library.Languages,
+                                          library.PropRules, library.KeepUnchangedFiles);
     result.LibIni = JoinPath(library.DestDir, "lib.ini");
   } catch (Exception& e) {
     result.Failure = TRunFileError(e);

@@ -13,6 +13,7 @@
 
 #include "app/LibraryFilesProcessor.h"
 #include "app/LibrarySettings.h"
+#include "base/StopToken.h"
 
 namespace sw {
 
@@ -31,6 +32,9 @@ struct TResolvedLibrary {
   // the translation folders' texts win over the language files'.
   std::string MemoryFile;
   bool PreferFolders = false;
+  // A language file whose pass changed no value and no item is left as it
+  // is, revision included (and so is a lib.ini that holds what it would).
+  bool KeepUnchangedFiles = false;
 };
 
 // The rules in force for a library: its own, else the global [PropRules],
@@ -54,7 +58,8 @@ struct TRunResult {
   TRunStats Stats;
   // The error that ended the run, when one did.
   std::optional<TRunFileError> Failure;
-  std::string LibIni;  // lib.ini written, "" when not
+  std::string LibIni;  // lib.ini written (or kept, see below), "" when not
+  bool LibIniUnchanged = false;  // kept as it was: it held what the run would write
   // Every language file written, every input read, nothing failed, not
   // cancelled.
   bool Ok() const {
@@ -69,9 +74,10 @@ struct TRunControl {
   std::function<void(const TRunFileError&)> OnFileError;
   // On the run's thread: at the start of each pass and after each file.
   std::function<void(const TRunProgress&)> OnProgress;
-  // A stop ends the run between files; the language in progress is not
-  // saved and no lib.ini is written.
-  std::stop_token Stop;
+  // A stop ends the run within the file being read (its readers ask it as
+  // they go) or between files; the language in progress is not saved and
+  // no lib.ini is written.
+  TStopToken Stop;
   // Parallel readers; 0 = the machine's cores.
   int Jobs = 0;
 };

@@ -143,6 +143,7 @@ TLibraryDefinition TLibrarySettings::LoadLibrary(int n) const {
   const std::string scanFiles = ini.ReadString(section, "ScanFiles", "");
   library.ScanFiles = scanFiles.empty() ? sfResFiles : IntegerValue(fileName_, section, "ScanFiles", scanFiles);
   library.MemoryFile = ini.ReadString(section, "MemoryFile", "");
+  library.KeepUnchangedFiles = TrimSpaces(ini.ReadString(section, "KeepUnchangedFiles", "")) == "1";
 
   const std::string langSection = LanguagesSectionName(n);
   TStringList keys;
@@ -174,6 +175,11 @@ void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
   ini.WriteString(section, "DestDir", library.DestDir);
   ini.WriteInteger(section, "ScanFiles", library.ScanFiles);
   if (!library.MemoryFile.empty()) ini.WriteString(section, "MemoryFile", library.MemoryFile);
+  // Written only when on, so that libraries that never used it keep their sections as they were.
+  if (library.KeepUnchangedFiles)
+    ini.WriteInteger(section, "KeepUnchangedFiles", 1);
+  else
+    ini.DeleteKey(section, "KeepUnchangedFiles");
   const std::string langSection = LanguagesSectionName(n);
   ini.EraseSection(langSection);
   for (const auto& language : library.Languages)
@@ -296,10 +302,19 @@ std::string BuildLibIni(const std::string& name, const std::string& shortName, c
   return lines.Text();
 }
 
-void WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
-                 const TLibLangList& languages, const TStringList& propRules) {
+bool WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
+                 const TLibLangList& languages, const TStringList& propRules, bool keepSame) {
   const std::string text = BuildLibIni(name, shortName, languages, propRules);
-  platform::WriteFileAtomic(JoinPath(destDir, "lib.ini"), text);
+  const std::string fileName = JoinPath(destDir, "lib.ini");
+  if (keepSame && platform::FileExists(fileName)) {
+    try {
+      if (platform::ReadFileBytes(fileName) == text) return false;
+    } catch (const std::exception&) {
+      // Unreadable: replaced as it would be without `keepSame`.
+    }
+  }
+  platform::WriteFileAtomic(fileName, text);
+  return true;
 }
 
 // ---- Window placement and per-library switches -------------------------------

@@ -9,7 +9,8 @@
 //
 // - the settings file, a profile (ini) file with the sections
 //   [Main] (LastLib=n), [PropRules] (global rules, hand-edited),
-//   [Library<N>] (Name, ShortName, SrcDir, DestDir, ScanFiles),
+//   [Library<N>] (Name, ShortName, SrcDir, DestDir, ScanFiles, and the
+//   switches RemoveUnused, KeepUnchangedFiles, MemoryFile),
 //   [Languages<N>Lib] (one "decimal language id=sub-folder" line per language,
 //   native first), [PropRules<N>Lib] (per-library rules, hand-edited) and
 //   [IgnoredChecks<N>Lib] (translation-check problems known to be false
@@ -90,6 +91,9 @@ struct TLibraryDefinition {
   // file's folder. Saving an empty one leaves the stored key as it is (the
   // window does not edit it).
   std::string MemoryFile;
+  // KeepUnchangedFiles=1: a language file whose pass changed nothing is
+  // left as it is, revision included (off when missing or anything but 1).
+  bool KeepUnchangedFiles = false;
 };
 
 // What `LoadLibraryList` finds in the settings file.
@@ -207,7 +211,9 @@ std::string BuildLibIni(const std::string& name, const std::string& shortName,
                         const TLibLangList& languages, const TStringList& propRules);
 
 // Writes lib.ini into `destDir`, replacing any existing file atomically.
-void WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
-                 const TLibLangList& languages, const TStringList& propRules);
+// With `keepSame` a lib.ini that already holds exactly these lines is left
+// untouched. Returns whether the file was written.
+bool WriteLibIni(const std::string& destDir, const std::string& name, const std::string& shortName,
+                 const TLibLangList& languages, const TStringList& propRules, bool keepSame = false);
 
 }  // namespace sw

@@ -122,9 +122,11 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   }
   edLibShortName.OnChange = [this] { UpdateProcessState(); };
   edDestDir.OnChange = [this] { UpdateProcessState(); };
-  cbRemoveUnusedItems.OnClick = [this] {
-    if (Updating == 0) Guarded([this] { CommitLibrary(); });
-  };
+  for (TCheckBoxModel* box : {&cbRemoveUnusedItems, &cbKeepUnchangedFiles}) {
+    box->OnClick = [this] {
+      if (Updating == 0) Guarded([this] { CommitLibrary(); });
+    };
+  }
   sbSrcDir.OnClick = [this] { sbSrcDirClick(); };
   sbDestDir.OnClick = [this] { sbDestDirClick(); };
   for (const auto& box : FileKindBoxes) box->OnClick = [this] { cbResFilesClick(); };
@@ -278,6 +280,7 @@ void TMainWindowLogic::LoadLibrary(int n) {
     Languages.Assign(library.Languages);
     LibraryPropRules.Assign(library.PropRules);
     cbRemoveUnusedItems.SetChecked(settings_.LoadRemoveUnused(n));
+    cbKeepUnchangedFiles.SetChecked(library.KeepUnchangedFiles);
     RefreshLanguages();
   }
   newUnsaved_ = false;
@@ -295,6 +298,7 @@ TLibraryDefinition TMainWindowLogic::DefinitionFromControls() const {
   library.ScanFiles = ScanFlags;
   library.Languages.Assign(Languages);
   library.PropRules.Assign(LibraryPropRules);
+  library.KeepUnchangedFiles = cbKeepUnchangedFiles.Checked();
   return library;
 }
 
@@ -552,6 +556,7 @@ void TMainWindowLogic::ClearLibraryFields() {
   edSrcDir.SetText("");
   edDestDir.SetText("");
   cbRemoveUnusedItems.SetChecked(false);
+  cbKeepUnchangedFiles.SetChecked(false);
   Languages.Clear();
   LibraryPropRules.Clear();
   RefreshLanguages();
@@ -569,6 +574,7 @@ struct TMainWindowLogic::RunJob {
   std::stop_source Stop;
   TRunResult Result;
   std::vector<TCoverageCell> Coverage;
+  std::vector<TCoverageCell> CoverageBefore;  // what the list showed when the run started
 };
 
 namespace {
@@ -584,12 +590,35 @@ void CopyLibrary(const TResolvedLibrary& from, TResolvedLibrary& to) {
   to.RemoveUnused = from.RemoveUnused;
   to.MemoryFile = from.MemoryFile;
   to.PreferFolders = from.PreferFolders;
+  to.KeepUnchangedFiles = from.KeepUnchangedFiles;
 }
 
 std::vector<LANGID> LangIdsOf(const TLibLangList& languages) {
   std::vector<LANGID> ids;
   for (int i = 0; i < languages.Count(); ++i) ids.push_back(static_cast<LANGID>(languages[i]->LangId));
   return ids;
+}
+
+// The coverage after a cancelled run, without reading the language files
+// again (on a large library that takes seconds, and a Cancel must end the
+// run at once): the cells shown before stay where the run wrote nothing they
+// depend on; a translation written, or every one once the native file was
+// written, is not known until the files are read again.
+std::vector<TCoverageCell> CoverageAfterCancel(const std::vector<TCoverageCell>& before, const TRunStats& stats,
+                                               const std::vector<LANGID>& langIds) {
+  std::vector<TCoverageCell> cells(langIds.size());
+  bool nativeWritten = false;
+  for (std::size_t i = 0; i < langIds.size(); ++i) {
+    cells[i].LangId = langIds[i];
+    cells[i].Native = i == 0;
+    bool written = false;
+    for (const TRunLanguageStats& language : stats.Languages)
+      written = written || (language.LangId == langIds[i] && !language.Unchanged);
+    if (i == 0) nativeWritten = written;
+    if (i > 0 && !written && !nativeWritten && i < before.size() && before[i].LangId == langIds[i])
+      cells[i] = before[i];
+  }
+  return cells;
 }
 
 }  // namespace
@@ -619,6 +648,7 @@ void TMainWindowLogic::btProcessClick() {
   }
   CopyLibrary(LastRunLibrary, job->Library);
   job->CurLib = CurLib;
+  job->CoverageBefore = Coverage;
   job->Jobs = settings_.LoadJobs();  // [Main] Jobs=, else the machine's cores
   job_ = job;
   running_ = true;
@@ -644,8 +674,10 @@ void TMainWindowLogic::btProcessClick() {
         // Nothing may escape a worker thread: what is left over ends the run as its error.
         try {
           job->Result = RunLibrary(job->Library, control);
-          job->Coverage = ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName,
-                                               LangIdsOf(job->Library.Languages));
+          const std::vector<LANGID> langIds = LangIdsOf(job->Library.Languages);
+          job->Coverage = job->Result.Stats.Cancelled
+                              ? CoverageAfterCancel(job->CoverageBefore, job->Result.Stats, langIds)
+                              : ReadLanguageCoverage(job->Library.DestDir, job->Library.ShortName, langIds);
         } catch (const std::exception& e) {
           if (!job->Result.Failure) job->Result.Failure = TRunFileError{"", e.what()};
         }

@@ -127,6 +127,9 @@ class TMainWindowLogic {
   TLabelModel lblSrcResolved{"lblSrcResolved"};
   TLabelModel lblDestResolved{"lblDestResolved"};
   TCheckBoxModel cbRemoveUnusedItems{"cbRemoveUnusedItems", "Remove unused items during refresh", false};
+  // Leave a language file whose texts and items did not change as it is,
+  // revision included ([Library<N>] KeepUnchangedFiles).
+  TCheckBoxModel cbKeepUnchangedFiles{"cbKeepUnchangedFiles", "&Keep unchanged language files as they are", false};
   TLabelModel gbFilesToScan{"gbFilesToScan", "Files to Scan"};
   // One check box per file kind, in the order of `kFileKinds`, named and
   // captioned by it; all checked at the start.

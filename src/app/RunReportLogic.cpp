@@ -33,6 +33,7 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
     for (const TRunLanguageStats& written : stats.Languages) {
       if (written.LangId != language.LangId) continue;
       language.Written = true;
+      language.Unchanged = written.Unchanged;
       language.Items = written.Items;
       language.ValuesChanged = written.ValuesChanged;
       language.Revision = written.Revision;
@@ -55,13 +56,18 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
   }
   summary += "; " + Plural(stats.FilesFailed, "file", "files") + " failed";
   const int planned = stats.LanguageFilesPlanned > 0 ? stats.LanguageFilesPlanned : library.Languages.Count();
-  summary += "\nLanguage files written: " + std::to_string(stats.Languages.size()) + " of " +
-             std::to_string(planned) + ", in " + library.DestDir;
+  summary += "\nLanguage files written: " + std::to_string(stats.LanguageFilesWritten()) + " of " +
+             std::to_string(planned);
+  if (stats.LanguageFilesUnchanged() > 0)
+    summary += ", " + std::to_string(stats.LanguageFilesUnchanged()) + " unchanged (left as they were)";
+  summary += ", in " + library.DestDir;
   if (outcome_ == TRunOutcome::Cancelled)
     summary += "\nCancelled: nothing was written for the language in progress, nor lib.ini; the languages "
                "finished before stay written.";
   else if (result.LibIni.empty())
     summary += "\nlib.ini was not written.";
+  else if (result.LibIniUnchanged)
+    summary += "\nlib.ini unchanged.";
   lblSummary.SetCaption(summary);
 
   lvReport.Columns = {{"Language", 170}, {"Items", 60},     {"Changed", 70},
@@ -71,7 +77,8 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
     row.Caption = language.Name;
     if (language.Written) {
       row.SubItems = {std::to_string(language.Items), std::to_string(language.ValuesChanged),
-                      std::to_string(language.Revision), language.Coverage.Text(), ExtractFileName(language.FileName)};
+                      std::to_string(language.Revision), language.Coverage.Text(),
+                      ExtractFileName(language.FileName) + (language.Unchanged ? " (unchanged)" : "")};
     } else {
       row.SubItems = {"", "", "", language.Coverage.Text(), "not written"};
     }

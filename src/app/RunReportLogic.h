@@ -2,7 +2,7 @@
 // toolkit: a headline (complete, complete with problems, cancelled, stopped
 // by an error) with a warning state whenever anything failed, was skipped or
 // was not written; per language the items, the values changed, the coverage
-// and the file written; the files read per kind; the list of failed files
+// and the file written (or "unchanged" when it was kept as it was); the files read per kind; the list of failed files
 // with their messages and the run's warnings in a text the user can select
 // and copy; and an action that opens the destination folder.
 //
@@ -25,7 +25,8 @@ enum class TRunOutcome { Complete, CompleteWithProblems, Cancelled, Failed };
 struct TRunReportLanguage {
   LANGID LangId = 0;
   std::string Name;  // English name
-  bool Written = false;
+  bool Written = false;  // written, or kept unchanged (`Unchanged`)
+  bool Unchanged = false;
   int Items = 0;
   int ValuesChanged = 0;
   int Revision = 0;

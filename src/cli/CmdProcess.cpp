@@ -1,7 +1,10 @@
 // `shelfwright-cli process`: runs the processing run of one library, either
 // stored in a settings file (--settings FILE --library N | --name NAME) or
 // given on the command line (--src, --dest, --short-name, --lang ...), then
-// writes lib.ini and prints a summary (text or JSON).
+// writes lib.ini and prints a summary (text or JSON). With --keep-unchanged
+// (or a stored library's KeepUnchangedFiles=1) a language file whose pass
+// changed nothing, and a lib.ini that already says what it would, are left
+// as they are and reported as unchanged.
 //
 // Status lines go to stderr as the status window would show them (one
 // rewritten progress line on a terminal: the language, files done of total;
@@ -45,6 +48,7 @@ struct ProcessOptions {
   std::string MemoryFile;  // --memory
   bool NoMemory = false;
   bool PreferFolders = false;
+  bool KeepUnchanged = false;
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -77,6 +81,7 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                          {"name", DisplayLangName(id)},
                          {"file", language.FileName},
                          {"revision", language.Revision},
+                         {"unchanged", language.Unchanged},
                          {"items", language.Items},
                          {"valuesChanged", language.ValuesChanged},
                          {"checkErrors", language.CheckErrors},
@@ -90,11 +95,13 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                         {"errors", ErrorsJson(stats.Errors)},
                         {"languages", languages},
                         {"languageFilesPlanned", stats.LanguageFilesPlanned},
-                        {"languageFilesWritten", stats.Languages.size()},
+                        {"languageFilesWritten", stats.LanguageFilesWritten()},
+                        {"languageFilesUnchanged", stats.LanguageFilesUnchanged()},
                         {"writeErrors", ErrorsJson(stats.WriteErrors)},
                         {"warnings", stats.Warnings},
                         {"memory", MemoryJson(stats.Memory)},
                         {"libIni", result.LibIni.empty() ? nlohmann::json() : nlohmann::json(result.LibIni)},
+                        {"libIniUnchanged", result.LibIniUnchanged},
                         {"ok", result.Ok()}};
   if (result.Failure) {
     out["error"] = result.Failure->Describe();
@@ -132,14 +139,17 @@ void PrintSummary(const TResolvedLibrary& library, const TRunResult& result) {
     std::cout << (k ? ", " : " ") << stats.FilesRead[k] << " ." << kFileKinds[k].CliName;
   std::cout << "; files failed: " << stats.FilesFailed << "\n";
   for (const auto& error : stats.Errors) std::cout << "  failed: " << error.Describe() << "\n";
-  std::cout << "Language files written: " << stats.Languages.size() << " of " << stats.LanguageFilesPlanned << "\n";
+  std::cout << "Language files written: " << stats.LanguageFilesWritten() << " of " << stats.LanguageFilesPlanned;
+  if (stats.LanguageFilesUnchanged() > 0) std::cout << ", " << stats.LanguageFilesUnchanged() << " unchanged";
+  std::cout << "\n";
   for (const auto& language : stats.Languages) {
     const auto id = static_cast<LANGID>(language.LangId);
     std::cout << "  " << GetLangAbbr(id) << "  " << DisplayLangName(id) << ": " << language.Items << " items, "
               << language.ValuesChanged << " values changed, revision " << language.Revision << ", check: "
               << language.CheckErrors << " errors, " << language.CheckWarnings << " warnings  -> "
-              << language.FileName << "\n";
+              << language.FileName << (language.Unchanged ? " (unchanged)" : "") << "\n";
   }
+  if (result.LibIniUnchanged) std::cout << "lib.ini unchanged: " << result.LibIni << "\n";
   for (const auto& error : stats.WriteErrors) std::cout << "  not written: " << error.Describe() << "\n";
   for (const auto& warning : stats.Warnings) std::cout << "Warning: " << warning << "\n";
   if (stats.Memory.Used) {
@@ -159,6 +169,8 @@ int RunProcess(const ProcessOptions& options) {
     if (!options.MemoryFile.empty()) library.MemoryFile = options.MemoryFile;
     if (options.NoMemory) library.MemoryFile.clear();
     library.PreferFolders = options.PreferFolders;
+    // On for this run; a stored library may have it on already.
+    if (options.KeepUnchanged) library.KeepUnchangedFiles = true;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
@@ -207,6 +219,10 @@ void AddProcessCommand(CLI::App& app) {
   cmd->add_flag("--no-memory", options->NoMemory, "Use no memory: every translation folder's text is taken, nothing is recorded");
   cmd->add_flag("--prefer-folders", options->PreferFolders,
                 "Take the translation folders' texts even where the language file's translation is newer");
+  cmd->add_flag("--keep-unchanged", options->KeepUnchanged,
+                "Leave a language file whose texts and items did not change as it is, revision included "
+                "(default: the stored library's KeepUnchangedFiles; otherwise every file is rewritten "
+                "with a new revision)");
   cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
       ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });

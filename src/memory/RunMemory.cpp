@@ -35,6 +35,7 @@ void TRunMemory::BeginNativePass(const TLocStorage& storage) {
   PassSaved(false);  // a pass that was stopped half-way recorded nothing to keep
   memory_->BeginStep();
   inPass_ = true;
+  passLang_ = 0;
   nativeBefore_.clear();
   // A storage without languages has nothing loaded yet (no native file).
   nativeSeen_ = storage.LanguageCount() > 0;
@@ -129,6 +130,7 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
     }
   }
   memory_->SetSeenRevision(lang, revision);
+  passLang_ = lang;
   snapshot_.clear();
   if (reused > 0) report_.Reused.push_back({lang, reused});
   if (!kept.empty()) {
@@ -145,6 +147,14 @@ void TRunMemory::PassSaved(bool written) {
   if (!inPass_) return;
   inPass_ = false;
   memory_->EndStep(written);
+}
+
+void TRunMemory::PassKept(std::int32_t revision) {
+  if (!inPass_) return;
+  // A later pass stamps its changes with this revision + 1; had the memory
+  // seen a higher one, it would not record them.
+  if (passLang_ != 0) memory_->SetSeenRevision(passLang_, revision);
+  PassSaved(true);
 }
 
 void TRunMemory::Finish() {

@@ -74,6 +74,10 @@ class TRunMemory {
   // After a pass: whether its language file was written. What a pass whose
   // file was not written recorded is undone.
   void PassSaved(bool written);
+  // After a pass whose language file was left as it was on disk (nothing in
+  // it changed): what the pass recorded is kept, and the memory has seen the
+  // file's revision on disk, `revision`, not the pass's, which no file holds.
+  void PassKept(std::int32_t revision);
   // Commits what the run recorded.
   void Finish();
 
@@ -97,6 +101,7 @@ class TRunMemory {
   std::unordered_set<const TLocItem*> newItems_;
   std::vector<TSnapshot> snapshot_;
   bool inPass_ = false;
+  LANGID passLang_ = 0;  // the translation language of the pass, 0 in the native pass
 };
 
 }  // namespace sw

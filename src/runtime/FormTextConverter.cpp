@@ -11,6 +11,7 @@
 #include "runtime/FormWriter.h"
 #include "base/AsciiText.h"
 #include "base/Numbers.h"
+#include "base/StopToken.h"
 #include "base/Unicode.h"
 
 namespace sw {
@@ -268,7 +269,10 @@ class TFormTextParser {
     writer_.WritePrefix(flags, static_cast<std::int32_t>(position));
     writer_.WriteStr(className);
     writer_.WriteStr(name);
-    while (!IsSymbol("END") && !AtObjectKeyword()) ConvertProperty(depth);
+    while (!IsSymbol("END") && !AtObjectKeyword()) {
+      ThrowIfStopRequested();  // a large form is many properties: a cancel ends it here
+      ConvertProperty(depth);
+    }
     writer_.WriteListEnd();
     while (!IsSymbol("END")) ConvertObject(depth + 1);
     writer_.WriteListEnd();

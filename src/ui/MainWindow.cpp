@@ -270,10 +270,13 @@ void MainWindow::BuildWidgets() {
   QToolButton* sbDestDir = FolderButton(l.sbDestDir, pnlLibSetsTop);
   auto* cbRemoveUnusedItems = new QCheckBox(pnlLibSetsTop);
   Bind(l.cbRemoveUnusedItems, cbRemoveUnusedItems);
+  auto* cbKeepUnchangedFiles = new QCheckBox(pnlLibSetsTop);
+  Bind(l.cbKeepUnchangedFiles, cbKeepUnchangedFiles);
   setTabOrder(edSrcDir, sbSrcDir);
   setTabOrder(sbSrcDir, edDestDir);
   setTabOrder(edDestDir, sbDestDir);
   setTabOrder(sbDestDir, cbRemoveUnusedItems);
+  setTabOrder(cbRemoveUnusedItems, cbKeepUnchangedFiles);
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
   sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
@@ -289,6 +292,7 @@ void MainWindow::BuildWidgets() {
   sets->addWidget(sbDestDir, 4, 1);
   sets->addWidget(lblDestResolved, 5, 0, 1, 2);
   sets->addWidget(cbRemoveUnusedItems, 6, 0, 1, 2);
+  sets->addWidget(cbKeepUnchangedFiles, 7, 0, 1, 2);
 
   auto* libSettings = new QVBoxLayout(gbLibSettings);
   libSettings->addWidget(pnlLibNames);

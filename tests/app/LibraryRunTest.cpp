@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <stop_token>
@@ -368,6 +370,155 @@ TEST_P(LibraryRunCancelTest, CancelKeepsTheLanguageInProgressUntouched) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, LibraryRunCancelTest, ::testing::Values(1, 4));
+
+// A library that keeps unchanged files: a second run over unchanged sources
+// leaves every language file and lib.ini as they were, modification time
+// included; a changed translation rewrites its own file only; a translation
+// file kept while the native one moved on does not fall behind it; and the
+// memory is not left out of step by a kept file. With and without a memory.
+class LibraryRunKeepTest : public LibraryRunTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  // Every file of out/ but the memory's, with its time set an hour back so
+  // that a rewrite within the same second still shows.
+  std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> AgedOutFiles() {
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> files;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path("out"))) {
+      const std::string name = entry.path().filename().string();
+      if (name.find("memory") != std::string::npos) continue;
+      const auto aged = std::filesystem::last_write_time(entry.path()) - std::chrono::hours(1);
+      std::filesystem::last_write_time(entry.path(), aged);
+      files[name] = {ReadBytes(entry.path().string()), aged};
+    }
+    return files;
+  }
+  std::pair<std::string, std::filesystem::file_time_type> OutFile(const std::string& name) const {
+    return {ReadBytes(dir.Path("out/" + name)), std::filesystem::last_write_time(dir.Path("out/" + name))};
+  }
+  static std::string Unit(const std::string& hello, const std::string& bye) {
+    return "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = '" + hello + "';\r\n  SBye = '" + bye +
+           "';\r\nimplementation\r\nend.\r\n";
+  }
+};
+
+TEST_P(LibraryRunKeepTest, UnchangedFilesAreLeftAsTheyWere) {
+  dir.Write("src/en/Strings.pas", Unit("Hello", "Bye"));
+  dir.Write("src/en/MainForm.dfm", kForm);
+  dir.Write("src/de/Strings.pas", Unit("Hallo", "Tschuess"));
+  auto library = Library({{kEnglish, "en"}, {kGerman, "de"}, {1036, "fr"}});
+  library.KeepUnchangedFiles = true;
+  if (GetParam()) library.MemoryFile = dir.Path("out/Lib.memory.sqlite");
+  TRunResult result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  EXPECT_EQ(result.Stats.LanguageFilesWritten(), 3) << "new files are written";
+
+  auto before = AgedOutFiles();
+  result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  ASSERT_EQ(result.Stats.Languages.size(), 3u);
+  for (const auto& language : result.Stats.Languages) {
+    EXPECT_TRUE(language.Unchanged) << language.FileName;
+    EXPECT_EQ(language.Revision, 1) << "the revision on disk";
+  }
+  EXPECT_EQ(result.Stats.LanguageFilesWritten(), 0);
+  EXPECT_TRUE(result.LibIniUnchanged);
+  for (const auto& [name, file] : before) EXPECT_EQ(OutFile(name), file) << name;
+
+  // A changed translation rewrites its own file only.
+  dir.Write("src/de/Strings.pas", Unit("Guten Tag", "Tschuess"));
+  before = AgedOutFiles();
+  result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  ASSERT_EQ(result.Stats.Languages.size(), 3u);
+  EXPECT_TRUE(result.Stats.Languages[0].Unchanged);
+  EXPECT_FALSE(result.Stats.Languages[1].Unchanged);
+  EXPECT_TRUE(result.Stats.Languages[2].Unchanged);
+  EXPECT_EQ(OutFile("Lib.ENU.lng"), before["Lib.ENU.lng"]);
+  EXPECT_EQ(OutFile("Lib.FRA.lng"), before["Lib.FRA.lng"]);
+  EXPECT_EQ(OutFile("lib.ini"), before["lib.ini"]);
+  EXPECT_EQ(ReadLng(Lng("DEU")).Header.Revision, 2);
+  EXPECT_EQ(ReadLng(Lng("DEU")).Text("U:Strings.SHello"), u"Guten Tag");
+  // The memory saw the revision the kept German file had, so the new
+  // translation is recorded.
+  if (GetParam()) {
+    EXPECT_EQ(result.Stats.Memory.UnitsRecorded, 1);
+  }
+
+  // The native text changes three times while German stays: its file is
+  // kept (revision 2) as English goes from 1 to 4.
+  dir.Write("src/en/Strings.pas", Unit("Good day", "Bye"));
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  dir.Write("src/en/Strings.pas", Unit("Good evening", "Bye"));
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  dir.Write("src/en/Strings.pas", Unit("Good morning", "Bye"));
+  result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  EXPECT_TRUE(result.Stats.Languages[1].Unchanged);
+  EXPECT_EQ(ReadLng(Lng("ENU")).Header.Revision, 4);
+  EXPECT_EQ(ReadLng(Lng("DEU")).Header.Revision, 2);
+  // A translation made now is up to date with the native text of now.
+  dir.Write("src/de/Strings.pas", Unit("Guten Morgen", "Tschuess"));
+  result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  const testing::LngContent german = ReadLng(Lng("DEU"));
+  EXPECT_EQ(german.Text("U:Strings.SHello"), u"Guten Morgen");
+  EXPECT_GE(german.Revision("U:Strings.SHello"), ReadLng(Lng("ENU")).Revision("U:Strings.SHello"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Memory, LibraryRunKeepTest, ::testing::Bool());
+
+// Without the option every run rewrites every file with a new revision.
+TEST_F(LibraryRunTest, WithoutKeepingEveryFileGetsANewRevision) {
+  dir.Write("src/en/Strings.pas", kUnit);
+  const auto library = Library({{kEnglish, "en"}, {kGerman, "de"}});
+  ASSERT_TRUE(RunLibrary(library).Ok());
+  const TRunResult result = RunLibrary(library);
+  ASSERT_TRUE(result.Ok());
+  EXPECT_EQ(result.Stats.LanguageFilesWritten(), 2);
+  EXPECT_FALSE(result.LibIniUnchanged);
+  EXPECT_EQ(ReadLng(Lng("ENU")).Header.Revision, 2);
+  EXPECT_EQ(ReadLng(Lng("DEU")).Header.Revision, 2);
+}
+
+// A stop requested in the middle of reading a large input ends that read
+// there: the file is neither merged nor counted as failed, the next file is
+// not read and nothing is written. The token trips at its 50th question,
+// which the run reaches only inside the large file (one question per
+// property, line or resource entry); a reader that did not ask would finish
+// the file and merge it.
+TEST_F(LibraryRunTest, StopInsideALargeReadEndsItBeforeTheNextFile) {
+  std::string form = "object Big: TForm\r\n";
+  std::string unit = "unit Big;\r\ninterface\r\nresourcestring\r\n";
+  std::vector<std::pair<int, std::u16string>> strings;
+  for (int i = 1; i <= 3000; ++i) {
+    form += "  Caption" + std::to_string(i) + " = 'Text " + std::to_string(i) + "'\r\n";
+    unit += "  S" + std::to_string(i) + " = 'Text " + std::to_string(i) + "';\r\n";
+    strings.emplace_back(i, u"Text");
+  }
+  form += "end\r\n";
+  unit += "implementation\r\nend.\r\n";
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"Big.dfm", form}, {"Big.pas", unit}, {"Big.res", StringTableRes(strings)}};
+  for (const auto& [name, content] : cases) {
+    SCOPED_TRACE(name);
+    std::filesystem::remove_all(dir.Path("src"));
+    dir.Write("src/en/" + name, content);
+    dir.Write("src/en/Zed.pas", kUnit);  // listed after the large file
+    TRunControl control;
+    control.Jobs = 1;
+    control.Stop = TStopToken::AfterChecks(50);
+    int done = 0;
+    control.OnProgress = [&](const TRunProgress& p) { done = std::max(done, p.FilesDone); };
+    const TRunResult result = RunLibrary(Library({{kEnglish, "en"}}), control);
+    EXPECT_TRUE(result.Stats.Cancelled);
+    EXPECT_FALSE(result.Failure);
+    EXPECT_TRUE(result.Stats.Errors.empty()) << result.Stats.Errors.front().Describe();
+    EXPECT_EQ(done, 0) << "no file was finished";
+    EXPECT_EQ(result.Stats.FilesRead, (std::array<int, kFileKindCount>{}));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("out")) && !std::filesystem::is_empty(dir.Path("out")));
+    // The read stopped at the question that tripped, not at the end of the file.
+    EXPECT_GE(control.Stop.ChecksLeft(), -5);
+  }
+}
 
 // Files read in parallel are merged in folder order: every item number,
 // every failure and every byte written is what one reader gives.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -817,6 +818,43 @@ TEST_F(MainWindowLogicTest, ProcessRunsFromTheControlsWritesLibIniAndReportsComp
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%");
 }
 
+// The library's "keep unchanged language files" box: stored with the library
+// (and gone from its section when cleared), and a second Process over
+// unchanged sources leaves the files as they were and reports them unchanged.
+TEST_F(MainWindowLogicTest, KeepUnchangedFilesBoxIsStoredAndLeavesUnchangedFiles) {
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}}));
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}}, 0x0407));
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}});
+  w.cbKeepUnchangedFiles.SetChecked(true);
+  EXPECT_EQ(TIniFile(SettingsFile()).ReadString("Library1", "KeepUnchangedFiles", ""), "1");
+  w.btProcess.Click();
+  ASSERT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_TRUE(w.LastRunLibrary.KeepUnchangedFiles);
+  const std::string de = dir_.Path("out/Pad.DEU.lng");
+  const auto aged = std::filesystem::last_write_time(de) - std::chrono::hours(1);
+  std::filesystem::last_write_time(de, aged);
+  const std::string bytes = TempDir::Read(de);
+
+  w.btProcess.Click();
+  ASSERT_EQ(user_.Log.back(), "report Processing Complete");
+  EXPECT_EQ(TempDir::Read(de), bytes);
+  EXPECT_EQ(std::filesystem::last_write_time(de), aged);
+  ASSERT_EQ(user_.ReportRows.size(), 2u);
+  EXPECT_EQ(user_.ReportRows[1].SubItems[1], "0");
+  EXPECT_EQ(user_.ReportRows[1].SubItems[2], "1") << "the revision on disk";
+  EXPECT_EQ(user_.ReportRows[1].SubItems[4], "Pad.DEU.lng (unchanged)");
+  EXPECT_NE(user_.ReportText.find("Language files written: 0 of 2, 2 unchanged"), std::string::npos)
+      << user_.ReportText;
+
+  // Loaded again, the box shows what is stored; cleared, the key goes.
+  Close();
+  TMainWindowLogic& again = Open();
+  EXPECT_TRUE(again.cbKeepUnchangedFiles.Checked());
+  again.cbKeepUnchangedFiles.SetChecked(false);
+  EXPECT_EQ(Settings().find("KeepUnchangedFiles"), std::string::npos) << Settings();
+}
+
 TEST_F(MainWindowLogicTest, ProcessFailureEndsInAReportStoppedByAnError) {
   TMainWindowLogic& w = Open();
   std::filesystem::create_directories(dir_.Path("src/en"));
@@ -907,6 +945,36 @@ TEST_F(MainWindowLogicTest, RunGoesThroughTheHostAndShowsProgressUntilDone) {
   EXPECT_EQ(Shown(), std::vector<std::string>{"close"}) << "no report for a window that is closing";
   EXPECT_TRUE(w.miExport.Enabled());
   EXPECT_TRUE(w.FormCloseQuery());
+}
+
+// A Cancel does not wait for the coverage to be read again (seconds on a
+// large library): the cells shown before stay where the run wrote nothing
+// they depend on; once the native file was rewritten they are not known
+// until the files are read again.
+TEST_F(MainWindowLogicTest, CancelKeepsOnlyTheCoverageTheRunDidNotChange) {
+  for (const auto& [folder, lang] : {std::pair{"en", 0x0409}, {"de", 0x0407}, {"fr", 0x040C}}) {
+    dir_.Write(std::string("src/") + folder + "/A.res", testing::StringTableRes({{1, u"One"}}, lang));
+    dir_.Write(std::string("src/") + folder + "/B.res", testing::StringTableRes({{2, u"Two"}}, lang));
+  }
+  TMainWindowLogic& w = Open();
+  EnterPadLibrary(w, {{0x0409, "en"}, {0x0407, "de"}, {0x040C, "fr"}});
+  w.btProcess.Click();
+  ASSERT_TRUE(w.CoverageOfRow(1).Known && w.CoverageOfRow(2).Known);
+  w.lblRunFiles.OnModelChanged = [&] {
+    if (w.lblRunFiles.Caption() == "Files 1 of 2" && w.lblRunLanguage.Caption().rfind("Language 2 of 3", 0) == 0)
+      w.btCancel.Click();
+  };
+  for (const bool keep : {true, false}) {
+    SCOPED_TRACE(keep);
+    w.cbKeepUnchangedFiles.SetChecked(keep);
+    w.btProcess.Click();
+    ASSERT_TRUE(w.LastRun.Stats.Cancelled);
+    // Kept, the native file is what the translations were measured against.
+    EXPECT_EQ(w.CoverageOfRow(1).Known, keep);
+    EXPECT_EQ(w.CoverageOfRow(2).Known, keep);
+    EXPECT_TRUE(w.CoverageOfRow(0).Native);
+    w.RefreshCoverage();
+  }
 }
 
 TEST_F(MainWindowLogicTest, ProgressShowsLanguageAndFilesAndCancelStopsAfterTheCurrentFile) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 
@@ -177,6 +178,45 @@ TEST_F(CliProcessTest, StoredLibraryByNameUsesItsRules) {
   EXPECT_EQ(json["libraries"][1]["name"], "Demo Library");
   EXPECT_EQ(json["libraries"][1]["languages"][1]["abbr"], "DEU");
   EXPECT_EQ(json["libraries"][1]["languages"][0]["native"], true);
+}
+
+// --keep-unchanged, or a stored library's KeepUnchangedFiles=1: a second run
+// over unchanged sources leaves every file as it was and says so, in text and
+// JSON; a changed translation rewrites only its own file.
+TEST_F(CliProcessTest, KeepUnchangedLeavesUnchangedFilesAndSaysSo) {
+  WriteProject();
+  const CliResult help = Cli("process --help");
+  EXPECT_NE(help.Out.find("--keep-unchanged"), std::string::npos) << help.Out;
+  ASSERT_EQ(Cli(CommandLineLibrary() + " --quiet").ExitCode, 0);
+  const std::string en = TempDir::Read(dir.Path("out/Demo.ENU.lng"));
+  const std::string de = TempDir::Read(dir.Path("out/Demo.DEU.lng"));
+  const auto deTime = std::filesystem::last_write_time(dir.Path("out/Demo.DEU.lng")) - std::chrono::hours(1);
+  std::filesystem::last_write_time(dir.Path("out/Demo.DEU.lng"), deTime);
+
+  CliResult result = Cli(CommandLineLibrary() + " --keep-unchanged --quiet --json");
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  auto summary = nlohmann::json::parse(result.Out);
+  EXPECT_EQ(summary["languageFilesWritten"], 0);
+  EXPECT_EQ(summary["languageFilesUnchanged"], 2);
+  EXPECT_EQ(summary["languages"][1]["unchanged"], true);
+  EXPECT_EQ(summary["languages"][1]["revision"], 1);
+  EXPECT_EQ(summary["libIniUnchanged"], true);
+  EXPECT_EQ(TempDir::Read(dir.Path("out/Demo.ENU.lng")), en);
+  EXPECT_EQ(TempDir::Read(dir.Path("out/Demo.DEU.lng")), de);
+  EXPECT_EQ(std::filesystem::last_write_time(dir.Path("out/Demo.DEU.lng")), deTime);
+
+  // Stored: the settings key does what the option does; the text summary names the unchanged file.
+  dir.Write("src/de/Strings.pas",
+            "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'Guten Tag';\r\nimplementation\r\nend.\r\n");
+  dir.Write("settings.ini", "[Library1]\r\nName=Demo\r\nShortName=Demo\r\nSrcDir=" + dir.Path("src") +
+                                "\r\nDestDir=" + dir.Path("out") + "\r\nScanFiles=15\r\nKeepUnchangedFiles=1\r\n"
+                                "[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
+  result = Cli("process --settings '" + dir.Path("settings.ini") + "' --library 1 --quiet");
+  ASSERT_EQ(result.ExitCode, 0) << result.Err;
+  EXPECT_NE(result.Out.find("Language files written: 1 of 2, 1 unchanged"), std::string::npos) << result.Out;
+  EXPECT_NE(result.Out.find(dir.Path("out/Demo.ENU.lng") + " (unchanged)"), std::string::npos) << result.Out;
+  EXPECT_EQ(TempDir::Read(dir.Path("out/Demo.ENU.lng")), en);
+  EXPECT_EQ(ReadLng(dir.Path("out/Demo.DEU.lng")).Header.Revision, 2);
 }
 
 TEST_F(CliProcessTest, RunThatCannotStartWritesNothingAndFails) {

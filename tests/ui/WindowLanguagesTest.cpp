@@ -168,7 +168,8 @@ TEST_F(WindowLanguagesTest, FolderButtonsFollowTheirEditsInTheTabOrder) {
     if (widget->focusPolicy() & Qt::TabFocus) chain.push_back(widget->objectName());
     widget = widget->nextInFocusChain();
   }
-  EXPECT_EQ(chain, (std::vector<QString>{"edSrcDir", "sbSrcDir", "edDestDir", "sbDestDir", "cbRemoveUnusedItems"}));
+  EXPECT_EQ(chain, (std::vector<QString>{"edSrcDir", "sbSrcDir", "edDestDir", "sbDestDir", "cbRemoveUnusedItems",
+                                         "cbKeepUnchangedFiles"}));
 }
 
 TEST_F(WindowLanguagesTest, StatusBarNamesTheSettingsFileAndPlacementIsRemembered) {

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <set>
 
+#include "base/StopToken.h"
 #include "base/Unicode.h"
 #include "extract/source/RcScript.h"
 #include "platform/FileSystem.h"
@@ -69,6 +70,7 @@ class TResourceWalker {
       RaiseAt(at, Format("a resource directory of %u entries reaches past the end of its section", count));
     const std::uint32_t first = offset + 16;
     for (std::uint32_t i = 0; i < count; ++i) {
+      ThrowIfStopRequested();  // once an entry: a cancel ends a large program here
       const std::uint32_t entryOffset = first + i * 8;
       rsrc_.Seek(entryOffset);
       const std::uint32_t nameField = rsrc_.ReadU32LE();

@@ -1,5 +1,6 @@
 #include "extract/resources/WinResReader.h"
 
+#include "base/StopToken.h"
 #include "platform/FileSystem.h"
 #include "runtime/BinaryReader.h"
 #include "util/QConsts.h"
@@ -64,6 +65,7 @@ void TResReader::ListEntries() {
     throw EResError(SResInvalidFileFormat, "a 16-bit resource file, not the 32-bit format");
 
   for (std::uint64_t offset = kMarkerSize; offset < fileSize;) {
+    ThrowIfStopRequested();  // once an entry: a cancel ends a large file here
     const std::uint64_t left = fileSize - offset;
     if (left < kSizeFieldsSize)
       RaiseInvalid(offset, Format("%llu bytes after the last entry", static_cast<unsigned long long>(left)));

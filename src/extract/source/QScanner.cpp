@@ -5,6 +5,7 @@
 
 #include <limits>
 
+#include "base/StopToken.h"
 #include "base/Unicode.h"
 #include "util/QConsts.h"
 #include "util/QLocales.h"
@@ -202,6 +203,7 @@ unsigned TQScanner::LineCodePage() const {
 bool TQScanner::NextLine() {
   lineOffset_ += static_cast<std::int64_t>(lines_[lineIndex_].size()) + 2;
   ++lineIndex_;
+  ThrowIfStopRequested();  // once a line: a cancel ends a long unit here
   if (lineIndex_ >= lines_.Count()) {
     exhausted_ = true;
     curText_.clear();

@@ -96,6 +96,7 @@ class TRunMemory {
   std::vector<std::pair<TLocItem*, std::string>> items_;
   std::unordered_set<const TLocItem*> newItems_;
   std::vector<TSnapshot> snapshot_;
+  std::vector<std::int64_t> sources_;  // the memory's id of each item's native text, 0: not asked yet
   bool inPass_ = false;
 };
 

@@ -38,11 +38,18 @@ void TTranslationMemory::BeginStep() { NoMemory(); }
 void TTranslationMemory::EndStep(bool) { NoMemory(); }
 std::unordered_map<std::string, std::u16string> TTranslationMemory::FolderTexts(LANGID) { NoMemory(); }
 void TTranslationMemory::SetFolderText(const std::string&, LANGID, std::u16string_view) { NoMemory(); }
+std::optional<std::string_view> TTranslationMemory::LastFolderText(LANGID, const std::string&) { NoMemory(); }
+void TTranslationMemory::SetFolderTextUtf8(const std::string&, LANGID, std::string_view) { NoMemory(); }
 void TTranslationMemory::AddPreviousText(const std::string&, std::u16string_view, std::int32_t) { NoMemory(); }
 std::unordered_map<std::string, TPreviousText> TTranslationMemory::LatestPreviousTexts() { NoMemory(); }
 std::vector<TPreviousText> TTranslationMemory::PreviousTexts(const std::string&) { NoMemory(); }
 std::optional<std::u16string> TTranslationMemory::TranslatedFrom(const std::string&, std::int32_t) { NoMemory(); }
 void TTranslationMemory::RecordUnit(const TMemoryUnit&) { NoMemory(); }
+void TTranslationMemory::RecordUnit(std::int64_t, LANGID, std::u16string_view, LANGID, std::string_view, TUnitOrigin,
+                                    const std::string&) {
+  NoMemory();
+}
+std::int64_t TTranslationMemory::SourceOf(LANGID, std::u16string_view) { NoMemory(); }
 std::optional<std::u16string> TTranslationMemory::ExactTranslation(LANGID, std::u16string_view, LANGID) {
   NoMemory();
 }

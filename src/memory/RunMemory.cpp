@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "base/Unicode.h"
 #include "storage/ExchangeUnits.h"
 #include "storage/LocStorage.h"
 #include "base/Exceptions.h"
@@ -50,6 +51,7 @@ void TRunMemory::CollectItems(const TLocStorage& storage) {
 
 void TRunMemory::EndNativePass(const TLocStorage& storage, std::int32_t revision) {
   CollectItems(storage);
+  sources_.clear();
   newItems_.clear();
   for (const auto& [item, place] : items_) {
     const auto before = nativeBefore_.find(place);
@@ -79,8 +81,8 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
                                     const std::string& languageName, std::vector<std::string>& warnings) {
   const LANGID nativeLang = storage.Languages(0);
   const LANGID lang = storage.Languages(column);
-  const auto folderTexts = memory_->FolderTexts(lang);
   const auto seen = memory_->SeenRevision(lang);
+  if (sources_.size() != items_.size()) sources_.assign(items_.size(), 0);
   std::vector<std::string> kept;
   int reused = 0;
   for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -91,22 +93,23 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
     const std::u16string& native = item->NativeValue()->Text;
     if (item->IsUsed) {
       // Met in the folder: the value now holds the folder's text.
-      const std::u16string folderText = value->Text;
-      const auto last = folderTexts.find(place);
+      std::string folderText = Utf16ToUtf8(value->Text);
+      const auto last = memory_->LastFolderText(lang, place);
+      const bool folderChanged = !last || *last != folderText;
       const bool changed = value->Text != before.Text || value->Revision != before.Revision;
       if (changed) {
-        const bool news = preferFolders_ || (last != folderTexts.end() && last->second != folderText) ||
-                          (before.Revision == -1 && folderText != native);
+        const bool news = preferFolders_ || (last && folderChanged) ||
+                          (before.Revision == -1 && value->Text != native);
         if (!news) {
+          if (before.Text != value->Text) kept.push_back(place);
           value->SetText(before.Text);
           value->SetRevision(before.Revision);
-          if (before.Text != folderText) kept.push_back(place);
-        } else if (folderText == native && IsText(item->ValueKind())) {
+        } else if (value->Text == native && IsText(item->ValueKind())) {
           // A folder that holds the native text has not translated it.
           value->SetRevision(-1);
         }
       }
-      if (last == folderTexts.end() || last->second != folderText) memory_->SetFolderText(place, lang, folderText);
+      if (folderChanged) memory_->SetFolderTextUtf8(place, lang, folderText);
     }
     if (!IsText(item->ValueKind())) continue;
     if (value->Revision == -1 && newItems_.count(item) != 0) {
@@ -118,14 +121,9 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
       }
     } else if (value->Revision != -1 && value->IsUpToDate() && (!seen || value->Revision > *seen) &&
                value->Text != native) {
-      TMemoryUnit unit;
-      unit.NativeLang = nativeLang;
-      unit.NativeText = native;
-      unit.Lang = lang;
-      unit.Text = value->Text;
-      unit.Origin = value->Revision == revision ? TUnitOrigin::Folder : TUnitOrigin::Import;
-      unit.Place = place;
-      memory_->RecordUnit(unit);
+      if (sources_[i] == 0) sources_[i] = memory_->SourceOf(nativeLang, native);
+      memory_->RecordUnit(sources_[i], nativeLang, native, lang, Utf16ToUtf8(value->Text),
+                          value->Revision == revision ? TUnitOrigin::Folder : TUnitOrigin::Import, place);
       ++report_.UnitsRecorded;
     }
   }
@@ -147,6 +145,7 @@ void TRunMemory::PassSaved(bool written) {
   if (!inPass_) return;
   inPass_ = false;
   memory_->EndStep(written);
+  if (!written) sources_.clear();  // the native texts the step added are gone with it
 }
 
 void TRunMemory::PassKept(std::int32_t revision) {

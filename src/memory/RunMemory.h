@@ -100,6 +100,7 @@ class TRunMemory {
   std::vector<std::pair<TLocItem*, std::string>> items_;
   std::unordered_set<const TLocItem*> newItems_;
   std::vector<TSnapshot> snapshot_;
+  std::vector<std::int64_t> sources_;  // the memory's id of each item's native text, 0: not asked yet
   bool inPass_ = false;
   LANGID passLang_ = 0;  // the translation language of the pass, 0 in the native pass
 };

@@ -89,6 +89,12 @@ TStatement& TStatement::Bind(int index, std::string_view utf8) {
   return *this;
 }
 
+TStatement& TStatement::BindBlob(int index, std::string_view bytes) {
+  const int rc = sqlite3_bind_blob64(stmt_, index, bytes.data(), bytes.size(), SQLITE_STATIC);
+  if (rc != SQLITE_OK) db_->Fail(rc, "cannot bind a value");
+  return *this;
+}
+
 TStatement& TStatement::Bind(int index, std::u16string_view text) { return Bind(index, std::string_view(Utf16ToUtf8(text))); }
 
 bool TStatement::Step() {
@@ -119,6 +125,12 @@ std::string TStatement::Text(int column) const {
 }
 
 std::u16string TStatement::Text16(int column) const { return Utf8ToUtf16(Text(column)); }
+
+std::string_view TStatement::Blob(int column) const {
+  const void* bytes = sqlite3_column_blob(stmt_, column);
+  return bytes ? std::string_view(static_cast<const char*>(bytes), static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)))
+               : std::string_view();
+}
 
 bool TStatement::IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 

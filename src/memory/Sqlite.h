@@ -31,6 +31,7 @@ class TStatement {
   TStatement& Bind(int index, std::int64_t value);
   TStatement& Bind(int index, std::string_view utf8);
   TStatement& Bind(int index, std::u16string_view text);  // stored as UTF-8
+  TStatement& BindBlob(int index, std::string_view bytes);
   // One step: true while a row is there.
   bool Step();
   // Runs to the end and resets the statement for its next use.
@@ -40,6 +41,8 @@ class TStatement {
   std::int64_t Int(int column) const;
   std::string Text(int column) const;
   std::u16string Text16(int column) const;
+  // The column's bytes, valid until the next Step or Reset.
+  std::string_view Blob(int column) const;
   bool IsNull(int column) const;
 
  private:

@@ -1,10 +1,18 @@
-// See TranslationMemory.h. The schema (version 1):
+// See TranslationMemory.h. The schema (version 2):
 //   sources(id, lang, text)               native texts of the units, unique
-//   source_trigrams                       FTS5 trigram index over sources.text
-//   units(id, source, lang, text, origin, place, first_seen, last_seen)
-//   folder_texts(place, lang, text)       what each folder supplied last
+//   source_trigrams                       FTS5 trigram index over sources.text,
+//                                         filled up to counters.indexed_source
+//   unit_sets(lang, units)                a translation language's units
+//   folder_sets(lang, texts)              what its folder supplied last, by place
 //   previous_texts(id, place, text, replaced_at)
 //   languages(lang, seen_revision)        how far each language was recorded
+//   counters(name, value)                 next_unit, indexed_source
+// Version 1 kept a row per unit (units) and per folder text (folder_texts).
+//
+// A set's record: a count (4 bytes), then per unit its id, source, first
+// and last seen (8 bytes each), origin (1 byte), text and place; per folder
+// text its place and text. Texts are UTF-8 after a 4-byte length; numbers
+// are little-endian.
 #include "memory/TranslationMemory.h"
 
 #include <edlib.h>
@@ -40,6 +48,11 @@ CREATE TABLE previous_texts(id INTEGER PRIMARY KEY, place TEXT NOT NULL, text TE
 CREATE INDEX previous_by_place ON previous_texts(place);
 CREATE TABLE languages(lang INTEGER PRIMARY KEY, seen_revision INTEGER NOT NULL);
 )sql",
+    R"sql(
+CREATE TABLE unit_sets(lang INTEGER PRIMARY KEY, units BLOB NOT NULL);
+CREATE TABLE folder_sets(lang INTEGER PRIMARY KEY, texts BLOB NOT NULL);
+CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;
+)sql",
 };
 static_assert(std::size(kMigrations) == TTranslationMemory::kSchemaVersion);
 
@@ -58,19 +71,81 @@ std::string FreeName(const std::string& fileName, const std::string& suffix) {
 
 // Statement ids of the cache.
 enum : int {
-  kSetFolderText,
-  kFolderTexts,
+  kLoadUnits,
+  kSaveUnits,
+  kLoadFolders,
+  kSaveFolders,
   kAddPrevious,
   kFindSource,
   kAddSource,
-  kIndexSource,
-  kUpsertUnit,
-  kExact,
   kSeenRevision,
   kSetSeenRevision,
   kPrevious,
-  kTranslationsOf,
+  kCounter,
+  kSetCounter,
   kStatementCount
+};
+
+// The bytes of a set's record (see above).
+class TRecordWriter {
+ public:
+  void Int(std::int64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out_ += static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
+  }
+  void Text(std::string_view text) {
+    Int(static_cast<std::int64_t>(text.size()), 4);
+    out_.append(text);
+  }
+  std::string& Bytes() { return out_; }
+
+ private:
+  std::string out_;
+};
+
+// Reads a record; one that ends early or holds impossible lengths is damage.
+class TRecordReader {
+ public:
+  TRecordReader(std::string_view bytes, const std::string& fileName, const char* what)
+      : bytes_(bytes), fileName_(fileName), what_(what) {}
+  std::int64_t Int(int bytes) {
+    Need(static_cast<std::size_t>(bytes));
+    std::uint64_t v = 0;
+    for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
+    pos_ += static_cast<std::size_t>(bytes);
+    if (bytes < 8 && (v >> (8 * bytes - 1)) != 0) v |= ~std::uint64_t{0} << (8 * bytes);  // sign
+    return static_cast<std::int64_t>(v);
+  }
+  std::string_view Text() {
+    const auto size = static_cast<std::uint32_t>(Int(4));
+    Need(size);
+    const std::string_view text = bytes_.substr(pos_, size);
+    pos_ += size;
+    return text;
+  }
+  std::uint32_t Count(std::size_t leastBytesEach) {
+    const auto count = static_cast<std::uint32_t>(Int(4));
+    if (leastBytesEach * count > bytes_.size() - pos_) Damaged();
+    return count;
+  }
+  void End() {
+    if (pos_ != bytes_.size()) Damaged();
+  }
+
+ private:
+  void Need(std::size_t n) {
+    if (n > bytes_.size() - pos_) Damaged();
+  }
+  [[noreturn]] void Damaged() const {
+    EMemoryError error("Memory file " + fileName_ + ": the " + what_ + " are damaged (" + std::to_string(bytes_.size()) +
+                           " bytes, unreadable at byte " + std::to_string(pos_) + ")",
+                       SQLITE_CORRUPT);
+    error.AttachFile(fileName_);
+    throw error;
+  }
+  std::string_view bytes_;
+  std::size_t pos_ = 0;
+  const std::string& fileName_;
+  const char* what_;
 };
 
 }  // namespace
@@ -147,8 +222,13 @@ void TTranslationMemory::Open(bool allowSetAside) {
     // Read before anything is written: a newer program's file is set aside untouched.
     version = static_cast<int>(db_->QueryInt("PRAGMA user_version"));
     if (!startedEmpty_ && version <= kSchemaVersion) {
-      const std::string check = db_->QueryText("PRAGMA quick_check");
-      if (check != "ok") throw EMemoryError("integrity check: " + check, SQLITE_CORRUPT);
+      const auto size = std::filesystem::file_size(fileName_, ec);
+      if (!ec && static_cast<std::int64_t>(size) <= kFullCheckBytes) {
+        const std::string check = db_->QueryText("PRAGMA quick_check");
+        if (check != "ok") throw EMemoryError("integrity check: " + check, SQLITE_CORRUPT);
+      } else {
+        db_->QueryInt("SELECT count(*) FROM sqlite_schema");
+      }
     }
     if (version <= kSchemaVersion) {
       db_->Exec("PRAGMA journal_mode=WAL");
@@ -193,13 +273,53 @@ void TTranslationMemory::Migrate(int from) {
   try {
     // Another program may have created the schema while this one waited.
     from = static_cast<int>(db_->QueryInt("PRAGMA user_version"));
-    for (int v = from; v < kSchemaVersion; ++v) db_->Exec(kMigrations[v]);
+    for (int v = from; v < kSchemaVersion; ++v) {
+      db_->Exec(kMigrations[v]);
+      if (v == 1) MigrateToSets();
+    }
     db_->Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
     db_->Exec("COMMIT");
   } catch (...) {
     sqlite3_exec(db_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
   }
+}
+
+// Version 1's rows become version 2's sets.
+void TTranslationMemory::MigrateToSets() {
+  std::map<LANGID, TUnitSet> units;
+  std::int64_t nextId = 1;
+  {
+    sql::TStatement q(*db_, "SELECT id, source, lang, text, origin, place, first_seen, last_seen FROM units ORDER BY id");
+    while (q.Step()) {
+      const std::string text = q.Text(3), place = q.Text(5);
+      units[static_cast<LANGID>(q.Int(2))].Add(
+          {q.Int(0), q.Int(1), q.Int(6), q.Int(7), static_cast<std::uint8_t>(q.Int(4)), text, place});
+      nextId = q.Int(0) + 1;
+    }
+  }
+  std::map<LANGID, TFolderSet> folders;
+  {
+    sql::TStatement q(*db_, "SELECT place, lang, text FROM folder_texts");
+    while (q.Step()) folders[static_cast<LANGID>(q.Int(1))].Set(q.Text(0), q.Text(2));
+  }
+  db_->Exec("DROP TABLE units; DROP TABLE folder_texts;");
+  statements_.resize(kStatementCount);
+  for (auto& [lang, set] : units) {
+    set.Dirty = true;
+    unitSets_.emplace(lang, std::move(set));
+  }
+  for (auto& [lang, set] : folders) {
+    set.Dirty = true;
+    folderSets_.emplace(lang, std::move(set));
+  }
+  nextUnitId_ = nextId;
+  nextUnitIdDirty_ = true;
+  Flush();
+  // Version 1 indexed every native text as it was added.
+  SetCounter("indexed_source", db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources"));
+  Forget();
+  statements_.clear();
 }
 
 sql::TStatement& TTranslationMemory::Statement(int id, std::string_view text) {
@@ -209,6 +329,7 @@ sql::TStatement& TTranslationMemory::Statement(int id, std::string_view text) {
 }
 
 void TTranslationMemory::Begin() {
+  Forget();  // another program may have written since
   const int rc = sqlite3_exec(db_->Handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
   if ((rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED) {
     EMemoryError error("The memory file " + fileName_ + " is in use by another program (waited " +
@@ -222,39 +343,232 @@ void TTranslationMemory::Begin() {
 }
 
 void TTranslationMemory::Commit() {
+  Flush();
   db_->Exec("COMMIT");
   inTransaction_ = false;
 }
 
 void TTranslationMemory::Rollback() {
   inTransaction_ = false;
+  Forget();
   for (auto& statement : statements_)
     if (statement) statement->Reset();
   db_->Exec("ROLLBACK");
 }
 
-void TTranslationMemory::BeginStep() { db_->Exec("SAVEPOINT step"); }
+void TTranslationMemory::BeginStep() {
+  Flush();
+  db_->Exec("SAVEPOINT step");
+}
 
 void TTranslationMemory::EndStep(bool keep) {
-  if (!keep) db_->Exec("ROLLBACK TO step");
+  if (keep) {
+    Flush();
+  } else {
+    db_->Exec("ROLLBACK TO step");
+    Forget();
+  }
   db_->Exec("RELEASE step");
+}
+
+void TTranslationMemory::Flush() {
+  for (auto& [lang, set] : unitSets_) {
+    if (!set.Dirty) continue;
+    TRecordWriter record;
+    record.Int(static_cast<std::int64_t>(set.Units.size()), 4);
+    for (const TUnitRecord& unit : set.Units) {
+      record.Int(unit.Id, 8);
+      record.Int(unit.Source, 8);
+      record.Int(unit.FirstSeen, 8);
+      record.Int(unit.LastSeen, 8);
+      record.Int(unit.Origin, 1);
+      record.Text(unit.Text);
+      record.Text(unit.Place);
+    }
+    Statement(kSaveUnits, "INSERT OR REPLACE INTO unit_sets(lang, units) VALUES(?, ?)")
+        .Bind(1, std::int64_t{lang})
+        .BindBlob(2, record.Bytes())
+        .Run();
+    set.Dirty = false;
+  }
+  for (auto& [lang, set] : folderSets_) {
+    if (!set.Dirty) continue;
+    TRecordWriter record;
+    record.Int(static_cast<std::int64_t>(set.Texts.size()), 4);
+    for (const auto& [place, text] : set.Texts) {
+      record.Text(place);
+      record.Text(text);
+    }
+    Statement(kSaveFolders, "INSERT OR REPLACE INTO folder_sets(lang, texts) VALUES(?, ?)")
+        .Bind(1, std::int64_t{lang})
+        .BindBlob(2, record.Bytes())
+        .Run();
+    set.Dirty = false;
+  }
+  if (nextUnitIdDirty_) {
+    SetCounter("next_unit", nextUnitId_);
+    nextUnitIdDirty_ = false;
+  }
+}
+
+void TTranslationMemory::Forget() {
+  unitSets_.clear();
+  folderSets_.clear();
+  sourceIds_.clear();
+  sourcesLoaded_ = false;
+  nextUnitId_ = 0;
+  nextUnitIdDirty_ = false;
+}
+
+void TTranslationMemory::Changed() {
+  if (!inTransaction_) Flush();
+}
+
+std::int64_t TTranslationMemory::Counter(const char* name) {
+  auto& q = Statement(kCounter, "SELECT value FROM counters WHERE name = ?");
+  q.Bind(1, std::string_view(name));
+  const std::int64_t value = q.Step() ? q.Int(0) : 0;
+  q.Reset();
+  return value;
+}
+
+void TTranslationMemory::SetCounter(const char* name, std::int64_t value) {
+  Statement(kSetCounter, "INSERT OR REPLACE INTO counters(name, value) VALUES(?, ?)")
+      .Bind(1, std::string_view(name))
+      .Bind(2, value)
+      .Run();
+}
+
+std::uint32_t TTranslationMemory::TUnitSet::First(std::int64_t source) const {
+  return BySource.Find(memory::MixHash(static_cast<std::uint64_t>(source)),
+                       [&](std::uint32_t i) { return Units[i].Source == source; });
+}
+
+void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
+  unit.Text = Bytes.Keep(unit.Text);
+  unit.Place = Bytes.Keep(unit.Place);
+  const auto i = static_cast<std::uint32_t>(Units.size());
+  const std::uint32_t first = First(unit.Source);
+  Units.push_back(unit);
+  NextOf.push_back(memory::TFlatIndex::kNone);
+  if (first == memory::TFlatIndex::kNone) {
+    BySource.Insert(memory::MixHash(static_cast<std::uint64_t>(unit.Source)), i);
+  } else {
+    // Kept in record order: the chain's last gets the new one.
+    std::uint32_t last = first;
+    while (NextOf[last] != memory::TFlatIndex::kNone) last = NextOf[last];
+    NextOf[last] = i;
+  }
+}
+
+std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place) const {
+  return ByPlace.Find(std::hash<std::string_view>()(place), [&](std::uint32_t i) { return Texts[i].first == place; });
+}
+
+void TTranslationMemory::TFolderSet::Set(std::string_view place, std::string_view text) {
+  const std::uint32_t i = Find(place);
+  if (i != memory::TFlatIndex::kNone) {
+    Texts[i].second = Bytes.Keep(text);
+    return;
+  }
+  ByPlace.Insert(std::hash<std::string_view>()(place), static_cast<std::uint32_t>(Texts.size()));
+  Texts.emplace_back(Bytes.Keep(place), Bytes.Keep(text));
+}
+
+const TTranslationMemory::TUnitRecord* TTranslationMemory::TUnitSet::Latest(std::int64_t source) const {
+  const TUnitRecord* best = nullptr;
+  for (std::uint32_t i = First(source); i != memory::TFlatIndex::kNone; i = NextOf[i]) {
+    const TUnitRecord& unit = Units[i];
+    if (unit.Origin == static_cast<std::uint8_t>(TUnitOrigin::Pseudo)) continue;
+    if (!best || unit.LastSeen > best->LastSeen || (unit.LastSeen == best->LastSeen && unit.Id > best->Id)) best = &unit;
+  }
+  return best;
+}
+
+TTranslationMemory::TUnitSet& TTranslationMemory::Units(LANGID lang) {
+  const auto found = unitSets_.find(lang);
+  if (found != unitSets_.end()) return found->second;
+  TUnitSet& set = unitSets_[lang];
+  auto& q = Statement(kLoadUnits, "SELECT units FROM unit_sets WHERE lang = ?");
+  q.Bind(1, std::int64_t{lang});
+  try {
+    if (q.Step()) {
+      TRecordReader record(q.Blob(0), fileName_, "translation units");
+      const std::uint32_t count = record.Count(8 * 4 + 1 + 4 + 4);
+      set.Units.reserve(count);
+      set.NextOf.reserve(count);
+      set.BySource.Reserve(count);
+      for (std::uint32_t i = 0; i < count; ++i) {
+        TUnitRecord unit;
+        unit.Id = record.Int(8);
+        unit.Source = record.Int(8);
+        unit.FirstSeen = record.Int(8);
+        unit.LastSeen = record.Int(8);
+        unit.Origin = static_cast<std::uint8_t>(record.Int(1));
+        unit.Text = record.Text();
+        unit.Place = record.Text();
+        set.Add(unit);
+      }
+      record.End();
+    }
+  } catch (...) {
+    q.Reset();
+    unitSets_.erase(lang);
+    throw;
+  }
+  q.Reset();
+  return set;
+}
+
+TTranslationMemory::TFolderSet& TTranslationMemory::Folders(LANGID lang) {
+  const auto found = folderSets_.find(lang);
+  if (found != folderSets_.end()) return found->second;
+  TFolderSet& set = folderSets_[lang];
+  auto& q = Statement(kLoadFolders, "SELECT texts FROM folder_sets WHERE lang = ?");
+  q.Bind(1, std::int64_t{lang});
+  try {
+    if (q.Step()) {
+      TRecordReader record(q.Blob(0), fileName_, "folder texts");
+      const std::uint32_t count = record.Count(8);
+      set.Texts.reserve(count);
+      set.ByPlace.Reserve(count);
+      for (std::uint32_t i = 0; i < count; ++i) {
+        const std::string_view place = record.Text();
+        set.Set(place, record.Text());
+      }
+      record.End();
+    }
+  } catch (...) {
+    q.Reset();
+    folderSets_.erase(lang);
+    throw;
+  }
+  q.Reset();
+  return set;
 }
 
 std::unordered_map<std::string, std::u16string> TTranslationMemory::FolderTexts(LANGID lang) {
   std::unordered_map<std::string, std::u16string> texts;
-  auto& q = Statement(kFolderTexts, "SELECT place, text FROM folder_texts WHERE lang = ?");
-  q.Bind(1, std::int64_t{lang});
-  while (q.Step()) texts.emplace(q.Text(0), q.Text16(1));
-  q.Reset();
+  for (const auto& [place, text] : Folders(lang).Texts) texts.insert_or_assign(std::string(place), Utf8ToUtf16(text));
   return texts;
 }
 
+std::optional<std::string_view> TTranslationMemory::LastFolderText(LANGID lang, const std::string& place) {
+  const TFolderSet& set = Folders(lang);
+  const std::uint32_t i = set.Find(place);
+  if (i == memory::TFlatIndex::kNone) return std::nullopt;
+  return set.Texts[i].second;
+}
+
 void TTranslationMemory::SetFolderText(const std::string& place, LANGID lang, std::u16string_view text) {
-  Statement(kSetFolderText, "INSERT OR REPLACE INTO folder_texts(place, lang, text) VALUES(?, ?, ?)")
-      .Bind(1, place)
-      .Bind(2, std::int64_t{lang})
-      .Bind(3, text)
-      .Run();
+  SetFolderTextUtf8(place, lang, Utf16ToUtf8(text));
+}
+
+void TTranslationMemory::SetFolderTextUtf8(const std::string& place, LANGID lang, std::string_view utf8) {
+  TFolderSet& set = Folders(lang);
+  set.Set(place, utf8);
+  set.Dirty = true;
+  Changed();
 }
 
 void TTranslationMemory::AddPreviousText(const std::string& place, std::u16string_view text, std::int32_t replacedAt) {
@@ -290,52 +604,95 @@ std::optional<std::u16string> TTranslationMemory::TranslatedFrom(const std::stri
   return texts.back().Text;
 }
 
-std::int64_t TTranslationMemory::SourceId(LANGID nativeLang, std::u16string_view nativeText, bool create) {
-  auto& find = Statement(kFindSource, "SELECT id FROM sources WHERE lang = ? AND text = ?");
-  find.Bind(1, std::int64_t{nativeLang}).Bind(2, nativeText);
-  const std::int64_t id = find.Step() ? find.Int(0) : 0;
-  find.Reset();
-  if (id != 0 || !create) return id;
+void TTranslationMemory::LoadSources() {
+  if (sourcesLoaded_) return;
+  sql::TStatement q(*db_, "SELECT id, lang, text FROM sources");
+  while (q.Step()) sourceIds_[static_cast<LANGID>(q.Int(1))].emplace(q.Text(2), q.Int(0));
+  sourcesLoaded_ = true;
+}
+
+std::int64_t TTranslationMemory::SourceId(LANGID nativeLang, std::string_view utf8, bool create) {
+  LoadSources();
+  auto& ids = sourceIds_[nativeLang];
+  std::string key(utf8);
+  const auto found = ids.find(key);
+  if (found != ids.end()) return found->second;
+  if (!create) return 0;
   Statement(kAddSource, "INSERT INTO sources(lang, text) VALUES(?, ?)")
       .Bind(1, std::int64_t{nativeLang})
-      .Bind(2, nativeText)
+      .Bind(2, utf8)
       .Run();
   const std::int64_t added = db_->LastInsertId();
-  Statement(kIndexSource, "INSERT INTO source_trigrams(rowid, text) VALUES(?, ?)").Bind(1, added).Bind(2, nativeText).Run();
+  ids.emplace(std::move(key), added);
   return added;
+}
+
+std::int64_t TTranslationMemory::SourceOf(LANGID nativeLang, std::u16string_view nativeText) {
+  if (nativeText.empty()) return 0;
+  return SourceId(nativeLang, Utf16ToUtf8(nativeText), true);
 }
 
 void TTranslationMemory::RecordUnit(const TMemoryUnit& unit) {
   if (unit.Text.empty() || unit.NativeText.empty() || unit.Text == unit.NativeText) return;
-  const std::int64_t source = SourceId(unit.NativeLang, unit.NativeText, true);
   const std::int64_t now = unit.LastSeen != 0 ? unit.LastSeen : Now();
-  const std::int64_t first = unit.FirstSeen != 0 ? unit.FirstSeen : now;
-  Statement(kUpsertUnit,
-            "INSERT INTO units(source, lang, text, origin, place, first_seen, last_seen) VALUES(?, ?, ?, ?, ?, ?, ?) "
-            "ON CONFLICT(source, lang, text) DO UPDATE SET origin = excluded.origin, "
-            "place = CASE WHEN excluded.place = '' THEN place ELSE excluded.place END, "
-            "first_seen = min(first_seen, excluded.first_seen), last_seen = max(last_seen, excluded.last_seen)")
-      .Bind(1, source)
-      .Bind(2, std::int64_t{unit.Lang})
-      .Bind(3, unit.Text)
-      .Bind(4, static_cast<std::int64_t>(unit.Origin))
-      .Bind(5, unit.Place)
-      .Bind(6, first)
-      .Bind(7, now)
-      .Run();
+  Record(SourceOf(unit.NativeLang, unit.NativeText), unit.Lang, Utf16ToUtf8(unit.Text), unit.Origin, unit.Place,
+         unit.FirstSeen != 0 ? unit.FirstSeen : now, now);
+}
+
+void TTranslationMemory::RecordUnit(std::int64_t nativeSource, LANGID nativeLang, std::u16string_view nativeText,
+                                    LANGID lang, std::string_view text, TUnitOrigin origin, const std::string& place) {
+  if (text.empty() || nativeText.empty()) return;
+  if (nativeSource == 0) nativeSource = SourceOf(nativeLang, nativeText);
+  const std::int64_t now = Now();
+  Record(nativeSource, lang, text, origin, place, now, now);
+}
+
+void TTranslationMemory::Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin,
+                                const std::string& place, std::int64_t first, std::int64_t now) {
+  TUnitSet& set = Units(lang);
+  for (std::uint32_t i = set.First(source); i != memory::TFlatIndex::kNone; i = set.NextOf[i]) {
+    TUnitRecord& record = set.Units[i];
+    if (record.Text != text) continue;
+    record.Origin = static_cast<std::uint8_t>(origin);
+    if (!place.empty() && record.Place != place) record.Place = set.Bytes.Keep(place);
+    record.FirstSeen = std::min(record.FirstSeen, first);
+    record.LastSeen = std::max(record.LastSeen, now);
+    set.Dirty = true;
+    Changed();
+    return;
+  }
+  if (nextUnitId_ == 0) nextUnitId_ = std::max<std::int64_t>(1, Counter("next_unit"));
+  set.Add({nextUnitId_++, source, first, now, static_cast<std::uint8_t>(origin), text, place});
+  set.Dirty = true;
+  nextUnitIdDirty_ = true;
+  Changed();
 }
 
 std::optional<std::u16string> TTranslationMemory::ExactTranslation(LANGID nativeLang, std::u16string_view nativeText,
                                                                     LANGID lang) {
-  auto& q = Statement(kExact,
-                      "SELECT u.text FROM units u JOIN sources s ON s.id = u.source "
-                      "WHERE s.lang = ? AND s.text = ? AND u.lang = ? AND u.origin <> 3 "
-                      "ORDER BY u.last_seen DESC, u.id DESC LIMIT 1");
-  q.Bind(1, std::int64_t{nativeLang}).Bind(2, nativeText).Bind(3, std::int64_t{lang});
-  std::optional<std::u16string> text;
-  if (q.Step()) text = q.Text16(0);
-  q.Reset();
-  return text;
+  const std::int64_t source = SourceId(nativeLang, Utf16ToUtf8(nativeText), false);
+  if (source == 0) return std::nullopt;
+  const TUnitRecord* unit = Units(lang).Latest(source);
+  if (!unit) return std::nullopt;
+  return Utf8ToUtf16(unit->Text);
+}
+
+void TTranslationMemory::IndexSources() {
+  const std::int64_t top = db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources");
+  if (top <= Counter("indexed_source")) return;
+  const bool own = !inTransaction_;
+  try {
+    if (own) db_->Exec("BEGIN IMMEDIATE");
+    sql::TStatement add(*db_, "INSERT INTO source_trigrams(rowid, text) SELECT id, text FROM sources WHERE id > ?");
+    add.Bind(1, Counter("indexed_source")).Run();
+    SetCounter("indexed_source", top);
+    if (own) db_->Exec("COMMIT");
+  } catch (const EMemoryError& e) {
+    if (own) sqlite3_exec(db_->Handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    // Another program writing: the texts indexed so far are the candidates.
+    if ((e.SqliteCode() & 0xFF) == SQLITE_BUSY) return;
+    throw;
+  }
 }
 
 std::vector<TSuggestion> TTranslationMemory::Suggestions(LANGID nativeLang, std::u16string_view nativeText, LANGID lang,
@@ -363,6 +720,7 @@ std::vector<TSuggestion> TTranslationMemory::Suggestions(LANGID nativeLang, std:
     match += "\"" + quoted + "\"";
   }
   if (match.empty()) return found;
+  IndexSources();
   sql::TStatement candidates(*db_,
                              "SELECT s.id, s.text FROM source_trigrams t JOIN sources s ON s.id = t.rowid "
                              "WHERE source_trigrams MATCH ? AND s.lang = ? ORDER BY t.rank LIMIT 50");
@@ -382,39 +740,57 @@ std::vector<TSuggestion> TTranslationMemory::Suggestions(LANGID nativeLang, std:
     sourceTexts.emplace(candidates.Int(0), std::move(text));
   }
   std::stable_sort(scored.begin(), scored.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-  auto& translations = Statement(kTranslationsOf,
-                                 "SELECT text FROM units WHERE source = ? AND lang = ? AND origin <> 3 "
-                                 "ORDER BY last_seen DESC, id DESC LIMIT 1");
+  const TUnitSet& units = Units(lang);
   for (const auto& [percent, id] : scored) {
     if (found.size() >= limit) break;
-    translations.Bind(1, id).Bind(2, std::int64_t{lang});
-    if (translations.Step()) found.push_back({percent, sourceTexts[id], translations.Text16(0)});
-    translations.Reset();
+    if (const TUnitRecord* unit = units.Latest(id)) found.push_back({percent, sourceTexts[id], Utf8ToUtf16(unit->Text)});
   }
   return found;
 }
 
+std::vector<LANGID> TTranslationMemory::UnitLanguages() {
+  std::set<LANGID> langs;
+  sql::TStatement q(*db_, "SELECT lang FROM unit_sets");
+  while (q.Step()) langs.insert(static_cast<LANGID>(q.Int(0)));
+  for (const auto& [lang, set] : unitSets_) langs.insert(lang);
+  return {langs.begin(), langs.end()};
+}
+
 void TTranslationMemory::ForEachUnit(std::optional<LANGID> lang, const std::function<void(const TMemoryUnit&)>& f) {
-  sql::TStatement q(*db_,
-                    "SELECT s.lang, s.text, u.lang, u.text, u.origin, u.place, u.first_seen, u.last_seen "
-                    "FROM units u JOIN sources s ON s.id = u.source WHERE ?1 < 0 OR u.lang = ?1 ORDER BY u.id");
-  q.Bind(1, lang ? std::int64_t{*lang} : std::int64_t{-1});
-  while (q.Step()) {
+  struct TListed {
+    LANGID Lang;
+    const TUnitRecord* Unit;
+  };
+  std::vector<TListed> listed;
+  for (const LANGID l : lang ? std::vector<LANGID>{*lang} : UnitLanguages())
+    for (const TUnitRecord& unit : Units(l).Units) listed.push_back({l, &unit});
+  std::sort(listed.begin(), listed.end(), [](const TListed& a, const TListed& b) { return a.Unit->Id < b.Unit->Id; });
+  LoadSources();
+  std::unordered_map<std::int64_t, std::pair<LANGID, const std::string*>> sources;
+  for (const auto& [sourceLang, ids] : sourceIds_)
+    for (const auto& [text, id] : ids) sources.emplace(id, std::make_pair(sourceLang, &text));
+  for (const TListed& entry : listed) {
+    const auto source = sources.find(entry.Unit->Source);
+    if (source == sources.end()) continue;  // a unit of a native text the file has lost
     TMemoryUnit unit;
-    unit.NativeLang = static_cast<LANGID>(q.Int(0));
-    unit.NativeText = q.Text16(1);
-    unit.Lang = static_cast<LANGID>(q.Int(2));
-    unit.Text = q.Text16(3);
-    const auto origin = q.Int(4);
-    unit.Origin = origin >= 0 && origin <= 3 ? static_cast<TUnitOrigin>(origin) : TUnitOrigin::Import;
-    unit.Place = q.Text(5);
-    unit.FirstSeen = q.Int(6);
-    unit.LastSeen = q.Int(7);
+    unit.NativeLang = source->second.first;
+    unit.NativeText = Utf8ToUtf16(*source->second.second);
+    unit.Lang = entry.Lang;
+    unit.Text = Utf8ToUtf16(entry.Unit->Text);
+    const auto origin = entry.Unit->Origin;
+    unit.Origin = origin <= 3 ? static_cast<TUnitOrigin>(origin) : TUnitOrigin::Import;
+    unit.Place = std::string(entry.Unit->Place);
+    unit.FirstSeen = entry.Unit->FirstSeen;
+    unit.LastSeen = entry.Unit->LastSeen;
     f(unit);
   }
 }
 
-std::int64_t TTranslationMemory::UnitCount() { return db_->QueryInt("SELECT count(*) FROM units"); }
+std::int64_t TTranslationMemory::UnitCount() {
+  std::int64_t count = 0;
+  for (const LANGID lang : UnitLanguages()) count += static_cast<std::int64_t>(Units(lang).Units.size());
+  return count;
+}
 
 std::optional<std::int32_t> TTranslationMemory::SeenRevision(LANGID lang) {
   auto& q = Statement(kSeenRevision, "SELECT seen_revision FROM languages WHERE lang = ?");

@@ -11,6 +11,14 @@
 //     when it was first and last seen; candidates for similar texts come from
 //     an FTS5 trigram index over the native texts and are scored with edlib.
 //
+// A run meets every item of every language, so the folder texts and the
+// units of one translation language are kept together, one record each
+// (a run reads and writes a language's whole set at once instead of one row
+// per item); the native texts are rows, indexed for similar texts the first
+// time suggestions are asked for. Within a transaction the sets live in
+// this object and are written when a step ends or the transaction commits;
+// outside one, every change is written at once.
+//
 // Items are named by their place (ExchangeUnits.h), texts are stored as UTF-8.
 // The file is opened in WAL mode with a busy timeout; a writer takes the
 // write lock for its whole transaction (Begin .. Commit), so a run or an
@@ -28,9 +36,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
+#include "memory/FlatTextTable.h"
 #include "memory/MemoryError.h"
 #include "platform/NationalLanguage.h"
 
@@ -74,7 +84,10 @@ int SimilarityPercent(std::u16string_view a, std::u16string_view b);
 
 class TTranslationMemory {
  public:
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
+  // A file larger than this gets only a check of its schema on opening: a
+  // full page check would cost a large library's run more than its memory work.
+  static constexpr std::int64_t kFullCheckBytes = 32 << 20;
   static constexpr int kBusyTimeoutMs = 10000;
 
   // <destDir>/<shortName>.memory.sqlite
@@ -109,6 +122,11 @@ class TTranslationMemory {
   // Folder texts of one translation language, by place.
   std::unordered_map<std::string, std::u16string> FolderTexts(LANGID lang);
   void SetFolderText(const std::string& place, LANGID lang, std::u16string_view text);
+  // The same for a run, in UTF-8 without copies: the text the folder
+  // supplied last for `place` (null when none), and setting it.
+  // (valid until the next change to the memory).
+  std::optional<std::string_view> LastFolderText(LANGID lang, const std::string& place);
+  void SetFolderTextUtf8(const std::string& place, LANGID lang, std::string_view utf8);
 
   // Previous native texts.
   void AddPreviousText(const std::string& place, std::u16string_view text, std::int32_t replacedAt);
@@ -123,6 +141,12 @@ class TTranslationMemory {
   // Records a unit (or updates its last seen time, place and origin). A unit
   // whose translation equals its native text, or is empty, is not recorded.
   void RecordUnit(const TMemoryUnit& unit);
+  // The same for a run: `nativeSource` is a SourceOf() id (0: look it up),
+  // `text` the translation in UTF-8; the unit is seen now.
+  void RecordUnit(std::int64_t nativeSource, LANGID nativeLang, std::u16string_view nativeText, LANGID lang,
+                  std::string_view text, TUnitOrigin origin, const std::string& place);
+  // The id the memory gives a native text, creating it; 0 for an empty text.
+  std::int64_t SourceOf(LANGID nativeLang, std::u16string_view nativeText);
   // The latest translation of `nativeText` into `lang`.
   std::optional<std::u16string> ExactTranslation(LANGID nativeLang, std::u16string_view nativeText, LANGID lang);
   // Translations of similar native texts (at least `minPercent`, exact
@@ -145,8 +169,52 @@ class TTranslationMemory {
   void Open(bool allowSetAside);
   void SetAside(const std::string& why, const std::string& suffix);
   void Migrate(int from);
+  void MigrateToSets();
   sql::TStatement& Statement(int id, std::string_view sql);
-  std::int64_t SourceId(LANGID nativeLang, std::u16string_view nativeText, bool create);
+  std::int64_t SourceId(LANGID nativeLang, std::string_view utf8, bool create);
+  void Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin, const std::string& place,
+              std::int64_t first, std::int64_t now);
+
+  struct TUnitRecord {
+    std::int64_t Id = 0;
+    std::int64_t Source = 0;
+    std::int64_t FirstSeen = 0;
+    std::int64_t LastSeen = 0;
+    std::uint8_t Origin = 0;
+    std::string_view Text;  // UTF-8, in the set's arena
+    std::string_view Place;
+  };
+  // One translation language's units, and where each native text's are.
+  struct TUnitSet {
+    std::vector<TUnitRecord> Units;
+    memory::TFlatIndex BySource;      // source -> its first unit
+    std::vector<std::uint32_t> NextOf;  // the next unit of the same source
+    memory::TTextArena Bytes;
+    bool Dirty = false;
+    std::uint32_t First(std::int64_t source) const;
+    void Add(TUnitRecord unit);
+    const TUnitRecord* Latest(std::int64_t source) const;
+  };
+  // One translation language's folder texts: place -> UTF-8 text.
+  struct TFolderSet {
+    std::vector<std::pair<std::string_view, std::string_view>> Texts;
+    memory::TFlatIndex ByPlace;
+    memory::TTextArena Bytes;
+    bool Dirty = false;
+    std::uint32_t Find(std::string_view place) const;
+    void Set(std::string_view place, std::string_view text);
+  };
+  TUnitSet& Units(LANGID lang);
+  TFolderSet& Folders(LANGID lang);
+  void LoadSources();
+  std::vector<LANGID> UnitLanguages();
+  // Writes what changed in the sets; Forget drops them (after a rollback).
+  void Flush();
+  void Forget();
+  void Changed();  // outside a transaction: writes at once
+  std::int64_t Counter(const char* name);
+  void SetCounter(const char* name, std::int64_t value);
+  void IndexSources();
 
   std::string fileName_;
   std::unique_ptr<sql::TDatabase> db_;
@@ -155,6 +223,12 @@ class TTranslationMemory {
   bool startedEmpty_ = false;
   bool inTransaction_ = false;
   int busyTimeoutMs_ = kBusyTimeoutMs;
+  std::map<LANGID, TUnitSet> unitSets_;
+  std::map<LANGID, TFolderSet> folderSets_;
+  std::unordered_map<LANGID, std::unordered_map<std::string, std::int64_t>> sourceIds_;  // by UTF-8 text
+  bool sourcesLoaded_ = false;
+  std::int64_t nextUnitId_ = 0;  // 0: not read yet
+  bool nextUnitIdDirty_ = false;
 };
 
 }  // namespace sw

@@ -16,6 +16,7 @@
 #include "app/AppTestSupport.h"
 #include "app/LangDialogLogic.h"
 #include "runtime/IniFile.h"
+#include "storage/ExchangeUnits.h"
 #include "support/TestSupport.h"
 #include "util/QLocales.h"
 #include "platform/FileSystem.h"
@@ -1068,6 +1069,73 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
   user_.Log.clear();
   w.miImport.Click();
   EXPECT_EQ(user_.Log, std::vector<std::string>{"exchange dialog Import translations"});
+}
+
+// A translator's work survives the next run: the library's memory knows the
+// folder has not changed since, so the imported values stay and the run says
+// which folder texts it did not take.
+TEST_F(MainWindowLogicTest, ImportedTranslationsSurviveTheNextProcessAndTheConflictsAreReported) {
+  TMainWindowLogic& probe = Open();
+  if (!probe.ExchangeAvailable()) GTEST_SKIP() << "this build has no translators' exchange";
+  window_.reset();
+  dir_.Write("src/en/Strings.res", testing::StringTableRes({{1, u"Hello"}, {2, u"World"}, {3, u"Open"}}));
+  // "Open" held as the native text is a copy, not a translation.
+  dir_.Write("src/de/Strings.res", testing::StringTableRes({{1, u"Hallo"}, {2, u"Welt"}, {3, u"Open"}}, 0x0407));
+  WriteSettings("[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+                "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n1031=de\r\n");
+  TMainWindowLogic& w = Open();
+  w.btProcess.Click();
+  ASSERT_TRUE(w.LastRun.Ok());
+  EXPECT_TRUE(w.LastRun.Stats.Memory.Used) << "the window's run keeps the library's memory";
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "66.7%");
+
+  const std::string po = dir_.Path("German.po");
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    dialog.edFile.SetText(po);
+    dialog.cbOnlyOpen.SetChecked(false);
+    return dialog.btOK.Enabled();
+  };
+  w.miExport.Click();
+  std::string text = TempDir::Read(po);
+  // Every translation changes, the copy gets one.
+  const struct {
+    std::string from, to;
+  } edits[] = {
+      {"msgid \"Hello\"\nmsgstr \"Hallo\"", "msgid \"Hello\"\nmsgstr \"Servus\""},
+      {"msgid \"World\"\nmsgstr \"Welt\"", "msgid \"World\"\nmsgstr \"Erde\""},
+      {"msgid \"Open\"\nmsgstr \"\"", "msgid \"Open\"\nmsgstr \"\xC3\x96" "ffnen\""},
+  };
+  for (const auto& edit : edits) {
+    const auto at = text.find(edit.from);
+    ASSERT_NE(at, std::string::npos) << edit.from << "\n" << text;
+    text.replace(at, edit.from.size(), edit.to);
+  }
+  dir_.Write("German.po", text);
+  user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
+    dialog.FileChosen(po);
+    return dialog.btOK.Enabled();
+  };
+  w.miImport.Click();
+  EXPECT_EQ(user_.Log.back().rfind("information Changed 3 of 3 units", 0), 0u) << user_.Log.back();
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%");
+
+  w.btProcess.Click();
+  ASSERT_TRUE(w.LastRun.Ok());
+  EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%") << "what the import gave";
+  ASSERT_EQ(w.LastRun.Stats.Memory.Kept.size(), 3u);
+  EXPECT_TRUE(user_.ReportWarning);
+  EXPECT_NE(user_.ReportText.find("3 translations in the language file differ from the translation folder; "
+                                  "kept the language file's"),
+            std::string::npos)
+      << user_.ReportText;
+  const TLoadedLanguage loaded =
+      LoadLanguage(dir_.Path("out/Pad.ENU.lng"), dir_.Path("out/Pad.DEU.lng"), 0x0407);
+  std::vector<std::u16string> values;
+  for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column)) {
+    values.push_back(unit.Item->Values(loaded.Column)->Text);
+    EXPECT_EQ(unit.Status, TUnitStatus::UpToDate) << unit.Place;
+  }
+  EXPECT_EQ(values, (std::vector<std::u16string>{u"Servus", u"Erde", u"\u00D6ffnen"}));
 }
 
 TEST(ExchangeDialogLogicTest, FormatFollowsTheExtensionAndTheExtensionTheFormat) {

@@ -259,6 +259,85 @@ TEST_F(TranslationMemoryTest, AnOlderSchemaIsMigratedForward) {
   sqlite3_close(db);
 }
 
+// A file of the first schema (a row per unit and per folder text) keeps
+// everything it held after migration; a damaged set is an error naming the
+// file, never a crash or a silently empty memory.
+TEST_F(TranslationMemoryTest, FirstSchemaRowsBecomeSetsAndADamagedSetIsReported) {
+  auto exec = [this](const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(File().c_str(), &db);
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message);
+    EXPECT_EQ(rc, SQLITE_OK) << (message ? message : "");
+    sqlite3_free(message);
+    sqlite3_close(db);
+  };
+  exec(R"sql(
+CREATE TABLE sources(id INTEGER PRIMARY KEY, lang INTEGER NOT NULL, text TEXT NOT NULL, UNIQUE(lang, text));
+CREATE VIRTUAL TABLE source_trigrams USING fts5(text, content='sources', content_rowid='id', tokenize='trigram', detail='none');
+CREATE TABLE units(id INTEGER PRIMARY KEY, source INTEGER NOT NULL, lang INTEGER NOT NULL, text TEXT NOT NULL,
+                   origin INTEGER NOT NULL, place TEXT NOT NULL, first_seen INTEGER NOT NULL, last_seen INTEGER NOT NULL,
+                   UNIQUE(source, lang, text));
+CREATE TABLE folder_texts(place TEXT NOT NULL, lang INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(place, lang)) WITHOUT ROWID;
+CREATE TABLE previous_texts(id INTEGER PRIMARY KEY, place TEXT NOT NULL, text TEXT NOT NULL, replaced_at INTEGER NOT NULL);
+CREATE TABLE languages(lang INTEGER PRIMARY KEY, seen_revision INTEGER NOT NULL);
+INSERT INTO sources VALUES(1, 1033, 'Open the file'), (2, 1033, 'Close');
+INSERT INTO source_trigrams(rowid, text) SELECT id, text FROM sources;
+INSERT INTO units VALUES(5, 1, 1031, 'Die Datei öffnen', 0, 'form/Main/Open', 100, 200),
+                        (6, 2, 1031, 'Schließen', 1, '', 100, 300), (7, 2, 1031, 'Zu', 0, 'form/Main/Close', 100, 250),
+                        (8, 1, 1036, 'Ouvrir le fichier', 0, 'form/Main/Open', 100, 200);
+INSERT INTO folder_texts VALUES('form/Main/Open', 1031, 'Datei öffnen'), ('form/Main/Open', 1036, 'Ouvrir');
+PRAGMA user_version=1;
+)sql");
+  {
+    TTranslationMemory memory(File());
+    EXPECT_TRUE(memory.Notes().empty());
+    EXPECT_EQ(memory.UnitCount(), 4);
+    EXPECT_EQ(memory.ExactTranslation(kEnglish, u"Close", kGerman), u"Schließen") << "the latest seen";
+    EXPECT_EQ(memory.FolderTexts(kGerman).at("form/Main/Open"), u"Datei öffnen");
+    EXPECT_EQ(memory.FolderTexts(kFrench).at("form/Main/Open"), u"Ouvrir");
+    ASSERT_EQ(memory.Suggestions(kEnglish, u"Open the files", kGerman).size(), 1u);
+    std::vector<std::int64_t> order;
+    memory.ForEachUnit(std::nullopt, [&](const TMemoryUnit& unit) { order.push_back(unit.LastSeen); });
+    EXPECT_EQ(order, (std::vector<std::int64_t>{200, 300, 250, 200})) << "oldest first, across languages";
+    // A unit recorded after migration gets an id after the migrated ones.
+    memory.Begin();
+    memory.RecordUnit(Unit(u"New", u"Neu"));
+    memory.Commit();
+    std::vector<std::u16string> texts;
+    memory.ForEachUnit(kGerman, [&](const TMemoryUnit& unit) { texts.push_back(unit.Text); });
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts.back(), u"Neu");
+    EXPECT_EQ(memory.IntegrityCheck(), "ok");
+  }
+  const struct {
+    const char* name;
+    const char* sql;
+  } damage[] = {
+      {"cut short", "UPDATE unit_sets SET units = substr(units, 1, length(units) - 3) WHERE lang = 1031"},
+      {"a length past the end", "UPDATE unit_sets SET units = x'01000000' || zeroblob(33) || x'FFFFFF7F' WHERE lang = 1031"},
+      {"a count past the end", "UPDATE unit_sets SET units = x'FFFFFF7F' WHERE lang = 1031"},
+      {"bytes left over", "UPDATE unit_sets SET units = units || x'00' WHERE lang = 1031"},
+  };
+  for (const auto& c : damage) {
+    SCOPED_TRACE(c.name);
+    exec(std::string("BEGIN; CREATE TABLE saved AS SELECT * FROM unit_sets; ") + c.sql + "; COMMIT;");
+    {
+      TTranslationMemory memory(File());
+      try {
+        memory.ExactTranslation(kEnglish, u"Close", kGerman);
+        ADD_FAILURE() << "no error";
+      } catch (const EMemoryError& e) {
+        EXPECT_NE(e.Message().find(File()), std::string::npos) << e.Message();
+        EXPECT_NE(e.Message().find("translation units are damaged"), std::string::npos) << e.Message();
+      }
+      EXPECT_EQ(memory.ExactTranslation(kEnglish, u"Open the file", kFrench), u"Ouvrir le fichier")
+          << "other languages still read";
+    }
+    exec("BEGIN; DELETE FROM unit_sets; INSERT INTO unit_sets SELECT * FROM saved; DROP TABLE saved; COMMIT;");
+  }
+}
+
 TEST_F(TranslationMemoryTest, AFolderInPlaceOfTheFileIsAnError) {
   fs::create_directories(File());
   try {

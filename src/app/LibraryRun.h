@@ -31,6 +31,10 @@ struct TResolvedLibrary {
   // the translation folders' texts win over the language files'.
   std::string MemoryFile;
   bool PreferFolders = false;
+  // Whether the run keeps and uses its per-file cache, <ShortName>.cache in
+  // DestDir: results of files unchanged since the last run are not parsed
+  // again. Without it every file is read (the output is the same).
+  bool UseCache = true;
 };
 
 // The rules in force for a library: its own, else the global [PropRules],

@@ -130,7 +130,7 @@ void TLibraryFilesProcessor::Run() {
   }
   // The cache keeps the files read this time. Failing to write it costs the
   // next run time only.
-  if (cache_) {
+  if (cache_ && cache_->Changed()) {
     try {
       cache_->Save(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
     } catch (const Exception&) {

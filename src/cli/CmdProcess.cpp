@@ -43,6 +43,7 @@ struct ProcessOptions {
   std::string MemoryFile;  // --memory
   bool NoMemory = false;
   bool PreferFolders = false;
+  bool NoCache = false;
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -85,6 +86,7 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                         {"destDir", library.DestDir},
                         {"filesRead", filesRead},
                         {"filesFailed", stats.FilesFailed},
+                        {"filesReused", stats.FilesReused},
                         {"errors", ErrorsJson(stats.Errors)},
                         {"languages", languages},
                         {"languageFilesPlanned", stats.LanguageFilesPlanned},
@@ -157,6 +159,7 @@ int RunProcess(const ProcessOptions& options) {
     if (!options.MemoryFile.empty()) library.MemoryFile = options.MemoryFile;
     if (options.NoMemory) library.MemoryFile.clear();
     library.PreferFolders = options.PreferFolders;
+    library.UseCache = !options.NoCache;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
@@ -205,6 +208,8 @@ void AddProcessCommand(CLI::App& app) {
   cmd->add_flag("--no-memory", options->NoMemory, "Use no memory: every translation folder's text is taken, nothing is recorded");
   cmd->add_flag("--prefer-folders", options->PreferFolders,
                 "Take the translation folders' texts even where the language file's translation is newer");
+  cmd->add_flag("--no-cache", options->NoCache,
+                "Parse every file: neither use nor update the per-file cache (<short name>.cache in the destination folder)");
   cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
       ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });

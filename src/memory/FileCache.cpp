@@ -176,6 +176,15 @@ void TFileCache::Keep(const std::string& path, TEntry entry) {
   kept_.insert_or_assign(MapKey(path, entry.Key), std::move(entry));
 }
 
+bool TFileCache::Changed() const {
+  if (kept_.size() != loaded_.size()) return true;
+  for (const auto& [mapKey, entry] : kept_) {
+    const auto it = loaded_.find(mapKey);
+    if (it == loaded_.end() || it->second.Stamp != entry.Stamp || it->second.Hash != entry.Hash) return true;
+  }
+  return false;
+}
+
 std::string TFileCache::KeptBytes() const {
   std::string out(kMagic);
   PutU32(out, kVersion);

@@ -90,6 +90,9 @@ class TFileCache {
   // Keeps an entry for the next save, replacing one of the same path and key.
   void Keep(const std::string& path, TEntry entry);
   std::size_t KeptCount() const { return kept_.size(); }
+  // Whether the entries kept differ from those loaded: a cache that would
+  // say the same again need not be written.
+  bool Changed() const;
 
   // The bytes of a cache holding the entries kept, and their save (a
   // temporary file renamed over `fileName`); Save raises what writing raises.

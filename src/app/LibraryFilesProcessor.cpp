@@ -128,9 +128,10 @@ void TLibraryFilesProcessor::Run() {
       break;
     }
   }
-  // The cache keeps the files read this time. Failing to write it costs the
-  // next run time only.
-  if (cache_ && cache_->Changed()) {
+  // The cache keeps the files read this time; a stopped run, which has not
+  // read them all, leaves it as it was. Failing to write it costs the next
+  // run time only.
+  if (cache_ && !stats_.Cancelled && cache_->Changed()) {
     try {
       cache_->Save(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
     } catch (const Exception&) {

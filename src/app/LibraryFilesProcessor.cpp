@@ -131,6 +131,9 @@ void TLibraryFilesProcessor::Run() {
   // The cache keeps the files read this time; a stopped run, which has not
   // read them all, leaves it as it was. Failing to write it costs the next
   // run time only.
+  // The storage is no longer needed: freed first, it does not add to the
+  // memory the cache's bytes take while they are written.
+  storage_.reset();
   if (cache_ && !stats_.Cancelled && cache_->Changed()) {
     try {
       cache_->Save(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
@@ -305,6 +308,7 @@ void ReadThroughCache(const std::string& path, const TFileKind& kind, const TKin
   // vouch for other bytes.
   std::string result;
   if (stamped && entry.Stamp.Size == bytes.size() && kind.Cache->Encode(*file.Contents, result)) {
+    result.shrink_to_fit();  // kept for the whole run: no slack
     entry.Result = std::make_shared<const std::string>(std::move(result));
     file.Kept = std::move(entry);
   }

@@ -3,7 +3,9 @@
 // resourcestrings), resource scripts (their STRINGTABLEs) and forms (text or
 // binary, the properties the rules select). The parsing itself is the
 // extractors'; here each kind's result is held between its reading and its
-// merge, and merged into one column of the storage. Only the native pass
+// merge, and merged into one column of the storage. A form is walked on the
+// reading thread into a record of what the storage is to take; its merge
+// only applies that record, and the run's cache keeps its byte form. Only the native pass
 // creates items; a translation pass fills the values of items that exist.
 #include <cstdint>
 #include <memory>
@@ -35,7 +37,7 @@ struct TSourceContents : TFileContents {
 };
 
 struct TFormContents : TFileContents {
-  TMemoryStream Binary;
+  TFormRecord Record;  // walked on the reading thread
 };
 
 std::unique_ptr<TFileContents> SourceContents(std::unique_ptr<TSourceProcessor> processor) {
@@ -129,23 +131,50 @@ void MergeSourceFile(const std::string&, TFileContents& contents, TKindMergeTarg
   target.Warnings.insert(target.Warnings.end(), warnings.begin(), warnings.end());
 }
 
-std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindReadSettings& settings) {
-  TMemoryStream bytes;
-  bytes.LoadFromFile(path);
+namespace {
+
+std::unique_ptr<TFileContents> ParseDfmBytes(const std::string&, const std::string& bytes,
+                                             const TKindReadSettings& settings) {
+  TMemoryStream binary;
+  TLocFormProcessor::ToBinaryStream(bytes, settings.LangId, binary);
   auto contents = std::make_unique<TFormContents>();
-  TLocFormProcessor::ToBinaryStream(bytes.AsString(), settings.LangId, contents->Binary);
+  TLocFormProcessor walker;
+  if (settings.PropRules) walker.PropRules.Assign(*settings.PropRules);
+  walker.LangId = settings.LangId;
+  walker.Column = settings.Native ? 0 : 1;
+  walker.WalkStream(binary, contents->Record);
   return contents;
 }
 
+bool EncodeDfmContents(const TFileContents& contents, std::string& bytes) {
+  const TFormRecord& record = static_cast<const TFormContents&>(contents).Record;
+  if (record.Error) return false;
+  bytes = EncodeFormRecord(record);
+  return true;
+}
+
+std::unique_ptr<TFileContents> DecodeDfmContents(std::string_view bytes) {
+  auto contents = std::make_unique<TFormContents>();
+  if (!DecodeFormRecord(bytes, contents->Record)) return nullptr;
+  return contents;
+}
+
+}  // namespace
+
+const TKindCache kDfmCache{ParseDfmBytes, EncodeDfmContents, DecodeDfmContents};
+
+std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindReadSettings& settings) {
+  TMemoryStream bytes;
+  bytes.LoadFromFile(path);
+  return ParseDfmBytes(path, bytes.AsString(), settings);
+}
+
 void MergeDfmFile(const std::string&, TFileContents& contents, TKindMergeTarget& target) {
-  TMemoryStream& binary = static_cast<TFormContents&>(contents).Binary;
   TLocFormProcessor processor;
-  processor.PropRules.Assign(target.PropRules);
-  processor.LangId = target.Storage.Languages(target.Column);
   processor.Storage = &target.Storage;
   processor.Column = target.Column;
   processor.Revision = target.Revision;
-  processor.ProcessStream(binary);
+  processor.ApplyRecord(static_cast<const TFormContents&>(contents).Record);
 }
 
 std::string FileKindNames(int scanFiles, std::string_view separator) {

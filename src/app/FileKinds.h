@@ -37,6 +37,8 @@ inline constexpr int sfExeFiles = 16;  // .EXE, .DLL, .BPL and resource DLLs
 struct TKindReadSettings {
   std::uint16_t LangId = 0;
   unsigned CodePage = 0;  // of the language: ANSI bytes of its folder are its text
+  bool Native = true;     // the native pass, which creates items; a translation fills them
+  const TStringList* PropRules = nullptr;  // the library's property rules
 };
 
 // Where a kind's merger puts what was read: one column of the run's storage,
@@ -61,6 +63,16 @@ class TFileContents {
 using TKindReader = std::unique_ptr<TFileContents> (*)(const std::string& path, const TKindReadSettings& settings);
 // Called only with what the same kind's reader returned, once (it may use it up).
 using TKindMerger = void (*)(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+// A kind whose results the run's per-file cache keeps (memory/FileCache.h):
+// its reader over the bytes of the file, and the byte form of what it read.
+struct TKindCache {
+  std::unique_ptr<TFileContents> (*Parse)(const std::string& path, const std::string& bytes,
+                                          const TKindReadSettings& settings);
+  // False for contents not to be kept (a file that failed part-way).
+  bool (*Encode)(const TFileContents& contents, std::string& bytes);
+  // Null for bytes that are not what Encode makes.
+  std::unique_ptr<TFileContents> (*Decode)(std::string_view bytes);
+};
 // For a kind also recognised by content: whether a file whose extension no
 // kind has is of this kind.
 using TKindRecognizer = bool (*)(const std::string& path);
@@ -78,6 +90,7 @@ struct TFileKind {
   // yield every string twice.
   bool ScannedByDefault = true;
   TKindRecognizer Recognize = nullptr;
+  const TKindCache* Cache = nullptr;  // null: read every time
 };
 
 // The readers and mergers of the kinds (FileKindReaders.cpp).
@@ -88,6 +101,7 @@ std::unique_ptr<TFileContents> ReadRcFile(const std::string& path, const TKindRe
 void MergeSourceFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
 std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindReadSettings& settings);
 void MergeDfmFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+extern const TKindCache kDfmCache;
 // Compiled programs and resource DLLs (CompiledProgramKind.cpp).
 std::unique_ptr<TFileContents> ReadCompiledFile(const std::string& path, const TKindReadSettings& settings);
 void MergeCompiledFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
@@ -99,7 +113,8 @@ inline constexpr std::array kFileKinds{
     TFileKind{sfResFiles, {".res", ".r32", ""}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
     TFileKind{sfPasFiles, {".pas", "", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
     TFileKind{sfRcFiles, {".rc", "", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
-    TFileKind{sfDfmFiles, {".dfm", "", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile},
+    TFileKind{sfDfmFiles, {".dfm", "", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile, true, nullptr,
+              &kDfmCache},
     TFileKind{sfExeFiles, {".exe", ".dll", ".bpl"}, "exe", "cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)",
               ReadCompiledFile, MergeCompiledFile, false, IsResourceDllFile},
 };

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <utility>
@@ -18,6 +20,7 @@
 #include "app/OrderedReads.h"
 #include "app/UnchangedLanguageFile.h"
 #include "checks/Checks.h"
+#include "memory/FileCache.h"
 #include "platform/FileSystem.h"
 #include "base/Unicode.h"
 #include "storage/LocLangFile.h"
@@ -103,6 +106,7 @@ void TLibraryFilesProcessor::Run() {
       self.langFile_.reset();
       self.storage_.reset();
       self.memory_.reset();  // an unfinished run leaves the memory as it was
+      self.cache_.reset();   // and the cache
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
@@ -112,6 +116,13 @@ void TLibraryFilesProcessor::Run() {
     // A memory file set aside is news for every front end.
     stats_.Warnings.insert(stats_.Warnings.end(), stats_.Memory.Notes.begin(), stats_.Memory.Notes.end());
   }
+  // The results of files unchanged since the last run come from the cache;
+  // without one every file is read.
+  cache_.reset();
+  if (library_.UseCache) {
+    cache_ = std::make_unique<TFileCache>();
+    cache_->Load(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
+  }
   progress_ = TRunProgress();
   progress_.LanguageCount = languages.Count();
   for (int i = 0; i < languages.Count(); ++i) {
@@ -119,6 +130,19 @@ void TLibraryFilesProcessor::Run() {
       stats_.Cancelled = true;
       break;
     }
+  }
+  // The cache keeps the files read this time; a stopped run, which has not
+  // read them all, leaves it as it was. Failing to write it costs the next
+  // run time only.
+  // The storage is no longer needed: freed first, it does not add to the
+  // memory the cache's bytes take while they are written.
+  storage_.reset();
+  if (cache_ && !stats_.Cancelled && cache_->Changed()) {
+    try {
+      cache_->Save(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
+    } catch (const Exception&) {
+    }
+    cache_.reset();
   }
   // The languages written keep what the memory learnt from them.
   if (memory_) {
@@ -276,14 +300,53 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
 namespace {
 
 // What reading one file yields before it is merged: what its kind's reader
-// made of it, or the failure that stopped its reading.
+// made of it, or the failure that stopped its reading; for the cache, the
+// entry to keep, and whether the result came from the last run's.
 struct TReadFile {
   std::unique_ptr<TFileContents> Contents;
   std::exception_ptr Error;
+  std::optional<TFileCache::TEntry> Kept;
+  bool Reused = false;
 };
 
+// The cached entry's result, when it still decodes.
+bool Reuse(const TFileKind& kind, const TFileCache::TEntry& entry, TReadFile& file) {
+  if (!entry.Result) return false;
+  file.Contents = kind.Cache->Decode(*entry.Result);
+  if (!file.Contents) return false;
+  file.Kept = entry;
+  file.Reused = true;
+  return true;
+}
+
+// A kind the cache keeps: unchanged stamp or content, the last result;
+// otherwise the file parsed from the bytes just hashed.
+void ReadThroughCache(const std::string& path, const TFileKind& kind, const TKindReadSettings& settings,
+                      const TFileCache& cache, std::uint64_t key, TReadFile& file) {
+  TFileCache::TEntry entry;
+  entry.Key = key;
+  const bool stamped = FileStampOf(path, entry.Stamp);
+  const TFileCache::TEntry* last = cache.Find(path, key);
+  if (last && stamped && cache.StampVouches(*last, entry.Stamp) && Reuse(kind, *last, file)) return;
+  const std::string bytes = platform::ReadRegularFile(path);
+  entry.Hash = ContentHash(bytes);
+  if (last && last->Hash == entry.Hash && last->Stamp.Size == bytes.size()) {
+    entry.Result = last->Result;
+    if (Reuse(kind, entry, file)) return;
+  }
+  file.Contents = kind.Cache->Parse(path, bytes, settings);
+  // A file that changed while it was looked at is not kept: its stamp would
+  // vouch for other bytes.
+  std::string result;
+  if (stamped && entry.Stamp.Size == bytes.size() && kind.Cache->Encode(*file.Contents, result)) {
+    result.shrink_to_fit();  // kept for the whole run: no slack
+    entry.Result = std::make_shared<const std::string>(std::move(result));
+    file.Kept = std::move(entry);
+  }
+}
+
 TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindReadSettings& settings,
-                   const TStopToken& stop) {
+                   const TFileCache* cache, std::uint64_t key, const TStopToken& stop) {
   TReadFile file;
   TStopScope scope(stop);  // a cancel ends a long read (EStopped), which the merge never records
   try {
@@ -291,11 +354,25 @@ TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindRe
     // reason, whichever reader would have read it, as does one that is too
     // large or has become something other than a file since the listing.
     platform::CheckRegularFile(path);
-    file.Contents = kind.Read(path, settings);
+    if (cache && kind.Cache)
+      ReadThroughCache(path, kind, settings, *cache, key, file);
+    else
+      file.Contents = kind.Read(path, settings);
   } catch (...) {
     file.Error = std::current_exception();
+    file.Kept.reset();
   }
   return file;
+}
+
+// What a pass's results depend on besides the file: a result kept under
+// other settings is never taken.
+std::uint64_t CacheKey(const TFileKind& kind, const TKindReadSettings& settings) {
+  TCacheKey key;
+  key.Add(kind.CliName).Add(settings.Native ? 1 : 0).Add(settings.LangId).Add(settings.CodePage);
+  if (settings.PropRules)
+    for (const std::string& rule : *settings.PropRules) key.Add(rule);
+  return key.Value();
 }
 
 }  // namespace
@@ -328,11 +405,16 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
   TKindReadSettings settings;
   settings.LangId = language.Id;
   settings.CodePage = language.CodePage;
+  settings.Native = column_ == 0;
+  settings.PropRules = &library_.PropRules;
   TKindMergeTarget target{*storage_, column_, column_ == 0, langFile_->Revision, library_.PropRules,
                           stats_.Warnings};
+  std::array<std::uint64_t, kFileKindCount> keys{};
+  for (std::size_t k = 0; k < kFileKindCount; ++k) keys[k] = CacheKey(kFileKinds[k], settings);
   int done = 0;
   const auto read = [&](std::size_t i) {
-    return ReadFile(files[i].first, kFileKinds[static_cast<std::size_t>(files[i].second)], settings, control_.Stop);
+    const auto kind = static_cast<std::size_t>(files[i].second);
+    return ReadFile(files[i].first, kFileKinds[kind], settings, cache_.get(), keys[kind], control_.Stop);
   };
   const auto merge = [&](std::size_t i, TReadFile& file) {
     if (control_.Stop.stop_requested()) return false;
@@ -341,6 +423,8 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
       if (file.Error) std::rethrow_exception(file.Error);
       kFileKinds[static_cast<std::size_t>(kind)].Merge(path, *file.Contents, target);
       ++stats_.FilesRead[static_cast<std::size_t>(kind)];
+      if (file.Reused) ++stats_.FilesReused;
+      if (cache_ && file.Kept) cache_->Keep(path, std::move(*file.Kept));
     } catch (Exception& e) {
       e.AttachFile(path);
       ++stats_.FilesFailed;

@@ -14,6 +14,10 @@
 // run; the run service (LibraryRun.h) does both for the front ends, which
 // use it rather than this class.
 //
+// Unless the library says otherwise (`UseCache`), the run keeps a per-file
+// cache beside the language files (memory/FileCache.h) and takes the results
+// of unchanged files from it; what it writes is the same either way.
+//
 // The run reports only through its control (`TRunControl`): progress, failed
 // files, and a stop that takes effect within the file being read or between
 // files, up to the moment a language file is replaced (the language in
@@ -35,6 +39,7 @@ namespace sw {
 
 class TLocStorage;
 class TLangFile;
+class TFileCache;
 struct TResolvedLibrary;
 struct TRunControl;
 
@@ -68,6 +73,9 @@ class TRunFileError : public Exception {
 struct TRunStats {
   // Files read successfully per kind, in the order of `kFileKinds`.
   std::array<int, kFileKindCount> FilesRead{};
+  // Of those, the files whose result the per-file cache held (unchanged since
+  // the last run, not parsed again).
+  int FilesReused = 0;
   int FilesFailed = 0;
   std::vector<TRunFileError> Errors;
   // Language files written (or kept unchanged, see `Unchanged`), and those
@@ -143,6 +151,7 @@ class TLibraryFilesProcessor {
   const TRunControl& control_;
   std::unique_ptr<TLocStorage> storage_;
   std::unique_ptr<TRunMemory> memory_;
+  std::unique_ptr<TFileCache> cache_;  // null when the run uses none
   std::string langFileName_;
   int column_ = 0;
   std::unique_ptr<TLangFile> langFile_;

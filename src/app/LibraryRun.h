@@ -35,6 +35,10 @@ struct TResolvedLibrary {
   // A language file whose pass changed no value and no item is left as it
   // is, revision included (and so is a lib.ini that holds what it would).
   bool KeepUnchangedFiles = false;
+  // Whether the run keeps and uses its per-file cache, <ShortName>.cache in
+  // DestDir: results of files unchanged since the last run are not parsed
+  // again. Without it every file is read (the output is the same).
+  bool UseCache = true;
 };
 
 // The rules in force for a library: its own, else the global [PropRules],

@@ -49,6 +49,7 @@ struct ProcessOptions {
   bool NoMemory = false;
   bool PreferFolders = false;
   bool KeepUnchanged = false;
+  bool NoCache = false;
 };
 
 nlohmann::json ErrorsJson(const std::vector<TRunFileError>& errors) {
@@ -92,6 +93,7 @@ nlohmann::json SummaryJson(const TResolvedLibrary& library, const TRunResult& re
                         {"destDir", library.DestDir},
                         {"filesRead", filesRead},
                         {"filesFailed", stats.FilesFailed},
+                        {"filesReused", stats.FilesReused},
                         {"errors", ErrorsJson(stats.Errors)},
                         {"languages", languages},
                         {"languageFilesPlanned", stats.LanguageFilesPlanned},
@@ -171,6 +173,7 @@ int RunProcess(const ProcessOptions& options) {
     library.PreferFolders = options.PreferFolders;
     // On for this run; a stored library may have it on already.
     if (options.KeepUnchanged) library.KeepUnchangedFiles = true;
+    library.UseCache = !options.NoCache;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;
@@ -223,6 +226,8 @@ void AddProcessCommand(CLI::App& app) {
                 "Leave a language file whose texts and items did not change as it is, revision included "
                 "(default: the stored library's KeepUnchangedFiles; otherwise every file is rewritten "
                 "with a new revision)");
+  cmd->add_flag("--no-cache", options->NoCache,
+                "Parse every file: neither use nor update the per-file cache (<short name>.cache in the destination folder)");
   cmd->add_option("--jobs", options->Jobs, "Files of a folder read in parallel (default: the machine's cores)")
       ->check(CLI::Range(1, 256));
   cmd->callback([options]() { SetExitCode(RunProcess(*options)); });

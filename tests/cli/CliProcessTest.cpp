@@ -284,6 +284,8 @@ TEST_F(CliProcessTest, ParallelReadersWriteWhatOneReaderWrites) {
         const std::string name = entry.path().filename().string();
         // The library's memory records when it saw each text: not the same bytes twice.
         if (name.find(".memory.sqlite") != std::string::npos) continue;
+        // Nor does the cache, which holds when its run started.
+        if (entry.path().extension() == ".cache") continue;
         EXPECT_EQ(TempDir::Read(entry.path().string()), TempDir::Read(dir.Path("many/" + name))) << name;
         ++files;
       }

@@ -84,33 +84,66 @@ void TLocFormProcessor::ToBinaryStream(const std::string& bytes, LANGID langId, 
 }
 
 void TLocFormProcessor::ProcessStream(TStream& stream) {
+  if (!Storage) {
+    Exception error(SFormNoStorage);
+    error.AddContext(Format(SFormProcessingError, ""));
+    throw error;
+  }
+  TFormRecord record;
+  WalkStream(stream, record);
+  ApplyRecord(record);
+}
+
+void TLocFormProcessor::WalkStream(TStream& stream, TFormRecord& record) {
+  record = TFormRecord();
+  record_ = &record;
   BinaryBuffer.Clear();
   InlinePrefix.clear();
-  ReportGroup = nullptr;
+  inReport_ = false;
   FormName.clear();
   CurrentClass.clear();
   try {
-    if (!Storage) throw Exception(SFormNoStorage);
     TFormReader reader(stream);
     reader.ReadSignature();
     std::string className, name;
     bool isInline = false;
     ReadComponentHeader(reader, className, name, isInline);
     FormName = name;
-    // A translation only updates what the native pass has: it creates no
-    // form, component or report group.
-    if (Column != 0) {
-      const int index = Storage->Forms->IndexOfName(FormName);
-      if (index < 0) return;
-      CurrentForm = Storage->Forms->Items(index);
-    } else {
-      CurrentForm = Storage->Forms->FindOrAdd(FormName);
-    }
-    CurrentForm->Attributes = 0;
+    AddStep(TFormStep::Form, {}, FormName);
     ProcessComponent(reader, "", className, 0);
   } catch (Exception& e) {
     e.AddContext(Format(SFormProcessingError, FormName));
-    throw;
+    record.Error = std::current_exception();
+  }
+  record_ = nullptr;
+}
+
+TFormStep& TLocFormProcessor::AddStep(std::uint8_t kind, const std::string& path, const std::string& name) {
+  TFormStep& step = record_->Steps.emplace_back();
+  step.Kind = kind;
+  step.Path = path;
+  step.Name = name;
+  return step;
+}
+
+void TLocFormProcessor::AddPropertyStep(const std::string& path, const std::string& propName, bool reportText) {
+  TFormStep& step = AddStep(TFormStep::Property, path, propName);
+  step.Flag = reportText;
+  step.ValueKind = Value.Kind;
+  switch (Value.Kind) {
+    case vkFloat:
+      step.Float = Value.Float;
+      break;
+    case vkInteger:
+      step.Integer = Value.Integer;
+      break;
+    case vkString:
+    case vkStrings:
+      step.WideText = Value.WideText;
+      if (step.WideText.empty() && Value.Kind == vkString) step.Text = Value.Text;
+      break;
+    default:
+      break;
   }
 }
 
@@ -136,9 +169,10 @@ void TLocFormProcessor::ProcessComponent(TFormReader& reader, const std::string&
                                          const std::string& className, int depth) {
   CheckDepth(reader, depth);
   const std::string path = InheritedFlag ? JoinWithDot(InlinePrefix, rawName) : rawName;
-  TLocComponent* component = CurrentForm->FindComponent(path);
-  while (!reader.EndOfList()) ProcessProperty(reader, component, path, className, depth);
+  AddStep(TFormStep::Enter, path);
+  while (!reader.EndOfList()) ProcessProperty(reader, path, className, depth);
   reader.ReadListEnd();
+  AddStep(TFormStep::Leave);
 
   int position = 1;
   while (!reader.EndOfList()) {
@@ -150,63 +184,52 @@ void TLocFormProcessor::ProcessComponent(TFormReader& reader, const std::string&
     ReadComponentHeader(reader, childClass, childName, childInline);
     const bool startsReport = childClass == kReportClass;
     if (startsReport) {
-      const std::string group = Format(SFormReportGroup, FormName, childName);
-      if (Column == 0) {
-        ReportGroup = Storage->ExtGroups->FindOrAdd(group);
-      } else {
-        const int index = Storage->ExtGroups->IndexOfName(group);
-        ReportGroup = index < 0 ? nullptr : Storage->ExtGroups->Items(index);
-      }
+      AddStep(TFormStep::ReportBegin, {}, Format(SFormReportGroup, FormName, childName));
+      inReport_ = true;
     }
     CurrentClass = childClass;
     if (childName.empty()) childName = rawName + "." + childClass + std::to_string(position);
     ProcessComponent(reader, childName, childClass, depth + 1);
     if (childInline) InlinePrefix = savedPrefix;
     ++position;
-    if (startsReport) ReportGroup = nullptr;
+    if (startsReport) {
+      AddStep(TFormStep::ReportEnd);
+      inReport_ = false;
+    }
   }
   reader.ReadListEnd();
 }
 
-void TLocFormProcessor::ProcessProperty(TFormReader& reader, TLocComponent*& component, const std::string& path,
-                                        const std::string& className, int depth) {
+void TLocFormProcessor::ProcessProperty(TFormReader& reader, const std::string& path, const std::string& className,
+                                        int depth) {
   const std::string name = reader.ReadStr();
   const bool recordable = ReadValue(reader, path, name, depth + 1);
   if (name == "Font.Charset") {
     if (IsComponentExcluded(path, className)) {
-      // The form itself is never removed, and a component is removed only
-      // once: a repeated property must not free it twice.
-      if (component && component != CurrentForm) {
-        const int index = CurrentForm->Components->IndexOf(component);
-        if (index >= 0) {
-          CurrentForm->Components->Delete(index);
-          CurrentForm->Components->LastIndex = -1;
-        }
-        component = nullptr;
-      }
+      AddStep(TFormStep::Drop);
     } else {
-      // The root's own character set belongs to the form, not to a
-      // component without a name.
-      TLocComponent* target = CurrentForm;
-      if (!path.empty()) {
-        const int index = CurrentForm->Components->IndexOfName(path);
-        target = Column == 0 ? CurrentForm->Components->FindOrAdd(path)
-                 : index < 0 ? nullptr
-                             : CurrentForm->Components->Items(index);
-      }
-      if (target && IsCharsetExcluded(path, className)) target->SetAttr(caCharsetExcluded, true);
+      // The native pass records the component even when its character set
+      // is not excluded; a translation has nothing to do then.
+      const bool excluded = IsCharsetExcluded(path, className);
+      if (Column == 0 || excluded) AddStep(TFormStep::Charset, path).Flag = excluded;
     }
     return;
   }
   if (!recordable) return;
-  if (ReportGroup && (name == "Memo.UTF8W" || name == "Memo.UTF8")) {
-    StoreReportText(path);
+  const bool reportText = inReport_ && (name == "Memo.UTF8W" || name == "Memo.UTF8");
+  // A translation pass updates whatever the native pass recorded, without
+  // the rules or the text test: the step decides nothing there.
+  if (Column != 0) {
+    AddPropertyStep(path, name, reportText);
+    return;
+  }
+  // The text test decides whether a native property becomes an item.
+  if (reportText) {
+    if (IsTranslatableText()) AddPropertyStep(path, name, true);
     return;
   }
   const TPropRuleMatch match = MatchPropRules(className, path, name);
-  // A translation pass updates only what the native pass recorded, under the
-  // same text test as the native pass.
-  if (Column > 0 || match.Selected) StoreProperty(path, name, match.Star);
+  if (match.Selected && (match.Star || IsTranslatableText())) AddPropertyStep(path, name, false);
 }
 
 bool TLocFormProcessor::ReadValue(TFormReader& reader, const std::string& path, const std::string& propName,
@@ -333,9 +356,10 @@ void TLocFormProcessor::ReadCollection(TFormReader& reader, const std::string& p
     if (next == vaInt8 || next == vaInt16 || next == vaInt32) index = reader.ReadInteger();
     reader.CheckValue(vaList);
     const std::string itemPath = owner + "[" + std::to_string(index) + "]";
-    TLocComponent* item = CurrentForm->FindComponent(itemPath);
-    while (!reader.EndOfList()) ProcessProperty(reader, item, itemPath, kCollectionItemClass, depth + 1);
+    AddStep(TFormStep::Enter, itemPath);
+    while (!reader.EndOfList()) ProcessProperty(reader, itemPath, kCollectionItemClass, depth + 1);
     reader.ReadListEnd();
+    AddStep(TFormStep::Leave);
     if (index < INT32_MAX) ++index;
   }
   reader.ReadListEnd();
@@ -495,54 +519,136 @@ bool TLocFormProcessor::IsTranslatableText() const {
   }
 }
 
-// ---- Recording -------------------------------------------------------------------
+// ---- Applying a record ----------------------------------------------------------
 
-TVariant TLocFormProcessor::CurrentVariant() const {
-  switch (Value.Kind) {
+namespace {
+
+TVariant StepVariant(const TFormStep& step) {
+  switch (step.ValueKind) {
     case vkFloat:
-      return TVariant(Value.Float);
+      return TVariant(step.Float);
     case vkInteger:
-      return TVariant(Value.Integer);
+      return TVariant(step.Integer);
     case vkString:
-      return Value.WideText.empty() ? TVariant(Value.Text) : TVariant(Value.WideText);
+      return step.WideText.empty() ? TVariant(step.Text) : TVariant(step.WideText);
     case vkStrings:
       // The lines stay wide: narrowing them through one code page would turn
       // every character outside it into "?".
-      return TVariant(Value.WideText);
+      return TVariant(step.WideText);
     default:
       return TVariant(std::int32_t{0});
   }
 }
 
-void TLocFormProcessor::StoreProperty(const std::string& path, const std::string& propName, bool star) {
-  // The text test decides whether a native property becomes an item; the
-  // translation of an existing item is stored whatever it looks like ("123").
-  if (Column == 0 && !star && !IsTranslatableText()) return;
-  TLocProperty* item = CurrentForm ? CurrentForm->FindProperty(path, propName) : nullptr;
+bool HasText(const TFormStep& step) { return step.ValueKind == vkString || step.ValueKind == vkStrings; }
+
+}  // namespace
+
+void TLocFormProcessor::ApplyRecord(const TFormRecord& record) {
+  if (!Storage) throw Exception(SFormNoStorage);
+  const bool native = Column == 0;
+  TLocForm* form = nullptr;
+  TLocExtGroup* group = nullptr;
+  // The component each entered step found when it was entered.
+  std::vector<TLocComponent*> entered;
+  for (const TFormStep& step : record.Steps) {
+    if (step.Kind == TFormStep::Form) {
+      if (native) {
+        form = Storage->Forms->FindOrAdd(step.Name);
+      } else {
+        // A translation only updates what the native pass has: it creates
+        // no form, and a form it lacks is not looked at further.
+        const int index = Storage->Forms->IndexOfName(step.Name);
+        if (index < 0) return;
+        form = Storage->Forms->Items(index);
+      }
+      form->Attributes = 0;
+      continue;
+    }
+    if (!form) break;  // a record always names its form first
+    switch (step.Kind) {
+      case TFormStep::Enter:
+        entered.push_back(form->FindComponent(step.Path));
+        break;
+      case TFormStep::Leave:
+        if (!entered.empty()) entered.pop_back();
+        break;
+      case TFormStep::Drop: {
+        // The form itself is never removed, and a component is removed only
+        // once: a repeated property must not free it twice.
+        if (entered.empty()) break;
+        TLocComponent*& component = entered.back();
+        if (component && component != form) {
+          const int index = form->Components->IndexOf(component);
+          if (index >= 0) {
+            form->Components->Delete(index);
+            form->Components->LastIndex = -1;
+          }
+        }
+        component = nullptr;
+        break;
+      }
+      case TFormStep::Charset: {
+        // The root's own character set belongs to the form, not to a
+        // component without a name.
+        TLocComponent* target = form;
+        if (!step.Path.empty()) {
+          const int index = form->Components->IndexOfName(step.Path);
+          target = native ? form->Components->FindOrAdd(step.Path)
+                   : index < 0 ? nullptr
+                               : form->Components->Items(index);
+        }
+        if (target && step.Flag) target->SetAttr(caCharsetExcluded, true);
+        break;
+      }
+      case TFormStep::ReportBegin:
+        if (native) {
+          group = Storage->ExtGroups->FindOrAdd(step.Name);
+        } else {
+          const int index = Storage->ExtGroups->IndexOfName(step.Name);
+          group = index < 0 ? nullptr : Storage->ExtGroups->Items(index);
+        }
+        break;
+      case TFormStep::ReportEnd:
+        group = nullptr;
+        break;
+      case TFormStep::Property:
+        if (step.Flag && group)
+          StoreReportText(group, step);
+        else if (!step.Flag || !native)
+          StoreProperty(form, step);
+        break;
+      default:
+        break;
+    }
+  }
+  if (record.Error) std::rethrow_exception(record.Error);
+}
+
+void TLocFormProcessor::StoreProperty(TLocForm* form, const TFormStep& step) {
+  TLocProperty* item = form->FindProperty(step.Path, step.Name);
   if (item) {
-    item->SetValueKind(Value.Kind);
+    item->SetValueKind(step.ValueKind);
   } else {
     if (Column != 0) return;
     // The storage numbers the items.
-    item = CurrentForm->FindOrAddProperty(-1, path, Value.Kind, propName);
+    item = form->FindOrAddProperty(-1, step.Path, step.ValueKind, step.Name);
   }
   item->SetNativeState(lsNotRecorded, false);
-  item->SetValueFromVariant(Column, CurrentVariant(), Revision);
-  if (Value.Kind == vkString || Value.Kind == vkStrings) item->SetNativeState(lsHasText, !Value.WideText.empty());
+  item->SetValueFromVariant(Column, StepVariant(step), Revision);
+  if (HasText(step)) item->SetNativeState(lsHasText, !step.WideText.empty());
 }
 
-void TLocFormProcessor::StoreReportText(const std::string& path) {
-  if (Column == 0 && !IsTranslatableText()) return;
-  if (!ReportGroup) return;
-  const std::string name = path + ".Text";
-  TLocExtItem* item = ReportGroup->ExtItems->FindByName(name);
+void TLocFormProcessor::StoreReportText(TLocExtGroup* group, const TFormStep& step) {
+  const std::string name = step.Path + ".Text";
+  TLocExtItem* item = group->ExtItems->FindByName(name);
   if (!item) {
     if (Column != 0) return;
     // Report texts are numbered with the properties.
-    item = ReportGroup->FindOrAddExtItem(Storage->ReservePropertyId(-1), name, Value.Kind);
+    item = group->FindOrAddExtItem(Storage->ReservePropertyId(-1), name, step.ValueKind);
   }
-  item->SetValueFromVariant(Column, CurrentVariant(), Revision);
-  if (Value.Kind == vkString || Value.Kind == vkStrings) item->SetNativeState(lsHasText, !Value.WideText.empty());
+  item->SetValueFromVariant(Column, StepVariant(step), Revision);
+  if (HasText(step)) item->SetNativeState(lsHasText, !step.WideText.empty());
 }
 
 }  // namespace sw

@@ -14,15 +14,19 @@
 // of report designs (components of class "TfrxReport" and their children)
 // are recorded as external items of the group "FRFORM:<form>:<report>".
 //
-// What the processor stores stays in the storage when an error stops it;
-// every error raised while the stream is read carries the prefix
-// "Error during processing form <name>\r\n". It never talks to the user.
+// The walk itself touches no storage: it turns the stream into a record of
+// the steps the storage takes (FormRecord.h), which `ApplyRecord` then puts
+// into the storage. What was walked before an error stays in the storage
+// when the error stops the walk; every error raised while the stream is
+// read carries the prefix "Error during processing form <name>\r\n". It
+// never talks to the user.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "extract/forms/FormRecord.h"
 #include "runtime/FormReader.h"
 #include "runtime/StringList.h"
 #include "runtime/Streams.h"
@@ -82,17 +86,17 @@ class TLocFormProcessor {
   TLocFormProcessor(const TLocFormProcessor&) = delete;
   TLocFormProcessor& operator=(const TLocFormProcessor&) = delete;
 
-  TLocStorage* Storage = nullptr;  // not owned
+  TLocStorage* Storage = nullptr;  // not owned; only applying a record uses it
+  // 0 for the native pass, which creates what it meets; a translation
+  // updates only what exists.
   std::int32_t Column = 0;
   LANGID LangId = 0;
   std::int32_t Revision = 0;
   TStringList PropRules;
   std::string FormName;
-  TLocForm* CurrentForm = nullptr;  // not owned
   std::string InlinePrefix;
   bool InheritedFlag = false;
   std::string CurrentClass;
-  TLocExtGroup* ReportGroup = nullptr;  // not owned
   TFormValue Value;
   TMemoryStream BinaryBuffer;
 
@@ -110,8 +114,18 @@ class TLocFormProcessor {
   // shape on other threads; it raises what ProcessBytes raises before the
   // stream is walked.
   static void ToBinaryStream(const std::string& fileBytes, LANGID langId, TMemoryStream& stream);
-  // Processes a binary form stream from its current position.
+  // Processes a binary form stream from its current position: the walk,
+  // then its record applied.
   void ProcessStream(TStream& stream);
+  // The walk of a binary form stream from its current position into
+  // `record`, an error included. It uses PropRules, LangId and Column (what
+  // a native pass or a translation needs of the form) and no storage, so
+  // it may run on any thread with a processor of its own.
+  void WalkStream(TStream& stream, TFormRecord& record);
+  // Puts what a walk recorded into Storage's Column at Revision, then
+  // raises the walk's error, if any. A translation pass ignores a form the
+  // storage does not have, with whatever error its walk met.
+  void ApplyRecord(const TFormRecord& record);
 
   // Property rules.
   TPropRuleMatch MatchPropRules(const std::string& className, const std::string& path,
@@ -120,24 +134,27 @@ class TLocFormProcessor {
   bool IsCharsetExcluded(const std::string& path, const std::string& className) const;
   bool IsTranslatableText() const;
 
-  // Recording of the current value.
-  void StoreProperty(const std::string& path, const std::string& propName, bool star);
-  void StoreReportText(const std::string& path);
-
  private:
   void ReadComponentHeader(TFormReader& reader, std::string& className, std::string& name, bool& isInline);
   void ProcessComponent(TFormReader& reader, const std::string& rawName, const std::string& className, int depth);
-  void ProcessProperty(TFormReader& reader, TLocComponent*& component, const std::string& path,
-                       const std::string& className, int depth);
+  void ProcessProperty(TFormReader& reader, const std::string& path, const std::string& className, int depth);
+  // Appends a step to the record being walked; the property's value from `Value`.
+  TFormStep& AddStep(std::uint8_t kind, const std::string& path = {}, const std::string& name = {});
+  void AddPropertyStep(const std::string& path, const std::string& propName, bool reportText);
   // Fills `Value`; false for a collection or a date, whose own value is not
   // recorded.
   bool ReadValue(TFormReader& reader, const std::string& path, const std::string& propName, int depth);
   void ReadCollection(TFormReader& reader, const std::string& path, const std::string& propName, int depth);
-  TVariant CurrentVariant() const;
   void CheckDepth(const TFormReader& reader, int depth) const;
   // The rules compiled from `PropRules`, recompiled when those change.
   const TCompiledPropRules& Rules() const;
 
+  // Applying a record.
+  void StoreProperty(TLocForm* form, const TFormStep& step);
+  void StoreReportText(TLocExtGroup* group, const TFormStep& step);
+
+  TFormRecord* record_ = nullptr;  // the record being walked into
+  bool inReport_ = false;          // within a report design
   mutable TCompiledPropRules rules_;
   // Spellings of the property being matched, reused from property to property.
   mutable std::string spellings_[12];

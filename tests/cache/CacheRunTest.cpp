@@ -1,0 +1,159 @@
+// Processing runs with the per-file cache: each step runs one library that
+// keeps a cache and the same library without one (into another folder), and
+// the language files of both must stay byte for byte the same, while the
+// count of files taken from the cache shows what was parsed again.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "app/AppTestSupport.h"
+#include "app/LibraryRun.h"
+#include "memory/FileCache.h"
+#include "storage/PropRules.h"
+#include "support/TestSupport.h"
+
+namespace sw {
+namespace {
+
+using testing::ReadLng;
+namespace fs = std::filesystem;
+
+constexpr int kEnglish = 1033;
+constexpr int kGerman = 1031;
+
+std::string Form(const std::string& caption, const std::string& hint = "Tip") {
+  return "object Main: TForm\r\n  Caption = '" + caption + "'\r\n  Hint = '" + hint +
+         "'\r\n  object Label1: TLabel\r\n    Caption = 'Name'\r\n  end\r\nend\r\n";
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CacheRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir.Write("src/en/Main.dfm", Form("Main window"));
+    dir.Write("src/en/Other.dfm", "object Other: TForm\r\n  Caption = 'Other window'\r\nend\r\n");
+    dir.Write("src/de/Main.dfm", Form("Hauptfenster"));
+  }
+  TResolvedLibrary Library(const std::string& shortName, const std::string& dest, bool useCache,
+                           const char* rule = nullptr) {
+    TResolvedLibrary library;
+    library.Name = library.ShortName = shortName;
+    library.SrcDir = dir.Path("src");
+    library.DestDir = dir.Path(dest);
+    if (rule)
+      library.PropRules.Add(rule);
+    else
+      SetDefaultPropRules(library.PropRules);
+    library.UseCache = useCache;
+    library.Languages.AddLibLanguage(kEnglish, "en");
+    library.Languages.AddLibLanguage(kGerman, "de");
+    return library;
+  }
+  // Runs the library with a cache and the same without; returns the files
+  // taken from the cache.
+  int Step(const std::string& shortName = "Lib", const char* rule = nullptr) {
+    const TRunResult cached = RunLibrary(Library(shortName, "out", true, rule));
+    const TRunResult plain = RunLibrary(Library(shortName, "ref", false, rule));
+    EXPECT_TRUE(cached.Ok() && plain.Ok());
+    EXPECT_EQ(plain.Stats.FilesReused, 0);
+    for (const char* abbr : {"ENU", "DEU"}) {
+      const std::string name = shortName + "." + abbr + ".lng";
+      EXPECT_EQ(ReadBytes(dir.Path("out/" + name)), ReadBytes(dir.Path("ref/" + name))) << name;
+    }
+    EXPECT_FALSE(fs::exists(dir.Path("ref/" + shortName + ".cache")));
+    return cached.Stats.FilesReused;
+  }
+  std::u16string German(const std::string& key, const std::string& shortName = "Lib") const {
+    return ReadLng(dir.Path("out/" + shortName + ".DEU.lng")).Text(key);
+  }
+  void SetTime(const std::string& relative, fs::file_time_type time) { fs::last_write_time(dir.Path(relative), time); }
+
+  TempDir dir;
+};
+
+TEST_F(CacheRunTest, OnlyChangedFilesAreParsedAgain) {
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(Step(), 3) << "unchanged";
+  dir.Write("src/de/Main.dfm", Form("Neues Fenster"));
+  EXPECT_EQ(Step(), 2) << "one changed";
+  EXPECT_EQ(German("F:Main..Caption"), u"Neues Fenster");
+  // Touched, same content: read and hashed, not parsed.
+  SetTime("src/en/Other.dfm", fs::file_time_type::clock::now() + std::chrono::hours(1));
+  EXPECT_EQ(Step(), 3) << "touched";
+  // Same size, other bytes, new time: parsed.
+  dir.Write("src/de/Main.dfm", Form("Neues Fenstex"));
+  EXPECT_EQ(Step(), 2) << "same size, changed";
+  EXPECT_EQ(German("F:Main..Caption"), u"Neues Fenstex");
+  // A form that no longer parses is not taken from the cache either.
+  dir.Write("src/de/Main.dfm", "object Main: TForm\r\n  Caption = 'cut");
+  const TRunResult broken = RunLibrary(Library("Lib", "out", true));
+  EXPECT_EQ(broken.Stats.FilesFailed, 1);
+  EXPECT_EQ(broken.Stats.FilesReused, 2);
+}
+
+TEST_F(CacheRunTest, AnOldStampAloneVouchesForItsFile) {
+  const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+  SetTime("src/de/Main.dfm", old);
+  Step();
+  // Other bytes of the same size under the same old time: the stamp is
+  // trusted and the file not read (what a build tool would do too).
+  dir.Write("src/de/Main.dfm", Form("Hauptfenstex"));
+  SetTime("src/de/Main.dfm", old);
+  EXPECT_EQ(RunLibrary(Library("Lib", "out", true)).Stats.FilesReused, 3);
+  EXPECT_EQ(German("F:Main..Caption"), u"Hauptfenster");
+}
+
+TEST_F(CacheRunTest, MissingOrDamagedCacheGivesTheSameFiles) {
+  const std::string cache = dir.Path("out/Lib.cache");
+  const struct {
+    const char* name;
+    std::function<void()> spoil;
+  } cases[] = {
+      {"deleted", [&] { fs::remove(cache); }},
+      {"emptied", [&] { dir.Write("out/Lib.cache", ""); }},
+      {"one byte changed",
+       [&] {
+         std::string bytes = ReadBytes(cache);
+         bytes[bytes.size() / 2] ^= 1;
+         dir.Write("out/Lib.cache", bytes);
+       }},
+      {"cut short", [&] { dir.Write("out/Lib.cache", ReadBytes(cache).substr(0, 40)); }},
+      {"a folder", [&] {
+         fs::remove(cache);
+         fs::create_directory(cache);
+       }},
+  };
+  Step();
+  for (const auto& c : cases) {
+    c.spoil();
+    dir.Write("src/de/Main.dfm", Form(std::string("Fenster ") + c.name));
+    EXPECT_EQ(Step(), 0) << c.name;
+    EXPECT_EQ(German("F:Main..Caption"), u"Fenster " + Utf8ToUtf16(c.name)) << c.name;
+    if (fs::is_directory(cache)) fs::remove(cache);
+    Step();
+  }
+}
+
+TEST_F(CacheRunTest, LibrariesSharingASourceFolderKeepTheirOwnResults) {
+  // Two libraries over one folder, with other rules: each has its cache.
+  EXPECT_EQ(Step("Captions", "+.Caption"), 0);
+  EXPECT_EQ(Step("Hints", "+.Hint"), 0);
+  EXPECT_EQ(Step("Captions", "+.Caption"), 3);
+  EXPECT_EQ(Step("Hints", "+.Hint"), 3);
+  EXPECT_EQ(German("F:Main..Hint", "Hints"), u"Tip");
+  EXPECT_EQ(German("F:Main..Caption", "Hints"), u"<missing>");
+  // Even one library's cache under the other's name yields nothing of it.
+  fs::copy_file(dir.Path("out/Captions.cache"), dir.Path("out/Hints.cache"), fs::copy_options::overwrite_existing);
+  EXPECT_EQ(Step("Hints", "+.Hint"), 0);
+  EXPECT_EQ(German("F:Main..Caption", "Hints"), u"<missing>");
+}
+
+}  // namespace
+}  // namespace sw

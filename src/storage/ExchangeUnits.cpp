@@ -82,6 +82,13 @@ TUnitStatus StatusOf(const TLocItem& item, int column) {
 std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) {
   const LANGID native = storage.Languages(0);
   std::vector<TExchangeUnit> units;
+  // Counted first: a vector grown by doubling would, at its last growth,
+  // hold the units twice and a half over.
+  std::size_t count = 0;
+  storage.ForEachItem([&](const TLocItem* item) {
+    if (IsStoredKind(item->ValueKind()) && !item->NativeValue()->Text.empty()) ++count;
+  });
+  units.reserve(count);
   auto add = [&](TLocItem* item, TGroupKind kind, const std::string& group, std::string place, std::string path) {
     if (!IsStoredKind(item->ValueKind()) || item->NativeValue()->Text.empty()) return;
     TExchangeUnit unit;

@@ -11,6 +11,7 @@
 #include "platform/NationalLanguage.h"
 #include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
+#include "storage/StorageArena.h"
 #include "util/QConsts.h"
 #include "base/AsciiText.h"
 #include "base/Numbers.h"
@@ -41,7 +42,104 @@ std::string DefaultAnsi(std::u16string_view text) { return WideToAnsiCP(text, 0)
 
 }  // namespace
 
+// ---- Texts -------------------------------------------------------------------
+
+void TLocText::Release() noexcept {
+  if (owned_) delete[] const_cast<char16_t*>(data_);
+  data_ = u"";
+  size_ = 0;
+  owned_ = false;
+}
+
+namespace {
+
+std::uint32_t CheckedTextSize(std::size_t size) {
+  if (size > UINT32_MAX) throw std::length_error("text too long");
+  return static_cast<std::uint32_t>(size);
+}
+
+}  // namespace
+
+void TLocText::SetOwned(std::u16string_view text) {
+  if (text.empty()) {
+    Release();
+    return;
+  }
+  const std::uint32_t size = CheckedTextSize(text.size());
+  auto* copy = new char16_t[size];
+  std::copy(text.begin(), text.end(), copy);
+  // `text` may be this text's own characters: released after the copy.
+  Release();
+  data_ = copy;
+  size_ = size;
+  owned_ = true;
+}
+
+TLocText& TLocText::operator=(TLocText&& other) noexcept {
+  if (this != &other) {
+    Release();
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+    std::swap(owned_, other.owned_);
+  }
+  return *this;
+}
+
+TLocText& TLocText::operator=(std::u16string_view text) {
+  SetOwned(text);
+  return *this;
+}
+
+void TLocText::Assign(std::u16string_view text, TStorageArena* arena) {
+  if (!arena || text.empty()) {
+    SetOwned(text);
+    return;
+  }
+  const std::uint32_t size = CheckedTextSize(text.size());
+  const std::u16string_view stored = arena->Store(text);
+  Release();
+  data_ = stored.data();
+  size_ = size;
+}
+
+void TLocText::Share(const TLocText& other, TStorageArena* arena) {
+  if (other.owned_ || !arena) {
+    Assign(other.view(), arena);
+    return;
+  }
+  if (this == &other) return;
+  Release();
+  data_ = other.data_;
+  size_ = other.size_;
+}
+
+// ---- Values ----------------------------------------------------------------
+
 TLocValue::TLocValue(TLocValueList* owner) : OwnerList(owner), LangId(UserDefaultLangId()) {}
+
+std::unique_ptr<TLocValue> TLocValue::Create(TLocValueList* owner, TStorageArena* arena) {
+  if (!arena) return std::make_unique<TLocValue>(owner);
+  void* memory = arena->Allocate(sizeof(TLocValue), alignof(TLocValue));
+  std::unique_ptr<TLocValue> value(::new (memory) TLocValue(owner));
+  value->Text.valueInArena_ = true;
+  return value;
+}
+
+void TLocValue::operator delete(TLocValue* value, std::destroying_delete_t) noexcept {
+  const bool inArena = value->Text.valueInArena_;
+  value->~TLocValue();
+  if (!inArena) ::operator delete(value);
+}
+
+// A storage holds a value per item and language: each byte counts.
+static_assert(sizeof(void*) != 8 || sizeof(TLocValue) == 40);
+
+TStorageArena* TLocValue::Arena() const { return OwnerList ? OwnerList->Arena : nullptr; }
+
+void TLocValue::SetText(std::u16string_view text) {
+  if (Text.view() == text) return;
+  Text.Assign(text, Arena());
+}
 
 std::uint8_t TLocValue::Kind() const { return OwnerList ? OwnerList->ValueKind : std::uint8_t{vkString}; }
 
@@ -73,12 +171,24 @@ void TLocValue::SetFromVariant(const TVariant& value, std::int32_t revision) {
 
 std::string TLocValue::GetAnsiText() const { return WideToAnsiByLang(Text, LangId); }
 
-void TLocValue::SetAnsiText(std::string_view text) { Text = AnsiToWideByLang(text, LangId); }
+void TLocValue::SetAnsiText(std::string_view text) { SetText(AnsiToWideByLang(text, LangId)); }
 
 TStringList& TLocValue::AsStrings() {
-  strings_.Clear();
-  strings_.SetText(GetAnsiText());
-  return strings_;
+  TStringList* lines = nullptr;
+  if (OwnerList) {
+    auto& all = OwnerList->lines_;
+    if (!all) all = std::make_unique<std::vector<std::pair<const TLocValue*, std::unique_ptr<TStringList>>>>();
+    for (auto& [value, list] : *all)
+      if (value == this) lines = list.get();
+    if (!lines) lines = all->emplace_back(this, std::make_unique<TStringList>()).second.get();
+  } else {
+    // A value outside any list (never made by the storage) has one list per thread.
+    thread_local TStringList unowned;
+    lines = &unowned;
+  }
+  lines->Clear();
+  lines->SetText(GetAnsiText());
+  return *lines;
 }
 
 std::int32_t TLocValue::AsInteger() const { return StrToIntDef0(TrimSpaces(DefaultAnsi(Text))); }
@@ -142,7 +252,7 @@ std::u16string ReadValuePayload(TStream& stream, std::uint8_t kind, int version)
 
 void TLocValue::LoadValue(TStream& stream, int version) {
   if (!KindHasPayload(Kind(), version)) return;
-  Text = ReadValuePayload(stream, Kind(), version);
+  SetText(ReadValuePayload(stream, Kind(), version));
 }
 
 void TLocValue::SaveValue(TStream& stream, int version) const {
@@ -164,7 +274,14 @@ void TLocValue::SaveValue(TStream& stream, int version) const {
   }
 }
 
-TLocValueList::TLocValueList(std::uint8_t kind) : ValueKind(kind) { AddNew(this); }
+TLocValueList::TLocValueList(std::uint8_t kind, TStorageArena* arena) : ValueKind(kind), Arena(arena) { AddValue(); }
+
+TLocValue* TLocValueList::AddValue() {
+  auto value = TLocValue::Create(this, Arena);
+  TLocValue* raw = value.get();
+  Add(std::move(value));
+  return raw;
+}
 
 // ---- Named item lists --------------------------------------------------------
 
@@ -253,7 +370,7 @@ void TNamedItemList::SetAllUsed(bool flag) {
 
 TLocItem::TLocItem(TLocStorage* storage, std::uint8_t kind, std::string name, std::int32_t id)
     : TNamedItem(std::move(name)), ItemId(id), OwnerStorage(storage),
-      ValueList(std::make_unique<TLocValueList>(kind)) {
+      ValueList(std::make_unique<TLocValueList>(kind, storage ? storage->Arena() : nullptr)) {
   InitValues();
 }
 
@@ -263,9 +380,9 @@ void TLocItem::InitValues() {
     AddValue(u"", OwnerStorage->Languages(column));
 }
 
-int TLocItem::AddValue(std::u16string text, LANGID langId) {
-  TLocValue* value = ValueList->AddNew(ValueList.get());
-  value->Text = std::move(text);
+int TLocItem::AddValue(std::u16string_view text, LANGID langId) {
+  TLocValue* value = ValueList->AddValue();
+  value->Text.Assign(text, ValueList->Arena);
   value->LangId = langId;
   return ValueList->Count() - 1;
 }

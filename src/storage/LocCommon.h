@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -63,23 +64,140 @@ inline constexpr std::uint16_t caCharsetExcluded = 0x0004;  // component: font c
 // ---- Values ----------------------------------------------------------------
 
 class TLocValueList;
+class TStorageArena;
+
+// The text of one value. Reads like a constant std::u16string (it converts
+// to one and to std::u16string_view, compares with either and has their
+// reading members); it changes only by assignment. Its characters live in
+// one of three places: nowhere (the empty text), the storage's arena (set by
+// the storage's own operations, or shared with the value it was copied from
+// until either changes: arena texts are never changed in place nor freed
+// before the storage), or a heap copy of its own (assigned from outside the
+// storage, or in a value without a storage). Copying a text makes a heap
+// copy; its characters are not terminated.
+class TLocText {
+ public:
+  using value_type = char16_t;
+  using size_type = std::size_t;
+  using const_iterator = const char16_t*;
+  using iterator = const char16_t*;
+  static constexpr size_type npos = std::u16string_view::npos;
+
+  TLocText() noexcept = default;
+  TLocText(const TLocText& other) { SetOwned(other.view()); }
+  TLocText(TLocText&& other) noexcept : data_(other.data_), size_(other.size_), owned_(other.owned_) {
+    other.data_ = u"";
+    other.size_ = 0;
+    other.owned_ = false;
+  }
+  ~TLocText() { Release(); }
+  TLocText& operator=(const TLocText& other) { return *this = other.view(); }
+  TLocText& operator=(TLocText&& other) noexcept;
+  TLocText& operator=(std::u16string_view text);
+  TLocText& operator=(const std::u16string& text) { return *this = std::u16string_view(text); }
+  TLocText& operator=(const char16_t* text) { return *this = std::u16string_view(text); }
+
+  // Storage-side setters: `Assign` copies into `arena` (a heap copy without
+  // one); `Share` takes over `other`'s characters when they are the
+  // arena's, else copies like `Assign`.
+  void Assign(std::u16string_view text, TStorageArena* arena);
+  void Share(const TLocText& other, TStorageArena* arena);
+  // Whether the characters are a heap copy of this text's own.
+  bool IsOwned() const { return owned_; }
+
+  std::u16string_view view() const noexcept { return {data_, size_}; }
+  std::u16string str() const { return std::u16string(view()); }
+  operator std::u16string_view() const noexcept { return view(); }
+  operator std::u16string() const { return str(); }
+
+  const char16_t* data() const noexcept { return data_; }
+  size_type size() const noexcept { return size_; }
+  size_type length() const noexcept { return size_; }
+  bool empty() const noexcept { return size_ == 0; }
+  const char16_t* begin() const noexcept { return data_; }
+  const char16_t* end() const noexcept { return data_ + size_; }
+  const char16_t* cbegin() const noexcept { return data_; }
+  const char16_t* cend() const noexcept { return data_ + size_; }
+  const char16_t& operator[](size_type i) const { return data_[i]; }
+  const char16_t& front() const { return data_[0]; }
+  const char16_t& back() const { return data_[size_ - 1]; }
+  void clear() { Release(); }
+
+  size_type find(std::u16string_view s, size_type pos = 0) const { return view().find(s, pos); }
+  size_type find(char16_t c, size_type pos = 0) const { return view().find(c, pos); }
+  size_type rfind(std::u16string_view s, size_type pos = npos) const { return view().rfind(s, pos); }
+  size_type rfind(char16_t c, size_type pos = npos) const { return view().rfind(c, pos); }
+  size_type find_first_of(std::u16string_view s, size_type pos = 0) const { return view().find_first_of(s, pos); }
+  size_type find_first_not_of(std::u16string_view s, size_type pos = 0) const {
+    return view().find_first_not_of(s, pos);
+  }
+  size_type find_last_not_of(std::u16string_view s, size_type pos = npos) const {
+    return view().find_last_not_of(s, pos);
+  }
+  bool starts_with(std::u16string_view s) const { return view().starts_with(s); }
+  bool starts_with(char16_t c) const { return view().starts_with(c); }
+  bool ends_with(std::u16string_view s) const { return view().ends_with(s); }
+  bool ends_with(char16_t c) const { return view().ends_with(c); }
+  std::u16string substr(size_type pos = 0, size_type count = npos) const {
+    return std::u16string(view().substr(pos, count));
+  }
+  int compare(std::u16string_view s) const { return view().compare(s); }
+
+  friend bool operator==(const TLocText& a, const TLocText& b) noexcept { return a.view() == b.view(); }
+  friend bool operator==(const TLocText& a, std::u16string_view b) noexcept { return a.view() == b; }
+  friend bool operator==(const TLocText& a, const std::u16string& b) noexcept { return a.view() == b; }
+  friend bool operator==(const TLocText& a, const char16_t* b) noexcept { return a.view() == b; }
+  friend auto operator<=>(const TLocText& a, const TLocText& b) noexcept { return a.view() <=> b.view(); }
+  friend auto operator<=>(const TLocText& a, std::u16string_view b) noexcept { return a.view() <=> b; }
+  friend std::u16string operator+(const TLocText& a, std::u16string_view b) {
+    std::u16string s(a.view());
+    s += b;
+    return s;
+  }
+  friend std::u16string operator+(std::u16string_view a, const TLocText& b) {
+    std::u16string s(a);
+    s += b.view();
+    return s;
+  }
+
+ private:
+  friend class TLocValue;
+
+  void SetOwned(std::u16string_view text);
+  void Release() noexcept;
+
+  const char16_t* data_ = u"";
+  std::uint32_t size_ = 0;
+  bool owned_ = false;
+  // Whether the value holding this text was placed in the storage's arena
+  // (kept here, in what would be padding, by the value).
+  bool valueInArena_ = false;
+};
 
 class TLocValue {
  public:
   explicit TLocValue(TLocValueList* owner);
-  virtual ~TLocValue() = default;
+  ~TLocValue() = default;
   TLocValue(const TLocValue&) = delete;
   TLocValue& operator=(const TLocValue&) = delete;
 
+  // A value of `owner`, placed in `arena` when there is one (then freed
+  // with the arena, not by its deletion), else on the heap.
+  static std::unique_ptr<TLocValue> Create(TLocValueList* owner, TStorageArena* arena);
+  static void* operator new(std::size_t size) { return ::operator new(size); }
+  static void operator delete(void* memory) noexcept { ::operator delete(memory); }
+  static void operator delete(TLocValue* value, std::destroying_delete_t) noexcept;
+
   TLocValueList* OwnerList = nullptr;
   std::uint64_t Stamp = 0;
-  std::u16string Text;
+  TLocText Text;
   std::int32_t Revision = 0;
   std::uint16_t StateFlags = 0;
   LANGID LangId = 0;
 
   std::uint8_t Kind() const;
-  void SetText(std::u16string text) { Text = std::move(text); }
+  // Keeps the text (and whatever shares it) when it is already `text`.
+  void SetText(std::u16string_view text);
   void SetRevision(std::int32_t n) { Revision = n; }
   void SetLangId(LANGID id) { LangId = id; }
   void SetStamp(std::uint64_t stamp) { Stamp = stamp; }
@@ -106,7 +224,7 @@ class TLocValue {
   void SaveValue(TStream& stream, int version) const;
 
  private:
-  TStringList strings_;
+  TStorageArena* Arena() const;
 };
 
 // Whether a value of `kind` has a payload in a file of `version`.
@@ -118,9 +236,20 @@ void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std:
 
 class TLocValueList : public TQObjectList<TLocValue> {
  public:
-  explicit TLocValueList(std::uint8_t kind);
+  // Starts with the native value; `arena` (the storage's, when the item
+  // has one) holds the values and texts of the list.
+  explicit TLocValueList(std::uint8_t kind, TStorageArena* arena = nullptr);
   std::uint8_t ValueKind = vkString;
+  TStorageArena* Arena = nullptr;
   TLocValue* Values(int column) const { return Items(column); }
+  // Appends a value; returns it.
+  TLocValue* AddValue();
+
+ private:
+  friend class TLocValue;
+  // The lines `AsStrings` gave out, per value: made by the first call, kept
+  // with the list (values are many, line lists rare).
+  std::unique_ptr<std::vector<std::pair<const TLocValue*, std::unique_ptr<TStringList>>>> lines_;
 };
 
 // ---- Named items and their sorted lists ----------------------------------
@@ -176,7 +305,7 @@ class TLocItem : public TNamedItem {
   virtual void InitValues();
   virtual std::string FullName(char separator) const { (void)separator; return ItemName; }
 
-  int AddValue(std::u16string text, LANGID langId);
+  int AddValue(std::u16string_view text, LANGID langId);
   TLocValue* NativeValue() const { return ValueList->Values(0); }
   TLocValue* Values(int column) const { return ValueList->Values(column); }
   bool HasNativeState(std::uint16_t mask) const { return NativeValue()->HasState(mask); }

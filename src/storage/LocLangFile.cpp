@@ -617,30 +617,43 @@ class TImageWriter {
 
 }  // namespace
 
-std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool useNativeRevision) {
+void TLangFile::BuildImageInto(TMemoryStream& out, const TLocStorage* storage, int column, bool useNativeRevision,
+                               std::size_t expectedSize) {
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column < 0 || column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
   if (Version < 4) Version = 4;
-  TMemoryStream s;
+  TMemoryStream plain;
+  TMemoryStream& s = Compressed ? plain : out;
+  // Grown by doubling, the image would at its last growth be held twice
+  // and a half over: the caller's estimate (the file it replaces) sizes it.
+  if (!Compressed) s.Data().reserve(expectedSize + expectedSize / 8);
   WriteHeader(s, *storage);
   TImageWriter writer(s, column, Version, useNativeRevision);
   writer.Units(*storage->Units);
   writer.Forms(*storage->Forms);
   if (Version > 6) writer.ExtGroups(*storage->ExtGroups);
-  if (!Compressed) return s.AsString();
-  TMemoryStream packed;
-  CompressStreamFromStart(s, packed);
-  return packed.AsString();
+  if (Compressed) CompressStreamFromStart(s, out);
+}
+
+std::string TLangFile::BuildImage(const TLocStorage* storage, int column, bool useNativeRevision) {
+  TMemoryStream s;
+  BuildImageInto(s, storage, column, useNativeRevision, 0);
+  return s.AsString();
 }
 
 void TLangFile::SaveStorage(const TLocStorage* storage, int column, bool useNativeRevision) {
   if (!storage) throw ELangFileError(SInvalidLocStorage);
   if (column < 0 || column >= storage->LanguageCount()) throw ELangFileError(SInvalidIndex);
   if (ReadOnly) throw ELangFileError(Format(SLangFileReadOnly, FileName));
+  // The file replaced is the best guess of the new one's size.
+  std::uintmax_t expectedSize = 0;
+  std::filesystem::file_time_type time;
+  if (!FileStamp(FileName, expectedSize, time)) expectedSize = 0;
   image_.reset();
   // The whole file is built in memory first: a limit of the format stops
   // the save before anything is written.
-  const std::string image = BuildImage(storage, column, useNativeRevision);
+  TMemoryStream image;
+  BuildImageInto(image, storage, column, useNativeRevision, static_cast<std::size_t>(std::min<std::uintmax_t>(expectedSize, 1u << 30)));
   const bool wasLocked = IsLocked();
   Unlock();
   struct Relock {
@@ -662,7 +675,7 @@ void TLangFile::SaveStorage(const TLocStorage* storage, int column, bool useNati
     if (!probe.Open(FileName, false, platform::FileAccess::ReadWrite, platform::FileShare::DenyWrite))
       throw EFCreateError(Format(SLangFileInUse, FileName));
   }
-  platform::WriteFileAtomic(FileName, image);
+  platform::WriteFileAtomic(FileName, std::string_view(reinterpret_cast<const char*>(image.Memory()), image.Data().size()));
 }
 
 void TLangFile::SetRevision(std::int32_t n) {

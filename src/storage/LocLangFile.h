@@ -158,6 +158,10 @@ class TLangFile {
   void SaveStorage(const TLocStorage* storage, int column, bool useNativeRevision);
   // The file image `SaveStorage` writes (compressed when `Compressed`).
   std::string BuildImage(const TLocStorage* storage, int column, bool useNativeRevision);
+  // The same into `out`, sized first for an image of about `expectedSize`
+  // bytes (0: unknown).
+  void BuildImageInto(TMemoryStream& out, const TLocStorage* storage, int column, bool useNativeRevision,
+                      std::size_t expectedSize);
 
   void SetRevision(std::int32_t n);
   void SetLangId(LANGID id) { LangId = id; }

@@ -211,7 +211,7 @@ void TLocExtGroupList::BuildLinear(TLinearExternalList& list, bool sort) const {
 // ---- The storage ----------------------------------------------------------------
 
 TLocStorage::TLocStorage()
-    : Forms(std::make_unique<TLocFormList>(this)), Units(std::make_unique<TLocUnitList>(this)),
+    : arena_(std::make_unique<TStorageArena>()), Forms(std::make_unique<TLocFormList>(this)), Units(std::make_unique<TLocUnitList>(this)),
       ExtGroups(std::make_unique<TLocExtGroupList>(this)), NativeLangId(UserDefaultLangId()),
       Locales(std::make_unique<TLocaleList>()) {
   Locales->Add(NativeLangId);
@@ -234,7 +234,7 @@ int TLocStorage::AddLanguage(int sourceColumn, LANGID langId) {
   ForEachItem([&](TLocItem* item) {
     const int column = item->AddValue(u"", langId);
     TLocValue* value = item->Values(column);
-    value->SetText(item->Values(sourceColumn)->Text);
+    value->Text.Share(item->Values(sourceColumn)->Text, arena_.get());
     value->SetRevision(-1);
   });
   return LanguageCount() - 1;
@@ -257,7 +257,7 @@ void TLocStorage::RecodeColumn(int column, LANGID fromLangId, LANGID toLangId) {
   std::u16string ascii;
   for (char16_t ch = 1; ch < 0x80; ++ch) ascii += ch;
   const bool asciiKept = RecodeWide(ascii, fromLangId, toLangId) == ascii;
-  auto isAscii = [](const std::u16string& text) {
+  auto isAscii = [](std::u16string_view text) {
     for (char16_t ch : text)
       if (ch == 0 || ch >= 0x80) return false;
     return true;

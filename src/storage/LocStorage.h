@@ -7,7 +7,10 @@
 // recoding a column's language). Containers are named sorted owning lists;
 // names compare without regard to ASCII case except string-constant names.
 // The storage is serialised column by column by the language file
-// (LocLangFile.h); it does no file input or output of its own.
+// (LocLangFile.h); it does no file input or output of its own. Its values and
+// their texts live in the storage's arena and are freed with it at once; a
+// column added as a copy of another shares that column's texts until a value
+// changes.
 #pragma once
 
 #include <unordered_map>
@@ -15,6 +18,7 @@
 
 #include "storage/LocCommon.h"
 #include "storage/LocConst.h"
+#include "storage/StorageArena.h"
 
 namespace sw {
 
@@ -222,6 +226,10 @@ class TLocaleList {
 };
 
 class TLocStorage {
+  // The values and texts of the storage's items: declared first, it goes
+  // last, at once, after every item.
+  std::unique_ptr<TStorageArena> arena_;
+
  public:
   TLocStorage();
   ~TLocStorage();
@@ -236,6 +244,9 @@ class TLocStorage {
   std::int32_t LastPropertyId = 0;
   std::int32_t LastConstantId = 0;
   std::int32_t LastExtItemId = 0;
+
+  // Where the items' values and texts live (see StorageArena.h).
+  TStorageArena* Arena() const { return arena_.get(); }
 
   // Languages.
   int LanguageCount() const { return Locales->Count(); }

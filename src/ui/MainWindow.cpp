@@ -27,6 +27,7 @@
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
 #include "ui/ExchangeDialog.h"
+#include "ui/ItemsView.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
@@ -163,6 +164,9 @@ void MainWindow::BuildWidgets() {
   miLibrary->addAction(miNew);
   miLibrary->addAction(miDelete);
   miLibrary->addAction(miMoveLiterals);
+  auto* miItems = new QAction(miLibrary);
+  Bind(l.miItems, miItems);
+  miLibrary->addAction(miItems);
   // The translators' exchange, where this build has it.
   if (l.ExchangeAvailable()) {
     auto* miExport = new QAction(miLibrary);
@@ -522,6 +526,11 @@ void MainWindow::CloseWindow() { close(); }
 bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
   ExchangeDialog window(dialog, this);
   return ExecModal(window) == QDialog::Accepted;
+}
+
+void MainWindow::ShowItemsView(const TItemsLibrary& library) {
+  ItemsView view(library, this);
+  if (view.Open()) ExecModal(view);
 }
 
 void MainWindow::ShowRunReport(TRunReportLogic& report) {

@@ -12,24 +12,15 @@
 #include "app/LibrarySettings.h"
 #include "base/Unicode.h"
 #include "memory/TranslationMemory.h"
-#include "storage/LocLangFile.h"
 #include "support/TestSupport.h"
+#include "support/TwoLanguageLibrary.h"
 
 namespace sw {
 namespace {
 
-constexpr LANGID kEnglish = 0x0409;
-constexpr LANGID kGerman = 0x0407;
-
-struct Item {
-  bool Property;  // a form's property, else a unit's constant
-  std::string Container;
-  std::string Component;
-  std::string Name;
-  std::u16string Native;
-  std::u16string Translation;
-  std::int32_t Revision;  // of the translation; -1 untranslated, below 4 out of date
-};
+constexpr LANGID kEnglish = testing::kLibraryEnglish;
+constexpr LANGID kGerman = testing::kLibraryGerman;
+using Item = testing::TLibraryRow;
 
 // Native revision 4, German file revision 5.
 const std::vector<Item> kItems = {
@@ -71,38 +62,7 @@ class ItemsViewLogicTest : public ::testing::Test {
   std::string GermanFile() const { return LangFileNameFor(library_.DestDir, "Demo", kGerman); }
 
   void WriteFiles(const std::vector<Item>& items, std::int32_t nativeRevision = 4) {
-    std::filesystem::remove(NativeFile());
-    std::filesystem::remove(GermanFile());
-    TLocStorage storage;
-    storage.SetNativeLangId(kEnglish);
-    std::vector<TLocItem*> made;
-    std::int32_t id = 0;
-    for (const Item& item : items) {
-      TLocItem* stored = nullptr;
-      if (item.Property)
-        stored = storage.Forms->FindOrAdd(item.Container)->FindOrAddProperty(++id, item.Component, vkString, item.Name);
-      else
-        stored = storage.FindOrAddConstant(++id, item.Container, 0, item.Name);
-      stored->NativeValue()->SetText(item.Native);
-      stored->NativeValue()->SetRevision(nativeRevision);
-      made.push_back(stored);
-    }
-    TLangFile native(NativeFile(), false);
-    native.LangId = kEnglish;
-    native.LangName = "English";
-    native.IsNative = true;
-    native.SetRevision(nativeRevision);
-    native.SaveStorage(&storage, 0, false);
-    const int column = storage.AddLanguage(0, kGerman);
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (items[i].Revision != -1) made[i]->Values(column)->SetText(items[i].Translation);
-      made[i]->Values(column)->SetRevision(items[i].Revision);
-    }
-    TLangFile german(GermanFile(), false);
-    german.LangId = kGerman;
-    german.LangName = "German";
-    german.SetRevision(5);
-    german.SaveStorage(&storage, column, false);
+    testing::WriteTwoLanguageLibrary(library_.DestDir, "Demo", items, nativeRevision);
   }
 
   std::unique_ptr<TItemsViewLogic> Open(std::unique_ptr<ITranslationSaver> saver = MakeTranslationSaver()) {

@@ -306,34 +306,50 @@ void TItemsViewLogic::Sort(TItemsColumn column, bool descending) {
   Resort();
 }
 
+template <typename KeyOf>
+void TItemsViewLogic::SortByKey(std::vector<std::uint32_t>& order, bool descending, KeyOf keyOf) const {
+  // The keys are taken once, so that comparing touches only them; equal keys
+  // keep storage order, whichever the direction.
+  using Key = decltype(keyOf(units_.front(), 0));
+  std::vector<std::pair<Key, std::uint32_t>> keys;
+  keys.reserve(units_.size());
+  for (std::size_t i = 0; i < units_.size(); ++i) keys.emplace_back(keyOf(units_[i], i), static_cast<std::uint32_t>(i));
+  std::sort(keys.begin(), keys.end(), [descending](const auto& a, const auto& b) {
+    if (a.first != b.first) return descending ? b.first < a.first : a.first < b.first;
+    return a.second < b.second;
+  });
+  order.clear();
+  for (const auto& key : keys) order.push_back(key.second);
+}
+
 void TItemsViewLogic::Resort() {
   if (!loaded_) return;
-  for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<std::uint32_t>(i);
   if (sorted_) {
     const int column = loaded_->Column;
-    const auto key = [&](std::uint32_t a, std::uint32_t b) -> bool {
-      const TExchangeUnit& x = units_[a];
-      const TExchangeUnit& y = units_[b];
-      switch (sortColumn_) {
-        case TItemsColumn::Path: return x.ResName < y.ResName;
-        case TItemsColumn::Native: return x.Item->NativeValue()->Text < y.Item->NativeValue()->Text;
-        case TItemsColumn::Translation: {
-          // Untranslated rows show no translation: they sort as empty.
-          const bool ex = x.Status == TUnitStatus::Untranslated;
-          const bool ey = y.Status == TUnitStatus::Untranslated;
-          if (ex || ey) return ex && !ey;
-          return x.Item->Values(column)->Text < y.Item->Values(column)->Text;
-        }
-        case TItemsColumn::Status: return StatusRank(x.Status) < StatusRank(y.Status);
-        case TItemsColumn::Problems: return problems_[a].size() < problems_[b].size();
-      }
-      return false;
-    };
-    // Equal keys keep storage order, whichever the direction.
-    if (descending_)
-      std::stable_sort(order_.begin(), order_.end(), [&](std::uint32_t a, std::uint32_t b) { return key(b, a); });
-    else
-      std::stable_sort(order_.begin(), order_.end(), key);
+    switch (sortColumn_) {
+      case TItemsColumn::Path:
+        SortByKey(order_, descending_, [&](const TExchangeUnit& u, std::size_t) { return std::string_view(u.ResName); });
+        break;
+      case TItemsColumn::Native:
+        SortByKey(order_, descending_,
+                  [&](const TExchangeUnit& u, std::size_t) { return std::u16string_view(u.Item->NativeValue()->Text); });
+        break;
+      case TItemsColumn::Translation:
+        // Untranslated rows show no translation: they sort as empty.
+        SortByKey(order_, descending_, [&](const TExchangeUnit& u, std::size_t) {
+          return u.Status == TUnitStatus::Untranslated ? std::u16string_view()
+                                                       : std::u16string_view(u.Item->Values(column)->Text);
+        });
+        break;
+      case TItemsColumn::Status:
+        SortByKey(order_, descending_, [&](const TExchangeUnit& u, std::size_t) { return StatusRank(u.Status); });
+        break;
+      case TItemsColumn::Problems:
+        SortByKey(order_, descending_, [&](const TExchangeUnit&, std::size_t i) { return problems_[i].size(); });
+        break;
+    }
+  } else {
+    for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<std::uint32_t>(i);
   }
   Refilter();
 }

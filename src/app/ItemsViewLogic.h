@@ -175,6 +175,8 @@ class TItemsViewLogic {
  private:
   void Refilter();
   void Resort();
+  template <typename KeyOf>
+  void SortByKey(std::vector<std::uint32_t>& order, bool descending, KeyOf keyOf) const;
   bool Matches(std::size_t item) const;
   void Recheck(std::size_t item);
   std::vector<TIgnoredCheck> IgnoreList() const;

@@ -20,6 +20,15 @@ namespace sw {
 
 namespace {
 
+void Append(std::vector<TDiffSegment>& segments, TDiffSegment::TKind kind, const std::u16string& text) {
+  if (text.empty()) return;
+  if (!segments.empty() && segments.back().Kind == kind)
+    segments.back().Text += text;
+  else
+    segments.push_back({kind, text});
+}
+
+#ifdef SHELFWRIGHT_HAVE_DTL
 bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x00A0; }
 
 // Words and the blank runs between them, each a token of its own, so that a
@@ -33,14 +42,6 @@ std::vector<std::u16string> Tokens(std::u16string_view text) {
       start = i;
     }
   return tokens;
-}
-
-void Append(std::vector<TDiffSegment>& segments, TDiffSegment::TKind kind, const std::u16string& text) {
-  if (text.empty()) return;
-  if (!segments.empty() && segments.back().Kind == kind)
-    segments.back().Text += text;
-  else
-    segments.push_back({kind, text});
 }
 
 // Puts each run of changes in the order deleted, then added.
@@ -65,6 +66,8 @@ std::vector<TDiffSegment> Ordered(const std::vector<TDiffSegment>& segments) {
   flush();
   return out;
 }
+
+#endif
 
 // The fold table of the BMP, made once.
 const std::array<char16_t, 0x10000>& FoldTable() {

@@ -29,18 +29,28 @@ void Append(std::vector<TDiffSegment>& segments, TDiffSegment::TKind kind, const
 }
 
 #ifdef SHELFWRIGHT_HAVE_DTL
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x00A0; }
+// A character's class for splitting: blank, part of a word (letters,
+// digits, anything beyond ASCII that is not blank), or a sign of its own.
+enum class TCharClass { Blank, Word, Sign };
+TCharClass ClassOf(char16_t c) {
+  if (c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0x00A0) return TCharClass::Blank;
+  if ((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'_' || c >= 0x80)
+    return TCharClass::Word;
+  return TCharClass::Sign;
+}
 
-// Words and the blank runs between them, each a token of its own, so that a
-// diff keeps the spacing of both texts.
+// Words, the blank runs between them and each sign ("&", "...", "%") as
+// tokens of their own, so that "&Open..." and "&Open a file..." share their
+// word and the diff keeps the spacing of both texts.
 std::vector<std::u16string> Tokens(std::u16string_view text) {
   std::vector<std::u16string> tokens;
   std::size_t start = 0;
-  for (std::size_t i = 1; i <= text.size(); ++i)
-    if (i == text.size() || IsBlank(text[i]) != IsBlank(text[start])) {
-      tokens.emplace_back(text.substr(start, i - start));
-      start = i;
-    }
+  for (std::size_t i = 1; i <= text.size(); ++i) {
+    if (i < text.size() && ClassOf(text[i]) == ClassOf(text[start]) && ClassOf(text[i]) != TCharClass::Sign)
+      continue;
+    tokens.emplace_back(text.substr(start, i - start));
+    start = i;
+  }
   return tokens;
 }
 

@@ -153,6 +153,7 @@ void ItemsView::BuildWidgets() {
   edFilter_->setObjectName("edItemsFilter");
   edFilter_->setPlaceholderText("Find in native text or translation");
   edFilter_->setClearButtonEnabled(true);
+  edFilter_->setMinimumWidth(200);
   lblCount_ = new QLabel(this);
   lblCount_->setObjectName("lblItemsCount");
 
@@ -198,6 +199,9 @@ void ItemsView::BuildWidgets() {
   txDiff_->setObjectName("txDiff");
   lwProblems_ = new QListWidget(this);
   lwProblems_->setObjectName("lwProblems");
+  lwProblems_->setWordWrap(true);
+  lwProblems_->setResizeMode(QListView::Adjust);
+  lwProblems_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   btIgnore_ = new QPushButton("I&gnore this problem", this);
   btIgnore_->setObjectName("btIgnore");
   btIgnore_->setAutoDefault(false);
@@ -253,7 +257,8 @@ void ItemsView::BuildWidgets() {
   split->setStretchFactor(1, 2);
 
   auto* buttons = new QHBoxLayout;
-  buttons->addWidget(lblNotes_, 1);
+  buttons->addWidget(lblNotes_, 10);
+  buttons->addStretch(1);
   buttons->addWidget(btClose);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(filters);

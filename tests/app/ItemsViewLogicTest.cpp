@@ -305,6 +305,9 @@ TEST(WordDiffTest, KeepsBothTextsAndMarksTheChangedWords) {
       {u"Cannot open %s now", u"Cannot open %s", u"now", u""},
       {u"same text", u"same text", u"", u""},
       {u"", u"new", u"", u"new"},
+      // Signs are tokens of their own: the word beside them stays.
+      {u"&Open...", u"&Open a file...", u"", u"afile"},
+      {u"Save (%d)", u"Save [%d]", u"()", u"[]"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(Utf16ToUtf8(c.Before) + " -> " + Utf16ToUtf8(c.After));

@@ -151,8 +151,14 @@ TImportResult ImportLanguage(const TImportRequest& request, const TImportDocumen
   options.ProjectName = request.Library.ShortName;
   TImportResult result = ImportTranslations(request.Library.NativeFile(), request.Library.FileOf(request.LangId),
                                             request.LangId, document, options);
-  if (result.Written && !request.MemoryFile.empty() && platform::FileExists(request.MemoryFile))
-    RecordImported(request, result);
+  if (result.Written && !request.MemoryFile.empty() && platform::FileExists(request.MemoryFile)) {
+    try {
+      RecordImported(request, result);
+    } catch (const Exception&) {
+      // The language file is written; a memory in use by another program
+      // learns these translations at the library's next run instead.
+    }
+  }
   return result;
 }
 

@@ -83,7 +83,8 @@ struct TImportRequest {
   bool DryRun = false;
   bool Force = false;  // stale units, another language's or library's file
   // The library's memory file ("" or missing: none): the translations an
-  // import makes up to date are recorded in it as units.
+  // import makes up to date are recorded in it as units (when it cannot be
+  // written, the library's next run records them).
   std::string MemoryFile;
 };
 

@@ -164,9 +164,6 @@ void MainWindow::BuildWidgets() {
   miLibrary->addAction(miNew);
   miLibrary->addAction(miDelete);
   miLibrary->addAction(miMoveLiterals);
-  auto* miItems = new QAction(miLibrary);
-  Bind(l.miItems, miItems);
-  miLibrary->addAction(miItems);
   // The translators' exchange, where this build has it.
   if (l.ExchangeAvailable()) {
     auto* miExport = new QAction(miLibrary);
@@ -176,6 +173,9 @@ void MainWindow::BuildWidgets() {
     miLibrary->addAction(miExport);
     miLibrary->addAction(miImport);
   }
+  auto* miItems = new QAction(miLibrary);
+  Bind(l.miItems, miItems);
+  miLibrary->addAction(miItems);
   auto* miPseudo = new QAction(miLibrary);
   Bind(l.miPseudo, miPseudo);
   miLibrary->addAction(miPseudo);

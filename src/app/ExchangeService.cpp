@@ -6,6 +6,7 @@
 #include <fstream>
 #include <memory>
 #include <ostream>
+#include <unordered_set>
 
 #include "checks/Checks.h"
 #include "memory/TranslationMemory.h"
@@ -30,6 +31,24 @@ bool SameFile(const std::string& a, const std::string& b) {
   if (error) return false;
   const fs::path realB = fs::weakly_canonical(b, error);
   return !error && realA == realB;
+}
+
+// Records the translations an import made up to date in the library's
+// memory, in one transaction.
+void RecordImported(const TImportRequest& request, const TImportResult& result) {
+  const TLoadedLanguage loaded =
+      LoadLanguage(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId);
+  const std::unordered_set<std::string> changed(result.ChangedPlaces.begin(), result.ChangedPlaces.end());
+  TTranslationMemory memory(request.MemoryFile);
+  memory.Begin();
+  for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column)) {
+    if (unit.Status != TUnitStatus::UpToDate || !changed.contains(unit.Place)) continue;
+    if (unit.Kind != vkString && unit.Kind != vkStrings) continue;
+    const std::u16string& native = unit.Item->NativeValue()->Text;
+    memory.RecordUnit({loaded.Storage->Languages(0), native, request.LangId, unit.Item->Values(loaded.Column)->Text,
+                       TUnitOrigin::Import, unit.Place});
+  }
+  memory.Commit();
 }
 
 }  // namespace
@@ -122,12 +141,46 @@ TExportOutcome ExportLanguage(const TExportRequest& request, std::ostream& stand
 }
 
 TImportResult ImportLanguage(const TImportRequest& request) {
+  return ImportLanguage(request, ReadExchangeFile(request.Input));
+}
+
+TImportResult ImportLanguage(const TImportRequest& request, const TImportDocument& document) {
   TImportOptions options;
   options.DryRun = request.DryRun;
   options.Force = request.Force;
   options.ProjectName = request.Library.ShortName;
-  return ImportTranslations(request.Library.NativeFile(), request.Library.FileOf(request.LangId), request.LangId,
-                            request.Input, options);
+  TImportResult result = ImportTranslations(request.Library.NativeFile(), request.Library.FileOf(request.LangId),
+                                            request.LangId, document, options);
+  if (result.Written && !request.MemoryFile.empty() && platform::FileExists(request.MemoryFile)) {
+    try {
+      RecordImported(request, result);
+    } catch (const Exception&) {
+      // The language file is written; a memory in use by another program
+      // learns these translations at the library's next run instead.
+    }
+  }
+  return result;
+}
+
+std::int32_t SaveTranslation(const TLibraryFiles& library, LANGID langId, const std::string& memoryFile,
+                             const std::string& place, const std::u16string& native, const std::u16string& text) {
+  TImportRequest request;
+  request.Library = library;
+  request.LangId = langId;
+  request.MemoryFile = memoryFile;
+  TImportDocument document;
+  document.FileName = "the edited translation";
+  document.Entries.push_back({place, native, text, false, 0});
+  const TImportResult result = ImportLanguage(request, document);
+  if (!result.Stale.empty())
+    throw EExchangeError(library.NativeFile() + ": the native text of " + place +
+                         " has changed since it was read; nothing was saved (reopen the items)");
+  if (!result.Clean()) {
+    const TImportProblem& problem = !result.Unknown.empty() ? result.Unknown.front() : result.Invalid.front();
+    throw EExchangeError(request.Library.FileOf(langId) + ": " + place + ": " + problem.Message +
+                         "; nothing was saved");
+  }
+  return result.Revision;
 }
 
 std::vector<TCheckProblem> ImportCheckProblems(const TImportRequest& request, const TImportResult& result) {

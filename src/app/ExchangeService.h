@@ -82,9 +82,23 @@ struct TImportRequest {
   std::string Input;
   bool DryRun = false;
   bool Force = false;  // stale units, another language's or library's file
+  // The library's memory file ("" or missing: none): the translations an
+  // import makes up to date are recorded in it as units (when it cannot be
+  // written, the library's next run records them).
+  std::string MemoryFile;
 };
 
 TImportResult ImportLanguage(const TImportRequest& request);
+// The same for a document at hand instead of `request.Input`.
+TImportResult ImportLanguage(const TImportRequest& request, const TImportDocument& document);
+
+// One translation set and made up to date, as an import of one unit does it
+// (the language file replaced under its lock, the memory updated). `native`
+// is the native text the translation was made for: when the native file
+// holds another one by now, nothing is written and EExchangeError says so.
+// Answers the language file's revision afterwards.
+std::int32_t SaveTranslation(const TLibraryFiles& library, LANGID langId, const std::string& memoryFile,
+                             const std::string& place, const std::u16string& native, const std::u16string& text);
 
 // "Changed 3 of 30 units (27 unchanged, ...); <file> written, revision 6".
 std::string ImportSummary(const TImportRequest& request, const TImportResult& result);

@@ -7,6 +7,7 @@
 // every line they do not change as it was.
 #include "app/LibrarySettings.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -209,6 +210,14 @@ std::vector<std::string> TLibrarySettings::LoadIgnoredChecks(int n) const {
   TStringList lines;
   ini.ReadSectionValues(IgnoredChecksSectionName(n), lines);
   return lines.Lines();
+}
+
+void TLibrarySettings::AddIgnoredCheck(int n, const std::string& line) {
+  const std::vector<std::string> present = LoadIgnoredChecks(n);
+  if (std::find(present.begin(), present.end(), line) != present.end()) return;
+  TIniFile ini(fileName_);
+  ini.AddSectionLine(IgnoredChecksSectionName(n), line);
+  Save(ini);
 }
 
 void TLibrarySettings::DeleteLibrarySettings(int n, int libraryCount) {

@@ -166,6 +166,9 @@ class TLibrarySettings {
   // The lines of [IgnoredChecks<n>Lib] as written (comments left out); empty
   // when the file or the section does not exist.
   std::vector<std::string> LoadIgnoredChecks(int n) const;
+  // Adds one "LANG CHECK ITEM" line to [IgnoredChecks<n>Lib] unless the
+  // section holds it already.
+  void AddIgnoredCheck(int n, const std::string& line);
 
   // Removes library n and renumbers libraries n+1 .. `libraryCount` one down
   // (their [Library<a>], [Languages<a>Lib], [PropRules<a>Lib] and

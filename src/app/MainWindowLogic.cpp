@@ -104,6 +104,7 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   miExport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Export); }); };
   miImport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Import); }); };
   miPseudo.OnClick = [this] { Guarded([this] { miPseudoClick(); }); };
+  miItems.OnClick = [this] { Guarded([this] { miItemsClick(); }); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -656,6 +657,7 @@ void TMainWindowLogic::btProcessClick() {
   // The language files belong to the run until it ends.
   miExport.SetEnabled(false);
   miImport.SetEnabled(false);
+  miItems.SetEnabled(false);
   btCancel.SetEnabled(true);
   lblRunLanguage.SetCaption("Starting processing...");
   lblRunFiles.SetCaption("");
@@ -713,6 +715,7 @@ void TMainWindowLogic::RunFinished(RunJob& job) {
   UpdateButtons();
   miExport.SetEnabled(true);
   miImport.SetEnabled(true);
+  miItems.SetEnabled(true);
   LastRun = std::move(job.Result);
   // The coverage read after the run belongs to the library still shown, unless the user moved on.
   if (CurLib == job.CurLib) {
@@ -770,6 +773,34 @@ void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
     RefreshCoverage();
   }
   dialogs_.ShowInformation(outcome.Summary);
+}
+
+void TMainWindowLogic::miItemsClick() {
+  if (running_) return;  // the language files belong to the run
+  CommitLibrary();       // the ignore list is the stored library's
+  const TResolvedLibrary library =
+      ResolveLibrary(DefinitionFromControls(), GlobalPropRules, SettingsFolder(SettingsFileName()));
+  if (library.Languages.Count() < 2) {
+    dialogs_.ShowError("The library has no translation language");
+    return;
+  }
+  TItemsLibrary items;
+  items.DestDir = library.DestDir;
+  items.ShortName = library.ShortName;
+  items.Languages = LangIdsOf(library.Languages);
+  items.MemoryFile = library.MemoryFile;
+  if (!library.SrcDir.empty()) items.NativeFormsFolder = JoinPath(library.SrcDir, library.Languages[0]->SubFolder);
+  if (CurLib > 0 && !UntouchedNewLibrary()) {
+    items.SettingsFile = SettingsFileName();
+    items.LibraryNumber = CurLib;
+  }
+  const std::string nativeFile = LangFileNameFor(items.DestDir, items.ShortName, items.Languages.front());
+  if (!platform::FileExists(nativeFile)) {
+    dialogs_.ShowError("The library has not been processed yet: " + nativeFile + " does not exist");
+    return;
+  }
+  dialogs_.ShowItemsView(items);
+  RefreshCoverage();  // edits change what is translated
 }
 
 void TMainWindowLogic::miPseudoClick() {

@@ -16,6 +16,7 @@
 
 #include "app/Controls.h"
 #include "app/ExchangeDialogLogic.h"
+#include "app/ItemsViewLogic.h"
 #include "app/LanguageCoverage.h"
 #include "app/LibraryRun.h"
 #include "app/LibrarySettings.h"
@@ -48,6 +49,8 @@ class IMainWindowDialogs {
   virtual void ShowRunReport(TRunReportLogic& report) { ShowInformation(report.Text()); }
   // The export/import dialog modally; true when closed with its OK button.
   virtual bool ExecExchangeDialog(TExchangeDialogLogic& /*dialog*/) { return false; }
+  // The items view of a library's translations, modally.
+  virtual void ShowItemsView(const TItemsLibrary& /*library*/) {}
   // The settings could not be saved while the window closes: try again,
   // close anyway (the unsaved changes are lost) or keep the window open.
   // Without an override this is a Retry/Cancel question (Cancel keeps it open).
@@ -157,6 +160,8 @@ class TMainWindowLogic {
   TButtonModel miExport{"miExport", "&Export for translators\u2026"};
   TButtonModel miImport{"miImport", "&Import translations\u2026"};
   bool ExchangeAvailable() const { return exchange_ != nullptr; }
+  // The items view of the library shown (its translations, to read and edit).
+  TButtonModel miItems{"miItems", "I&tems\u2026"};
   // Writes the pseudo-language file (0x0501) of the library shown.
   TButtonModel miPseudo{"miPseudo", "&Pseudo-translate"};
   // The run in progress: shown while a run is on.
@@ -260,6 +265,7 @@ class TMainWindowLogic {
   void btCancelClick();
   void ExchangeClick(TExchangeDialogLogic::TMode mode);
   void miPseudoClick();
+  void miItemsClick();
   struct RunJob;
   void RunFinished(RunJob& job);
   void ShowProgress(const RunJob& job, const TRunProgress& progress);

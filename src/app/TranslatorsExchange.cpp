@@ -1,10 +1,12 @@
 // The translators' exchange of a build with the exchange layer: the window's
 // export and import through the exchange service the command line uses,
-// with the outcome as one text for the window.
+// with the outcome as one text for the window; and the items view's saving
+// of an edited translation through the same import.
 #include <sstream>
 
 #include "app/ExchangeDialogLogic.h"
 #include "app/ExchangeService.h"
+#include "app/ItemsViewLogic.h"
 
 namespace sw {
 
@@ -41,6 +43,7 @@ class TTranslatorsExchange : public ITranslatorsExchange {
     request.LangId = langId;
     request.Input = fileName;
     request.Force = force;
+    request.MemoryFile = library.MemoryFile;
     const TImportResult result = ImportLanguage(request);
     TExchangeOutcome outcome;
     outcome.Clean = result.Clean();
@@ -58,8 +61,20 @@ class TTranslatorsExchange : public ITranslatorsExchange {
   }
 };
 
+// The items view saves an edited translation as an import of that one unit.
+class TTranslationSaver : public ITranslationSaver {
+ public:
+  std::int32_t Save(const TItemsLibrary& library, LANGID langId, const std::string& place,
+                    const std::u16string& native, const std::u16string& text) override {
+    return SaveTranslation({library.DestDir, library.ShortName, library.Languages}, langId, library.MemoryFile, place,
+                           native, text);
+  }
+};
+
 }  // namespace
 
 std::unique_ptr<ITranslatorsExchange> MakeTranslatorsExchange() { return std::make_unique<TTranslatorsExchange>(); }
+
+std::unique_ptr<ITranslationSaver> MakeTranslationSaver() { return std::make_unique<TTranslationSaver>(); }
 
 }  // namespace sw

@@ -40,6 +40,7 @@ int RunImport(const ImportOptions& options) {
     const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
     request.LangId = ResolveTranslation(library, options.Lang);
     request.Library = {library.DestDir, library.ShortName, library.Languages};
+    request.MemoryFile = library.MemoryFile;
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;

@@ -161,6 +161,10 @@ struct TImportOptions {
 // cannot be written.
 TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
                                  const std::string& inputFile, const TImportOptions& options);
+// The same for a document already at hand (`document.FileName` names it in
+// errors): the window's items view saves an edited translation through it.
+TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
+                                 const TImportDocument& document, const TImportOptions& options);
 
 // Unifies line breaks: CR LF and lone CR become LF.
 std::u16string UnifyLineBreaks(std::u16string_view text);

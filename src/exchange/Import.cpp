@@ -225,7 +225,12 @@ TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRev
 
 TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
                                  const std::string& inputFile, const TImportOptions& options) {
-  const TImportDocument document = ReadExchangeFile(inputFile);
+  return ImportTranslations(nativeFile, langFile, langId, ReadExchangeFile(inputFile), options);
+}
+
+TImportResult ImportTranslations(const std::string& nativeFile, const std::string& langFile, LANGID langId,
+                                 const TImportDocument& document, const TImportOptions& options) {
+  const std::string& inputFile = document.FileName;
   const std::string wanted = LanguageTag(langId);
   if (!document.Language.empty() && !SameLanguage(document.Language, wanted) && !options.Force)
     RaiseExchangeError(inputFile, 0, "the file is for the language \"" + document.Language + "\", not \"" + wanted +

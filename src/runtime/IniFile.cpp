@@ -137,6 +137,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
     lines_[line] = ParseLine(lines_[line]).Name + "=" + newValue;
     return;
   }
+  AddSectionLine(section, key + "=" + newValue);
+}
+
+void TIniFile::AddSectionLine(std::string_view section, std::string_view line) {
+  modified_ = true;
   const auto ranges = SectionRanges(section);
   if (!ranges.empty()) {
     // After the section's last line that is not blank, so that blank lines
@@ -145,11 +150,11 @@ void TIniFile::WriteString(std::string_view section, std::string_view ident, std
     int at = header + 1;
     for (int i = header + 1; i < end; ++i)
       if (ParseLine(lines_[i]).Kind != LineKind::Blank) at = i + 1;
-    lines_.Insert(at, key + "=" + newValue);
+    lines_.Insert(at, OneLine(line));
     return;
   }
   lines_.Add(SectionHeader(section));
-  lines_.Add(key + "=" + newValue);
+  lines_.Add(OneLine(line));
 }
 
 int TIniFile::ReadInteger(std::string_view section, std::string_view ident, int defaultValue) const {

@@ -66,6 +66,9 @@ class TIniFile {
   bool SectionExists(std::string_view section) const;
   bool ValueExists(std::string_view section, std::string_view ident) const;
   void DeleteKey(std::string_view section, std::string_view ident);
+  // Appends a free-form line (one without "=", as property rules and ignore
+  // lists have) to a section, creating the section at the end when missing.
+  void AddSectionLine(std::string_view section, std::string_view line);
   // Removes every section of that name with all its lines.
   void EraseSection(std::string_view section);
   // Renames every section of that name; its lines stay as they are.

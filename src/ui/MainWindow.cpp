@@ -27,6 +27,7 @@
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
 #include "ui/ExchangeDialog.h"
+#include "ui/ItemsView.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
@@ -172,6 +173,9 @@ void MainWindow::BuildWidgets() {
     miLibrary->addAction(miExport);
     miLibrary->addAction(miImport);
   }
+  auto* miItems = new QAction(miLibrary);
+  Bind(l.miItems, miItems);
+  miLibrary->addAction(miItems);
   auto* miPseudo = new QAction(miLibrary);
   Bind(l.miPseudo, miPseudo);
   miLibrary->addAction(miPseudo);
@@ -526,6 +530,11 @@ void MainWindow::CloseWindow() { close(); }
 bool MainWindow::ExecExchangeDialog(TExchangeDialogLogic& dialog) {
   ExchangeDialog window(dialog, this);
   return ExecModal(window) == QDialog::Accepted;
+}
+
+void MainWindow::ShowItemsView(const TItemsLibrary& library) {
+  ItemsView view(library, this);
+  if (view.Open()) ExecModal(view);
 }
 
 void MainWindow::ShowRunReport(TRunReportLogic& report) {

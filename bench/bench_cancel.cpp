@@ -23,7 +23,7 @@
 
 #include "app/LanguageCoverage.h"
 #include "app/LibraryRun.h"
-#include "util/QStrings.h"
+#include "platform/FileSystem.h"
 
 namespace {
 

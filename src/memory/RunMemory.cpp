@@ -90,7 +90,7 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
     const std::string& place = items_[i].second;
     TLocValue* value = item->Values(column);
     const TSnapshot& before = snapshot_[i];
-    const std::u16string& native = item->NativeValue()->Text;
+    const std::u16string_view native = item->NativeValue()->Text;
     if (item->IsUsed) {
       // Met in the folder: the value now holds the folder's text.
       std::string folderText = Utf16ToUtf8(value->Text);

@@ -17,6 +17,7 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -200,10 +201,11 @@ TEST_F(WindowLanguagesTest, MoreInfoShowsTheReadmeOrSaysItIsMissing) {
   QString shown;
   dialogs_.Then([&](QDialog& dialog) {
     EXPECT_EQ(dialog.objectName(), "ReadmeText");
-    shown = dialog.findChild<QPlainTextEdit*>("ReadmeView")->toPlainText();
+    shown = dialog.findChild<QTextBrowser*>("ReadmeView")->toPlainText();
     return QDialog::Rejected;
   });
-  about.ShowText("readme.txt", "Shelfwright\nSee the manual.");
+  // Markdown is shown rendered, not as its raw marks.
+  about.ShowText("readme.txt", "# Shelfwright\n\nSee the **manual**.");
   EXPECT_EQ(shown, "Shelfwright\nSee the manual.");
 }
 

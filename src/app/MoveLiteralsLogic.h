@@ -32,7 +32,7 @@ class TMoveLiteralsLogic {
 
   TMoveLiteralsLogic();
 
-  TLabelModel dlgMoveLiterals{"dlgMoveLiterals", "Move literals"};
+  TLabelModel dlgMoveLiterals{"dlgMoveLiterals", "Move Literals"};
   TComboBoxModel cbLanguage{"cbLanguage"};
   TLabelModel lblPrefix{"lblPrefix", "Name prefix"};
   TEditModel edPrefix{"edPrefix"};

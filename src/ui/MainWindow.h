@@ -37,6 +37,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void CloseWindow() override;
   void ShowRunReport(TRunReportLogic& report) override;
   bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override;
+  bool ExecRulesEditor(TRulesEditorLogic& editor) override;
 
   // The host of the window's runs, for tests that wait for one.
   QtRunHost& RunHost() { return *runHost_; }

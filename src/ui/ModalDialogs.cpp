@@ -63,6 +63,8 @@ QScrollArea* ScrollingBody(QWidget* content, QWidget* parent) {
   auto* scroll = new QScrollArea(parent);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // A scroll area takes the focus by default, but shows none: no Tab stop.
+  scroll->setFocusPolicy(Qt::NoFocus);
   scroll->setWidget(content);
   return scroll;
 }

@@ -26,7 +26,9 @@
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
+#include "ui/RulesEditor.h"
 #include "ui/RunReportDialog.h"
+#include "storage/PropRules.h"
 
 namespace sw::ui {
 namespace {
@@ -164,6 +166,16 @@ TEST(DialogFitTest, AboutBoxAndItsReadme) {
   std::string text = "# Shelfwright\n\nA paragraph of text that is long enough to wrap at any width, twice over.\n";
   for (int i = 0; i < 60; ++i) text += "\n- item " + std::to_string(i);
   ExpectFits("readme", [&] { box.ShowText("readme.txt", text); });
+}
+
+TEST(DialogFitTest, RulesEditor) {
+  TStringList defaults;
+  SetDefaultPropRules(defaults);
+  TRulesEditorLogic logic(TRulesEditorLogic::TScope::Library, "TinyPad", TStringList(), defaults);
+  ExpectFits("rules-editor", [&] {
+    RulesEditor dialog(logic);
+    ExecModal(dialog);
+  });
 }
 
 }  // namespace

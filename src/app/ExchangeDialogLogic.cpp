@@ -19,8 +19,9 @@ std::string LowerExtension(const std::string& fileName) { return LowerAscii(Extr
 TExchangeDialogLogic::TExchangeDialogLogic(TMode mode, const std::vector<LANGID>& languages, LANGID preselect,
                                            const std::string& folder, const std::string& shortName)
     : mode_(mode), languages_(languages), folder_(folder), shortName_(shortName) {
-  dlgExchange.SetCaption(mode == TMode::Export ? "Export for translators" : "Import translations");
-  btOK.SetCaption(mode == TMode::Export ? "&Export" : "&Import");
+  dlgExchange.SetCaption(mode == TMode::Export ? "Export for Translators" : "Import Translations");
+  // Not Alt+I: that is the file's label.
+  btOK.SetCaption(mode == TMode::Export ? "&Export" : "I&mport");
   int index = languages_.empty() ? -1 : 0;
   for (std::size_t i = 0; i < languages_.size(); ++i) {
     cbLanguage.AddItem(GetEnglishLangName(languages_[i]) + " (" + GetLangAbbr(languages_[i]) + ")");
@@ -65,6 +66,14 @@ std::string TExchangeDialogLogic::DefaultFileName() const {
 void TExchangeDialogLogic::FileChosen(const std::string& fileName) {
   edFile.SetText(fileName);
   fileTyped_ = true;
+}
+
+std::string TExchangeDialogLogic::WindowMessage(const std::string& message) {
+  static const std::string kCliAdvice = "(--force imports it anyway)";
+  const std::size_t at = message.find(kCliAdvice);
+  if (at == std::string::npos) return message;
+  return message.substr(0, at) + "(tick \"Force\" in the import dialog to import it anyway)" +
+         message.substr(at + kCliAdvice.size());
 }
 
 void TExchangeDialogLogic::LanguageChange() {

@@ -60,7 +60,9 @@ class TExchangeDialogLogic {
   TLabelModel lblFormat{"lblFormat", "&Format:"};
   TComboBoxModel cbFormat{"cbFormat"};  // export only
   TCheckBoxModel cbOnlyOpen{"cbOnlyOpen", "&Only untranslated and out-of-date items", false};  // export only
-  TCheckBoxModel cbForce{"cbForce", "Also apply items translated from an older native text", false};  // import only
+  // import only: what the command line's --force does
+  TCheckBoxModel cbForce{"cbForce", "&Force: also apply stale items and a file of another language or library",
+                         false};
   TLabelModel lblFile{"lblFile", "F&ile:"};
   TEditModel edFile{"edFile"};
   TButtonModel sbFile{"sbFile", "..."};
@@ -71,8 +73,15 @@ class TExchangeDialogLogic {
   bool Po() const { return cbFormat.ItemIndex() == 1; }
   // The file dialog's filter for the current format ("XLIFF 1.2 (*.xlf *.xliff)").
   std::string FileFilter() const;
-  // The user picked a file in the file dialog.
+  // The user picked a file in the file dialog (or the window offers the
+  // file of the last import again).
   void FileChosen(const std::string& fileName);
+  // Where the file dialog starts: the file named, else the folder given
+  // (for an import, where the last export wrote).
+  std::string BrowseStart() const { return edFile.Text().empty() ? folder_ : edFile.Text(); }
+  // An import error as the window says it: the advice given for the command
+  // line's --force names the check box instead.
+  static std::string WindowMessage(const std::string& message);
 
   // Set by the view: opens the file dialog (save for an export, open for an import).
   std::function<void()> OnBrowse;

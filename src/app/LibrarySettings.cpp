@@ -188,6 +188,12 @@ void TLibrarySettings::SaveLibrary(int n, const TLibraryDefinition& library) {
   Save(ini);
 }
 
+void TLibrarySettings::SavePropRules(int n, const TStringList& rules) {
+  TIniFile ini(fileName_);
+  ini.WriteSectionLines(n == 0 ? std::string("PropRules") : PropRulesSectionName(n), rules);
+  Save(ini);
+}
+
 void TLibrarySettings::SaveLastLib(int curLib) {
   TIniFile ini(fileName_);
   ini.WriteInteger("Main", "LastLib", curLib);

@@ -8,11 +8,11 @@
 // application layer:
 //
 // - the settings file, a profile (ini) file with the sections
-//   [Main] (LastLib=n), [PropRules] (global rules, hand-edited),
+//   [Main] (LastLib=n), [PropRules] (global rules),
 //   [Library<N>] (Name, ShortName, SrcDir, DestDir, ScanFiles, and the
 //   switches RemoveUnused, KeepUnchangedFiles, MemoryFile),
 //   [Languages<N>Lib] (one "decimal language id=sub-folder" line per language,
-//   native first), [PropRules<N>Lib] (per-library rules, hand-edited) and
+//   native first), [PropRules<N>Lib] (per-library rules) and
 //   [IgnoredChecks<N>Lib] (translation-check problems known to be false
 //   positives, one "LANG CHECK ITEM" line each, hand-edited);
 // - the sibling tool's "LibraryPath" value (a semicolon-separated folder list);
@@ -154,6 +154,12 @@ class TLibrarySettings {
   // Writes [Library<n>] and replaces [Languages<n>Lib]; [PropRules<n>Lib] is
   // left as it is.
   void SaveLibrary(int n, const TLibraryDefinition& library);
+
+  // Replaces the property rules of library n ([PropRules<n>Lib]), or for
+  // n = 0 the default rules of every library without its own ([PropRules]);
+  // no rules remove the section (the library then uses the defaults, the
+  // defaults the built-in ones).
+  void SavePropRules(int n, const TStringList& rules);
 
   // Writes [Main] LastLib.
   void SaveLastLib(int curLib);

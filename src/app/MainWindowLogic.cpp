@@ -8,7 +8,9 @@
 #include "app/PseudoLanguage.h"
 #include "platform/FileSystem.h"
 #include "runtime/IniFile.h"
+#include "app/RulesEditorLogic.h"
 #include "storage/ExchangeUnits.h"
+#include "storage/PropRules.h"
 #include "util/QLocales.h"
 #include "base/AsciiText.h"
 #include "base/Exceptions.h"
@@ -105,6 +107,8 @@ TMainWindowLogic::TMainWindowLogic(std::string settingsFileName, IMainWindowDial
   miImport.OnClick = [this] { Guarded([this] { ExchangeClick(TExchangeDialogLogic::TMode::Import); }); };
   miPseudo.OnClick = [this] { Guarded([this] { miPseudoClick(); }); };
   miItems.OnClick = [this] { Guarded([this] { miItemsClick(); }); };
+  miPropRules.OnClick = [this] { Guarded([this] { EditPropRules(false); }); };
+  miDefaultRules.OnClick = [this] { Guarded([this] { EditPropRules(true); }); };
   btClose.OnClick = [this] { dialogs_.CloseWindow(); };
   miExit.OnClick = [this] { dialogs_.CloseWindow(); };
   About1.OnClick = [this] { dialogs_.ShowAboutBox(); };
@@ -757,15 +761,26 @@ void TMainWindowLogic::ExchangeClick(TExchangeDialogLogic::TMode mode) {
   const LANGID preselect = selected >= 1 && selected < Languages.Count()
                                ? static_cast<LANGID>(Languages[selected]->LangId)
                                : translations.front();
-  TExchangeDialogLogic dialog(mode, translations, preselect, target.DestDir, target.ShortName);
+  const bool exporting = mode == TExchangeDialogLogic::TMode::Export;
+  TExchangeDialogLogic dialog(mode, translations, preselect,
+                              exporting || lastExportFolder_.empty() ? target.DestDir : lastExportFolder_,
+                              target.ShortName);
+  if (!exporting && !lastImportFile_.empty()) dialog.FileChosen(lastImportFile_);
   if (!dialogs_.ExecExchangeDialog(dialog)) return;
   TExchangeOutcome outcome;
-  if (mode == TExchangeDialogLogic::TMode::Export) {
+  if (exporting) {
     outcome = exchange_->Export(target, dialog.SelectedLangId(), dialog.Po(), dialog.cbOnlyOpen.Checked(),
                                 dialog.edFile.Text());
+    lastExportFolder_ = ExtractFilePath(dialog.edFile.Text());
   } else {
+    // Kept also when the import fails: the user tries again with the same file.
+    lastImportFile_ = dialog.edFile.Text();
     try {
       outcome = exchange_->Import(target, dialog.SelectedLangId(), dialog.edFile.Text(), dialog.cbForce.Checked());
+    } catch (const Exception& e) {
+      RefreshCoverage();
+      dialogs_.ShowError(TExchangeDialogLogic::WindowMessage(e.Describe()));
+      return;
     } catch (...) {
       RefreshCoverage();
       throw;
@@ -810,6 +825,27 @@ void TMainWindowLogic::miPseudoClick() {
   const TPseudoResult result = WritePseudoLanguage(library, TPseudoRequest{});
   RefreshCoverage();
   dialogs_.ShowInformation(PseudoSummary(result));
+}
+
+void TMainWindowLogic::EditPropRules(bool defaults) {
+  if (running_ || (!defaults && CurLib <= 0)) return;
+  TStringList builtIn;
+  SetDefaultPropRules(builtIn);
+  TRulesEditorLogic editor(defaults ? TRulesEditorLogic::TScope::Defaults : TRulesEditorLogic::TScope::Library,
+                           edLibName.Text(), defaults ? GlobalPropRules : LibraryPropRules,
+                           defaults || GlobalPropRules.Empty() ? builtIn : GlobalPropRules);
+  if (!dialogs_.ExecRulesEditor(editor) || !editor.Modified()) return;
+  const TStringList rules = editor.Result().value_or(TStringList());
+  if (defaults) {
+    settings_.SavePropRules(0, rules);
+    GlobalPropRules.Assign(rules);
+  } else {
+    // The library is written first: its rules never stand in the settings without it.
+    SaveLibrary(CurLib);
+    SaveLastLib();
+    settings_.SavePropRules(CurLib, rules);
+    LibraryPropRules.Assign(rules);
+  }
 }
 
 bool TMainWindowLogic::FormCloseQuery() {

@@ -27,6 +27,7 @@
 namespace sw {
 
 class TLangDialogLogic;
+class TRulesEditorLogic;
 
 // What the user chose after the settings could not be saved on close.
 enum class TCloseAnswer { Retry, CloseAnyway, KeepOpen };
@@ -51,6 +52,8 @@ class IMainWindowDialogs {
   virtual bool ExecExchangeDialog(TExchangeDialogLogic& /*dialog*/) { return false; }
   // The items view of a library's translations, modally.
   virtual void ShowItemsView(const TItemsLibrary& /*library*/) {}
+  // The property rules editor modally; true when closed with OK.
+  virtual bool ExecRulesEditor(TRulesEditorLogic& /*editor*/) { return false; }
   // The settings could not be saved while the window closes: try again,
   // close anyway (the unsaved changes are lost) or keep the window open.
   // Without an override this is a Retry/Cancel question (Cancel keeps it open).
@@ -162,6 +165,10 @@ class TMainWindowLogic {
   bool ExchangeAvailable() const { return exchange_ != nullptr; }
   // The items view of the library shown (its translations, to read and edit).
   TButtonModel miItems{"miItems", "I&tems\u2026"};
+  // The property rules of the library shown, and the default rules of every
+  // library without its own; both are written when the editor closes with OK.
+  TButtonModel miPropRules{"miPropRules", "Property &rules\u2026"};
+  TButtonModel miDefaultRules{"miDefaultRules", "De&fault property rules\u2026"};
   // Writes the pseudo-language file (0x0501) of the library shown.
   TButtonModel miPseudo{"miPseudo", "&Pseudo-translate"};
   // The run in progress: shown while a run is on.
@@ -266,6 +273,7 @@ class TMainWindowLogic {
   void ExchangeClick(TExchangeDialogLogic::TMode mode);
   void miPseudoClick();
   void miItemsClick();
+  void EditPropRules(bool defaults);
   struct RunJob;
   void RunFinished(RunJob& job);
   void ShowProgress(const RunJob& job, const TRunProgress& progress);
@@ -291,6 +299,10 @@ class TMainWindowLogic {
   bool closeAfterRun_ = false;
   std::shared_ptr<RunJob> job_;
   std::unique_ptr<ITranslatorsExchange> exchange_;
+  // The file of the last import (offered again, also after an error) and
+  // the folder of the last export (where the import's chooser starts).
+  std::string lastImportFile_;
+  std::string lastExportFolder_;
   // The source folder was typed into since languages were last detected.
   bool srcDirEdited_ = false;
   // The current library was started with "New" and has not been saved since;

@@ -5,7 +5,10 @@
 #include "app/MoveLiteralsLogic.h"
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 
+#include "app/CountsLogic.h"
 #include "app/LibrarySettings.h"
 #include "platform/FileSystem.h"
 #include "base/AsciiText.h"
@@ -23,7 +26,10 @@ TMoveLiteralsLogic::TMoveLiteralsLogic() {
   edPrefix.SetText("S");
   edMaxNameChars.SetText("20");
   cbLanguage.OnChange = [this] {
-    if (fromFolder_) files_ = FolderFiles();
+    if (fromFolder_) {
+      sources_ = FolderFiles();
+      chosen_.assign(sources_.size(), false);
+    }
     SettingsChanged();
   };
   edPrefix.OnChange = [this] { SettingsChanged(); };
@@ -33,6 +39,8 @@ TMoveLiteralsLogic::TMoveLiteralsLogic() {
   cbCyrillicNames.OnClick = [this] { SettingsChanged(); };
   cbReuseNames.OnClick = [this] { SettingsChanged(); };
   btApply.OnClick = [this] { Apply(); };
+  btAllUnits.OnClick = [this] { ChooseAllSources(true); };
+  btNoUnits.OnClick = [this] { ChooseAllSources(false); };
   btCancel.OnClick = [this] { Cancel(); };
   btApply.SetEnabled(false);
 }
@@ -48,7 +56,7 @@ TMoveLiteralsSettings TMoveLiteralsLogic::Settings() const {
                     : cbLanguage.ItemIndex() == mlCppPascalUnit ? TLiteralTarget::CppToPascalUnit
                                                                 : TLiteralTarget::CppToResourceScript;
   std::string folder = folder_;
-  if (folder.empty() && !files_.empty()) folder = ExtractFilePath(files_.front());
+  if (folder.empty() && !sources_.empty()) folder = ExtractFilePath(sources_.front());
   const std::string name =
       settings.Target == TLiteralTarget::CppToResourceScript ? "PrjConst.rc" : "PrjConst.pas";
   settings.ConstFile = folder.empty() ? name : JoinPath(folder, name);
@@ -90,17 +98,45 @@ std::vector<std::string> TMoveLiteralsLogic::FolderFiles() const {
 void TMoveLiteralsLogic::SetFolder(const std::string& folder) {
   folder_ = folder;
   fromFolder_ = true;
-  files_ = FolderFiles();
+  sources_ = FolderFiles();
+  // Nothing is chosen for the user: a folder may hold units that must stay as they are.
+  chosen_.assign(sources_.size(), false);
+  applied_ = false;
   Rescan();
 }
 
 void TMoveLiteralsLogic::SetFiles(std::vector<std::string> files) {
-  files_ = std::move(files);
+  sources_ = std::move(files);
+  chosen_.assign(sources_.size(), true);
   fromFolder_ = false;
   folder_.clear();
-  if (!files_.empty() && !IsPascalSourceFile(files_.front()) && cbLanguage.ItemIndex() == mlPascal)
+  applied_ = false;
+  if (!sources_.empty() && !IsPascalSourceFile(sources_.front()) && cbLanguage.ItemIndex() == mlPascal)
     cbLanguage.SetItemIndex(mlCppPascalUnit);
   Rescan();
+}
+
+bool TMoveLiteralsLogic::SourceChosen(int source) const {
+  return source >= 0 && source < static_cast<int>(chosen_.size()) && chosen_[static_cast<std::size_t>(source)];
+}
+
+void TMoveLiteralsLogic::SetSourceChosen(int source, bool chosen) {
+  if (source < 0 || source >= static_cast<int>(chosen_.size()) || SourceChosen(source) == chosen || applied_) return;
+  chosen_[static_cast<std::size_t>(source)] = chosen;
+  Rescan(true);
+}
+
+void TMoveLiteralsLogic::ChooseAllSources(bool chosen) {
+  if (applied_) return;
+  chosen_.assign(sources_.size(), chosen);
+  Rescan(true);
+}
+
+std::vector<std::string> TMoveLiteralsLogic::ChosenFiles() const {
+  std::vector<std::string> files;
+  for (std::size_t i = 0; i < sources_.size(); ++i)
+    if (chosen_[i]) files.push_back(sources_[i]);
+  return files;
 }
 
 void TMoveLiteralsLogic::SettingsChanged() {
@@ -108,19 +144,38 @@ void TMoveLiteralsLogic::SettingsChanged() {
   Rescan();
 }
 
-void TMoveLiteralsLogic::Rescan() {
+void TMoveLiteralsLogic::Rescan(bool keep) {
+  // Ticks and names of the literals found before, by file and place.
+  std::map<std::tuple<std::string, std::int32_t, std::int32_t>, std::pair<bool, std::string>> kept;
+  if (keep && move_)
+    for (const Row& r : rows_)
+      if (r.Offered) {
+        const TStrConst& c = Constant(r);
+        kept[{UnitFile(r.Unit), c.FirstLine, c.StartCol}] = {c.Selected(), c.Name};
+      }
   error_.clear();
   rows_.clear();
   move_.reset();
   int maxChars = 0;
   if (!TryStrToInt(TrimSpaces(edMaxNameChars.Text()), maxChars) || maxChars < 1)
     error_ = "Characters used for names: not a positive number";
-  if (error_.empty() && !files_.empty()) {
+  const std::vector<std::string> files = ChosenFiles();
+  if (error_.empty() && !files.empty()) {
     try {
       auto move = std::make_unique<TLiteralMove>(Settings());
-      move->Find(files_);
-      // Every offered literal starts selected, as a move without questions takes them all.
+      move->Find(files);
+      // Every offered literal of a unit the user chose starts selected.
       move->SelectAll();
+      for (int u = 0; u < move->Units().Count(); ++u) {
+        TUnitRec& unit = *move->Units().Items(u);
+        for (int i = 0; i < unit.Constants.Count(); ++i) {
+          TStrConst& c = *unit.Constants.Items(i);
+          const auto found = kept.find({unit.FileName, c.FirstLine, c.StartCol});
+          if (found == kept.end()) continue;
+          c.SetSelected(found->second.first);
+          c.Name = found->second.second;
+        }
+      }
       move_ = std::move(move);
     } catch (const std::exception& e) {
       error_ = e.what();
@@ -153,12 +208,26 @@ void TMoveLiteralsLogic::UpdateStatus() {
     btApply.SetEnabled(false);
     return;
   }
+  if (applied_) {
+    btApply.SetEnabled(false);
+    return;
+  }
   const int selected = move_ ? move_->Units().TotalSelected() : 0;
   int offered = 0;
   for (const Row& r : rows_) offered += r.Offered ? 1 : 0;
-  lblStatus.SetCaption(Format("%d of %d literals selected in %d units (%d stay); constants go to %s", selected, offered,
-                              UnitCount(), static_cast<int>(rows_.size()) - offered, ConstantsFile()));
+  const int chosen = static_cast<int>(ChosenFiles().size());
+  if (chosen == 0)
+    lblStatus.SetCaption(sources_.empty() ? "No units: pick files"
+                                          : "Tick the units to move literals from (" +
+                                                CountOf(static_cast<int>(sources_.size()), "unit", "units") +
+                                                " in the folder)");
+  else
+    lblStatus.SetCaption(GroupedNumber(selected) + " of " + CountOf(offered, "literal", "literals") + " selected in " +
+                         CountOf(UnitCount(), "unit", "units") + " (" + GroupedNumber(static_cast<int>(rows_.size()) - offered) +
+                         " stay); constants go to " + ConstantsFile());
   btApply.SetEnabled(selected > 0);
+  btAllUnits.SetEnabled(!sources_.empty());
+  btNoUnits.SetEnabled(chosen > 0);
 }
 
 TStrConst& TMoveLiteralsLogic::Constant(const Row& r) const {
@@ -226,14 +295,34 @@ std::string TMoveLiteralsLogic::Preview(int unit) {
   }
 }
 
+std::string TMoveLiteralsLogic::ConfirmationText() const {
+  if (!move_) return std::string();
+  int units = 0;
+  for (int u = 0; u < move_->Units().Count(); ++u) {
+    const TUnitRec& unit = *move_->Units().Items(u);
+    for (int i = 0; i < unit.Constants.Count(); ++i)
+      if (unit.Constants.Items(i)->Selected()) {
+        ++units;
+        break;
+      }
+  }
+  const int literals = move_->Units().TotalSelected();
+  return "Move " + CountOf(literals, "literal", "literals") + " of " + CountOf(units, "unit", "units") + " to " +
+         ConstantsFile() + "? " + CountOf(units + 1, "file is", "files are") + " written in place.";
+}
+
 bool TMoveLiteralsLogic::Apply() {
-  if (!move_ || !error_.empty()) return false;
+  if (!move_ || !error_.empty() || applied_ || move_->Units().TotalSelected() == 0) return false;
+  if (OnConfirm && !OnConfirm(ConfirmationText())) {
+    lblStatus.SetCaption("Nothing was written");
+    return false;
+  }
   try {
     // The selection and names as a plan, applied to the units as they were read.
     const std::vector<TPlanEntry> plan = move_->Plan();
     TMoveLiteralsRequest request;
     request.Settings = move_->Settings();
-    request.Units = files_;
+    request.Units = ChosenFiles();
     request.Plan = &plan;
     request.Expected = move_->Sources();
     request.Write = true;
@@ -246,13 +335,33 @@ bool TMoveLiteralsLogic::Apply() {
     lblStatus.SetCaption(std::string("Nothing was written: ") + e.what());
     return false;
   }
-  lblStatus.SetCaption(Format("Moved %d literals in %d units", result_.Literals, result_.Units));
-  if (OnClose) OnClose(true);
+  // The units now hold the names: what was found before no longer stands.
+  applied_ = true;
+  rows_.clear();
+  move_.reset();
+  lblStatus.SetCaption("Moved " + CountOf(result_.Literals, "literal", "literals") + " in " +
+                       CountOf(result_.Units, "unit", "units") + "; " +
+                       CountOf(static_cast<int>(result_.Written.size()), "file", "files") + " written");
+  btApply.SetEnabled(false);
+  btAllUnits.SetEnabled(false);
+  btNoUnits.SetEnabled(false);
+  btCancel.SetCaption("Close");
+  if (OnRowsChanged) OnRowsChanged();
   return true;
 }
 
+std::string TMoveLiteralsLogic::WrittenText() const {
+  if (!applied_) return std::string();
+  std::string text = "Written:\n";
+  for (const std::string& file : result_.Written) text += "  " + file + "\n";
+  text += CountOf(static_cast<int>(result_.Constants.size()), "constant", "constants") + " declared in " +
+          ConstantsFile() + ":\n";
+  for (const std::string& name : result_.Constants) text += "  " + name + "\n";
+  return text;
+}
+
 void TMoveLiteralsLogic::Cancel() {
-  if (OnClose) OnClose(false);
+  if (OnClose) OnClose(applied_);
 }
 
 }  // namespace sw

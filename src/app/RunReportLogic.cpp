@@ -2,15 +2,14 @@
 #include "app/RunReportLogic.h"
 
 #include "util/QLocales.h"
+#include "app/CountsLogic.h"
 #include "platform/PathNames.h"
 
 namespace sw {
 
 namespace {
 
-std::string Plural(int count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
+std::string Plural(int count, const char* one, const char* many) { return CountOf(count, one, many); }
 
 }  // namespace
 
@@ -51,7 +50,7 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
 
   std::string summary = "Files read:";
   for (std::size_t k = 0; k < kFileKinds.size(); ++k) {
-    summary += std::string(k ? ", " : " ") + std::to_string(stats.FilesRead[k]) + " ." +
+    summary += std::string(k ? ", " : " ") + GroupedNumber(stats.FilesRead[k]) + " ." +
                std::string(kFileKinds[k].CliName);
   }
   summary += "; " + Plural(stats.FilesFailed, "file", "files") + " failed";
@@ -76,7 +75,7 @@ TRunReportLogic::TRunReportLogic(const TResolvedLibrary& library, const TRunResu
     TListViewModel::Row row;
     row.Caption = language.Name;
     if (language.Written) {
-      row.SubItems = {std::to_string(language.Items), std::to_string(language.ValuesChanged),
+      row.SubItems = {GroupedNumber(language.Items), GroupedNumber(language.ValuesChanged),
                       std::to_string(language.Revision), language.Coverage.Text(),
                       ExtractFileName(language.FileName) + (language.Unchanged ? " (unchanged)" : "")};
     } else {

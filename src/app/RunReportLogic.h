@@ -51,7 +51,7 @@ class TRunReportLogic {
   std::string Text() const;
 
   // Controls.
-  TLabelModel RunReport{"RunReport", "Run report"};  // the window title
+  TLabelModel RunReport{"RunReport", "Run Report"};  // the window title
   TLabelModel lblHeadline{"lblHeadline"};
   TLabelModel lblSummary{"lblSummary"};  // files read, files failed, languages written
   TListViewModel lvReport{"lvReport"};

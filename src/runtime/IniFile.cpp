@@ -232,6 +232,28 @@ void TIniFile::EraseSection(std::string_view section) {
   }
 }
 
+void TIniFile::WriteSectionLines(std::string_view section, const TStringList& content) {
+  const auto ranges = SectionRanges(section);
+  auto& lines = lines_.Lines();
+  int at = lines_.Count();
+  if (!ranges.empty()) {
+    // Repeats go first (from the back), so the first section's lines keep their places.
+    for (std::size_t r = ranges.size(); r-- > 1;)
+      lines.erase(lines.begin() + ranges[r].first, lines.begin() + ranges[r].second);
+    // The blank lines that end the first section stay below the new content.
+    const auto [header, end] = ranges.front();
+    int last = end;
+    while (last > header + 1 && ParseLine(lines_[last - 1]).Kind == LineKind::Blank) --last;
+    lines.erase(lines.begin() + header, lines.begin() + last);
+    at = header;
+  }
+  modified_ = true;
+  if (content.Count() == 0) return;
+  std::vector<std::string> block{"[" + OneLine(section) + "]"};
+  for (const auto& line : content) block.push_back(OneLine(line));
+  lines.insert(lines.begin() + at, block.begin(), block.end());
+}
+
 void TIniFile::RenameSection(std::string_view section, std::string_view newName) {
   for (const auto& range : SectionRanges(section)) {
     lines_[range.first] = SectionHeader(newName);

@@ -71,6 +71,10 @@ class TIniFile {
   void AddSectionLine(std::string_view section, std::string_view line);
   // Removes every section of that name with all its lines.
   void EraseSection(std::string_view section);
+  // Replaces the content of a free-form section (property rules) with
+  // `lines`, written as they are, where the section stands (at the end when
+  // it is new); a repeated section of that name goes. No lines: no section.
+  void WriteSectionLines(std::string_view section, const TStringList& lines);
   // Renames every section of that name; its lines stay as they are.
   void RenameSection(std::string_view section, std::string_view newName);
 

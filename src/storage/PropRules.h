@@ -5,7 +5,10 @@
 
 namespace sw {
 
-// Replaces the list's lines with the default rules ("+.Caption", "+.Hint", ...).
+// Replaces the list's lines with the default rules ("+.Caption", "+.Hint", ...,
+// "+.SimpleText", ...): every property name under which real forms keep texts
+// a user reads, and for the names that also hold non-texts, only the classes
+// whose texts they are.
 void SetDefaultPropRules(TStringList& list);
 
 }  // namespace sw

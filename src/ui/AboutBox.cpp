@@ -1,17 +1,15 @@
 #include "ui/AboutBox.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QMessageBox>
-#include <QPlainTextEdit>
+#include <QTextBrowser>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "ui/Binding.h"
@@ -20,9 +18,9 @@
 namespace sw::ui {
 
 AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
-    : QDialog(parent), logic_(std::make_unique<TAboutBoxLogic>(programFile, [](const std::string& file) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(file)));
-      })) {
+    // The read-me is Markdown: it is shown rendered here rather than as raw
+    // text in whatever the desktop opens a ".txt" with.
+    : QDialog(parent), logic_(std::make_unique<TAboutBoxLogic>(programFile, nullptr)) {
   logic_->OnShowText = [this](const std::string& title, const std::string& text) { ShowText(title, text); };
   logic_->OnShowError = [this](const std::string& message) {
     QMessageBox box(QMessageBox::Critical, "Error", ToQ(message), QMessageBox::Ok, this);
@@ -93,17 +91,17 @@ void AboutBox::ShowText(const std::string& title, const std::string& text) {
   dialog.setObjectName("ReadmeText");
   dialog.setWindowTitle(ToQ(title));
   dialog.setWindowFlags(dialog.windowFlags() & ~Qt::WindowContextHelpButtonHint);
-  auto* view = new QPlainTextEdit(&dialog);
+  auto* view = new QTextBrowser(&dialog);
   view->setObjectName("ReadmeView");
-  view->setReadOnly(true);
-  view->setPlainText(ToQ(text));
-  view->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  view->setOpenExternalLinks(true);
+  view->setMarkdown(ToQ(text));
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+  buttons->button(QDialogButtonBox::Close)->setObjectName("btClose");
   connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(view);
   layout->addWidget(buttons);
-  dialog.resize(560, 420);
+  dialog.resize(720, 560);
   ExecModal(dialog);
 }
 

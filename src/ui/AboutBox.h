@@ -1,6 +1,6 @@
 // The about box: the program's picture, name, version and legal notice, and
-// "More Info", which opens readme.txt beside the program with the desktop's
-// associated application. Created once at start-up, shown modally.
+// "More Info", which shows readme.txt beside the program (Markdown) rendered
+// in a window of its own. Created once at start-up, shown modally.
 #pragma once
 
 #include <memory>
@@ -20,7 +20,7 @@ class AboutBox : public QDialog {
   ~AboutBox() override;
 
   TAboutBoxLogic& Logic() { return *logic_; }
-  // The read-me's text in a box of its own, when no application opened it.
+  // The read-me's text (Markdown) rendered in a box of its own.
   void ShowText(const std::string& title, const std::string& text);
 
  private:

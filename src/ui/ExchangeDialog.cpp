@@ -92,7 +92,7 @@ ExchangeDialog::~ExchangeDialog() {
 
 void ExchangeDialog::Browse() {
   const bool exporting = logic_.Mode() == TExchangeDialogLogic::TMode::Export;
-  QFileDialog dialog(this, exporting ? "Export to" : "Import from", ToQ(logic_.edFile.Text()),
+  QFileDialog dialog(this, exporting ? "Export to" : "Import from", ToQ(logic_.BrowseStart()),
                      ToQ(logic_.FileFilter()));
   dialog.setObjectName("SelectExchangeFile");
   dialog.setAcceptMode(exporting ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

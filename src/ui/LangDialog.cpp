@@ -9,6 +9,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ui/Binding.h"
 
 namespace sw::ui {
@@ -67,7 +69,8 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   tree_->setIndentation(20);
   tree_->setSelectionMode(QAbstractItemView::SingleSelection);
   tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  tree_->setMinimumSize(300, 260);
+  // Small enough for a small screen at a large scale; the dialog opens taller.
+  tree_->setMinimumSize(260, 100);
 
   auto* lbEngName = new QLabel(this);
   auto* edEngName = new QLineEdit(this);
@@ -126,6 +129,12 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   layout->addWidget(cbSubFolders);
   layout->addWidget(pnlBottom);
 
+  // Tab goes down the dialog as it reads, the tree right after the filter.
+  setTabOrder(edFilter, tree_);
+  setTabOrder(tree_, cbSubFolders);
+  setTabOrder(cbSubFolders, btOK);
+  setTabOrder(btOK, btCancel);
+
   FillTree();
   logic_.OnTreeChanged = [this] { FillTree(); };
   logic_.OnFilterChanged = [this] { ApplyFilter(); };
@@ -133,8 +142,8 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   connect(tree_, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* current, QTreeWidgetItem*) { logic_.SelectNode(NodeOf(current)); });
 
-  // A fixed dialog border: the size the layout asks for.
-  layout->setSizeConstraint(QLayout::SetFixedSize);
+  // Room for the tree where the screen has it; never less than the layout needs.
+  resize(std::max(minimumSizeHint().width(), 440), 560);
 }
 
 LangDialog::~LangDialog() {

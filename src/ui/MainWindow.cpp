@@ -31,6 +31,7 @@
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
+#include "ui/RulesEditor.h"
 #include "ui/RunReportDialog.h"
 #include "ui/RunWidgets.h"
 
@@ -179,6 +180,12 @@ void MainWindow::BuildWidgets() {
   auto* miPseudo = new QAction(miLibrary);
   Bind(l.miPseudo, miPseudo);
   miLibrary->addAction(miPseudo);
+  auto* miPropRules = new QAction(miLibrary);
+  Bind(l.miPropRules, miPropRules);
+  auto* miDefaultRules = new QAction(miLibrary);
+  Bind(l.miDefaultRules, miDefaultRules);
+  miLibrary->addAction(miPropRules);
+  miLibrary->addAction(miDefaultRules);
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);
@@ -195,6 +202,8 @@ void MainWindow::BuildWidgets() {
   scroll->setObjectName("MainFormScroll");
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // A scroll area takes the focus by default, but shows none: no Tab stop.
+  scroll->setFocusPolicy(Qt::NoFocus);
   auto* central = new QWidget(scroll);
   central->setObjectName("MainFormClient");
   scroll->setWidget(central);
@@ -389,7 +398,15 @@ TWindowPlacement MainWindow::ScreenArea() const {
 
 void MainWindow::ApplyPlacement() {
   TWindowPlacement wanted = logic_->Placement;
-  if (!wanted.Remembered()) wanted = {x(), y(), kDefaultWidth, kDefaultHeight, false};
+  if (!wanted.Remembered()) {
+    wanted = {x(), y(), kDefaultWidth, kDefaultHeight, false};
+  } else {
+    // Kept in device pixels: a window saved at 200% is as large on the
+    // screen at 100%, not half as large.
+    const double ratio = devicePixelRatioF();
+    wanted = {static_cast<int>(wanted.Left / ratio), static_cast<int>(wanted.Top / ratio),
+              static_cast<int>(wanted.Width / ratio), static_cast<int>(wanted.Height / ratio), wanted.Maximized};
+  }
   // The frame is outside the geometry: what must fit the screen is the frame.
   const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
                        frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
@@ -404,8 +421,11 @@ void MainWindow::ApplyPlacement() {
 
 void MainWindow::StorePlacement() {
   const QRect normal = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+  const double ratio = devicePixelRatioF();
+  const auto device = [ratio](int value) { return static_cast<int>(value * ratio + 0.5); };
   if (normal.width() > 0 && normal.height() > 0)
-    logic_->Placement = {normal.left(), normal.top(), normal.width(), normal.height(), isMaximized()};
+    logic_->Placement = {device(normal.left()), device(normal.top()), device(normal.width()), device(normal.height()),
+                         isMaximized()};
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -546,10 +566,15 @@ void MainWindow::ShowRunReport(TRunReportLogic& report) {
   if (back && back->isEnabled() && back->isVisible()) back->setFocus(Qt::OtherFocusReason);
 }
 
+bool MainWindow::ExecRulesEditor(TRulesEditorLogic& editor) {
+  RulesEditor window(editor, this);
+  return ExecModal(window) == QDialog::Accepted;
+}
+
 int MainWindow::ChooseNativeLanguage(const std::vector<std::string>& languages) {
   QInputDialog dialog(this);
   dialog.setObjectName("ChooseNativeLanguage");
-  dialog.setWindowTitle("Native language");
+  dialog.setWindowTitle("Native Language");
   dialog.setLabelText("No folder holds English. Which language are the sources written in?");
   QStringList items;
   for (const auto& language : languages) items << ToQ(language);

@@ -38,6 +38,7 @@ class MainWindow : public QMainWindow, public IMainWindowDialogs {
   void ShowRunReport(TRunReportLogic& report) override;
   bool ExecExchangeDialog(TExchangeDialogLogic& dialog) override;
   void ShowItemsView(const TItemsLibrary& library) override;
+  bool ExecRulesEditor(TRulesEditorLogic& editor) override;
 
   // The host of the window's runs, for tests that wait for one.
   QtRunHost& RunHost() { return *runHost_; }

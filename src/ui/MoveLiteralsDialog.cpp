@@ -5,14 +5,19 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "ui/Binding.h"
+#include "ui/ModalDialogs.h"
+#include "platform/PathNames.h"
 
 namespace sw::ui {
 
@@ -39,20 +44,27 @@ QString Shown(const std::string& text) {
 }  // namespace
 
 MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* parent)
-    : QDialog(parent), logic_(logic), list_(new QTreeWidget(this)), preview_(new QPlainTextEdit(this)) {
+    : QDialog(parent),
+      logic_(logic),
+      units_(new QListWidget(this)),
+      list_(new QTreeWidget(this)),
+      preview_(new QPlainTextEdit(this)) {
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   setObjectName("dlgMoveLiterals");
   BindWindowTitle(logic_.dlgMoveLiterals, this);
   resize(900, 600);
 
-  // Settings.
+  // Settings, laid out to fit a narrow screen.
   auto* settings = new QWidget(this);
   auto* grid = new QGridLayout(settings);
   grid->setContentsMargins(0, 0, 0, 0);
   auto* cbLanguage = new QComboBox(settings);
   Bind(logic_.cbLanguage, cbLanguage);
-  auto* btFiles = new QPushButton(tr("Pick files..."), settings);
+  cbLanguage->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  cbLanguage->setMinimumContentsLength(24);
+  auto* btFiles = new QPushButton(tr("Pick files\u2026"), settings);
   btFiles->setObjectName("btFiles");
+  btFiles->setAutoDefault(false);
   // A bound edit at (row, column) spanning `span` columns, its bound label to its left.
   const auto addLabelledEdit = [&](TLabelModel& label, TEditModel& edit, int row, int column, int span) {
     auto* editor = new QLineEdit(settings);
@@ -63,6 +75,8 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
     grid->addWidget(caption, row, column);
     grid->addWidget(editor, row, column + 1, 1, span);
   };
+  grid->addWidget(cbLanguage, 0, 0, 1, 3);
+  grid->addWidget(btFiles, 0, 3);
   addLabelledEdit(logic_.lblPrefix, logic_.edPrefix, 1, 0, 1);
   addLabelledEdit(logic_.lblMaxNameChars, logic_.edMaxNameChars, 1, 2, 1);
   addLabelledEdit(logic_.lblExclude, logic_.edExclude, 2, 0, 3);
@@ -72,11 +86,32 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   Bind(logic_.cbCyrillicNames, cbCyrillic);
   auto* cbReuse = new QCheckBox(settings);
   Bind(logic_.cbReuseNames, cbReuse);
-  grid->addWidget(cbLanguage, 0, 0, 1, 3);
-  grid->addWidget(btFiles, 0, 3);
-  grid->addWidget(cbUnitPrefix, 3, 0);
-  grid->addWidget(cbCyrillic, 3, 1);
-  grid->addWidget(cbReuse, 3, 2);
+  grid->addWidget(cbUnitPrefix, 3, 0, 1, 2);
+  grid->addWidget(cbCyrillic, 3, 2, 1, 2);
+  grid->addWidget(cbReuse, 4, 0, 1, 2);
+  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
+
+  // The units to choose from.
+  auto* pnlUnits = new QWidget(this);
+  auto* lblUnits = new QLabel(tr("&Units"), pnlUnits);
+  lblUnits->setBuddy(units_);
+  units_->setObjectName("lvUnits");
+  units_->setMinimumWidth(120);
+  auto* btAllUnits = new QPushButton(pnlUnits);
+  Bind(logic_.btAllUnits, btAllUnits);
+  btAllUnits->setAutoDefault(false);
+  auto* btNoUnits = new QPushButton(pnlUnits);
+  Bind(logic_.btNoUnits, btNoUnits);
+  btNoUnits->setAutoDefault(false);
+  auto* unitButtons = new QHBoxLayout;
+  unitButtons->addWidget(btAllUnits);
+  unitButtons->addWidget(btNoUnits);
+  auto* unitsLayout = new QVBoxLayout(pnlUnits);
+  unitsLayout->setContentsMargins(0, 0, 0, 0);
+  unitsLayout->addWidget(lblUnits);
+  unitsLayout->addWidget(units_, 1);
+  unitsLayout->addLayout(unitButtons);
 
   // Candidates and preview.
   list_->setObjectName("lvCandidates");
@@ -86,31 +121,50 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   list_->setSelectionMode(QAbstractItemView::SingleSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  list_->setMinimumHeight(60);
   preview_->setObjectName("mePreview");
   preview_->setReadOnly(true);
   preview_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->addWidget(list_);
-  splitter->addWidget(preview_);
+  preview_->setMinimumHeight(40);
+  auto* candidates = new QSplitter(Qt::Vertical, this);
+  candidates->addWidget(list_);
+  candidates->addWidget(preview_);
+  auto* splitter = new QSplitter(Qt::Horizontal, this);
+  splitter->addWidget(pnlUnits);
+  splitter->addWidget(candidates);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({200, 700});
+
+  auto* body = new QWidget(this);
+  auto* bodyLayout = new QVBoxLayout(body);
+  bodyLayout->setContentsMargins(0, 0, 0, 0);
+  bodyLayout->addWidget(settings);
+  bodyLayout->addWidget(splitter, 1);
 
   auto* lblStatus = new QLabel(this);
   Bind(logic_.lblStatus, lblStatus);
   lblStatus->setWordWrap(true);
+  lblStatus->setMinimumWidth(120);
+  // Apply rewrites units: never the default, never pressed by Enter, and it asks first.
   auto* btApply = new QPushButton(this);
   Bind(logic_.btApply, btApply);
-  btApply->setDefault(true);
+  btApply->setAutoDefault(false);
   auto* btCancel = new QPushButton(this);
   Bind(logic_.btCancel, btCancel);
+  btCancel->setAutoDefault(false);
   auto* buttons = new QHBoxLayout();
   buttons->addWidget(lblStatus, 1);
   buttons->addWidget(btApply);
   buttons->addWidget(btCancel);
 
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(settings);
-  layout->addWidget(splitter, 1);
+  layout->addWidget(ScrollingBody(body, this), 1);
   layout->addLayout(buttons);
 
+  connect(units_, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    if (filling_) return;
+    logic_.SetSourceChosen(units_->row(item), item->checkState() == Qt::Checked);
+  });
   connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) { ItemChanged(item, column); });
   connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int column) {
     if (column == 1 && logic_.Offered(list_->indexOfTopLevelItem(item))) list_->editItem(item, 1);
@@ -118,13 +172,20 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   connect(list_, &QTreeWidget::currentItemChanged, this, [this] { ShowPreview(); });
   connect(btFiles, &QPushButton::clicked, this, [this] {
     const QStringList files = QFileDialog::getOpenFileNames(
-        this, tr("Units"), QString(), tr("Sources (*.pas *.dpr *.dpk *.lpr *.pp *.inc *.cpp *.c *.cc *.cxx);;All files (*)"));
+        this, tr("Units"), ToQ(logic_.Files().empty() ? std::string() : ExtractFilePath(logic_.Files().front())),
+        tr("Sources (*.pas *.dpr *.dpk *.lpr *.pp *.inc *.cpp *.c *.cc *.cxx);;All files (*)"));
     if (files.isEmpty()) return;
     std::vector<std::string> names;
     for (const QString& f : files) names.push_back(FromQ(f));
     logic_.SetFiles(std::move(names));
   });
   logic_.OnRowsChanged = [this] { FillList(); };
+  logic_.OnConfirm = [this](const std::string& question) {
+    QMessageBox box(QMessageBox::Question, windowTitle(), ToQ(question), QMessageBox::Yes | QMessageBox::No, this);
+    box.setObjectName("ConfirmMoveLiterals");
+    box.setDefaultButton(QMessageBox::No);
+    return ExecModal(box) == QMessageBox::Yes;
+  };
   logic_.OnClose = [this](bool applied) {
     if (applied)
       accept();
@@ -137,11 +198,28 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
 MoveLiteralsDialog::~MoveLiteralsDialog() {
   logic_.OnRowsChanged = nullptr;
   logic_.OnClose = nullptr;
+  logic_.OnConfirm = nullptr;
   for (QObject* child : findChildren<QObject*>()) child->blockSignals(true);
 }
 
 void MoveLiteralsDialog::FillList() {
   filling_ = true;
+  {
+    QSignalBlocker block(units_);
+    const auto& files = logic_.Files();
+    if (units_->count() != static_cast<int>(files.size())) {
+      units_->clear();
+      for (const std::string& file : files) {
+        auto* item = new QListWidgetItem(ToQ(ExtractFileName(file)), units_);
+        item->setToolTip(ToQ(file));
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+      }
+    }
+    for (int i = 0; i < units_->count(); ++i) {
+      units_->item(i)->setCheckState(logic_.SourceChosen(i) ? Qt::Checked : Qt::Unchecked);
+      if (logic_.Applied()) units_->item(i)->setFlags(Qt::ItemIsSelectable);
+    }
+  }
   {
     QSignalBlocker block(list_);
     list_->clear();
@@ -183,6 +261,10 @@ void MoveLiteralsDialog::ItemChanged(QTreeWidgetItem* item, int column) {
 }
 
 void MoveLiteralsDialog::ShowPreview() {
+  if (logic_.Applied()) {
+    preview_->setPlainText(ToQ(logic_.WrittenText()));
+    return;
+  }
   const int row = list_->indexOfTopLevelItem(list_->currentItem());
   if (row < 0 || row >= logic_.RowCount()) {
     preview_->clear();

@@ -15,6 +15,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "ui/Binding.h"
 #include "ui/ModalDialogs.h"
 #include "ui/RunWidgets.h"
@@ -88,7 +90,8 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
                                                                    : TCoverageCell();
                                                       },
                                                       list));
-  const int rows = std::max(1, logic.lvReport.RowCount());
+  // Up to four rows in view at the least; more languages scroll.
+  const int rows = std::clamp(logic.lvReport.RowCount(), 1, 4);
   list->setMinimumHeight(list->header()->sizeHint().height() + rows * (list->fontMetrics().height() + 8) + 4);
 
   auto* problemsLabel = new QLabel(this);
@@ -99,6 +102,7 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
   problems->setPlainText(ToQ(logic.edProblems.Text()));
   problems->setLineWrapMode(QPlainTextEdit::NoWrap);
   problems->setVisible(!logic.edProblems.Text().empty());
+  problems->setMinimumHeight(problems->fontMetrics().height() * 2 + 12);
   problemsLabel->setBuddy(problems);
 
   auto* btCopy = Button(logic.btCopy, this);
@@ -131,7 +135,10 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
   layout->addWidget(problemsLabel);
   layout->addWidget(problems, 1);
   layout->addLayout(buttons);
-  resize(760, logic.edProblems.Text().empty() ? 360 : 480);
+  // Room for every language and the problems where the screen has it.
+  const int listHeight = list->header()->sizeHint().height() +
+                         std::max(1, logic.lvReport.RowCount()) * (list->fontMetrics().height() + 8) + 4;
+  resize(760, std::max(sizeHint().height(), 240 + listHeight + (logic.edProblems.Text().empty() ? 0 : 120)));
 }
 
 }  // namespace sw::ui

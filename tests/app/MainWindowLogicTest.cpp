@@ -1064,11 +1064,32 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
   EXPECT_EQ(user_.Log.back().rfind("information Changed 1 of 1 units", 0), 0u) << user_.Log.back();
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%") << "the bars follow the import";
 
+  // A file made for another language is refused with the window's advice,
+  // not the command line's; the next import offers the same file again.
+  const auto language = text.find("Language: ");
+  ASSERT_NE(language, std::string::npos) << text;
+  text.replace(language + 10, text.find("\\n", language) - (language + 10), "fr-FR");
+  const std::string french = dir_.Write("French.po", text);
+  user_.ExchangeDialog = [&french](TExchangeDialogLogic& dialog) {
+    dialog.FileChosen(french);
+    return true;
+  };
+  w.miImport.Click();
+  ASSERT_EQ(user_.Log.back().rfind("error ", 0), 0u) << user_.Log.back();
+  EXPECT_NE(user_.Log.back().find("(tick \"Force\" in the import dialog to import it anyway)"), std::string::npos)
+      << user_.Log.back();
+  EXPECT_EQ(user_.Log.back().find("--force"), std::string::npos) << user_.Log.back();
+
   // Cancelling the dialog does nothing.
-  user_.ExchangeDialog = nullptr;
+  std::string offered;
+  user_.ExchangeDialog = [&offered](TExchangeDialogLogic& dialog) {
+    offered = dialog.edFile.Text();
+    return false;
+  };
   user_.Log.clear();
   w.miImport.Click();
-  EXPECT_EQ(user_.Log, std::vector<std::string>{"exchange dialog Import translations"});
+  EXPECT_EQ(user_.Log, std::vector<std::string>{"exchange dialog Import Translations"});
+  EXPECT_EQ(offered, french);
 }
 
 // A translator's work survives the next run: the library's memory knows the
@@ -1140,7 +1161,7 @@ TEST_F(MainWindowLogicTest, ImportedTranslationsSurviveTheNextProcessAndTheConfl
 
 TEST(ExchangeDialogLogicTest, FormatFollowsTheExtensionAndTheExtensionTheFormat) {
   TExchangeDialogLogic dialog(TExchangeDialogLogic::TMode::Export, {0x0407, 0x040C}, 0x040C, "/out", "Pad");
-  EXPECT_EQ(dialog.dlgExchange.Caption(), "Export for translators");
+  EXPECT_EQ(dialog.dlgExchange.Caption(), "Export for Translators");
   EXPECT_EQ(dialog.btOK.Caption(), "&Export");
   EXPECT_EQ(dialog.SelectedLangId(), 0x040C);
   EXPECT_EQ(dialog.edFile.Text(), JoinPath("/out", "Pad.FRA.xlf"));
@@ -1174,6 +1195,10 @@ TEST(ExchangeDialogLogicTest, FormatFollowsTheExtensionAndTheExtensionTheFormat)
   import.OnBrowse = [&browsed] { ++browsed; };
   import.sbFile.Click();
   EXPECT_EQ(browsed, 1);
+  EXPECT_EQ(import.BrowseStart(), "/out") << "no file yet: the folder given";
+  import.FileChosen("/in/Pad.DEU.po");
+  EXPECT_EQ(import.BrowseStart(), "/in/Pad.DEU.po");
+  EXPECT_EQ(import.btOK.Caption(), "I&mport") << "Alt+I is the file's";
 }
 
 TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage) {

@@ -38,6 +38,11 @@ TEST_F(MoveLiteralsLogicTest, NativeFolderCandidatesAndSelection) {
   logic.SetFolder(folder);
   EXPECT_EQ(refreshed, 1);
   ASSERT_EQ(logic.Files().size(), 1u);
+  // A folder opens with no unit chosen: nothing would be written.
+  EXPECT_EQ(logic.RowCount(), 0);
+  EXPECT_FALSE(logic.btApply.Enabled());
+  EXPECT_EQ(logic.lblStatus.Caption(), "Tick the units to move literals from (1 unit in the folder)");
+  logic.SetSourceChosen(0, true);
   ASSERT_EQ(logic.RowCount(), 3);
   EXPECT_EQ(logic.Literal(0), "Hello");
   EXPECT_EQ(logic.Name(1), "SHELLO1");
@@ -103,7 +108,29 @@ TEST_F(MoveLiteralsLogicTest, CancelWritesNothingApplyWritesEverything) {
   EXPECT_FALSE(platform::FileExists(dir.Path("en/PrjConst.pas")));
 
   logic.SetFiles({unit});
+  // Apply asks first, with the counts; No writes nothing.
+  std::string question;
+  bool answer = false;
+  logic.OnConfirm = [&](const std::string& text) {
+    question = text;
+    return answer;
+  };
   logic.btApply.Click();
+  EXPECT_EQ(question, "Move 3 literals of 1 unit to " + dir.Path("en/PrjConst.pas") + "? 2 files are written in place.");
+  EXPECT_EQ(TempDir::Read(unit), std::string(kUnit) + "\n");
+  EXPECT_EQ(logic.lblStatus.Caption(), "Nothing was written");
+  answer = true;
+  logic.btApply.Click();
+  // The dialog stays, saying what it wrote; Close then ends it as applied.
+  EXPECT_EQ(closed, -1);
+  EXPECT_TRUE(logic.Applied());
+  EXPECT_EQ(logic.RowCount(), 0);
+  EXPECT_FALSE(logic.btApply.Enabled());
+  EXPECT_EQ(logic.lblStatus.Caption(), "Moved 3 literals in 1 unit; 2 files written");
+  EXPECT_NE(logic.WrittenText().find("  " + unit + "\n"), std::string::npos) << logic.WrittenText();
+  EXPECT_NE(logic.WrittenText().find("SOtherText"), std::string::npos);
+  EXPECT_EQ(logic.btCancel.Caption(), "Close");
+  logic.btCancel.Click();
   EXPECT_EQ(closed, 1);
   EXPECT_EQ(logic.Result().Literals, 3);
   EXPECT_EQ(TempDir::Read(unit),
@@ -116,6 +143,7 @@ TEST_F(MoveLiteralsLogicTest, CppSourcesToAResourceScript) {
   const std::string source = dir.Write("src/Main.cpp", "void f()\n{\n  ShowMessage(\"Hi there\");\n}\n");
   logic.cbLanguage.UserSelect(TMoveLiteralsLogic::mlCppResourceScript);
   logic.SetFolder(dir.Path("src"));
+  logic.ChooseAllSources(true);
   ASSERT_EQ(logic.RowCount(), 1);
   EXPECT_EQ(logic.ConstantsFile(), JoinPath(dir.Path("src"), "PrjConst.rc"));
   ASSERT_TRUE(logic.Apply());
@@ -127,6 +155,7 @@ TEST_F(MoveLiteralsLogicTest, LiteralsThatStayShowTheirReasonAndEveryPascalExten
   dir.Write("en/Fixed.pas", "unit Fixed;\ninterface\nconst P: PChar = 'pchar text';\nimplementation\nend.\n");
   logic.SetFolder(dir.Path("en"));
   EXPECT_EQ(logic.Files().size(), 3u);  // Fixed.pas, Greet.pas, Project.lpr
+  logic.ChooseAllSources(true);
   std::vector<std::string> reasons;
   for (int row = 0; row < logic.RowCount(); ++row) reasons.push_back(logic.Literal(row) + ": " + logic.Reason(row));
   EXPECT_EQ(reasons, (std::vector<std::string>{"pchar text: pchar typed constant", "Hello: offered", "HELLO: offered",
@@ -138,6 +167,26 @@ TEST_F(MoveLiteralsLogicTest, LiteralsThatStayShowTheirReasonAndEveryPascalExten
   logic.SetFiles({unit, dir.Path("en/../en/Greet.pas")});
   EXPECT_EQ(logic.UnitCount(), 1);
   EXPECT_EQ(logic.RowCount(), 3);
+}
+
+TEST_F(MoveLiteralsLogicTest, TickingAnotherUnitKeepsTheTicksAndNamesOfTheOthers) {
+  dir.Write("en/Other.pas", "unit Other;\ninterface\nimplementation\nbegin A('Elsewhere'); end.\n");
+  logic.SetFolder(dir.Path("en"));
+  ASSERT_EQ(logic.Files().size(), 2u);  // Greet.pas, Other.pas
+  logic.SetSourceChosen(0, true);
+  ASSERT_EQ(logic.RowCount(), 3);
+  logic.SetChecked(2, false);
+  ASSERT_TRUE(logic.SetName(0, "SGreeting"));
+  logic.SetSourceChosen(1, true);
+  ASSERT_EQ(logic.RowCount(), 4);
+  EXPECT_EQ(logic.Name(0), "SGreeting");
+  EXPECT_FALSE(logic.Checked(2));
+  EXPECT_TRUE(logic.Checked(3)) << "the new unit's literals start ticked";
+  EXPECT_NE(logic.lblStatus.Caption().find("3 of 4 literals selected in 2 units (0 stay)"), std::string::npos)
+      << logic.lblStatus.Caption();
+  logic.btNoUnits.Click();
+  EXPECT_EQ(logic.RowCount(), 0);
+  EXPECT_FALSE(logic.btApply.Enabled());
 }
 
 }  // namespace

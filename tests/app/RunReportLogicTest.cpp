@@ -111,6 +111,17 @@ TEST_F(RunReportLogicTest, CancelledAndFailedRunsSayWhatWasNotWritten) {
   EXPECT_NE(failed.lblSummary.Caption().find("lib.ini was not written."), std::string::npos);
 }
 
+TEST_F(RunReportLogicTest, LargeCountsAreGroupedByThousands) {
+  Written(0x0409, "/out/Pad.ENU.lng", 55000, 1200, 1);
+  result_.Stats.FilesRead = {1, 0, 0, 12500};
+  result_.Stats.FilesFailed = 1;
+  TRunReportLogic report(library_, result_, {});
+  EXPECT_EQ(report.lvReport.Rows()[0].SubItems[0], "55,000");
+  EXPECT_EQ(report.lvReport.Rows()[0].SubItems[1], "1,200");
+  EXPECT_NE(report.lblSummary.Caption().find("12,500 .dfm"), std::string::npos) << report.lblSummary.Caption();
+  EXPECT_NE(report.lblSummary.Caption().find("; 1 file failed"), std::string::npos) << report.lblSummary.Caption();
+}
+
 TEST_F(RunReportLogicTest, CopyOpenFolderAndCloseGoThroughTheView) {
   WrittenAll();
   result_.Stats.FilesFailed = 1;

@@ -509,3 +509,47 @@ TEST(PropRulesTest, EverySpellingMatchesAndChangedRulesAreSeen) {
 
 }  // namespace
 }  // namespace sw
+
+namespace sw {
+namespace {
+
+// What the default rules select among the texts real forms hold, and what
+// they leave alone although its property name is a text's elsewhere.
+TEST(DefaultPropRulesTest, SelectTheTextsOfCommonComponentsAndNothingElse) {
+  struct Case {
+    const char* className;
+    const char* path;
+    const char* property;
+    bool selected;
+  } cases[] = {
+      {"TStatusBar", "StatusBar1", "SimpleText", true},
+      {"TLabeledEdit", "edName", "EditLabel.Caption", true},
+      {"TAction", "actOpen", "Caption", true},
+      {"TAction", "actOpen", "Hint", true},
+      {"TRadioGroup", "rgMode", "Items.Strings", true},
+      {"TTabSheet", "tsGeneral", "Caption", true},
+      {"TColumn", "DBGrid1.Columns", "Title.Caption", true},
+      {"TEdit", "edSearch", "TextHint", true},
+      {"TValueListEditor", "vleProps", "TitleCaptions.Strings", true},
+      {"TOpenDialog", "OpenDialog1", "Filter", true},
+      {"TSavePictureDialog", "SaveDialog1", "Title", true},
+      {"TTaskDialog", "TaskDialog1", "FooterText", true},
+      {"TTaskDialog", "TaskDialog1", "Title", true},
+      // A data set's filter is an expression; names and colours are never texts.
+      {"TADOQuery", "qOrders", "Filter", false},
+      {"TClientDataSet", "cds", "Title", false},
+      {"TButton", "Button1", "Name", false},
+      {"TLabel", "Label1", "Color", false},
+      {"TEdit", "edSearch", "Font.Charset", false},
+  };
+  TLocFormProcessor proc;
+  SetDefaultPropRules(proc.PropRules);
+  proc.FormName = "MainForm";
+  proc.CurrentClass = "TMainForm";
+  for (const Case& c : cases)
+    EXPECT_EQ(proc.MatchPropRules(c.className, c.path, c.property).Selected, c.selected)
+        << c.className << " " << c.path << "." << c.property;
+}
+
+}  // namespace
+}  // namespace sw

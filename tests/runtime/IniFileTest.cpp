@@ -114,6 +114,29 @@ TEST(IniFileTest, EraseSectionAndDeleteKeyTouchOnlyTheirLines) {
   EXPECT_EQ(ini.ReadString("LIBRARY1", "w", ""), "5");
 }
 
+TEST(IniFileTest, SectionLinesReplaceTheSectionWhereItStandsAndRepeatsGo) {
+  struct Case {
+    const char* before;
+    std::vector<std::string> lines;
+    const char* after;
+  } cases[] = {
+      {"[A]\r\nx=1\r\n[Rules]\r\n+.Old\r\n\r\n[B]\r\ny=2\r\n[rules]\r\n-.Again\r\n",
+       {"+.Caption", "-TLabel.Caption"},
+       "[A]\r\nx=1\r\n[Rules]\r\n+.Caption\r\n-TLabel.Caption\r\n\r\n[B]\r\ny=2\r\n"},
+      {"[A]\r\nx=1\r\n", {"*.Hint"}, "[A]\r\nx=1\r\n[Rules]\r\n*.Hint\r\n"},
+      {"[A]\r\n[Rules]\r\n+.Old\r\n\r\n[B]\r\n", {}, "[A]\r\n\r\n[B]\r\n"},
+      // A line break in a rule cannot forge a section.
+      {"", {"+.A\r\n[Main]"}, "[Rules]\r\n+.A  [Main]\r\n"},
+  };
+  for (const Case& c : cases) {
+    TIniFile ini = TIniFile::FromText(c.before);
+    TStringList lines;
+    for (const auto& line : c.lines) lines.Add(line);
+    ini.WriteSectionLines("Rules", lines);
+    EXPECT_EQ(ini.Text(), c.after) << c.before;
+  }
+}
+
 TEST(IniFileTest, WriteIntoEmptyProfileAndNewKeyGoesBeforeTrailingBlanks) {
   TIniFile ini = TIniFile::FromText("");
   ini.WriteBool("S", "Flag", true);

@@ -74,10 +74,11 @@ TEST(LengthPrefixTest, LengthBeyondTheDataRaisesReadError) {
 TEST(PropRulesTest, DefaultRulesReplaceTheList) {
   TStringList rules{"-.Anything"};
   SetDefaultPropRules(rules);
-  ASSERT_EQ(rules.Count(), 12);
+  ASSERT_EQ(rules.Count(), 21);
   EXPECT_EQ(rules[0], "+.Caption");
   EXPECT_EQ(rules[6], "+.Title.Caption");
   EXPECT_EQ(rules[11], "+.Values");
+  EXPECT_EQ(rules[12], "+.SimpleText");
 }
 
 }  // namespace

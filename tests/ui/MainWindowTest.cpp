@@ -125,7 +125,7 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   const QList<QAction*> items = Find<QMenu>("miLibrary")->actions();
   // Export and import where this build has the translators' exchange.
   const int exchange = Logic().ExchangeAvailable() ? 2 : 0;
-  ASSERT_EQ(items.size(), 7 + exchange);
+  ASSERT_EQ(items.size(), 9 + exchange);
   EXPECT_EQ(items[0]->objectName(), "miNew");
   EXPECT_EQ(items[2]->objectName(), "miMoveLiterals");
   EXPECT_EQ(items[2]->text(), QString::fromUtf8("&Move literals\u2026"));
@@ -139,7 +139,10 @@ TEST_F(MainWindowTest, EveryNamedControlExistsWithItsCaption) {
   EXPECT_EQ(items[3 + exchange]->text(), QString::fromUtf8("I&tems\u2026"));
   EXPECT_EQ(items[4 + exchange]->objectName(), "miPseudo");
   EXPECT_EQ(items[4 + exchange]->text(), "&Pseudo-translate");
-  EXPECT_EQ(items[6 + exchange]->objectName(), "miExit");
+  EXPECT_EQ(items[5 + exchange]->objectName(), "miPropRules");
+  EXPECT_EQ(items[5 + exchange]->text(), QString::fromUtf8("Property &rules\u2026"));
+  EXPECT_EQ(items[6 + exchange]->objectName(), "miDefaultRules");
+  EXPECT_EQ(items[8 + exchange]->objectName(), "miExit");
 }
 
 TEST_F(MainWindowTest, StartsNewLibraryAndShowsIt) {

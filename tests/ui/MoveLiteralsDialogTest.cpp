@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +11,7 @@
 
 #include "support/TestSupport.h"
 #include "ui/MoveLiteralsDialog.h"
+#include "ui/UiTestSupport.h"
 
 namespace sw::ui {
 namespace {
@@ -24,6 +26,11 @@ TEST(MoveLiteralsDialogTest, UncheckRenameAndApplyOnACopyOfAUnit) {
   MoveLiteralsDialog dialog(logic);
   dialog.show();
   QTreeWidget* list = dialog.Candidates();
+  // Nothing to rewrite until the user ticks a unit.
+  EXPECT_EQ(list->topLevelItemCount(), 0);
+  ASSERT_EQ(dialog.Units()->count(), 1);
+  EXPECT_EQ(dialog.Units()->item(0)->checkState(), Qt::Unchecked);
+  dialog.Units()->item(0)->setCheckState(Qt::Checked);
   ASSERT_EQ(list->topLevelItemCount(), 2);
   EXPECT_EQ(list->topLevelItem(0)->text(1).toStdString(), "SHello");
   EXPECT_TRUE(dialog.PreviewBox()->toPlainText().contains("A(SHello); A(SSkipThis);"));
@@ -36,7 +43,18 @@ TEST(MoveLiteralsDialogTest, UncheckRenameAndApplyOnACopyOfAUnit) {
 
   auto* apply = dialog.findChild<QPushButton*>("btApply");
   ASSERT_NE(apply, nullptr);
+  EXPECT_FALSE(apply->isDefault());
+  EXPECT_FALSE(apply->autoDefault());
+  testing::DialogScript dialogs;
+  dialogs.ThenPress(QMessageBox::Yes);
   apply->click();
+  ASSERT_EQ(dialogs.Shown.size(), 1u);
+  EXPECT_EQ(dialogs.Shown[0].ObjectName, "ConfirmMoveLiterals");
+  EXPECT_NE(dialogs.Shown[0].Text.find("Move 1 literal of 1 unit to"), std::string::npos) << dialogs.Shown[0].Text;
+  // The dialog shows what it wrote; Close ends it.
+  EXPECT_TRUE(dialog.PreviewBox()->toPlainText().contains("Written:"));
+  EXPECT_TRUE(dialog.PreviewBox()->toPlainText().contains("SGreeting"));
+  dialog.findChild<QPushButton*>("btCancel")->click();
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
   EXPECT_EQ(TempDir::Read(unit),
             "unit Greet;\r\ninterface\r\nuses PrjConst;\r\n\r\nimplementation\r\n"
@@ -50,6 +68,7 @@ TEST(MoveLiteralsDialogTest, ALiteralThatStaysShowsItsReasonAndCannotBeTicked) {
                          "begin A('Moved text'); end.\n");
   TMoveLiteralsLogic logic;
   logic.SetFolder(dir.Root());
+  logic.ChooseAllSources(true);
   MoveLiteralsDialog dialog(logic);
   dialog.show();
   QTreeWidget* list = dialog.Candidates();

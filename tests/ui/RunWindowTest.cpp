@@ -85,7 +85,7 @@ TEST_F(RunWindowTest, ReportShowsTheFailedFileWithAWarningAndCopiesItself) {
   ASSERT_TRUE(WaitForRun());
   ASSERT_EQ(dialogs_.Shown.size(), 1u) << "one report, no box per file";
   EXPECT_EQ(dialogs_.Shown[0].ObjectName, "RunReport");
-  EXPECT_EQ(dialogs_.Shown[0].Title, "Run report");
+  EXPECT_EQ(dialogs_.Shown[0].Title, "Run Report");
   EXPECT_EQ(seen.Headline, "Processing complete, with problems");
   EXPECT_NE(seen.Summary.find("1 file failed"), std::string::npos) << seen.Summary;
   EXPECT_EQ(seen.Problems.rfind("Failed: " + JoinPath(NativePath(dir_.Path("src/en")), "Broken.dfm") + ": ", 0), 0u)
@@ -200,7 +200,7 @@ TEST_F(RunWindowTest, ExportThroughTheLibraryMenuWritesTheChosenFormatAndSummari
   bool formatFollowed = false;
   dialogs_.Then([&](QDialog& dialog) {
     EXPECT_EQ(dialog.objectName(), "dlgExchange");
-    EXPECT_EQ(dialog.windowTitle(), "Export for translators");
+    EXPECT_EQ(dialog.windowTitle(), "Export for Translators");
     auto* file = dialog.findChild<QLineEdit*>("edFile");
     EXPECT_TRUE(file->text().endsWith("Pad.DEU.xlf")) << FromQ(file->text());
     EXPECT_EQ(dialog.findChild<QCheckBox*>("cbForce")->isVisible(), false) << "an import option";

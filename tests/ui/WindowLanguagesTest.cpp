@@ -17,14 +17,17 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/TestSupport.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
+#include "app/LangDialogLogic.h"
 #include "ui/LangDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
@@ -172,6 +175,44 @@ TEST_F(WindowLanguagesTest, FolderButtonsFollowTheirEditsInTheTabOrder) {
                                          "cbKeepUnchangedFiles"}));
 }
 
+// Every Tab stop of the window and the language dialog is a control that
+// shows it has the focus; the language dialog's tree follows its filter.
+TEST_F(WindowLanguagesTest, EveryTabStopShowsTheFocus) {
+  const auto tabStops = [](QWidget* window) {
+    std::vector<QWidget*> stops;
+    QWidget* widget = window;
+    do {
+      if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisibleTo(window) && widget != window)
+        stops.push_back(widget);
+      widget = widget->nextInFocusChain();
+    } while (widget && widget != window);
+    return stops;
+  };
+  const auto showsFocus = [](QWidget* w) {
+    return qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+           qobject_cast<QAbstractItemView*>(w) || qobject_cast<QPlainTextEdit*>(w) || qobject_cast<QLineEdit*>(w);
+  };
+  MainWindow& w = Open();
+  for (QWidget* stop : tabStops(&w))
+    EXPECT_TRUE(showsFocus(stop)) << stop->metaObject()->className() << " " << FromQ(stop->objectName());
+
+  std::filesystem::create_directories(dir_.Path("src/de"));
+  TLangDialogLogic logic;
+  logic.FillLanguages();
+  logic.SetSourceFolder(dir_.Path("src"));
+  LangDialog dialog(logic);
+  std::vector<std::string> names;
+  for (QWidget* stop : tabStops(&dialog)) {
+    EXPECT_TRUE(showsFocus(stop)) << stop->metaObject()->className() << " " << FromQ(stop->objectName());
+    if (!stop->objectName().isEmpty()) names.push_back(FromQ(stop->objectName()));
+  }
+  ASSERT_GE(names.size(), 3u);
+  const auto filter = std::find(names.begin(), names.end(), "edFilter");
+  ASSERT_NE(filter, names.end());
+  EXPECT_EQ(*(filter + 1), "tvLang");
+  EXPECT_NE(names.back(), "tvLang");
+}
+
 TEST_F(WindowLanguagesTest, StatusBarNamesTheSettingsFileAndPlacementIsRemembered) {
   dir_.Write("settings.ini", "[Main]\r\nWindowLeft=30\r\nWindowTop=40\r\nWindowWidth=500\r\nWindowHeight=420\r\n");
   MainWindow& w = Open();
@@ -190,6 +231,22 @@ TEST_F(WindowLanguagesTest, StatusBarNamesTheSettingsFileAndPlacementIsRemembere
   EXPECT_EQ(saved.Top, 25);
 }
 
+// Run by ctest a second time at 200%: the placement is kept in device
+// pixels, so a window saved at one scale has the same size on the screen at
+// another.
+TEST_F(WindowLanguagesTest, PlacementIsKeptInDevicePixels) {
+  // Fits the screen at either scale (800x600 at 100%, 640x400 at 200%).
+  dir_.Write("settings.ini", "[Main]\r\nWindowLeft=0\r\nWindowTop=0\r\nWindowWidth=760\r\nWindowHeight=560\r\n");
+  MainWindow& w = Open();
+  const double ratio = w.devicePixelRatioF();
+  EXPECT_EQ(w.size(), QSize(static_cast<int>(760 / ratio), static_cast<int>(560 / ratio)));
+  w.setGeometry(10, 10, 300, 200);
+  w.close();
+  const TWindowPlacement saved = TLibrarySettings(dir_.Path("settings.ini")).LoadWindowPlacement();
+  EXPECT_EQ(saved.Width, static_cast<int>(300 * ratio));
+  EXPECT_EQ(saved.Height, static_cast<int>(200 * ratio));
+}
+
 TEST_F(WindowLanguagesTest, MoreInfoShowsTheReadmeOrSaysItIsMissing) {
   const std::string program = dir_.Write("bin/shelfwright", "x");
   AboutBox about(program);
@@ -201,10 +258,11 @@ TEST_F(WindowLanguagesTest, MoreInfoShowsTheReadmeOrSaysItIsMissing) {
   QString shown;
   dialogs_.Then([&](QDialog& dialog) {
     EXPECT_EQ(dialog.objectName(), "ReadmeText");
-    shown = dialog.findChild<QPlainTextEdit*>("ReadmeView")->toPlainText();
+    shown = dialog.findChild<QTextBrowser*>("ReadmeView")->toPlainText();
     return QDialog::Rejected;
   });
-  about.ShowText("readme.txt", "Shelfwright\nSee the manual.");
+  // Markdown is shown rendered, not as its raw marks.
+  about.ShowText("readme.txt", "# Shelfwright\n\nSee the **manual**.");
   EXPECT_EQ(shown, "Shelfwright\nSee the manual.");
 }
 

@@ -21,7 +21,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/LanguageCoverage.h"
+#include "window/LanguageCoverage.h"
 #include "app/LibraryRun.h"
 #include "platform/FileSystem.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "compress/qcompress.h"
+#include "compress/LzqContainer.h"
 #include "runtime/Streams.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "app/ItemsViewLogic.h"
+#include "window/ItemsViewLogic.h"
 #include "base/Unicode.h"
 #include "storage/LocLangFile.h"
 

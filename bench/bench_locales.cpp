@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace {
 

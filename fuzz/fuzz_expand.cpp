@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "compress/qcompress.h"
+#include "compress/LzqContainer.h"
 #include "runtime/Streams.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
 // libFuzzer harness for compiled resource files: lists the entries of any
 // byte string and extracts its string tables. Damaged input must end in
 // EResError; any other exception, a crash or a sanitizer report is a fault.
-#include "extract/resources/WinResProc.h"
+#include "extract/resources/ResStringTables.h"
 
 #include <cstddef>
 #include <cstdint>

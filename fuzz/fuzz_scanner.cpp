@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "extract/source/QScanner.h"
+#include "extract/source/SourceScanner.h"
 #include "base/Unicode.h"
 #include "base/Numbers.h"
 #include "base/Exceptions.h"

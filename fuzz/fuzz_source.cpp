@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "base/Exceptions.h"
 #include "base/Unicode.h"
 

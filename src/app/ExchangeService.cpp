@@ -11,7 +11,7 @@
 #include "checks/Checks.h"
 #include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "base/AsciiText.h"
 #include "base/Numbers.h"
 

@@ -31,7 +31,7 @@
 #include "app/FileKinds.h"
 #include "base/Exceptions.h"
 #include "runtime/StringList.h"
-#include "util/QObjectList.h"
+#include "util/OwningList.h"
 
 namespace sw {
 

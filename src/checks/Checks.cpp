@@ -9,7 +9,7 @@
 #include "base/Unicode.h"
 #include "checks/HotkeyRule.h"
 #include "checks/TextRules.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

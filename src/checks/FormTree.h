@@ -28,7 +28,7 @@
 #include <string>
 #include <vector>
 
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

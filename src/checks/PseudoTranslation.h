@@ -46,7 +46,7 @@
 #include <string_view>
 #include <vector>
 
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

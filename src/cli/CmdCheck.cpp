@@ -21,7 +21,7 @@
 #include "cli/LibraryOptions.h"
 #include "platform/FileSystem.h"
 #include "platform/SettingsLocation.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::cli {
 

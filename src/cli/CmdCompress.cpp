@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "cli/Commands.h"
-#include "compress/qcompress.h"
+#include "compress/LzqContainer.h"
 #include "platform/FileSystem.h"
 #include "base/Exceptions.h"
 #include "runtime/Streams.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw::cli {
 

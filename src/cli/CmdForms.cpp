@@ -23,7 +23,7 @@
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"
 #include "storage/LocStorage.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "storage/PropRules.h"
 #include "util/StringListFiles.h"
 

@@ -9,7 +9,7 @@
 #include "app/LibrarySettings.h"
 #include "cli/Commands.h"
 #include "platform/SettingsLocation.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::cli {
 

@@ -14,7 +14,7 @@
 #include "app/LanguageIds.h"
 #include "cli/Commands.h"
 #include "base/Unicode.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::cli {
 

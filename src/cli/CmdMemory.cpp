@@ -16,7 +16,7 @@
 #include "exchange/Tmx.h"
 #include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::cli {
 

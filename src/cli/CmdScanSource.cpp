@@ -16,9 +16,9 @@
 
 #include "app/FileKinds.h"
 #include "cli/Commands.h"
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "platform/FileSystem.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "base/AsciiText.h"
 #include "base/Escapes.h"
 #include "platform/PathNames.h"

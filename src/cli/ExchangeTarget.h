@@ -8,7 +8,7 @@
 
 #include "cli/LibraryOptions.h"
 #include "storage/ExchangeUnits.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::cli {
 

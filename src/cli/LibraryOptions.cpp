@@ -8,7 +8,7 @@
 #include "app/LibrarySettings.h"
 #include "base/AsciiText.h"
 #include "platform/SettingsLocation.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "runtime/StringList.h"
 #include "platform/FileSystem.h"
 

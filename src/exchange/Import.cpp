@@ -10,7 +10,7 @@
 #include "base/Unicode.h"
 #include "exchange/Exchange.h"
 #include "platform/FileSystem.h"
-#include "storage/LocConst.h"
+#include "storage/UnitsTree.h"
 #include "base/AsciiText.h"
 #include "base/Exceptions.h"
 

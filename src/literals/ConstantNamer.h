@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 
 namespace sw {
 

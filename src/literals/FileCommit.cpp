@@ -5,9 +5,9 @@
 #include <fstream>
 #include <random>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "platform/FileSystem.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 #include "base/Exceptions.h"
 #include "util/UserInteraction.h"
 

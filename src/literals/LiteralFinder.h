@@ -24,8 +24,8 @@
 #include <string_view>
 #include <vector>
 
-#include "extract/source/QScanner.h"
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceScanner.h"
+#include "extract/source/SourceReaders.h"
 #include "runtime/StringList.h"
 
 namespace sw {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 
 namespace sw {
 

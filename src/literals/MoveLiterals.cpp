@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "literals/ConstantsFileWriter.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 #include "base/AsciiText.h"
 #include "platform/PathNames.h"
 #include "runtime/StringList.h"

@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "literals/ConstantNamer.h"
 #include "literals/FileCommit.h"
 #include "literals/LiteralFinder.h"

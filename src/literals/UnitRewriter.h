@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/QScanner.h"
+#include "extract/source/SourceScanner.h"
 #include "extract/source/SourceText.h"
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 
 namespace sw {
 

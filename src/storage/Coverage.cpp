@@ -5,7 +5,7 @@
 
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

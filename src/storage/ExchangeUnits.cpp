@@ -4,7 +4,7 @@
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "base/Exceptions.h"
 
 namespace sw {

@@ -2,7 +2,7 @@
 
 #include "runtime/BinaryReader.h"
 #include "storage/LocCommon.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

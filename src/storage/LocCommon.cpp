@@ -12,7 +12,7 @@
 #include "runtime/BinaryReader.h"
 #include "storage/LocStorage.h"
 #include "storage/StorageArena.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 #include "base/AsciiText.h"
 #include "base/Numbers.h"
 #include "runtime/StringList.h"
@@ -124,6 +124,10 @@ std::unique_ptr<TLocValue> TLocValue::Create(TLocValueList* owner, TStorageArena
   value->Text.valueInArena_ = true;
   return value;
 }
+
+void* TLocValue::operator new(std::size_t size) { return ::operator new(size); }
+
+void TLocValue::operator delete(void* memory) noexcept { ::operator delete(memory); }
 
 void TLocValue::operator delete(TLocValue* value, std::destroying_delete_t) noexcept {
   const bool inArena = value->Text.valueInArena_;

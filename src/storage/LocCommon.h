@@ -5,7 +5,7 @@
 // storage tree: one value per language column (`TLocValue`), the per-item
 // value list, named items kept in sorted owning lists, and the translatable
 // item (`TLocItem`). The concrete item kinds and the storage itself are in
-// LocConst.h (units and string constants) and LocStorage.h (forms, external
+// UnitsTree.h (units and string constants) and LocStorage.h (forms, external
 // groups, `TLocStorage`).
 //
 // String length prefixes: below version 6 a u16; from version 6 on a 1-, 2-
@@ -26,8 +26,8 @@
 #include "runtime/StringList.h"
 #include "runtime/Streams.h"
 #include "runtime/Variant.h"
-#include "util/QLocales.h"
-#include "util/QObjectList.h"
+#include "util/LocaleCatalogue.h"
+#include "util/OwningList.h"
 
 namespace sw {
 
@@ -184,8 +184,10 @@ class TLocValue {
   // A value of `owner`, placed in `arena` when there is one (then freed
   // with the arena, not by its deletion), else on the heap.
   static std::unique_ptr<TLocValue> Create(TLocValueList* owner, TStorageArena* arena);
-  static void* operator new(std::size_t size) { return ::operator new(size); }
-  static void operator delete(void* memory) noexcept { ::operator delete(memory); }
+  // Both out of line: inlined, GCC 12 pairs the global functions they call
+  // with the class's own and warns of a mismatch (-Wmismatched-new-delete).
+  static void* operator new(std::size_t size);
+  static void operator delete(void* memory) noexcept;
   static void operator delete(TLocValue* value, std::destroying_delete_t) noexcept;
 
   TLocValueList* OwnerList = nullptr;

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "compress/qcompress.h"
-#include "util/QConsts.h"
+#include "compress/LzqContainer.h"
+#include "util/Messages.h"
 #include "storage/LngStrings.h"
 
 namespace sw {

@@ -4,7 +4,7 @@
 #include "storage/LocStorage.h"
 
 #include "base/AsciiText.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "storage/LocCommon.h"
-#include "storage/LocConst.h"
+#include "storage/UnitsTree.h"
 #include "storage/StorageArena.h"
 
 namespace sw {

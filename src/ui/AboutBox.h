@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/AboutBoxLogic.h"
+#include "window/AboutBoxLogic.h"
 
 namespace sw::ui {
 

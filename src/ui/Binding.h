@@ -15,7 +15,7 @@
 #include <QMenu>
 #include <QTreeWidget>
 
-#include "app/Controls.h"
+#include "window/Controls.h"
 
 namespace sw::ui {
 

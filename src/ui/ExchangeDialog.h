@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/ExchangeDialogLogic.h"
+#include "window/ExchangeDialogLogic.h"
 
 namespace sw::ui {
 

@@ -11,7 +11,7 @@
 #include <QAbstractTableModel>
 #include <QDialog>
 
-#include "app/ItemsViewLogic.h"
+#include "window/ItemsViewLogic.h"
 
 class QComboBox;
 class QLabel;

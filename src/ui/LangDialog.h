@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/LangDialogLogic.h"
+#include "window/LangDialogLogic.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

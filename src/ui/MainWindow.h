@@ -11,7 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/MainWindowLogic.h"
+#include "window/MainWindowLogic.h"
 
 namespace sw::ui {
 

@@ -11,7 +11,7 @@
 
 #include <QDialog>
 
-#include "app/MoveLiteralsLogic.h"
+#include "window/MoveLiteralsLogic.h"
 
 class QListWidget;
 class QPlainTextEdit;

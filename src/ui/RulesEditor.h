@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/RulesEditorLogic.h"
+#include "window/RulesEditorLogic.h"
 
 namespace sw::ui {
 

@@ -7,7 +7,7 @@
 
 #include <QDialog>
 
-#include "app/RunReportLogic.h"
+#include "window/RunReportLogic.h"
 
 class QLabel;
 class QPlainTextEdit;

@@ -9,8 +9,8 @@
 #include <QProgressBar>
 #include <QStyledItemDelegate>
 
-#include "app/LanguageCoverage.h"
-#include "app/WindowRun.h"
+#include "window/LanguageCoverage.h"
+#include "window/WindowRun.h"
 
 class QThread;
 

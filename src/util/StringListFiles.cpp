@@ -1,7 +1,7 @@
 #include "util/StringListFiles.h"
 
 #include "base/Exceptions.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 #include "util/UserInteraction.h"
 
 namespace sw {

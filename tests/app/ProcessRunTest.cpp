@@ -14,7 +14,7 @@
 #include "platform/FileSystem.h"
 #include "storage/LocLangFile.h"
 #include "support/TestSupport.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 #include "util/UserInteraction.h"
 #include "support/RecordingUserInteraction.h"
 

@@ -7,7 +7,7 @@
 //   .res and .dfm files, the bundled example included.
 // Each check is skipped with a message when its tools or files are absent.
 #include "extract/resources/PeResources.h"
-#include "extract/resources/WinResProc.h"
+#include "extract/resources/ResStringTables.h"
 #include "resources/ResFileBuilder.h"
 #include "support/CliRunner.h"
 #include "support/TestSupport.h"

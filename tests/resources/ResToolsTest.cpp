@@ -1,6 +1,6 @@
 // The reader against an independent resource compiler (llvm-rc), and the
 // `scan` command of shelfwright-cli on resource files.
-#include "extract/resources/WinResProc.h"
+#include "extract/resources/ResStringTables.h"
 #include "resources/ResFileBuilder.h"
 #include "support/TestSupport.h"
 

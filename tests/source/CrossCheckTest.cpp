@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "base/Unicode.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 // that are half a surrogate pair.
 #include <gtest/gtest.h>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "support/TestSupport.h"
 
 namespace sw {

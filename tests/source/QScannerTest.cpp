@@ -1,6 +1,6 @@
 // Tokenizer behaviour through the token dump: one line per token with its
 // line, columns, kind and text.
-#include "extract/source/QScanner.h"
+#include "extract/source/SourceScanner.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "support/TestSupport.h"
 
 namespace sw::testing {

@@ -18,9 +18,9 @@
 #include <tuple>
 
 #include "LangFileBytes.h"
-#include "compress/qcompress.h"
+#include "compress/LzqContainer.h"
 #include "support/TestSupport.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 namespace {

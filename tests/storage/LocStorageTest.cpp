@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 namespace {

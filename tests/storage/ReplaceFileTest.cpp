@@ -18,7 +18,7 @@
 #include "runtime/IniFile.h"
 #include "runtime/StringList.h"
 #include "runtime/Streams.h"
-#include "storage/LocConst.h"
+#include "storage/UnitsTree.h"
 #include "storage/LocLangFile.h"
 #include "storage/LocStorage.h"
 #include "support/FileSizeLimit.h"

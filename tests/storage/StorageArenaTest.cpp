@@ -100,8 +100,9 @@ TEST(LocTextTest, AssignmentsKeepTheirOwnCharacters) {
     c.Act(text, arenaText, arena);
     EXPECT_EQ(text, c.Expected) << c.Name;
     EXPECT_EQ(text.IsOwned(), c.Owned) << c.Name;
-    if (c.Name == std::string("arena text shared"))
+    if (c.Name == std::string("arena text shared")) {
       EXPECT_EQ(static_cast<const void*>(text.data()), static_cast<const void*>(arenaText.data()));
+    }
   }
 }
 

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "compress/qcompress.h"
+#include "compress/LzqContainer.h"
 #include "runtime/FormTextConverter.h"
 #include "runtime/Streams.h"
 #include "storage/LngStrings.h"
-#include "storage/LocConst.h"
+#include "storage/UnitsTree.h"
 #include "storage/LocStorage.h"
 #include "support/FailingStream.h"
 #include "support/TestSupport.h"

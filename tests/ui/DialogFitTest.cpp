@@ -16,9 +16,9 @@
 #include <functional>
 #include <string>
 
-#include "app/LangDialogLogic.h"
-#include "app/MoveLiteralsLogic.h"
-#include "app/RunReportLogic.h"
+#include "window/LangDialogLogic.h"
+#include "window/MoveLiteralsLogic.h"
+#include "window/RunReportLogic.h"
 #include "support/TestSupport.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"

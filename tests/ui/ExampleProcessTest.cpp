@@ -28,7 +28,7 @@
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
 #include "ui/UiTestSupport.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::ui {
 namespace {

@@ -27,13 +27,13 @@
 #include "support/TestSupport.h"
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
-#include "app/LangDialogLogic.h"
+#include "window/LangDialogLogic.h"
 #include "ui/LangDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/QtUserInteraction.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/UiTestSupport.h"
-#include "util/QLocales.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw::ui {
 namespace {

@@ -1,7 +1,7 @@
 // Tests of the owning list's ownership rules (with an element type that counts
 // its live instances), the compiled-in version information and the
 // user-interaction seam.
-#include "util/QObjectList.h"
+#include "util/OwningList.h"
 #include "util/VersionInfo.h"
 #include "util/TerminalUserInteraction.h"
 #include "support/RecordingUserInteraction.h"

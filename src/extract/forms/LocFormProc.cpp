@@ -5,8 +5,8 @@
 
 #include "runtime/FormTextConverter.h"
 #include "base/Unicode.h"
-#include "util/QConsts.h"
-#include "util/QLocales.h"
+#include "util/Messages.h"
+#include "util/LocaleCatalogue.h"
 #include "base/AsciiText.h"
 #include "base/AnsiText.h"
 #include "runtime/StringList.h"

@@ -7,8 +7,8 @@
 #include "platform/FileSystem.h"
 #include "runtime/Streams.h"
 #include "storage/LocStorage.h"
-#include "util/QConsts.h"
-#include "util/QLocales.h"
+#include "util/Messages.h"
+#include "util/LocaleCatalogue.h"
 #include "platform/PathNames.h"
 #include "base/Exceptions.h"
 

@@ -10,7 +10,7 @@
 #include "extract/source/RcScript.h"
 #include "platform/FileSystem.h"
 #include "runtime/BinaryReader.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

@@ -27,7 +27,7 @@
 #include <string>
 #include <vector>
 
-#include "extract/resources/WinResProc.h"
+#include "extract/resources/ResStringTables.h"
 #include "extract/resources/WinResReader.h"
 
 namespace sw {

@@ -3,7 +3,7 @@
 #include "base/StopToken.h"
 #include "platform/FileSystem.h"
 #include "runtime/BinaryReader.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

@@ -22,8 +22,8 @@
 #include <string>
 
 #include "base/Exceptions.h"
-#include "util/QLocales.h"
-#include "util/QObjectList.h"
+#include "util/LocaleCatalogue.h"
+#include "util/OwningList.h"
 
 namespace sw {
 

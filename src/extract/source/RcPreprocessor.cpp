@@ -8,13 +8,13 @@
 
 #include "extract/source/RcTokenizer.h"
 #include "extract/source/SourceErrors.h"
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "extract/source/WinSymbols.h"
 #include "platform/FileSystem.h"
 #include "base/AsciiText.h"
 #include "base/Exceptions.h"
 #include "base/Numbers.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 #include "platform/PathNames.h"
 #include "runtime/StringList.h"
 

@@ -8,7 +8,7 @@
 #include "extract/source/SourceErrors.h"
 #include "base/AsciiText.h"
 #include "base/Exceptions.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

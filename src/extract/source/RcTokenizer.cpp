@@ -5,8 +5,8 @@
 #include "base/Exceptions.h"
 #include "base/Numbers.h"
 #include "base/Unicode.h"
-#include "extract/source/QScanner.h"
-#include "util/QConsts.h"
+#include "extract/source/SourceScanner.h"
+#include "util/Messages.h"
 
 namespace sw {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/Exceptions.h"
-#include "util/QConsts.h"
+#include "util/Messages.h"
 
 namespace sw {
 

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
-#include "extract/source/SrcProcs.h"
+#include "extract/source/SourceReaders.h"
 #include "platform/FileSystem.h"
 #include "base/Unicode.h"
-#include "util/QConsts.h"
-#include "util/QLocales.h"
+#include "util/Messages.h"
+#include "util/LocaleCatalogue.h"
 
 namespace sw {
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/ByteRecord.h"
 #include "base/Exceptions.h"
 #include "platform/FileSystem.h"
 
@@ -27,54 +28,6 @@ std::int64_t NowNs() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
       .count();
 }
-
-void PutU32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-void PutU64(std::string& out, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-void PutText(std::string& out, std::string_view text) {
-  PutU32(out, static_cast<std::uint32_t>(text.size()));
-  out += text;
-}
-
-class TByteReader {
- public:
-  explicit TByteReader(std::string_view bytes) : bytes_(bytes) {}
-  std::size_t Left() const { return bytes_.size() - pos_; }
-  bool U32(std::uint32_t& value) {
-    if (Left() < 4) return false;
-    value = 0;
-    for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<std::uint8_t>(bytes_[pos_++])} << (8 * i);
-    return true;
-  }
-  bool U64(std::uint64_t& value) {
-    if (Left() < 8) return false;
-    value = 0;
-    for (int i = 0; i < 8; ++i) value |= std::uint64_t{static_cast<std::uint8_t>(bytes_[pos_++])} << (8 * i);
-    return true;
-  }
-  bool I64(std::int64_t& value) {
-    std::uint64_t bits = 0;
-    if (!U64(bits)) return false;
-    value = static_cast<std::int64_t>(bits);
-    return true;
-  }
-  bool Text(std::string& text) {
-    std::uint32_t size = 0;
-    if (!U32(size) || size > Left()) return false;
-    text.assign(bytes_.data() + pos_, size);
-    pos_ += size;
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-};
 
 }  // namespace
 

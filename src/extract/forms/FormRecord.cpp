@@ -1,84 +1,18 @@
-// The byte form of a form's record; see FormRecord.h. Numbers are little
-// endian; a text is its length (4 bytes) and its bytes, a wide text its
-// length in code units and two bytes for each.
+// The byte form of a form's record; see FormRecord.h. Numbers and texts are
+// written as base/ByteRecord.h writes them.
 #include "extract/forms/FormRecord.h"
 
 #include <cstring>
+
+#include "base/ByteRecord.h"
 
 namespace sw {
 
 namespace {
 
-void PutU32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-void PutU64(std::string& out, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-void PutText(std::string& out, const std::string& text) {
-  PutU32(out, static_cast<std::uint32_t>(text.size()));
-  out += text;
-}
-
-void PutWide(std::string& out, const std::u16string& text) {
-  PutU32(out, static_cast<std::uint32_t>(text.size()));
-  for (char16_t ch : text) {
-    out += static_cast<char>(ch & 0xFF);
-    out += static_cast<char>(ch >> 8);
-  }
-}
-
 bool RecordsValue(std::uint8_t kind) {
   return kind == vkFloat || kind == vkInteger || kind == vkString || kind == vkStrings;
 }
-
-// Reads from a byte range that may end anywhere; every call after a failure fails.
-class TByteReader {
- public:
-  explicit TByteReader(std::string_view bytes) : bytes_(bytes) {}
-  bool AtEnd() const { return pos_ == bytes_.size(); }
-  std::size_t Left() const { return bytes_.size() - pos_; }
-
-  bool U8(std::uint8_t& value) {
-    if (Left() < 1) return false;
-    value = static_cast<std::uint8_t>(bytes_[pos_++]);
-    return true;
-  }
-  bool U32(std::uint32_t& value) {
-    if (Left() < 4) return false;
-    value = 0;
-    for (int i = 0; i < 4; ++i) value |= std::uint32_t{static_cast<std::uint8_t>(bytes_[pos_++])} << (8 * i);
-    return true;
-  }
-  bool U64(std::uint64_t& value) {
-    if (Left() < 8) return false;
-    value = 0;
-    for (int i = 0; i < 8; ++i) value |= std::uint64_t{static_cast<std::uint8_t>(bytes_[pos_++])} << (8 * i);
-    return true;
-  }
-  bool Text(std::string& text) {
-    std::uint32_t size = 0;
-    if (!U32(size) || size > Left()) return false;
-    text.assign(bytes_.data() + pos_, size);
-    pos_ += size;
-    return true;
-  }
-  bool Wide(std::u16string& text) {
-    std::uint32_t size = 0;
-    if (!U32(size) || size > Left() / 2) return false;
-    text.resize(size);
-    for (std::uint32_t i = 0; i < size; ++i, pos_ += 2)
-      text[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes_[pos_]) |
-                                      (static_cast<std::uint8_t>(bytes_[pos_ + 1]) << 8));
-    return true;
-  }
-
- private:
-  std::string_view bytes_;
-  std::size_t pos_ = 0;
-};
 
 // Fewest bytes a step takes: its three bytes and two empty texts.
 constexpr std::size_t kMinStepBytes = 3 + 4 + 4;

@@ -71,6 +71,7 @@ void TRunMemory::EndNativePass(const TLocStorage&, std::int32_t) {}
 void TRunMemory::BeginTranslationPass(const TLocStorage&, int) {}
 void TRunMemory::EndTranslationPass(TLocStorage&, int, std::int32_t, const std::string&, std::vector<std::string>&) {}
 void TRunMemory::PassSaved(bool) {}
+void TRunMemory::PassKept(std::int32_t) {}
 void TRunMemory::Finish() {}
 
 }  // namespace sw

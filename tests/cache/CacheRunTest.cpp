@@ -150,7 +150,9 @@ TEST_F(CacheRunTest, LibrariesSharingASourceFolderKeepTheirOwnResults) {
   EXPECT_EQ(German("F:Main..Hint", "Hints"), u"Tip");
   EXPECT_EQ(German("F:Main..Caption", "Hints"), u"<missing>");
   // Even one library's cache under the other's name yields nothing of it.
-  fs::copy_file(dir.Path("out/Captions.cache"), dir.Path("out/Hints.cache"), fs::copy_options::overwrite_existing);
+  // Removed first: MinGW's copy_file refuses to overwrite even when told to.
+  fs::remove(dir.Path("out/Hints.cache"));
+  fs::copy_file(dir.Path("out/Captions.cache"), dir.Path("out/Hints.cache"));
   EXPECT_EQ(Step("Hints", "+.Hint"), 0);
   EXPECT_EQ(German("F:Main..Caption", "Hints"), u"<missing>");
 }

@@ -28,10 +28,7 @@ struct ExportOptions {
 int RunExport(const ExportOptions& options) {
   TExportRequest request;
   try {
-    const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
-    request.LangId = ResolveTranslation(library, options.Lang);
-    request.Library = {library.DestDir, library.ShortName, library.Languages};
-    request.MemoryFile = library.MemoryFile;
+    ResolveExchangeRequest(options.Library, options.Lang, request);
     const std::string format = LowerAscii(options.Format);
     if (format == "xliff" || format == "xlf")
       request.Format = TExchangeFormat::Xliff;

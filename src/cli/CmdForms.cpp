@@ -21,6 +21,7 @@
 #include "extract/forms/LocFormProc.h"
 #include "platform/FileSystem.h"
 #include "runtime/FormTextConverter.h"
+#include "base/Escapes.h"
 #include "base/Unicode.h"
 #include "storage/LocStorage.h"
 #include "util/LocaleCatalogue.h"
@@ -37,21 +38,6 @@ bool ParseLang(const std::string& text, LANGID& id) {
   const std::optional<LANGID> parsed = ParseLanguageId(text);
   if (parsed) id = *parsed;
   return parsed.has_value();
-}
-
-std::string Escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '\r': out += "\\r"; break;
-      case '\n': out += "\\n"; break;
-      case '\t': out += "\\t"; break;
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      default: out += c;
-    }
-  }
-  return out;
 }
 
 using Json = nlohmann::ordered_json;
@@ -100,7 +86,7 @@ Json StorageJson(const TLocStorage& storage, const std::string& file) {
 
 std::string ItemLine(const TLocItem& item) {
   return item.ItemName + " [" + std::to_string(item.ItemId) + ", kind " + std::to_string(item.ValueKind()) +
-         "] = \"" + Escape(Utf16ToUtf8(item.NativeValue()->Text)) + "\"";
+         "] = " + EscapeForLine(Utf16ToUtf8(item.NativeValue()->Text));
 }
 
 void PrintStorage(const TLocStorage& storage) {
@@ -133,15 +119,7 @@ int ScanForm(const ScanOptions& options) {
     storage.SetNativeLangId(id);
   }
   TLocFormProcessor proc;
-  try {
-    if (options.RulesFile.empty())
-      SetDefaultPropRules(proc.PropRules);
-    else
-      LoadStringList(proc.PropRules, options.RulesFile);
-  } catch (const Exception& e) {
-    PrintError(e.Describe());
-    return kExitFailure;
-  }
+  if (!LoadPropRulesOption(proc.PropRules, options.RulesFile)) return kExitFailure;
   proc.Storage = &storage;
   proc.Column = 0;
   proc.LangId = storage.Languages(0);
@@ -165,6 +143,19 @@ int ScanForm(const ScanOptions& options) {
 const ScannerRegistration kFormScanner(sfDfmFiles, ScanForm);
 
 }  // namespace
+
+bool LoadPropRulesOption(TStringList& rules, const std::string& rulesFile) {
+  try {
+    if (rulesFile.empty())
+      SetDefaultPropRules(rules);
+    else
+      LoadStringList(rules, rulesFile);
+  } catch (const Exception& e) {
+    PrintError(e.Describe());
+    return false;
+  }
+  return true;
+}
 
 nlohmann::ordered_json FormStorageJson(const TLocStorage& storage, const std::string& file) {
   return StorageJson(storage, file);

@@ -37,10 +37,7 @@ nlohmann::json ProblemsJson(const std::vector<TImportProblem>& problems) {
 int RunImport(const ImportOptions& options) {
   TImportRequest request;
   try {
-    const ExchangeLibrary library = ResolveLibrary(options.Library, "--languages");
-    request.LangId = ResolveTranslation(library, options.Lang);
-    request.Library = {library.DestDir, library.ShortName, library.Languages};
-    request.MemoryFile = library.MemoryFile;
+    ResolveExchangeRequest(options.Library, options.Lang, request);
   } catch (const UsageError& e) {
     PrintError(e.what());
     return kExitUsage;

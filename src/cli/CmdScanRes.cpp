@@ -116,15 +116,7 @@ int ScanProgram(const ScanOptions& options) {
   }
   TLocStorage storage;
   TLocFormProcessor forms;
-  try {
-    if (options.RulesFile.empty())
-      SetDefaultPropRules(forms.PropRules);
-    else
-      LoadStringList(forms.PropRules, options.RulesFile);
-  } catch (const Exception& e) {
-    PrintError(e.Message());
-    return kExitFailure;
-  }
+  if (!LoadPropRulesOption(forms.PropRules, options.RulesFile)) return kExitFailure;
   std::unique_ptr<TCompiledProgram> program;
   try {
     program = ReadCompiledProgram(options.File, langId,

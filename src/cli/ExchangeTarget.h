@@ -47,4 +47,14 @@ inline LANGID ResolveTranslation(const ExchangeLibrary& library, const std::stri
   throw UsageError("--lang " + lang + ": not a language of the library \"" + library.Name + "\"");
 }
 
+// Fills an export's or import's library, language and memory file from the
+// command line; raises UsageError as the two above do.
+template <class Request>
+void ResolveExchangeRequest(const LibraryOptions& options, const std::string& lang, Request& request) {
+  const ExchangeLibrary library = ResolveLibrary(options, "--languages");
+  request.LangId = ResolveTranslation(library, lang);
+  request.Library = {library.DestDir, library.ShortName, library.Languages};
+  request.MemoryFile = library.MemoryFile;
+}
+
 }  // namespace sw::cli

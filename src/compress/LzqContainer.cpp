@@ -377,12 +377,22 @@ void TLZQCompressor::DoExpand() {
 
 // ---- Module functions -----------------------------------------------------------------------
 
-void CompressStream(TStream& source, TStream& destination, const TQProgressEvent& onProgress) {
+namespace {
+
+// Runs one direction of a compressor (Compress or Expand) over the streams.
+void RunCompressor(void (TLZQCompressor::*direction)(), TStream& source, TStream& destination,
+                   const TQProgressEvent& onProgress) {
   TLZQCompressor compressor;
   compressor.SrcStream = &source;
   compressor.DestStream = &destination;
   compressor.OnProgress = onProgress;
-  compressor.Compress();
+  (compressor.*direction)();
+}
+
+}  // namespace
+
+void CompressStream(TStream& source, TStream& destination, const TQProgressEvent& onProgress) {
+  RunCompressor(&TLZQCompressor::Compress, source, destination, onProgress);
 }
 
 void CompressStreamFromStart(TStream& source, TStream& destination, const TQProgressEvent& onProgress) {
@@ -391,11 +401,7 @@ void CompressStreamFromStart(TStream& source, TStream& destination, const TQProg
 }
 
 void ExpandStream(TStream& source, TStream& destination, const TQProgressEvent& onProgress) {
-  TLZQCompressor compressor;
-  compressor.SrcStream = &source;
-  compressor.DestStream = &destination;
-  compressor.OnProgress = onProgress;
-  compressor.Expand();
+  RunCompressor(&TLZQCompressor::Expand, source, destination, onProgress);
 }
 
 void ExpandStreamFromStart(TStream& source, TStream& destination, const TQProgressEvent& onProgress) {

@@ -49,17 +49,6 @@ std::u16string ExportedForm(std::u16string_view text) {
   return form;
 }
 
-std::u16string RestoreLineBreaks(std::u16string text, std::u16string_view native) {
-  if (text.find(u'\r') != std::u16string::npos || native.find(u"\r\n") == std::u16string_view::npos) return text;
-  std::u16string out;
-  out.reserve(text.size() + 8);
-  for (char16_t c : text) {
-    if (c == u'\n') out += u'\r';
-    out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 std::u16string UnifyLineBreaks(std::u16string_view text) {
@@ -200,7 +189,7 @@ TImportResult ApplyImport(TLocStorage& storage, int column, std::int32_t fileRev
     }
     if (stale) ++result.Forced;
     // The same text with other line breaks keeps the stored bytes.
-    std::u16string text = sameText ? value->Text : RestoreLineBreaks(*entry.Target, native->Text);
+    std::u16string text = sameText ? value->Text : WithLineBreaksOf(*entry.Target, native->Text);
     changes.push_back({unit.Item, std::move(text), wanted == TUnitStatus::UpToDate});
     result.ChangedPlaces.push_back(entry.Place);
     if (wanted == TUnitStatus::UpToDate) revision = std::max(revision, native->Revision);

@@ -28,6 +28,21 @@ void NativeFile::Close() {
 
 namespace {
 
+// Repeats `transfer(done)`, a read or write of the bytes from `done` on,
+// until `count` bytes are through, the end is reached or a call fails; an
+// interrupted call is repeated. The bytes done.
+template <class Transfer>
+std::size_t TransferAll(std::size_t count, Transfer transfer) {
+  std::size_t done = 0;
+  while (done < count) {
+    const ssize_t n = transfer(done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
 // Takes the advisory lock that stands for a Windows share mode; false when
 // another process holds a conflicting one.
 bool LockForShare(int fd, FileAccess access, FileShare share) {
@@ -112,27 +127,13 @@ std::int64_t NativeFile::Size() const {
 }
 
 std::size_t NativeFile::Read(void* buffer, std::size_t count) {
-  std::size_t done = 0;
   auto* out = static_cast<char*>(buffer);
-  while (done < count) {
-    const ssize_t n = ::read(fd_, out + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done) { return ::read(fd_, out + done, count - done); });
 }
 
 std::size_t NativeFile::Write(const void* buffer, std::size_t count) {
-  std::size_t done = 0;
   const auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    const ssize_t n = ::write(fd_, in + done, count - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done) { return ::write(fd_, in + done, count - done); });
 }
 
 std::int64_t NativeFile::Seek(std::int64_t offset, int origin) {

@@ -24,6 +24,21 @@ namespace {
 
 HANDLE AsHandle(std::intptr_t value) { return reinterpret_cast<HANDLE>(value); }
 
+// Repeats `transfer(done, chunk, &n)`, a ReadFile or WriteFile of `chunk`
+// bytes from `done` on, until `count` bytes are through, the end is reached
+// or a call fails. The bytes done.
+template <class Transfer>
+std::size_t TransferAll(std::size_t count, Transfer transfer) {
+  std::size_t done = 0;
+  while (done < count) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
+    DWORD n = 0;
+    if (!transfer(done, chunk, &n) || n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
 std::string Folder(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
   if (slash == std::string::npos) return ".";
@@ -101,27 +116,17 @@ std::int64_t NativeFile::Size() const {
 }
 
 std::size_t NativeFile::Read(void* buffer, std::size_t count) {
-  std::size_t done = 0;
   auto* out = static_cast<char*>(buffer);
-  while (done < count) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-    DWORD n = 0;
-    if (!::ReadFile(AsHandle(fd_), out + done, chunk, &n, nullptr) || n == 0) break;
-    done += n;
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done, DWORD chunk, DWORD* n) {
+    return ::ReadFile(AsHandle(fd_), out + done, chunk, n, nullptr);
+  });
 }
 
 std::size_t NativeFile::Write(const void* buffer, std::size_t count) {
-  std::size_t done = 0;
   const auto* in = static_cast<const char*>(buffer);
-  while (done < count) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(count - done, 1u << 30));
-    DWORD n = 0;
-    if (!::WriteFile(AsHandle(fd_), in + done, chunk, &n, nullptr) || n == 0) break;
-    done += n;
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done, DWORD chunk, DWORD* n) {
+    return ::WriteFile(AsHandle(fd_), in + done, chunk, n, nullptr);
+  });
 }
 
 std::int64_t NativeFile::Seek(std::int64_t offset, int origin) {

@@ -1,7 +1,7 @@
 // Writing the binary component stream of form files; see FormWriter.h.
 #include "runtime/FormWriter.h"
 
-#include <cstring>
+#include <bit>
 #include <limits>
 
 #include "base/AsciiText.h"
@@ -56,10 +56,8 @@ void TFormWriter::WriteExtended(double value) {
 }
 
 void TFormWriter::WriteSingle(float value) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &value, 4);
   WriteValue(vaSingle);
-  stream_.WriteU32(bits);
+  stream_.WriteU32(std::bit_cast<std::uint32_t>(value));
 }
 
 void TFormWriter::WriteCurrency(std::int64_t scaled) {
@@ -68,10 +66,8 @@ void TFormWriter::WriteCurrency(std::int64_t scaled) {
 }
 
 void TFormWriter::WriteDate(double value) {
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, 8);
   WriteValue(vaDate);
-  stream_.WriteU64(bits);
+  stream_.WriteU64(std::bit_cast<std::uint64_t>(value));
 }
 
 void TFormWriter::WriteAnsiString(std::string_view bytes) {

@@ -192,4 +192,15 @@ TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& l
   return loaded;
 }
 
+std::u16string WithLineBreaksOf(const std::u16string& text, std::u16string_view native) {
+  if (native.find(u"\r\n") == std::u16string_view::npos || text.find(u'\r') != std::u16string::npos) return text;
+  std::u16string out;
+  out.reserve(text.size() + 8);
+  for (char16_t c : text) {
+    if (c == u'\n') out += u'\r';
+    out += c;
+  }
+  return out;
+}
+
 }  // namespace sw

@@ -89,4 +89,9 @@ TLoadedLanguage LoadLanguage(const std::string& nativeFile, const std::string& l
 
 SW_DECLARE_EXCEPTION(EExchangeError, Exception)
 
+// A translation as it is stored: an editor and the exchange formats give
+// line breaks as LF, and a native text with CR LF breaks gets its
+// translation with CR LF breaks too (a text that has a CR stays as it is).
+std::u16string WithLineBreaksOf(const std::u16string& text, std::u16string_view native);
+
 }  // namespace sw

@@ -40,18 +40,14 @@ AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
   programIcon->setPixmap(style()->standardIcon(QStyle::SP_FileDialogDetailedView).pixmap(48, 48));
   programIcon->setAlignment(Qt::AlignTop);
 
-  auto* productName = new QLabel(pnlMain);
-  Bind(logic_->ProductName, productName);
+  auto* productName = Bound<QLabel>(logic_->ProductName, pnlMain);
   QFont bold = productName->font();
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.6);
   productName->setFont(bold);
-  auto* label1 = new QLabel(pnlMain);
-  Bind(logic_->Label1, label1);
-  auto* lblVersion = new QLabel(pnlMain);
-  Bind(logic_->lblVersion, lblVersion);
-  auto* lblCopyright = new QLabel(pnlMain);
-  Bind(logic_->lblCopyright, lblCopyright);
+  auto* label1 = Bound<QLabel>(logic_->Label1, pnlMain);
+  auto* lblVersion = Bound<QLabel>(logic_->lblVersion, pnlMain);
+  auto* lblCopyright = Bound<QLabel>(logic_->lblCopyright, pnlMain);
   lblCopyright->setWordWrap(true);
 
   auto* texts = new QVBoxLayout;
@@ -66,11 +62,8 @@ AboutBox::AboutBox(const std::string& programFile, QWidget* parent)
   panel->addSpacing(8);
   panel->addLayout(texts, 1);
 
-  auto* btMoreInfo = new QPushButton(this);
-  Bind(logic_->btMoreInfo, btMoreInfo);
-  btMoreInfo->setAutoDefault(false);
-  auto* okButton = new QPushButton(this);
-  Bind(logic_->OKButton, okButton);
+  QPushButton* btMoreInfo = BoundButton(logic_->btMoreInfo, this, false);
+  auto* okButton = Bound<QPushButton>(logic_->OKButton, this);
   okButton->setDefault(true);
   connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 

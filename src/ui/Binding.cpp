@@ -326,4 +326,29 @@ void Bind(TListViewModel& model, ListViewWidget* list) {
   WatchFocus(model, list);
 }
 
+QPushButton* BoundButton(TButtonModel& model, QWidget* parent, bool autoDefault) {
+  auto* button = Bound<QPushButton>(model, parent);
+  button->setAutoDefault(autoDefault);
+  return button;
+}
+
+QLabel* BoundLabel(TLabelModel& model, QWidget* buddy, QWidget* parent) {
+  auto* label = Bound<QLabel>(model, parent);
+  if (buddy) label->setBuddy(buddy);
+  return label;
+}
+
+QHBoxLayout* OkCancelRow(QDialog* dialog, TButtonModel& ok, TButtonModel& cancel, bool enterAccepts) {
+  QPushButton* btOK = BoundButton(ok, dialog, enterAccepts);
+  btOK->setDefault(enterAccepts);
+  QPushButton* btCancel = BoundButton(cancel, dialog, enterAccepts);
+  QObject::connect(btOK, &QPushButton::clicked, dialog, &QDialog::accept);
+  QObject::connect(btCancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  row->addWidget(btOK);
+  row->addWidget(btCancel);
+  return row;
+}
+
 }  // namespace sw::ui

@@ -9,10 +9,13 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTreeWidget>
 
 #include "window/Controls.h"
@@ -33,6 +36,25 @@ void Bind(TLabelModel& model, QLabel* label);
 void BindNote(TLabelModel& model, QLabel* label);
 void Bind(TLabelModel& model, QGroupBox* group);
 void Bind(TLabelModel& model, QMenu* menu);
+// Building a window: a new view (widget, action or menu) under `parent`,
+// bound to `model`.
+template <class View, class Model, class Parent>
+View* Bound(Model& model, Parent* parent) {
+  auto* view = new View(parent);
+  Bind(model, view);
+  return view;
+}
+// A bound push button. With `autoDefault` it takes Enter while focused;
+// without, Enter reaches the dialog's default button wherever the focus is
+// (for buttons whose action must never happen by a stray Enter).
+QPushButton* BoundButton(TButtonModel& model, QWidget* parent, bool autoDefault);
+// A bound label whose accelerator moves the focus to `buddy` (none if null).
+QLabel* BoundLabel(TLabelModel& model, QWidget* buddy, QWidget* parent);
+// The row of buttons at the foot of a dialog, on the right: OK accepts the
+// dialog, Cancel (like Esc) rejects it; a focused one takes Enter itself.
+// With `enterAccepts`, OK is the default button that Enter presses anywhere
+// else; without, Enter is left to the focused control.
+QHBoxLayout* OkCancelRow(QDialog* dialog, TButtonModel& ok, TButtonModel& cancel, bool enterAccepts = true);
 // Detaches a model from its view (the view is about to go).
 void Unbind(TControlModel& model);
 // The model's caption becomes the window title.

@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
-#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -17,30 +16,18 @@ ExchangeDialog::ExchangeDialog(TExchangeDialogLogic& logic, QWidget* parent) : Q
   BindWindowTitle(logic.dlgExchange, this);
   const bool exporting = logic.Mode() == TExchangeDialogLogic::TMode::Export;
 
-  auto* cbLanguage = new QComboBox(this);
-  Bind(logic.cbLanguage, cbLanguage);
-  auto* cbFormat = new QComboBox(this);
-  Bind(logic.cbFormat, cbFormat);
-  auto* cbOnlyOpen = new QCheckBox(this);
-  Bind(logic.cbOnlyOpen, cbOnlyOpen);
-  auto* cbForce = new QCheckBox(this);
-  Bind(logic.cbForce, cbForce);
-  auto* edFile = new QLineEdit(this);
-  Bind(logic.edFile, edFile);
+  auto* cbLanguage = Bound<QComboBox>(logic.cbLanguage, this);
+  auto* cbFormat = Bound<QComboBox>(logic.cbFormat, this);
+  auto* cbOnlyOpen = Bound<QCheckBox>(logic.cbOnlyOpen, this);
+  auto* cbForce = Bound<QCheckBox>(logic.cbForce, this);
+  auto* edFile = Bound<QLineEdit>(logic.edFile, this);
   edFile->setMinimumWidth(360);
-  auto* sbFile = new QToolButton(this);
-  Bind(logic.sbFile, sbFile);
+  auto* sbFile = Bound<QToolButton>(logic.sbFile, this);
   logic.OnBrowse = [this] { Browse(); };
 
-  auto* lblLanguage = new QLabel(this);
-  Bind(logic.lblLanguage, lblLanguage);
-  lblLanguage->setBuddy(cbLanguage);
-  auto* lblFormat = new QLabel(this);
-  Bind(logic.lblFormat, lblFormat);
-  lblFormat->setBuddy(cbFormat);
-  auto* lblFile = new QLabel(this);
-  Bind(logic.lblFile, lblFile);
-  lblFile->setBuddy(edFile);
+  QLabel* lblLanguage = BoundLabel(logic.lblLanguage, cbLanguage, this);
+  QLabel* lblFormat = BoundLabel(logic.lblFormat, cbFormat, this);
+  QLabel* lblFile = BoundLabel(logic.lblFile, edFile, this);
 
   auto* file = new QHBoxLayout;
   file->addWidget(edFile, 1);
@@ -61,17 +48,7 @@ ExchangeDialog::ExchangeDialog(TExchangeDialogLogic& logic, QWidget* parent) : Q
   else
     cbForce->hide();
 
-  auto* btOK = new QPushButton(this);
-  Bind(logic.btOK, btOK);
-  btOK->setDefault(true);
-  auto* btCancel = new QPushButton(this);
-  Bind(logic.btCancel, btCancel);
-  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btOK);
-  buttons->addWidget(btCancel);
+  QHBoxLayout* buttons = OkCancelRow(this, logic.btOK, logic.btCancel);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);

@@ -25,6 +25,14 @@ namespace sw::ui {
 
 namespace {
 
+// A row holding `widget` at its right end.
+QHBoxLayout* RightAligned(QWidget* widget) {
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(widget);
+  return row;
+}
+
 QString FromU16(const std::u16string& text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -230,10 +238,7 @@ void ItemsView::BuildWidgets() {
   lblProblems->setBuddy(lwProblems_);
   leftLayout->addWidget(lblProblems);
   leftLayout->addWidget(lwProblems_, 1);
-  auto* ignoreRow = new QHBoxLayout;
-  ignoreRow->addStretch(1);
-  ignoreRow->addWidget(btIgnore_);
-  leftLayout->addLayout(ignoreRow);
+  leftLayout->addLayout(RightAligned(btIgnore_));
 
   auto* right = new QWidget(this);
   auto* rightLayout = new QVBoxLayout(right);
@@ -242,10 +247,7 @@ void ItemsView::BuildWidgets() {
   lblTranslation->setBuddy(edTranslation_);
   rightLayout->addWidget(lblTranslation);
   rightLayout->addWidget(edTranslation_, 1);
-  auto* acceptRow = new QHBoxLayout;
-  acceptRow->addStretch(1);
-  acceptRow->addWidget(btAccept_);
-  rightLayout->addLayout(acceptRow);
+  rightLayout->addLayout(RightAligned(btAccept_));
 
   auto* bottom = new QSplitter(Qt::Horizontal, this);
   bottom->addWidget(left);

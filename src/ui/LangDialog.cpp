@@ -50,15 +50,10 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   BindWindowTitle(logic_.dlgLangParams, this);
 
-  auto* label1 = new QLabel(this);
-  Bind(logic_.Label1, label1);
-  label1->setBuddy(tree_);
+  QLabel* label1 = BoundLabel(logic_.Label1, tree_, this);
 
-  auto* lbFilter = new QLabel(this);
-  auto* edFilter = new QLineEdit(this);
-  Bind(logic_.lbFilter, lbFilter);
-  Bind(logic_.edFilter, edFilter);
-  lbFilter->setBuddy(edFilter);
+  auto* edFilter = Bound<QLineEdit>(logic_.edFilter, this);
+  QLabel* lbFilter = BoundLabel(logic_.lbFilter, edFilter, this);
   edFilter->setClearButtonEnabled(true);
   edFilter->setPlaceholderText("Name or abbreviation");
   // Down from the filter goes on into the tree.
@@ -72,34 +67,21 @@ LangDialog::LangDialog(TLangDialogLogic& logic, QWidget* parent)
   // Small enough for a small screen at a large scale; the dialog opens taller.
   tree_->setMinimumSize(260, 100);
 
-  auto* lbEngName = new QLabel(this);
-  auto* edEngName = new QLineEdit(this);
-  Bind(logic_.lbEngName, lbEngName);
-  Bind(logic_.edEngName, edEngName);
-  lbEngName->setBuddy(edEngName);
-  auto* lbExt = new QLabel(this);
-  auto* edExt = new QLineEdit(this);
-  Bind(logic_.lbExt, lbExt);
-  Bind(logic_.edExt, edExt);
-  lbExt->setBuddy(edExt);
+  auto* edEngName = Bound<QLineEdit>(logic_.edEngName, this);
+  QLabel* lbEngName = BoundLabel(logic_.lbEngName, edEngName, this);
+  auto* edExt = Bound<QLineEdit>(logic_.edExt, this);
+  QLabel* lbExt = BoundLabel(logic_.lbExt, edExt, this);
   edExt->setMaximumWidth(80);
 
-  auto* lbLangFolder = new QLabel(this);
-  auto* cbSubFolders = new QComboBox(this);
-  Bind(logic_.lbLangFolder, lbLangFolder);
-  Bind(logic_.cbSubFolders, cbSubFolders);
-  lbLangFolder->setBuddy(cbSubFolders);
+  auto* cbSubFolders = Bound<QComboBox>(logic_.cbSubFolders, this);
+  QLabel* lbLangFolder = BoundLabel(logic_.lbLangFolder, cbSubFolders, this);
   lbLangFolder->setWordWrap(true);
 
   auto* pnlBottom = new QWidget(this);
   pnlBottom->setObjectName("pnlBottom");
-  auto* btOK = new QPushButton(pnlBottom);
-  auto* btCancel = new QPushButton(pnlBottom);
-  Bind(logic_.btOK, btOK);
-  Bind(logic_.btCancel, btCancel);
+  QPushButton* btOK = BoundButton(logic_.btOK, pnlBottom, true);
   btOK->setDefault(true);
-  btOK->setAutoDefault(true);
-  btCancel->setAutoDefault(true);
+  QPushButton* btCancel = BoundButton(logic_.btCancel, pnlBottom, true);
   // The buttons' modal results: OK closes accepted, Cancel (and Esc) rejected.
   connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
   connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);

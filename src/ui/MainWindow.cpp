@@ -55,27 +55,11 @@ QWidget* Panel(const char* name, QWidget* parent) {
   return panel;
 }
 
-QPushButton* Button(TButtonModel& model, QWidget* parent) {
-  auto* button = new QPushButton(parent);
-  Bind(model, button);
-  // A focused button takes Enter itself; elsewhere Enter reaches the default button.
-  button->setAutoDefault(true);
-  return button;
-}
-
 QToolButton* FolderButton(TButtonModel& model, QWidget* parent) {
-  auto* button = new QToolButton(parent);
-  Bind(model, button);
+  auto* button = Bound<QToolButton>(model, parent);
   button->setIcon(parent->style()->standardIcon(QStyle::SP_DirOpenIcon));
   button->setAutoRaise(false);
   return button;
-}
-
-QLabel* Label(TLabelModel& model, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  Bind(model, label);
-  if (buddy) label->setBuddy(buddy);
-  return label;
 }
 
 // The folder selection dialog: a folder may be created with the dialog's own
@@ -146,19 +130,15 @@ void MainWindow::BuildWidgets() {
   // Menu.
   QMenuBar* mainMenu = menuBar();
   mainMenu->setObjectName("MainMenu");
-  auto* miLibrary = new QMenu(mainMenu);
-  Bind(l.miLibrary, miLibrary);
-  auto* miNew = new QAction(miLibrary);
-  Bind(l.miNew, miNew);
+  auto* miLibrary = Bound<QMenu>(l.miLibrary, mainMenu);
+  auto* miNew = Bound<QAction>(l.miNew, miLibrary);
   miNew->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-  auto* miDelete = new QAction(miLibrary);
-  Bind(l.miDelete, miDelete);
+  auto* miDelete = Bound<QAction>(l.miDelete, miLibrary);
   miDelete->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Delete));
   QAction* n1 = new QAction(miLibrary);
   n1->setSeparator(true);
   n1->setObjectName("N1");
-  auto* miExit = new QAction(miLibrary);
-  Bind(l.miExit, miExit);
+  auto* miExit = Bound<QAction>(l.miExit, miLibrary);
   auto* miMoveLiterals = new QAction(QString::fromUtf8("&Move literals\u2026"), miLibrary);
   miMoveLiterals->setObjectName("miMoveLiterals");
   connect(miMoveLiterals, &QAction::triggered, this, [this] { ExecMoveLiterals(*logic_, this); });
@@ -166,34 +146,15 @@ void MainWindow::BuildWidgets() {
   miLibrary->addAction(miDelete);
   miLibrary->addAction(miMoveLiterals);
   // The translators' exchange, where this build has it.
-  if (l.ExchangeAvailable()) {
-    auto* miExport = new QAction(miLibrary);
-    Bind(l.miExport, miExport);
-    auto* miImport = new QAction(miLibrary);
-    Bind(l.miImport, miImport);
-    miLibrary->addAction(miExport);
-    miLibrary->addAction(miImport);
-  }
-  auto* miItems = new QAction(miLibrary);
-  Bind(l.miItems, miItems);
-  miLibrary->addAction(miItems);
-  auto* miPseudo = new QAction(miLibrary);
-  Bind(l.miPseudo, miPseudo);
-  miLibrary->addAction(miPseudo);
-  auto* miPropRules = new QAction(miLibrary);
-  Bind(l.miPropRules, miPropRules);
-  auto* miDefaultRules = new QAction(miLibrary);
-  Bind(l.miDefaultRules, miDefaultRules);
-  miLibrary->addAction(miPropRules);
-  miLibrary->addAction(miDefaultRules);
+  if (l.ExchangeAvailable())
+    for (TButtonModel* model : {&l.miExport, &l.miImport}) miLibrary->addAction(Bound<QAction>(*model, miLibrary));
+  for (TButtonModel* model : {&l.miItems, &l.miPseudo, &l.miPropRules, &l.miDefaultRules})
+    miLibrary->addAction(Bound<QAction>(*model, miLibrary));
   miLibrary->addAction(n1);
   miLibrary->addAction(miExit);
   mainMenu->addMenu(miLibrary);
-  auto* help1 = new QMenu(mainMenu);
-  Bind(l.Help1, help1);
-  auto* about1 = new QAction(help1);
-  Bind(l.About1, about1);
-  help1->addAction(about1);
+  auto* help1 = Bound<QMenu>(l.Help1, mainMenu);
+  help1->addAction(Bound<QAction>(l.About1, help1));
   mainMenu->addMenu(help1);
 
   // Everything below the menu scrolls when the screen is smaller than the
@@ -217,8 +178,7 @@ void MainWindow::BuildWidgets() {
   setCentralWidget(body);
 
   // The status bar names the settings file in use.
-  auto* pnlSettingsFile = new QLabel(statusBar());
-  Bind(l.pnlSettingsFile, pnlSettingsFile);
+  auto* pnlSettingsFile = Bound<QLabel>(l.pnlSettingsFile, statusBar());
   pnlSettingsFile->setTextInteractionFlags(Qt::TextSelectableByMouse);
   pnlSettingsFile->setToolTip(ToQ(l.SettingsFileName()));
   // A long path is cut at the window's edge rather than widening the window.
@@ -229,9 +189,9 @@ void MainWindow::BuildWidgets() {
 
   // Right panel: Process and Close.
   QWidget* pnlRight = Panel("pnlRight", central);
-  auto* btProcess = Button(l.btProcess, pnlRight);
+  auto* btProcess = BoundButton(l.btProcess, pnlRight, true);
   btProcess->setDefault(true);
-  auto* btClose = Button(l.btClose, pnlRight);
+  auto* btClose = BoundButton(l.btClose, pnlRight, true);
   // Enter on a focused Close (where the focus falls while Process is off
   // during a run) must never end the program.
   btClose->setAutoDefault(false);
@@ -248,43 +208,35 @@ void MainWindow::BuildWidgets() {
 
   // Top panel: the library chooser.
   QWidget* pnlTop = Panel("pnlTop", central);
-  auto* cbLibraries = new QComboBox(pnlTop);
-  Bind(l.cbLibraries, cbLibraries);
+  auto* cbLibraries = Bound<QComboBox>(l.cbLibraries, pnlTop);
   cbLibraries->setMinimumWidth(260);
   auto* top = new QHBoxLayout(pnlTop);
   top->setContentsMargins(0, 0, 0, 0);
-  top->addWidget(Label(l.Label1, cbLibraries, pnlTop));
+  top->addWidget(BoundLabel(l.Label1, cbLibraries, pnlTop));
   top->addWidget(cbLibraries, 1);
 
   // Library settings.
-  auto* gbLibSettings = new QGroupBox(central);
-  Bind(l.gbLibSettings, gbLibSettings);
+  auto* gbLibSettings = Bound<QGroupBox>(l.gbLibSettings, central);
   QWidget* pnlLibNames = Panel("pnlLibNames", gbLibSettings);
-  auto* edLibName = new QLineEdit(pnlLibNames);
-  Bind(l.edLibName, edLibName);
-  auto* edLibShortName = new QLineEdit(pnlLibNames);
-  Bind(l.edLibShortName, edLibShortName);
+  auto* edLibName = Bound<QLineEdit>(l.edLibName, pnlLibNames);
+  auto* edLibShortName = Bound<QLineEdit>(l.edLibShortName, pnlLibNames);
   auto* names = new QGridLayout(pnlLibNames);
   names->setContentsMargins(0, 0, 0, 0);
-  names->addWidget(Label(l.Label2, edLibName, pnlLibNames), 0, 0);
+  names->addWidget(BoundLabel(l.Label2, edLibName, pnlLibNames), 0, 0);
   names->addWidget(edLibName, 1, 0);
-  names->addWidget(Label(l.Label3, edLibShortName, pnlLibNames), 0, 1);
+  names->addWidget(BoundLabel(l.Label3, edLibShortName, pnlLibNames), 0, 1);
   names->addWidget(edLibShortName, 1, 1);
   names->setColumnStretch(0, 3);
   names->setColumnStretch(1, 2);
 
   // Created in tab order: each folder button right after its edit.
   QWidget* pnlLibSetsTop = Panel("pnlLibSetsTop", gbLibSettings);
-  auto* edSrcDir = new QLineEdit(pnlLibSetsTop);
-  Bind(l.edSrcDir, edSrcDir);
+  auto* edSrcDir = Bound<QLineEdit>(l.edSrcDir, pnlLibSetsTop);
   QToolButton* sbSrcDir = FolderButton(l.sbSrcDir, pnlLibSetsTop);
-  auto* edDestDir = new QLineEdit(pnlLibSetsTop);
-  Bind(l.edDestDir, edDestDir);
+  auto* edDestDir = Bound<QLineEdit>(l.edDestDir, pnlLibSetsTop);
   QToolButton* sbDestDir = FolderButton(l.sbDestDir, pnlLibSetsTop);
-  auto* cbRemoveUnusedItems = new QCheckBox(pnlLibSetsTop);
-  Bind(l.cbRemoveUnusedItems, cbRemoveUnusedItems);
-  auto* cbKeepUnchangedFiles = new QCheckBox(pnlLibSetsTop);
-  Bind(l.cbKeepUnchangedFiles, cbKeepUnchangedFiles);
+  auto* cbRemoveUnusedItems = Bound<QCheckBox>(l.cbRemoveUnusedItems, pnlLibSetsTop);
+  auto* cbKeepUnchangedFiles = Bound<QCheckBox>(l.cbKeepUnchangedFiles, pnlLibSetsTop);
   setTabOrder(edSrcDir, sbSrcDir);
   setTabOrder(sbSrcDir, edDestDir);
   setTabOrder(edDestDir, sbDestDir);
@@ -292,7 +244,7 @@ void MainWindow::BuildWidgets() {
   setTabOrder(cbRemoveUnusedItems, cbKeepUnchangedFiles);
   auto* sets = new QGridLayout(pnlLibSetsTop);
   sets->setContentsMargins(0, 0, 0, 0);
-  sets->addWidget(Label(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
+  sets->addWidget(BoundLabel(l.lblSrcDir, edSrcDir, pnlLibSetsTop), 0, 0, 1, 2);
   auto* lblSrcResolved = new QLabel(pnlLibSetsTop);
   BindNote(l.lblSrcResolved, lblSrcResolved);
   auto* lblDestResolved = new QLabel(pnlLibSetsTop);
@@ -300,7 +252,7 @@ void MainWindow::BuildWidgets() {
   sets->addWidget(edSrcDir, 1, 0);
   sets->addWidget(sbSrcDir, 1, 1);
   sets->addWidget(lblSrcResolved, 2, 0, 1, 2);
-  sets->addWidget(Label(l.lblDestDir, edDestDir, pnlLibSetsTop), 3, 0, 1, 2);
+  sets->addWidget(BoundLabel(l.lblDestDir, edDestDir, pnlLibSetsTop), 3, 0, 1, 2);
   sets->addWidget(edDestDir, 4, 0);
   sets->addWidget(sbDestDir, 4, 1);
   sets->addWidget(lblDestResolved, 5, 0, 1, 2);
@@ -312,31 +264,26 @@ void MainWindow::BuildWidgets() {
   libSettings->addWidget(pnlLibSetsTop);
 
   // File kinds.
-  auto* gbFilesToScan = new QGroupBox(central);
-  Bind(l.gbFilesToScan, gbFilesToScan);
+  auto* gbFilesToScan = Bound<QGroupBox>(l.gbFilesToScan, central);
   auto* files = new QGridLayout(gbFilesToScan);
   int column = 0;
   for (const auto& model : l.FileKindBoxes) {
-    auto* box = new QCheckBox(gbFilesToScan);
-    Bind(*model, box);
+    auto* box = Bound<QCheckBox>(*model, gbFilesToScan);
     files->addWidget(box, column / 2, column % 2);
     ++column;
   }
 
   // Languages.
-  auto* gbLanguages = new QGroupBox(central);
-  Bind(l.gbLanguages, gbLanguages);
-  auto* lvLanguages = new ListViewWidget(gbLanguages);
-  Bind(l.lvLanguages, lvLanguages);
+  auto* gbLanguages = Bound<QGroupBox>(l.gbLanguages, central);
+  auto* lvLanguages = Bound<ListViewWidget>(l.lvLanguages, gbLanguages);
   lvLanguages->setMinimumHeight(100);
   QWidget* pnlLangControl = Panel("pnlLangControl", gbLanguages);
   auto* langButtons = new QVBoxLayout(pnlLangControl);
   langButtons->setContentsMargins(0, 0, 0, 0);
   for (TButtonModel* model : {&l.btAuto, &l.btAddLang, &l.btEditLang, &l.btDelLang, &l.btMoveUp, &l.btMoveDown})
-    langButtons->addWidget(Button(*model, pnlLangControl));
+    langButtons->addWidget(BoundButton(*model, pnlLangControl, true));
   langButtons->addStretch();
-  auto* pnlLangCount = new QLabel(gbLanguages);
-  Bind(l.pnlLangCount, pnlLangCount);
+  auto* pnlLangCount = Bound<QLabel>(l.pnlLangCount, gbLanguages);
   pnlLangCount->setFrameShape(QFrame::StyledPanel);
   pnlLangCount->setFrameShadow(QFrame::Sunken);
   // The coverage column: a bar per translation language.
@@ -358,10 +305,8 @@ void MainWindow::BuildWidgets() {
   auto* pnlRun = new QFrame(body);
   Bind(l.pnlRun, pnlRun);
   pnlRun->setFrameShape(QFrame::StyledPanel);
-  auto* lblRunLanguage = new QLabel(pnlRun);
-  Bind(l.lblRunLanguage, lblRunLanguage);
-  auto* lblRunFiles = new QLabel(pnlRun);
-  Bind(l.lblRunFiles, lblRunFiles);
+  auto* lblRunLanguage = Bound<QLabel>(l.lblRunLanguage, pnlRun);
+  auto* lblRunFiles = Bound<QLabel>(l.lblRunFiles, pnlRun);
   lblRunFiles->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // The texts change with every file: they never resize the window.
   lblRunLanguage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -369,8 +314,7 @@ void MainWindow::BuildWidgets() {
   auto* pbRun = new QProgressBar(pnlRun);
   Bind(l.pbRun, pbRun);
   pbRun->setTextVisible(false);
-  auto* btCancel = new QPushButton(pnlRun);
-  Bind(l.btCancel, btCancel);
+  auto* btCancel = Bound<QPushButton>(l.btCancel, pnlRun);
   auto* run = new QGridLayout(pnlRun);
   run->addWidget(lblRunLanguage, 0, 0);
   run->addWidget(lblRunFiles, 0, 1);

@@ -58,8 +58,7 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   auto* settings = new QWidget(this);
   auto* grid = new QGridLayout(settings);
   grid->setContentsMargins(0, 0, 0, 0);
-  auto* cbLanguage = new QComboBox(settings);
-  Bind(logic_.cbLanguage, cbLanguage);
+  auto* cbLanguage = Bound<QComboBox>(logic_.cbLanguage, settings);
   cbLanguage->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbLanguage->setMinimumContentsLength(24);
   auto* btFiles = new QPushButton(tr("Pick files\u2026"), settings);
@@ -67,12 +66,8 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   btFiles->setAutoDefault(false);
   // A bound edit at (row, column) spanning `span` columns, its bound label to its left.
   const auto addLabelledEdit = [&](TLabelModel& label, TEditModel& edit, int row, int column, int span) {
-    auto* editor = new QLineEdit(settings);
-    Bind(edit, editor);
-    auto* caption = new QLabel(settings);
-    Bind(label, caption);
-    caption->setBuddy(editor);
-    grid->addWidget(caption, row, column);
+    auto* editor = Bound<QLineEdit>(edit, settings);
+    grid->addWidget(BoundLabel(label, editor, settings), row, column);
     grid->addWidget(editor, row, column + 1, 1, span);
   };
   grid->addWidget(cbLanguage, 0, 0, 1, 3);
@@ -80,12 +75,9 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   addLabelledEdit(logic_.lblPrefix, logic_.edPrefix, 1, 0, 1);
   addLabelledEdit(logic_.lblMaxNameChars, logic_.edMaxNameChars, 1, 2, 1);
   addLabelledEdit(logic_.lblExclude, logic_.edExclude, 2, 0, 3);
-  auto* cbUnitPrefix = new QCheckBox(settings);
-  Bind(logic_.cbUnitPrefix, cbUnitPrefix);
-  auto* cbCyrillic = new QCheckBox(settings);
-  Bind(logic_.cbCyrillicNames, cbCyrillic);
-  auto* cbReuse = new QCheckBox(settings);
-  Bind(logic_.cbReuseNames, cbReuse);
+  auto* cbUnitPrefix = Bound<QCheckBox>(logic_.cbUnitPrefix, settings);
+  auto* cbCyrillic = Bound<QCheckBox>(logic_.cbCyrillicNames, settings);
+  auto* cbReuse = Bound<QCheckBox>(logic_.cbReuseNames, settings);
   grid->addWidget(cbUnitPrefix, 3, 0, 1, 2);
   grid->addWidget(cbCyrillic, 3, 2, 1, 2);
   grid->addWidget(cbReuse, 4, 0, 1, 2);
@@ -98,15 +90,9 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   lblUnits->setBuddy(units_);
   units_->setObjectName("lvUnits");
   units_->setMinimumWidth(120);
-  auto* btAllUnits = new QPushButton(pnlUnits);
-  Bind(logic_.btAllUnits, btAllUnits);
-  btAllUnits->setAutoDefault(false);
-  auto* btNoUnits = new QPushButton(pnlUnits);
-  Bind(logic_.btNoUnits, btNoUnits);
-  btNoUnits->setAutoDefault(false);
   auto* unitButtons = new QHBoxLayout;
-  unitButtons->addWidget(btAllUnits);
-  unitButtons->addWidget(btNoUnits);
+  unitButtons->addWidget(BoundButton(logic_.btAllUnits, pnlUnits, false));
+  unitButtons->addWidget(BoundButton(logic_.btNoUnits, pnlUnits, false));
   auto* unitsLayout = new QVBoxLayout(pnlUnits);
   unitsLayout->setContentsMargins(0, 0, 0, 0);
   unitsLayout->addWidget(lblUnits);
@@ -141,21 +127,14 @@ MoveLiteralsDialog::MoveLiteralsDialog(TMoveLiteralsLogic& logic, QWidget* paren
   bodyLayout->addWidget(settings);
   bodyLayout->addWidget(splitter, 1);
 
-  auto* lblStatus = new QLabel(this);
-  Bind(logic_.lblStatus, lblStatus);
+  auto* lblStatus = Bound<QLabel>(logic_.lblStatus, this);
   lblStatus->setWordWrap(true);
   lblStatus->setMinimumWidth(120);
   // Apply rewrites units: never the default, never pressed by Enter, and it asks first.
-  auto* btApply = new QPushButton(this);
-  Bind(logic_.btApply, btApply);
-  btApply->setAutoDefault(false);
-  auto* btCancel = new QPushButton(this);
-  Bind(logic_.btCancel, btCancel);
-  btCancel->setAutoDefault(false);
   auto* buttons = new QHBoxLayout();
   buttons->addWidget(lblStatus, 1);
-  buttons->addWidget(btApply);
-  buttons->addWidget(btCancel);
+  buttons->addWidget(BoundButton(logic_.btApply, this, false));
+  buttons->addWidget(BoundButton(logic_.btCancel, this, false));
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ScrollingBody(body, this), 1);

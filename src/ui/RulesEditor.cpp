@@ -12,63 +12,41 @@
 
 namespace sw::ui {
 
-namespace {
-
-QPushButton* Button(TButtonModel& model, QWidget* parent) {
-  auto* button = new QPushButton(parent);
-  Bind(model, button);
-  button->setAutoDefault(false);
-  return button;
-}
-
-QLabel* Label(TLabelModel& model, QWidget* buddy, QWidget* parent) {
-  auto* label = new QLabel(parent);
-  Bind(model, label);
-  label->setBuddy(buddy);
-  return label;
-}
-
-}  // namespace
-
 RulesEditor::RulesEditor(TRulesEditorLogic& logic, QWidget* parent) : QDialog(parent), logic_(logic) {
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
   BindWindowTitle(logic.dlgRules, this);
 
   auto* body = new QWidget(this);
-  auto* lblScope = new QLabel(body);
-  Bind(logic.lblScope, lblScope);
+  auto* lblScope = Bound<QLabel>(logic.lblScope, body);
   lblScope->setWordWrap(true);
 
-  auto* lvRules = new ListViewWidget(body);
-  Bind(logic.lvRules, lvRules);
+  auto* lvRules = Bound<ListViewWidget>(logic.lvRules, body);
   lvRules->setRootIsDecorated(false);
   lvRules->setMinimumHeight(80);
   auto* listButtons = new QVBoxLayout;
   for (TButtonModel* model : {&logic.btUp, &logic.btDown, &logic.btRemove, &logic.btDefaults})
-    listButtons->addWidget(Button(*model, body));
+    listButtons->addWidget(BoundButton(*model, body, false));
   listButtons->addStretch();
   auto* list = new QHBoxLayout;
   list->addWidget(lvRules, 1);
   list->addLayout(listButtons);
 
-  auto* cbKind = new QComboBox(body);
-  Bind(logic.cbKind, cbKind);
+  auto* cbKind = Bound<QComboBox>(logic.cbKind, body);
   cbKind->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   cbKind->setMinimumContentsLength(12);
-  auto* edMask = new QLineEdit(body);
-  Bind(logic.edMask, edMask);
+  auto* edMask = Bound<QLineEdit>(logic.edMask, body);
   edMask->setPlaceholderText(".Caption, TLabel.Caption, MainForm.*");
-  auto* btAdd = Button(logic.btAdd, body);
-  auto* btChange = Button(logic.btChange, body);
+  auto* btAdd = BoundButton(logic.btAdd, body, false);
+  auto* btChange = BoundButton(logic.btChange, body, false);
   connect(edMask, &QLineEdit::returnPressed, this, [&logic] {
     if (logic.btAdd.Enabled()) logic.btAdd.Click();
   });
   auto* lblRuleError = new QLabel(body);
   BindNote(logic.lblRuleError, lblRuleError);
   auto* rule = new QGridLayout;
-  rule->addWidget(Label(logic.lblKind, cbKind, body), 0, 0);
+  rule->addWidget(BoundLabel(logic.lblKind, cbKind, body), 0, 0);
   rule->addWidget(cbKind, 0, 1);
-  rule->addWidget(Label(logic.lblMask, edMask, body), 0, 2);
+  rule->addWidget(BoundLabel(logic.lblMask, edMask, body), 0, 2);
   rule->addWidget(edMask, 0, 3);
   rule->addWidget(btAdd, 0, 4);
   rule->addWidget(btChange, 0, 5);
@@ -77,19 +55,16 @@ RulesEditor::RulesEditor(TRulesEditorLogic& logic, QWidget* parent) : QDialog(pa
 
   auto* gbTest = new QGroupBox("Test", body);
   gbTest->setObjectName("gbTest");
-  auto* edTestPath = new QLineEdit(gbTest);
-  Bind(logic.edTestPath, edTestPath);
-  auto* edTestClass = new QLineEdit(gbTest);
-  Bind(logic.edTestClass, edTestClass);
+  auto* edTestPath = Bound<QLineEdit>(logic.edTestPath, gbTest);
+  auto* edTestClass = Bound<QLineEdit>(logic.edTestClass, gbTest);
   edTestClass->setPlaceholderText("TPanel");
-  auto* lblTestResult = new QLabel(gbTest);
-  Bind(logic.lblTestResult, lblTestResult);
+  auto* lblTestResult = Bound<QLabel>(logic.lblTestResult, gbTest);
   lblTestResult->setWordWrap(true);
   lblTestResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
   auto* test = new QGridLayout(gbTest);
-  test->addWidget(Label(logic.lblTestPath, edTestPath, gbTest), 0, 0);
+  test->addWidget(BoundLabel(logic.lblTestPath, edTestPath, gbTest), 0, 0);
   test->addWidget(edTestPath, 0, 1);
-  test->addWidget(Label(logic.lblTestClass, edTestClass, gbTest), 0, 2);
+  test->addWidget(BoundLabel(logic.lblTestClass, edTestClass, gbTest), 0, 2);
   test->addWidget(edTestClass, 0, 3);
   test->addWidget(lblTestResult, 1, 0, 1, 4);
   test->setColumnStretch(1, 3);
@@ -102,14 +77,8 @@ RulesEditor::RulesEditor(TRulesEditorLogic& logic, QWidget* parent) : QDialog(pa
   bodyLayout->addLayout(rule);
   bodyLayout->addWidget(gbTest);
 
-  auto* btOK = Button(logic.btOK, this);
-  auto* btCancel = Button(logic.btCancel, this);
-  connect(btOK, &QPushButton::clicked, this, &QDialog::accept);
-  connect(btCancel, &QPushButton::clicked, this, &QDialog::reject);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  buttons->addWidget(btOK);
-  buttons->addWidget(btCancel);
+  // Enter in the mask adds the rule: it never closes the dialog.
+  QHBoxLayout* buttons = OkCancelRow(this, logic.btOK, logic.btCancel, false);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(ScrollingBody(body, this), 1);

@@ -25,13 +25,6 @@ namespace sw::ui {
 
 namespace {
 
-QPushButton* Button(TButtonModel& model, QWidget* parent) {
-  auto* button = new QPushButton(parent);
-  Bind(model, button);
-  button->setAutoDefault(false);
-  return button;
-}
-
 // Column of the coverage in the report's list.
 constexpr int kCoverageColumn = 4;
 
@@ -52,14 +45,12 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
   icon->setPixmap(style()->standardIcon(pixmap, nullptr, this).pixmap(iconSize, iconSize));
   icon->setAlignment(Qt::AlignTop);
 
-  auto* headline = new QLabel(this);
-  Bind(logic.lblHeadline, headline);
+  auto* headline = Bound<QLabel>(logic.lblHeadline, this);
   QFont bold = headline->font();
   bold.setBold(true);
   bold.setPointSizeF(bold.pointSizeF() * 1.15);
   headline->setFont(bold);
-  auto* summary = new QLabel(this);
-  Bind(logic.lblSummary, summary);
+  auto* summary = Bound<QLabel>(logic.lblSummary, this);
   summary->setTextInteractionFlags(Qt::TextSelectableByMouse);
   summary->setWordWrap(true);
 
@@ -105,9 +96,9 @@ RunReportDialog::RunReportDialog(TRunReportLogic& logic, QWidget* parent) : QDia
   problems->setMinimumHeight(problems->fontMetrics().height() * 2 + 12);
   problemsLabel->setBuddy(problems);
 
-  auto* btCopy = Button(logic.btCopy, this);
-  auto* btOpenFolder = Button(logic.btOpenFolder, this);
-  auto* btClose = Button(logic.btClose, this);
+  auto* btCopy = BoundButton(logic.btCopy, this, false);
+  auto* btOpenFolder = BoundButton(logic.btOpenFolder, this, false);
+  auto* btClose = BoundButton(logic.btClose, this, false);
   btClose->setDefault(true);
   logic.CopyText = [](const std::string& text) { QApplication::clipboard()->setText(ToQ(text)); };
   logic.OpenFolder = [this](const std::string& folder) {

@@ -2,6 +2,26 @@
 
 namespace sw {
 
+namespace {
+
+// An index into a list of `count` entries, or -1 (none) when out of range.
+int EntryOrNone(int index, int count) { return index >= 0 && index < count ? index : -1; }
+
+// Removes entry `index` of `entries`; the selection stays on the entry it
+// was on, or becomes none when that entry goes. False when out of range.
+template <class Entries>
+bool EraseEntry(Entries& entries, int index, int& selected) {
+  if (index < 0 || index >= static_cast<int>(entries.size())) return false;
+  entries.erase(entries.begin() + index);
+  if (selected == index)
+    selected = -1;
+  else if (selected > index)
+    --selected;
+  return true;
+}
+
+}  // namespace
+
 void TControlModel::SetFocus() {
   ++focusRequests_;
   if (OnFocusRequest)
@@ -40,17 +60,11 @@ void TComboBoxModel::SetItem(int index, const std::string& item) {
 }
 
 void TComboBoxModel::DeleteItem(int index) {
-  if (index < 0 || index >= Count()) return;
-  items_.erase(items_.begin() + index);
-  if (itemIndex_ == index)
-    itemIndex_ = -1;
-  else if (itemIndex_ > index)
-    --itemIndex_;
-  Changed();
+  if (EraseEntry(items_, index, itemIndex_)) Changed();
 }
 
 void TComboBoxModel::SetItemIndex(int index) {
-  itemIndex_ = index >= 0 && index < Count() ? index : -1;
+  itemIndex_ = EntryOrNone(index, Count());
   Changed();
 }
 
@@ -73,17 +87,11 @@ void TListViewModel::SetRow(int index, Row row) {
 }
 
 void TListViewModel::DeleteRow(int index) {
-  if (index < 0 || index >= RowCount()) return;
-  rows_.erase(rows_.begin() + index);
-  if (selected_ == index)
-    selected_ = -1;
-  else if (selected_ > index)
-    --selected_;
-  Changed();
+  if (EraseEntry(rows_, index, selected_)) Changed();
 }
 
 void TListViewModel::SetSelected(int index) {
-  selected_ = index >= 0 && index < RowCount() ? index : -1;
+  selected_ = EntryOrNone(index, RowCount());
   Changed();
 }
 

@@ -115,19 +115,6 @@ const std::array<char16_t, 0x10000>& FoldTable() {
   return table;
 }
 
-// An editor gives line breaks as LF; a native text with CR LF breaks gets
-// its translation with CR LF breaks too.
-std::u16string WithLineBreaksOf(const std::u16string& text, std::u16string_view native) {
-  if (native.find(u"\r\n") == std::u16string_view::npos || text.find(u'\r') != std::u16string::npos) return text;
-  std::u16string out;
-  out.reserve(text.size() + 8);
-  for (char16_t c : text) {
-    if (c == u'\n') out += u'\r';
-    out += c;
-  }
-  return out;
-}
-
 bool IsText(std::uint8_t kind) { return kind == vkString || kind == vkStrings; }
 
 int StatusRank(TUnitStatus status) {

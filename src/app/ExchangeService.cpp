@@ -192,7 +192,7 @@ std::vector<TCheckProblem> ImportCheckProblems(const TImportRequest& request, co
 
 std::string ImportSummary(const TImportRequest& request, const TImportResult& result) {
   std::string text = (request.DryRun ? "Would change " : "Changed ") + std::to_string(result.Changed) + " of " +
-                     std::to_string(result.Units) + " units (" + std::to_string(result.Unchanged) + " unchanged, " +
+                     std::to_string(result.Units) + (result.Units == 1 ? " unit (" : " units (") + std::to_string(result.Unchanged) + " unchanged, " +
                      std::to_string(result.NoTranslation) + " without translation, " +
                      std::to_string(result.Stale.size()) + " stale, " + std::to_string(result.Unknown.size()) +
                      " unknown, " + std::to_string(result.Invalid.size()) + " invalid";

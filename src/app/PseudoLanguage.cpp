@@ -128,12 +128,13 @@ TPseudoResult WritePseudoLanguage(const TResolvedLibrary& library, const TPseudo
       memory.Commit();
       result.InMemory = true;
     }
-  } catch (const EShelfwrightError& e) {
-    throw EShelfwrightError(result.File + ": " + e.Message());
-  } catch (const EExchangeError& e) {
-    throw EShelfwrightError(e.Message());
   } catch (const Exception& e) {
-    throw EShelfwrightError(result.File + ": " + e.Message());
+    // The error is the pseudo-language file's, unless it names a file of its
+    // own (the native file that could not be loaded, say).
+    EShelfwrightError error(e.Message());
+    error.AttachPlaceOf(e);
+    if (dynamic_cast<const EExchangeError*>(&e) == nullptr) error.AttachFile(result.File);
+    throw error;
   }
   if (request.OutputFile.empty()) {
     WriteLibIni(library.DestDir, library.Name, library.ShortName, library.Languages, library.PropRules);

@@ -263,8 +263,8 @@ TFormTrees ReadFormTrees(const std::string& folder, LANGID langId) {
         }
       }
       forms.push_back(std::move(form));
-    } catch (const Exception& e) {
-      trees.Errors.push_back(path + ": " + e.Message());
+    } catch (Exception& e) {
+      trees.Errors.push_back(e.AttachFile(path).Describe());
     }
   }
   TMerger merger(forms);

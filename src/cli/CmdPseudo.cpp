@@ -50,7 +50,7 @@ int RunPseudo(const PseudoCliOptions& options) {
     const TPseudoResult result = WritePseudoLanguage(library, request);
     std::cout << PseudoSummary(result) << "\n";
   } catch (const Exception& e) {
-    PrintError(e.Message());
+    PrintError(e.Describe());
     return kExitFailure;
   }
   return kExitOk;

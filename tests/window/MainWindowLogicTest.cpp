@@ -1061,7 +1061,7 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
     return dialog.btOK.Enabled();
   };
   w.miImport.Click();
-  EXPECT_EQ(user_.Log.back().rfind("information Changed 1 of 1 units", 0), 0u) << user_.Log.back();
+  EXPECT_EQ(user_.Log.back().rfind("information Changed 1 of 1 unit (", 0), 0u) << user_.Log.back();
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "100.0%") << "the bars follow the import";
 
   // A file made for another language is refused with the window's advice,

@@ -63,6 +63,7 @@ class CacheRunTest : public ::testing::Test {
     const TRunResult plain = RunLibrary(Library(shortName, "ref", false, rule));
     EXPECT_TRUE(cached.Ok() && plain.Ok());
     EXPECT_EQ(plain.Stats.FilesReused, 0);
+    EXPECT_EQ(cached.Stats.Warnings, plain.Stats.Warnings);
     for (const char* abbr : {"ENU", "DEU"}) {
       const std::string name = shortName + "." + abbr + ".lng";
       EXPECT_EQ(ReadBytes(dir.Path("out/" + name)), ReadBytes(dir.Path("ref/" + name))) << name;
@@ -97,6 +98,29 @@ TEST_F(CacheRunTest, OnlyChangedFilesAreParsedAgain) {
   const TRunResult broken = RunLibrary(Library("Lib", "out", true));
   EXPECT_EQ(broken.Stats.FilesFailed, 1);
   EXPECT_EQ(broken.Stats.FilesReused, 2);
+}
+
+std::string Unit(const std::string& hello) {
+  // SHello declared twice: the reader warns, and the first one stands.
+  return "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = '" + hello +
+         "';\r\n  SBye = 'Bye';\r\n  SHello = 'again';\r\nimplementation\r\nend.\r\n";
+}
+
+TEST_F(CacheRunTest, UnitsAreKeptAsFormsAre) {
+  dir.Write("src/en/Strings.pas", Unit("Hello"));
+  dir.Write("src/de/Strings.pas", Unit("Hallo"));
+  // Not kept: a resource script, whose headers could change under it.
+  dir.Write("src/en/Messages.rc", "STRINGTABLE\r\nBEGIN\r\n  1 \"Saved\"\r\nEND\r\n");
+  EXPECT_EQ(Step(), 0);
+  EXPECT_EQ(Step(), 5) << "unchanged";
+  dir.Write("src/de/Strings.pas", Unit("Guten Tag"));
+  EXPECT_EQ(Step(), 4) << "one unit changed";
+  EXPECT_EQ(German("U:Strings.SHello"), u"Guten Tag");
+  // A unit that no longer reads fails as it would without the cache.
+  dir.Write("src/de/Strings.pas", "unit Strings;\r\ninterface\r\nresourcestring\r\n  SHello = 'cut");
+  const TRunResult broken = RunLibrary(Library("Lib", "out", true));
+  EXPECT_EQ(broken.Stats.FilesFailed, 1);
+  EXPECT_EQ(broken.Stats.FilesReused, 4);
 }
 
 TEST_F(CacheRunTest, AnOldStampAloneVouchesForItsFile) {

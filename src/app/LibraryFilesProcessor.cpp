@@ -110,6 +110,7 @@ void TLibraryFilesProcessor::Run() {
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
+  storage_->ExpectLanguages(languages.Count());
   if (!library_.MemoryFile.empty()) {
     memory_ = std::make_unique<TRunMemory>(library_.MemoryFile, library_.PreferFolders);
     stats_.Memory = memory_->Report();

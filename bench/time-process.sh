@@ -17,8 +17,10 @@
 #
 # Usage: bench/time-process.sh [--forms N] [--strings N] [--langs N] [--units N]
 #                              [--cli PATH] [--work DIR] [--keep] [--no-half] [--jobs N]
+#                              [--no-memory]
 # --jobs N is handed to `process` (files read in parallel; without it the
-# program's default, the machine's cores).
+# program's default, the machine's cores), as is --no-memory (the runs keep
+# no translation memory: what the run itself costs, without the memory's).
 # Defaults: 2000 forms, 100000 strings, 10 languages, 400 units per language.
 # The libraries are generated into DIR (default: a temporary folder) and
 # removed afterwards unless --keep is given.
@@ -27,7 +29,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 forms=2000 strings=100000 langs=10 units=400
 cli="$root/build/default/src/cli/shelfwright-cli"
-work="" keep=0 half=1 jobs=()
+work="" keep=0 half=1 jobs=() memory=()
 while [ $# -gt 0 ]; do
   case "$1" in
     --forms) forms="$2"; shift 2 ;;
@@ -39,6 +41,7 @@ while [ $# -gt 0 ]; do
     --keep) keep=1; shift ;;
     --no-half) half=0; shift ;;
     --jobs) jobs=(--jobs "$2"); shift 2 ;;
+    --no-memory) memory=(--no-memory); shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
   esac
 done
@@ -64,14 +67,14 @@ timed() {
 measure() {
   local dir="$1" f="$2" s="$3" u="$4"
   mkdir -p "$dir"
-  echo "Library: $f forms, $s strings, $langs languages, $u units per language${jobs:+, ${jobs[*]}}"
+  echo "Library: $f forms, $s strings, $langs languages, $u units per language${jobs:+, ${jobs[*]}}${memory:+, ${memory[*]}}"
   local settings files bytes
   settings="$(python3 "$here/gen_library.py" "$dir" --forms "$f" --strings "$s" --langs "$langs" --units "$u")"
   files=$(find "$dir/src" -type f | wc -l)
   bytes=$(du -sb "$dir/src" | cut -f1)
   echo "  input: $files files, $(calc "%.1f" "$bytes / 1048576") MiB"
 
-  local run=("$cli" process --settings "$settings" --library 1 --quiet --json "${jobs[@]}")
+  local run=("$cli" process --settings "$settings" --library 1 --quiet --json "${jobs[@]}" "${memory[@]}")
   timed "${run[@]}" > "$dir/first.json"
   local w1=$WALL c1=$CPU r1=$RSS
   timed "${run[@]}" > "$dir/second.json"

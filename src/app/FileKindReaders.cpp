@@ -5,14 +5,17 @@
 // extractors'; here each kind's result is held between its reading and its
 // merge, and merged into one column of the storage. A form is walked on the
 // reading thread into a record of what the storage is to take; its merge
-// only applies that record, and the run's cache keeps its byte form. Only the native pass
-// creates items; a translation pass fills the values of items that exist.
+// only applies that record, and the run's cache keeps its byte form, as it
+// keeps a unit's constants. Only the native pass creates items; a
+// translation pass fills the values of items that exist.
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/FileKinds.h"
+#include "base/ByteRecord.h"
 #include "base/Unicode.h"
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/ResStringTables.h"
@@ -29,24 +32,31 @@ struct TResContents : TFileContents {
   TResProcessor Processor;
 };
 
+// A unit's or a script's constants, in their order, with the texts in UTF-16
+// (decoded on the reading thread), and what the reader warned of.
 struct TSourceContents : TFileContents {
-  std::unique_ptr<TSourceProcessor> Processor;
-  // The texts of the constants in UTF-16, in their order: decoded on the
-  // reading thread.
+  std::string UnitName;
+  std::vector<std::string> Names;
   std::vector<std::u16string> Texts;
+  std::vector<std::string> Warnings;
 };
 
 struct TFormContents : TFileContents {
   TFormRecord Record;  // walked on the reading thread
 };
 
-std::unique_ptr<TFileContents> SourceContents(std::unique_ptr<TSourceProcessor> processor) {
+std::unique_ptr<TFileContents> SourceContents(TSourceProcessor& processor) {
   auto contents = std::make_unique<TSourceContents>();
   // The processors hand over UTF-8, decoded from the file's own encoding.
-  const TStrConstList& constants = processor->UnitRec().Constants;
-  contents->Texts.reserve(static_cast<std::size_t>(constants.Count()));
-  for (const auto& item : constants) contents->Texts.push_back(Utf8ToUtf16(item->Value));
-  contents->Processor = std::move(processor);
+  const TUnitRec& unit = processor.UnitRec();
+  contents->UnitName = unit.UnitName;
+  contents->Names.reserve(static_cast<std::size_t>(unit.Constants.Count()));
+  contents->Texts.reserve(static_cast<std::size_t>(unit.Constants.Count()));
+  for (const auto& item : unit.Constants) {
+    contents->Names.push_back(item->Name);
+    contents->Texts.push_back(Utf8ToUtf16(item->Value));
+  }
+  contents->Warnings = std::move(processor.Warnings);
   return contents;
 }
 
@@ -98,38 +108,87 @@ void MergeResFile(const std::string& path, TFileContents& contents, TKindMergeTa
 }
 
 std::unique_ptr<TFileContents> ReadPasFile(const std::string& path, const TKindReadSettings& settings) {
-  auto processor = std::make_unique<TPasProcessor>();
+  TPasProcessor processor;
   // ANSI bytes of a language's folder are that language's text: decode
   // them with its code page, not with whatever code page this machine uses.
-  processor->CodePage = settings.CodePage;
-  processor->LoadConstants(path);
-  return SourceContents(std::move(processor));
+  processor.CodePage = settings.CodePage;
+  processor.LoadConstants(path);
+  return SourceContents(processor);
 }
 
 std::unique_ptr<TFileContents> ReadRcFile(const std::string& path, const TKindReadSettings& settings) {
-  auto processor = std::make_unique<TCPPProcessor>();
-  processor->CodePage = settings.CodePage;
-  processor->LangId = settings.LangId;
-  processor->LoadConstants(path);
-  return SourceContents(std::move(processor));
+  TCPPProcessor processor;
+  processor.CodePage = settings.CodePage;
+  processor.LangId = settings.LangId;
+  processor.LoadConstants(path);
+  return SourceContents(processor);
 }
 
 void MergeSourceFile(const std::string&, TFileContents& contents, TKindMergeTarget& target) {
   const auto& source = static_cast<const TSourceContents&>(contents);
-  const TUnitRec& unit = source.Processor->UnitRec();
-  for (int i = 0; i < unit.Constants.Count(); ++i) {
-    const TStrConst* item = unit.Constants.Items(i);
-    TLocConstant* constant = target.Storage.FindConstant(unit.UnitName, item->Name);
+  for (std::size_t i = 0; i < source.Names.size(); ++i) {
+    const std::string& name = source.Names[i];
+    TLocConstant* constant = target.Storage.FindConstant(source.UnitName, name);
     if (!constant) {
       if (!target.Native) continue;
-      constant = target.Storage.FindOrAddConstant(-1, unit.UnitName, 0, item->Name);
+      constant = target.Storage.FindOrAddConstant(-1, source.UnitName, 0, name);
     }
-    SetValue(*constant, target, source.Texts[static_cast<std::size_t>(i)]);
+    SetValue(*constant, target, source.Texts[i]);
     constant->OwnerUnit->SetAttr(uaSourceConstant, true);
   }
-  const auto& warnings = source.Processor->Warnings;
-  target.Warnings.insert(target.Warnings.end(), warnings.begin(), warnings.end());
+  target.Warnings.insert(target.Warnings.end(), source.Warnings.begin(), source.Warnings.end());
 }
+
+namespace {
+
+// A unit's byte form for the run's cache (base/ByteRecord.h): its name, the
+// constants' names and texts, the warnings. A unit includes no other file
+// (its reader does not follow {$I}), so the file alone decides what it
+// yields. Resource scripts, whose headers may change under them, are not
+// kept.
+std::unique_ptr<TFileContents> ParsePasBytes(const std::string& path, const std::string& bytes,
+                                             const TKindReadSettings& settings) {
+  TPasProcessor processor;
+  processor.CodePage = settings.CodePage;
+  processor.LoadConstantsFromBytes(path, bytes);
+  return SourceContents(processor);
+}
+
+bool EncodePasContents(const TFileContents& contents, std::string& bytes) {
+  const auto& source = static_cast<const TSourceContents&>(contents);
+  bytes.clear();
+  PutText(bytes, source.UnitName);
+  PutU32(bytes, static_cast<std::uint32_t>(source.Names.size()));
+  for (std::size_t i = 0; i < source.Names.size(); ++i) {
+    PutText(bytes, source.Names[i]);
+    PutWide(bytes, source.Texts[i]);
+  }
+  PutU32(bytes, static_cast<std::uint32_t>(source.Warnings.size()));
+  for (const std::string& warning : source.Warnings) PutText(bytes, warning);
+  return true;
+}
+
+std::unique_ptr<TFileContents> DecodePasContents(std::string_view bytes) {
+  auto contents = std::make_unique<TSourceContents>();
+  TByteReader in(bytes);
+  std::uint32_t count = 0;
+  // A constant takes at least its two lengths, a warning its one.
+  if (!in.Text(contents->UnitName) || !in.U32(count) || count > in.Left() / 8) return nullptr;
+  contents->Names.resize(count);
+  contents->Texts.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i)
+    if (!in.Text(contents->Names[i]) || !in.Wide(contents->Texts[i])) return nullptr;
+  if (!in.U32(count) || count > in.Left() / 4) return nullptr;
+  contents->Warnings.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i)
+    if (!in.Text(contents->Warnings[i])) return nullptr;
+  if (!in.AtEnd()) return nullptr;
+  return contents;
+}
+
+}  // namespace
+
+const TKindCache kPasCache{ParsePasBytes, EncodePasContents, DecodePasContents};
 
 namespace {
 

@@ -102,6 +102,7 @@ void MergeSourceFile(const std::string& path, TFileContents& contents, TKindMerg
 std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindReadSettings& settings);
 void MergeDfmFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
 extern const TKindCache kDfmCache;
+extern const TKindCache kPasCache;
 // Compiled programs and resource DLLs (CompiledProgramKind.cpp).
 std::unique_ptr<TFileContents> ReadCompiledFile(const std::string& path, const TKindReadSettings& settings);
 void MergeCompiledFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
@@ -111,7 +112,8 @@ bool IsResourceDllFile(const std::string& path);
 // window's check boxes.
 inline constexpr std::array kFileKinds{
     TFileKind{sfResFiles, {".res", ".r32", ""}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
-    TFileKind{sfPasFiles, {".pas", "", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile},
+    TFileKind{sfPasFiles, {".pas", "", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile, true,
+              nullptr, &kPasCache},
     TFileKind{sfRcFiles, {".rc", "", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
     TFileKind{sfDfmFiles, {".dfm", "", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile, true, nullptr,
               &kDfmCache},

@@ -110,6 +110,7 @@ void TLibraryFilesProcessor::Run() {
     }
   } scope{*this};
   storage_ = std::make_unique<TLocStorage>();
+  storage_->ExpectLanguages(languages.Count());
   if (!library_.MemoryFile.empty()) {
     memory_ = std::make_unique<TRunMemory>(library_.MemoryFile, library_.PreferFolders);
     stats_.Memory = memory_->Report();
@@ -132,18 +133,16 @@ void TLibraryFilesProcessor::Run() {
     }
   }
   // The cache keeps the files read this time; a stopped run, which has not
-  // read them all, leaves it as it was. Failing to write it costs the next
-  // run time only.
-  // The storage is no longer needed: freed first, it does not add to the
-  // memory the cache's bytes take while they are written.
+  // read them all, leaves it as it was (the new file is removed with the
+  // cache). Failing to write it costs the next run time only.
   storage_.reset();
   if (cache_ && !stats_.Cancelled && cache_->Changed()) {
     try {
-      cache_->Save(TFileCache::DefaultFileName(library_.DestDir, library_.ShortName));
+      cache_->Save();
     } catch (const Exception&) {
     }
-    cache_.reset();
   }
+  cache_.reset();
   // The languages written keep what the memory learnt from them.
   if (memory_) {
     memory_->Finish();
@@ -301,20 +300,23 @@ namespace {
 
 // What reading one file yields before it is merged: what its kind's reader
 // made of it, or the failure that stopped its reading; for the cache, the
-// entry to keep, and whether the result came from the last run's.
+// entry to keep with the result made now (when `KeptNew`; otherwise the
+// result is the loaded one), and whether the result came from the last run's.
 struct TReadFile {
   std::unique_ptr<TFileContents> Contents;
   std::exception_ptr Error;
   std::optional<TFileCache::TEntry> Kept;
+  std::string KeptResult;
+  bool KeptNew = false;
   bool Reused = false;
 };
 
-// The cached entry's result, when it still decodes.
-bool Reuse(const TFileKind& kind, const TFileCache::TEntry& entry, TReadFile& file) {
-  if (!entry.Result) return false;
-  file.Contents = kind.Cache->Decode(*entry.Result);
+// The loaded entry's result, when it still reads back and decodes.
+bool Reuse(const TFileKind& kind, const TFileCache& cache, const TFileCache::TEntry& entry, TReadFile& file) {
+  std::string result;
+  if (!cache.ReadResult(entry, result)) return false;
+  file.Contents = kind.Cache->Decode(result);
   if (!file.Contents) return false;
-  file.Kept = entry;
   file.Reused = true;
   return true;
 }
@@ -327,21 +329,24 @@ void ReadThroughCache(const std::string& path, const TFileKind& kind, const TKin
   entry.Key = key;
   const bool stamped = FileStampOf(path, entry.Stamp);
   const TFileCache::TEntry* last = cache.Find(path, key);
-  if (last && stamped && cache.StampVouches(*last, entry.Stamp) && Reuse(kind, *last, file)) return;
+  if (last && stamped && cache.StampVouches(*last, entry.Stamp) && Reuse(kind, cache, *last, file)) {
+    file.Kept = *last;
+    return;
+  }
   const std::string bytes = platform::ReadRegularFile(path);
   entry.Hash = ContentHash(bytes);
-  if (last && last->Hash == entry.Hash && last->Stamp.Size == bytes.size()) {
-    entry.Result = last->Result;
-    if (Reuse(kind, entry, file)) return;
+  if (last && last->Hash == entry.Hash && last->Stamp.Size == bytes.size() && Reuse(kind, cache, *last, file)) {
+    // Touched, not changed: the loaded result under the stamp of now.
+    file.Kept = *last;
+    file.Kept->Stamp = entry.Stamp;
+    return;
   }
   file.Contents = kind.Cache->Parse(path, bytes, settings);
   // A file that changed while it was looked at is not kept: its stamp would
   // vouch for other bytes.
-  std::string result;
-  if (stamped && entry.Stamp.Size == bytes.size() && kind.Cache->Encode(*file.Contents, result)) {
-    result.shrink_to_fit();  // kept for the whole run: no slack
-    entry.Result = std::make_shared<const std::string>(std::move(result));
-    file.Kept = std::move(entry);
+  if (stamped && entry.Stamp.Size == bytes.size() && kind.Cache->Encode(*file.Contents, file.KeptResult)) {
+    file.Kept = entry;
+    file.KeptNew = true;
   }
 }
 
@@ -361,6 +366,7 @@ TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindRe
   } catch (...) {
     file.Error = std::current_exception();
     file.Kept.reset();
+    file.KeptResult.clear();
   }
   return file;
 }
@@ -424,7 +430,14 @@ bool TLibraryFilesProcessor::ProcessFiles(const std::vector<std::pair<std::strin
       kFileKinds[static_cast<std::size_t>(kind)].Merge(path, *file.Contents, target);
       ++stats_.FilesRead[static_cast<std::size_t>(kind)];
       if (file.Reused) ++stats_.FilesReused;
-      if (cache_ && file.Kept) cache_->Keep(path, std::move(*file.Kept));
+      // A result made now goes to the new cache file at once: the run holds
+      // no result longer than between its read and its merge.
+      if (cache_ && file.Kept) {
+        if (file.KeptNew)
+          cache_->Keep(path, *file.Kept, file.KeptResult);
+        else
+          cache_->KeepLoaded(path, *file.Kept);
+      }
     } catch (Exception& e) {
       e.AttachFile(path);
       ++stats_.FilesFailed;

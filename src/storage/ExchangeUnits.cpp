@@ -4,6 +4,7 @@
 #include "base/AsciiText.h"
 #include "base/Unicode.h"
 #include "platform/FileSystem.h"
+#include "platform/NationalLanguage.h"
 #include "util/LocaleCatalogue.h"
 #include "base/Exceptions.h"
 
@@ -20,8 +21,13 @@ bool IsBlank(char16_t c) {
          c == 0x202F;
 }
 
-std::string NameText(const std::string& name, LANGID nativeLangId) {
-  return Utf16ToUtf8(AnsiToWideByLang(name, nativeLangId));
+// A stored 8-bit name as UTF-8, decoded with the native code page; a name
+// in ASCII (nearly all of them), which every ANSI code page decodes to
+// itself, as it is.
+std::string NameText(const std::string& name, unsigned nativeCodePage) {
+  for (char ch : name)
+    if (static_cast<unsigned char>(ch) >= 0x80) return Utf16ToUtf8(AnsiToWideCP(name, nativeCodePage));
+  return name;
 }
 
 }  // namespace
@@ -80,7 +86,7 @@ TUnitStatus StatusOf(const TLocItem& item, int column) {
 }
 
 std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) {
-  const LANGID native = storage.Languages(0);
+  const unsigned native = GetCodePage(storage.Languages(0));
   std::vector<TExchangeUnit> units;
   // Counted first: a vector grown by doubling would, at its last growth,
   // hold the units twice and a half over.
@@ -106,10 +112,10 @@ std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) 
   for (int u = 0; u < storage.Units->Count(); ++u) {
     const TLocUnit* unit = storage.Units->Items(u);
     const std::string prefix = "unit/" + EscapePlaceName(unit->ItemName) + "/";
+    const std::string unitPath = NameText(unit->ItemName, native);
     for (int c = 0; c < unit->Constants->Count(); ++c) {
       TLocConstant* constant = unit->Constants->Items(c);
-      add(constant, TGroupKind::Unit, unit->ItemName, prefix + EscapePlaceName(constant->ItemName),
-          NameText(unit->ItemName, native));
+      add(constant, TGroupKind::Unit, unit->ItemName, prefix + EscapePlaceName(constant->ItemName), unitPath);
     }
   }
   for (int f = 0; f < storage.Forms->Count(); ++f) {
@@ -133,10 +139,10 @@ std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) 
   for (int g = 0; g < storage.ExtGroups->Count(); ++g) {
     const TLocExtGroup* group = storage.ExtGroups->Items(g);
     const std::string prefix = "group/" + EscapePlaceName(group->ItemName) + "/";
+    const std::string groupPath = NameText(group->ItemName, native);
     for (int e = 0; e < group->ExtItems->Count(); ++e) {
       TLocExtItem* item = group->ExtItems->Items(e);
-      add(item, TGroupKind::ExtGroup, group->ItemName, prefix + EscapePlaceName(item->ItemName),
-          NameText(group->ItemName, native));
+      add(item, TGroupKind::ExtGroup, group->ItemName, prefix + EscapePlaceName(item->ItemName), groupPath);
     }
   }
   return units;

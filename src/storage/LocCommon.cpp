@@ -5,6 +5,7 @@
 // LocCommon.h).
 #include "storage/LocCommon.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -115,12 +116,14 @@ void TLocText::Share(const TLocText& other, TStorageArena* arena) {
 
 // ---- Values ----------------------------------------------------------------
 
-TLocValue::TLocValue(TLocValueList* owner) : OwnerList(owner), LangId(UserDefaultLangId()) {}
+TLocValue::TLocValue(TLocValueList* owner, LANGID langId) : OwnerList(owner), LangId(langId) {}
 
-std::unique_ptr<TLocValue> TLocValue::Create(TLocValueList* owner, TStorageArena* arena) {
-  if (!arena) return std::make_unique<TLocValue>(owner);
+TLocValue::TLocValue(TLocValueList* owner) : TLocValue(owner, UserDefaultLangId()) {}
+
+std::unique_ptr<TLocValue> TLocValue::Create(TLocValueList* owner, TStorageArena* arena, LANGID langId) {
+  if (!arena) return std::make_unique<TLocValue>(owner, langId);
   void* memory = arena->Allocate(sizeof(TLocValue), alignof(TLocValue));
-  std::unique_ptr<TLocValue> value(::new (memory) TLocValue(owner));
+  std::unique_ptr<TLocValue> value(::new (memory) TLocValue(owner, langId));
   value->Text.valueInArena_ = true;
   return value;
 }
@@ -278,10 +281,14 @@ void TLocValue::SaveValue(TStream& stream, int version) const {
   }
 }
 
-TLocValueList::TLocValueList(std::uint8_t kind, TStorageArena* arena) : ValueKind(kind), Arena(arena) { AddValue(); }
+TLocValueList::TLocValueList(std::uint8_t kind, TStorageArena* arena, int columns, LANGID langId)
+    : ValueKind(kind), Arena(arena) {
+  if (columns > 1) Reserve(columns);
+  AddValue(langId != 0 ? langId : UserDefaultLangId());
+}
 
-TLocValue* TLocValueList::AddValue() {
-  auto value = TLocValue::Create(this, Arena);
+TLocValue* TLocValueList::AddValue(LANGID langId) {
+  auto value = TLocValue::Create(this, Arena, langId);
   TLocValue* raw = value.get();
   Add(std::move(value));
   return raw;
@@ -374,7 +381,10 @@ void TNamedItemList::SetAllUsed(bool flag) {
 
 TLocItem::TLocItem(TLocStorage* storage, std::uint8_t kind, std::string name, std::int32_t id)
     : TNamedItem(std::move(name)), ItemId(id), OwnerStorage(storage),
-      ValueList(std::make_unique<TLocValueList>(kind, storage ? storage->Arena() : nullptr)) {
+      ValueList(std::make_unique<TLocValueList>(
+          kind, storage ? storage->Arena() : nullptr,
+          storage ? std::max(storage->ExpectedLanguages(), storage->LanguageCount()) : 1,
+          storage ? storage->UserLangId() : 0)) {
   InitValues();
 }
 
@@ -385,9 +395,8 @@ void TLocItem::InitValues() {
 }
 
 int TLocItem::AddValue(std::u16string_view text, LANGID langId) {
-  TLocValue* value = ValueList->AddValue();
+  TLocValue* value = ValueList->AddValue(langId);
   value->Text.Assign(text, ValueList->Arena);
-  value->LangId = langId;
   return ValueList->Count() - 1;
 }
 

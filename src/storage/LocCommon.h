@@ -176,14 +176,17 @@ class TLocText {
 
 class TLocValue {
  public:
-  explicit TLocValue(TLocValueList* owner);
+  // `langId`: the value's language (the user's default language where the
+  // caller knows no other).
+  TLocValue(TLocValueList* owner, LANGID langId);
+  explicit TLocValue(TLocValueList* owner);  // of the user's default language
   ~TLocValue() = default;
   TLocValue(const TLocValue&) = delete;
   TLocValue& operator=(const TLocValue&) = delete;
 
   // A value of `owner`, placed in `arena` when there is one (then freed
   // with the arena, not by its deletion), else on the heap.
-  static std::unique_ptr<TLocValue> Create(TLocValueList* owner, TStorageArena* arena);
+  static std::unique_ptr<TLocValue> Create(TLocValueList* owner, TStorageArena* arena, LANGID langId);
   // Both out of line: inlined, GCC 12 pairs the global functions they call
   // with the class's own and warns of a mismatch (-Wmismatched-new-delete).
   static void* operator new(std::size_t size);
@@ -239,13 +242,16 @@ void ReadValuePayload(BinaryReader& reader, std::uint8_t kind, int version, std:
 class TLocValueList : public TQObjectList<TLocValue> {
  public:
   // Starts with the native value; `arena` (the storage's, when the item
-  // has one) holds the values and texts of the list.
-  explicit TLocValueList(std::uint8_t kind, TStorageArena* arena = nullptr);
+  // has one) holds the values and texts of the list; `columns` values fit
+  // without growing.
+  // without growing; the native value's language is `langId` (0: the user's
+  // default language).
+  explicit TLocValueList(std::uint8_t kind, TStorageArena* arena = nullptr, int columns = 1, LANGID langId = 0);
   std::uint8_t ValueKind = vkString;
   TStorageArena* Arena = nullptr;
   TLocValue* Values(int column) const { return Items(column); }
-  // Appends a value; returns it.
-  TLocValue* AddValue();
+  // Appends a value of the language `langId`; returns it.
+  TLocValue* AddValue(LANGID langId);
 
  private:
   friend class TLocValue;

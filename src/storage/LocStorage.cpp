@@ -211,8 +211,9 @@ void TLocExtGroupList::BuildLinear(TLinearExternalList& list, bool sort) const {
 // ---- The storage ----------------------------------------------------------------
 
 TLocStorage::TLocStorage()
-    : arena_(std::make_unique<TStorageArena>()), Forms(std::make_unique<TLocFormList>(this)), Units(std::make_unique<TLocUnitList>(this)),
-      ExtGroups(std::make_unique<TLocExtGroupList>(this)), NativeLangId(UserDefaultLangId()),
+    : arena_(std::make_unique<TStorageArena>()), userLangId_(UserDefaultLangId()),
+      Forms(std::make_unique<TLocFormList>(this)), Units(std::make_unique<TLocUnitList>(this)),
+      ExtGroups(std::make_unique<TLocExtGroupList>(this)), NativeLangId(userLangId_),
       Locales(std::make_unique<TLocaleList>()) {
   Locales->Add(NativeLangId);
 }

@@ -229,6 +229,8 @@ class TLocStorage {
   // The values and texts of the storage's items: declared first, it goes
   // last, at once, after every item.
   std::unique_ptr<TStorageArena> arena_;
+  int expectedLanguages_ = 1;
+  LANGID userLangId_ = 0;
 
  public:
   TLocStorage();
@@ -250,6 +252,14 @@ class TLocStorage {
 
   // Languages.
   int LanguageCount() const { return Locales->Count(); }
+  // The number of languages the storage will hold, when known beforehand
+  // (a processing run knows it): every item made from now on has room for
+  // exactly that many values, not the slack of a list grown one by one.
+  void ExpectLanguages(int count) { expectedLanguages_ = count; }
+  int ExpectedLanguages() const { return expectedLanguages_; }
+  // The user's default language, asked of the system once, when the storage
+  // was made: the language of a native value made before any is set.
+  LANGID UserLangId() const { return userLangId_; }
   // 0 for a column outside the storage.
   LANGID Languages(int column) const;
   // Raises ELocStorageError "Empty dictionary" / "Could not add language".

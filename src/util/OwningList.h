@@ -24,6 +24,8 @@ class TQObjectList {
   TQObjectList& operator=(TQObjectList&&) noexcept = default;
 
   int Count() const { return static_cast<int>(items_.size()); }
+  // Room for `count` elements without growing.
+  void Reserve(int count) { items_.reserve(static_cast<std::size_t>(count)); }
   T* Items(int index) const {
     CheckIndex(index);
     return items_[static_cast<std::size_t>(index)].get();

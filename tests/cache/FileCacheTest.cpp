@@ -4,29 +4,53 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "extract/forms/FormRecord.h"
+#include "support/TestSupport.h"
 
 namespace sw {
 namespace {
 
-TFileCache::TEntry Entry(std::uint64_t key, std::uint64_t size, std::int64_t time, std::uint64_t hash,
-                         std::string result) {
+TFileCache::TEntry Entry(std::uint64_t key, std::uint64_t size, std::int64_t time, std::uint64_t hash) {
   TFileCache::TEntry entry;
   entry.Key = key;
   entry.Stamp = {size, time};
   entry.Hash = hash;
-  entry.Result = std::make_shared<const std::string>(std::move(result));
   return entry;
 }
 
 std::string SavedBytes() {
   TFileCache cache;
-  cache.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB, "result one"));
-  cache.Keep("/src/en/Main.dfm", Entry(2, 10, 1000, 0xAB, "under other settings"));
-  cache.Keep("/src/de/Main.dfm", Entry(1, 20, 2000, 0xCD, ""));
+  cache.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB), "result one");
+  cache.Keep("/src/en/Main.dfm", Entry(2, 10, 1000, 0xAB), "under other settings");
+  cache.Keep("/src/de/Main.dfm", Entry(1, 20, 2000, 0xCD), "");
   return cache.KeptBytes();
+}
+
+std::string ResultOf(const TFileCache& cache, const TFileCache::TEntry* entry) {
+  std::string result;
+  if (!entry || !cache.ReadResult(*entry, result)) return "<none>";
+  return result;
+}
+
+std::uint64_t U64At(const std::string& bytes, std::size_t at) {
+  std::uint64_t value = 0;
+  for (int i = 0; i < 8; ++i) value |= std::uint64_t{static_cast<std::uint8_t>(bytes[at + i])} << (8 * i);
+  return value;
+}
+
+// The bytes with their trailer's checksum made right again for what they hold.
+std::string Resealed(std::string bytes) {
+  const std::uint64_t indexOffset = U64At(bytes, bytes.size() - 16);
+  const std::string header = bytes.substr(0, 20);
+  const std::string index = bytes.substr(indexOffset, bytes.size() - 16 - indexOffset);
+  bytes.resize(bytes.size() - 8);
+  const std::uint64_t sum = CacheChecksum(header, index, indexOffset);
+  for (int i = 0; i < 8; ++i) bytes += static_cast<char>((sum >> (8 * i)) & 0xFF);
+  return bytes;
 }
 
 TEST(FileCacheTest, WhatIsKeptLoadsBackUnderItsPathAndKey) {
@@ -35,8 +59,9 @@ TEST(FileCacheTest, WhatIsKeptLoadsBackUnderItsPathAndKey) {
   const TFileCache::TEntry* one = cache.Find("/src/en/Main.dfm", 1);
   const TFileCache::TEntry* two = cache.Find("/src/en/Main.dfm", 2);
   ASSERT_TRUE(one && two && cache.Find("/src/de/Main.dfm", 1));
-  EXPECT_EQ(*one->Result, "result one");
-  EXPECT_EQ(*two->Result, "under other settings");
+  EXPECT_EQ(ResultOf(cache, one), "result one");
+  EXPECT_EQ(ResultOf(cache, two), "under other settings");
+  EXPECT_EQ(ResultOf(cache, cache.Find("/src/de/Main.dfm", 1)), "");
   EXPECT_EQ(one->Stamp, (TFileStamp{10, 1000}));
   EXPECT_EQ(one->Hash, 0xABu);
   EXPECT_EQ(cache.Find("/src/de/Main.dfm", 2), nullptr);
@@ -52,33 +77,34 @@ TEST(FileCacheTest, WhatIsKeptLoadsBackUnderItsPathAndKey) {
 
 TEST(FileCacheTest, DamagedOrForeignBytesAreRefusedWhole) {
   const std::string good = SavedBytes();
+  const std::uint64_t indexOffset = U64At(good, good.size() - 16);
   const struct {
     const char* name;
     std::function<std::string(std::string)> damage;
   } cases[] = {
       {"empty", [](std::string) { return std::string(); }},
       {"cut short", [](std::string b) { return b.substr(0, b.size() / 2); }},
-      {"one byte flipped", [](std::string b) { b[b.size() / 2] ^= 0x20; return b; }},
+      {"index byte flipped", [&](std::string b) { b[indexOffset + 6] ^= 0x20; return b; }},
+      {"header byte flipped", [](std::string b) { b[15] ^= 0x20; return b; }},
       {"another magic", [](std::string b) { b[0] = 'X'; return b; }},
       {"bytes appended", [](std::string b) { return b + "more"; }},
-      // A later version with a checksum that is right for its bytes.
-      {"another version", [](std::string b) {
-         b.resize(b.size() - 8);
-         b[8] = 2;
-         std::string sum;
-         const std::uint64_t h = ContentHash(b);
-         for (int i = 0; i < 8; ++i) sum += static_cast<char>((h >> (8 * i)) & 0xFF);
-         return b + sum;
+      // Damage with a checksum that is right for the bytes.
+      {"another version", [](std::string b) { b[8] = 3; return Resealed(b); }},
+      {"count too large", [&](std::string b) {
+         b[indexOffset] = '\xFF';
+         b[indexOffset + 1] = '\xFF';
+         return Resealed(b);
        }},
-      // A count claiming more entries than the bytes hold, checksum right.
-      {"count too large", [](std::string b) {
-         b.resize(b.size() - 8);
-         b[20] = '\xFF';
-         b[21] = '\xFF';
-         std::string sum;
-         const std::uint64_t h = ContentHash(b);
-         for (int i = 0; i < 8; ++i) sum += static_cast<char>((h >> (8 * i)) & 0xFF);
-         return b + sum;
+      {"index offset inside the header", [](std::string b) {
+         b.replace(b.size() - 16, 8, std::string("\x04\0\0\0\0\0\0\0", 8));
+         return b;
+       }},
+      {"a result beyond the index", [&](std::string b) {
+         // The first entry's result offset (after its path, key, size, time
+         // and hash) moved past the index.
+         const std::size_t at = indexOffset + 4 + 4 + 16 + 8 + 8 + 8 + 8;
+         b[at + 2] = 0x7F;
+         return Resealed(b);
        }},
   };
   for (const auto& c : cases) {
@@ -86,6 +112,86 @@ TEST(FileCacheTest, DamagedOrForeignBytesAreRefusedWhole) {
     EXPECT_FALSE(cache.LoadBytes(c.damage(good))) << c.name;
     EXPECT_EQ(cache.Find("/src/en/Main.dfm", 1), nullptr) << c.name;
   }
+}
+
+TEST(FileCacheTest, NoByteChangedAnywhereYieldsAnotherResult) {
+  // A result's bytes are outside the checksum of the index: a change there
+  // loads, but the result is not taken. Each byte of the file in turn.
+  const std::string good = SavedBytes();
+  for (std::size_t at = 0; at < good.size(); ++at) {
+    std::string bytes = good;
+    bytes[at] ^= 0x01;
+    TFileCache cache;
+    cache.LoadBytes(bytes);
+    for (const auto& [path, key, result] : {std::tuple{"/src/en/Main.dfm", 1, "result one"},
+                                            std::tuple{"/src/en/Main.dfm", 2, "under other settings"},
+                                            std::tuple{"/src/de/Main.dfm", 1, ""}}) {
+      const std::string got = ResultOf(cache, cache.Find(path, static_cast<std::uint64_t>(key)));
+      EXPECT_TRUE(got == "<none>" || got == result) << "byte " << at << ": " << got;
+    }
+  }
+}
+
+TEST(FileCacheTest, ResultsLoadedAndKeptAreCarriedIntoTheNextCache) {
+  TFileCache first;
+  ASSERT_TRUE(first.LoadBytes(SavedBytes()));
+  // Nothing but what was loaded, as loaded: nothing to write.
+  for (const auto& [path, key] : {std::pair{"/src/en/Main.dfm", 1}, std::pair{"/src/en/Main.dfm", 2},
+                                  std::pair{"/src/de/Main.dfm", 1}})
+    first.KeepLoaded(path, *first.Find(path, static_cast<std::uint64_t>(key)));
+  EXPECT_FALSE(first.Changed());
+  // One entry touched (a new time), one file gone, one result made now.
+  TFileCache::TEntry touched = *first.Find("/src/en/Main.dfm", 1);
+  touched.Stamp.Time = 5000;
+  first.KeepLoaded("/src/en/Main.dfm", touched);
+  EXPECT_TRUE(first.Changed());
+  TFileCache second;
+  ASSERT_TRUE(second.LoadBytes(first.KeptBytes()));
+  EXPECT_EQ(ResultOf(second, second.Find("/src/en/Main.dfm", 1)), "result one");
+  EXPECT_EQ(second.Find("/src/en/Main.dfm", 1)->Stamp.Time, 5000);
+  second.KeepLoaded("/src/en/Main.dfm", *second.Find("/src/en/Main.dfm", 1));
+  second.Keep("/src/fr/Main.dfm", Entry(1, 30, 3000, 0xEF), "made now");
+  EXPECT_TRUE(second.Changed());
+  TFileCache third;
+  ASSERT_TRUE(third.LoadBytes(second.KeptBytes()));
+  EXPECT_EQ(ResultOf(third, third.Find("/src/en/Main.dfm", 1)), "result one");
+  EXPECT_EQ(ResultOf(third, third.Find("/src/fr/Main.dfm", 1)), "made now");
+  EXPECT_EQ(third.Find("/src/en/Main.dfm", 2), nullptr);
+  EXPECT_EQ(third.Find("/src/de/Main.dfm", 1), nullptr);
+}
+
+TEST(FileCacheTest, TheFileIsReplacedOnlyBySave) {
+  TempDir dir;
+  const std::string file = dir.Path("Lib.cache");
+  {
+    TFileCache cache;
+    EXPECT_FALSE(cache.Load(file));
+    cache.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB), "first");
+    EXPECT_TRUE(std::filesystem::exists(file + ".tmp"));
+    cache.Save();
+  }
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  const auto saved = std::filesystem::file_size(file);
+  {
+    // A run that ends without saving leaves the old file and no new one.
+    TFileCache cache;
+    ASSERT_TRUE(cache.Load(file));
+    cache.Keep("/src/en/Main.dfm", Entry(1, 11, 1100, 0xAC), "second, never saved");
+  }
+  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  EXPECT_EQ(std::filesystem::file_size(file), saved);
+  TFileCache cache;
+  ASSERT_TRUE(cache.Load(file));
+  EXPECT_EQ(ResultOf(cache, cache.Find("/src/en/Main.dfm", 1)), "first");
+  // Saved again with the loaded result carried over and a new one: the old
+  // file is read while the new one is written.
+  cache.KeepLoaded("/src/en/Main.dfm", *cache.Find("/src/en/Main.dfm", 1));
+  cache.Keep("/src/de/Main.dfm", Entry(1, 12, 1200, 0xAD), "third");
+  cache.Save();
+  TFileCache after;
+  ASSERT_TRUE(after.Load(file));
+  EXPECT_EQ(ResultOf(after, after.Find("/src/en/Main.dfm", 1)), "first");
+  EXPECT_EQ(ResultOf(after, after.Find("/src/de/Main.dfm", 1)), "third");
 }
 
 TEST(FileCacheTest, KeysDifferWithEachPart) {

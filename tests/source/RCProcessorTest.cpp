@@ -127,6 +127,9 @@ TEST_F(RCProcessorTest, ByteOrderMarksAndCodePagePragmas) {
             (Strings{"1=1=caf\xC3\xA9 \xC3\xA9", "2=2=\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2", "3=3=\xD0\x96 \xD0\x96",
                      "4=4=\xC3\xA9"}));
   EXPECT_EQ(processor.UnitRec().Encoding, TextEncoding::Ansi);
+  // The pragma in any case of its letters.
+  EXPECT_EQ(Load("STRINGTABLE\nBEGIN\n#PRAGMA Code_Page(1251)\n  1 \"\xCF\"\nEND\n"),
+            (Strings{"1=1=\xD0\x9F"}));
 
   std::string le = "\xFF\xFE";
   for (char16_t c : std::u16string(u"STRINGTABLE\r\nBEGIN\r\n  1 L\"Жук €\"\r\nEND\r\n"))

@@ -131,7 +131,27 @@ namespace {
 // lines and fills the code page in force for every line; a pragma applies to
 // the lines after its own. The scanner finds them so that comments and
 // strings are respected.
+// Whether `line` holds "code_page" in any case: a text without it anywhere
+// holds no pragma, and is not scanned.
+bool MentionsCodePage(std::string_view line) {
+  constexpr std::string_view word = "code_page";
+  for (std::size_t at = line.find('_'); at != std::string_view::npos; at = line.find('_', at + 1)) {
+    if (at < 4 || line.size() - at < 5) continue;
+    bool same = true;
+    for (std::size_t i = 0; i < word.size() && same; ++i) {
+      char c = line[at - 4 + i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      same = c == word[i];
+    }
+    if (same) return true;
+  }
+  return false;
+}
+
 void ApplyCodePagePragmas(const TStringList& raw, unsigned defaultCodePage, std::vector<unsigned>& codePages) {
+  bool any = false;
+  for (int i = 0; i < raw.Count() && !any; ++i) any = MentionsCodePage(raw[i]);
+  if (!any) return;
   TQScanner scanner;
   scanner.SetMode(smC);
   scanner.SetCodePage(defaultCodePage);
@@ -162,7 +182,13 @@ void ApplyCodePagePragmas(const TStringList& raw, unsigned defaultCodePage, std:
 
 TextEncoding LoadSourceLines(const std::string& fileName, unsigned codePage, bool honourCodePagePragmas,
                              TStringList& lines, std::vector<unsigned>* lineCodePages) {
-  lines.LoadFromFile(fileName);
+  return DecodeSourceLines(platform::ReadRegularFile(fileName), codePage, honourCodePagePragmas, lines,
+                           lineCodePages);
+}
+
+TextEncoding DecodeSourceLines(std::string bytes, unsigned codePage, bool honourCodePagePragmas, TStringList& lines,
+                               std::vector<unsigned>* lineCodePages) {
+  lines.LoadFromBytes(std::move(bytes));
   const TextEncoding encoding = lines.Encoding();
   std::vector<unsigned> codePages(static_cast<std::size_t>(lines.Count()), codePage);
   if (honourCodePagePragmas) ApplyCodePagePragmas(lines, codePage, codePages);
@@ -238,10 +264,17 @@ void TPasProcessor::FormatError(const std::string& what) const {
 }
 
 void TPasProcessor::LoadConstants(const std::string& fileName) {
+  if (!platform::FileExists(fileName)) {
+    TSourceProcessor::LoadConstants(fileName);
+    return;
+  }
+  LoadConstantsFromBytes(fileName, platform::ReadRegularFile(fileName));
+}
+
+void TPasProcessor::LoadConstantsFromBytes(const std::string& fileName, std::string bytes) {
   TSourceProcessor::LoadConstants(fileName);
   TUnitRec& unit = UnitRec();
-  if (!platform::FileExists(fileName)) return;
-  unit.Encoding = LoadSourceLines(fileName, CodePage, false, Scanner.Lines());
+  unit.Encoding = DecodeSourceLines(std::move(bytes), CodePage, false, Scanner.Lines());
   unit.CodePage = CodePage;
   Scanner.SetCodePage(CodePage);
   Scanner.SetLineCodePages({});

@@ -120,6 +120,9 @@ class TUnitRecList : public TQObjectList<TUnitRec> {
 // encoding found.
 TextEncoding LoadSourceLines(const std::string& fileName, unsigned codePage, bool honourCodePagePragmas,
                              TStringList& lines, std::vector<unsigned>* lineCodePages = nullptr);
+// The same from the file's bytes, already read.
+TextEncoding DecodeSourceLines(std::string bytes, unsigned codePage, bool honourCodePagePragmas, TStringList& lines,
+                               std::vector<unsigned>* lineCodePages = nullptr);
 
 // Sets a scanner up for Object Pascal or for C/C++: its mode and keywords.
 void SetUpPascalScanner(TQScanner& scanner);
@@ -176,6 +179,8 @@ class TPasProcessor : public TSourceProcessor {
   // warning says so); a character code that is half a surrogate pair becomes
   // U+FFFD with a warning.
   void LoadConstants(const std::string& fileName) override;
+  // The same from the bytes of the file `fileName`, already read.
+  void LoadConstantsFromBytes(const std::string& fileName, std::string bytes);
 
  private:
   // The steps of LoadConstants.

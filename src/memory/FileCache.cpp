@@ -321,11 +321,11 @@ void TFileCache::Save() {
   }
   // Every read is done: the old file is closed so that it can be replaced.
   if (in_.is_open()) in_.close();
-  std::error_code error;
-  fs::rename(PathOf(fileName_ + ".tmp"), PathOf(fileName_), error);
-  if (error) {
+  try {
+    platform::MoveFileReplacing(fileName_ + ".tmp", fileName_);
+  } catch (const Exception&) {
     DropNew();
-    throw EFCreateError(Format(SFCreateError, fileName_) + ": " + error.message());
+    throw;
   }
   outOpen_ = false;
 }

@@ -120,6 +120,10 @@ bool DeleteFile(const std::string& path);
 // of exactly that pattern, beside that file, and only when no process holds
 // them.
 void WriteFileAtomic(const std::string& path, std::string_view data);
+// Renames `from` to `to` in the same folder, replacing `to` when it exists
+// (for a file written completely under a temporary name by its own writer).
+// Throws sw::EFCreateError naming `to` on failure; `from` is then left.
+void MoveFileReplacing(const std::string& from, const std::string& to);
 
 // Reads a whole file; throws sw::EFOpenError "Cannot open file %s" on failure.
 std::string ReadFileBytes(const std::string& path);

@@ -376,6 +376,11 @@ void TTranslationMemory::BeginStep() {
 void TTranslationMemory::EndStep(bool keep) {
   if (keep) {
     Flush();
+    // A run's step is one language's pass: the sets it used are written and
+    // the next pass needs another language's. Held for the whole run, the
+    // sets of every language would add up to more than the run's storage.
+    unitSets_.clear();
+    folderSets_.clear();
   } else {
     db_->Exec("ROLLBACK TO step");
     Forget();

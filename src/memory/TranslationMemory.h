@@ -16,8 +16,11 @@
 // (a run reads and writes a language's whole set at once instead of one row
 // per item); the native texts are rows, indexed for similar texts the first
 // time suggestions are asked for. Within a transaction the sets live in
-// this object and are written when a step ends or the transaction commits;
-// outside one, every change is written at once.
+// this object and are written when a step ends (and let go, to be read
+// again when asked for) or the transaction commits; outside one, every
+// change is written at once. A language's folder texts carry the caller's
+// fingerprint of them, so that a run can tell that a folder has not changed
+// without reading them.
 //
 // Items are named by their place (ExchangeUnits.h), texts are stored as UTF-8.
 // The file is opened in WAL mode with a busy timeout; a writer takes the

@@ -94,12 +94,9 @@ enum : int {
   kStatementCount
 };
 
-// The bytes of a set's record (see above), written into a buffer the
-// caller keeps (a large library's sets are megabytes each: one fresh
-// buffer per set would be as many pages to fault in again).
+// The bytes of a set's record (see above).
 class TRecordWriter {
  public:
-  explicit TRecordWriter(std::string& buffer) : out_(buffer) { out_.clear(); }
   void Reserve(std::size_t bytes) { out_.reserve(bytes); }
   void Int(std::int64_t v, int bytes) {
     char le[8];
@@ -113,7 +110,7 @@ class TRecordWriter {
   std::string& Bytes() { return out_; }
 
  private:
-  std::string& out_;
+  std::string out_;
 };
 
 // Reads a record; one that ends early or holds impossible lengths is damage.
@@ -394,7 +391,7 @@ void TTranslationMemory::EndStep(bool keep) {
 void TTranslationMemory::Flush() {
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
-    TRecordWriter record(recordBuffer_);
+    TRecordWriter record;
     std::size_t bytes = 4;
     for (const TUnitRecord& unit : set.Units) bytes += 8 * 4 + 1 + 4 + 4 + unit.Text.size() + unit.Place.size();
     record.Reserve(bytes);
@@ -416,7 +413,7 @@ void TTranslationMemory::Flush() {
   }
   for (auto& [lang, set] : folderSets_) {
     if (!set.Dirty) continue;
-    TRecordWriter record(recordBuffer_);
+    TRecordWriter record;
     std::size_t bytes = 4;
     for (const auto& [place, text] : set.Texts) bytes += 4 + 4 + place.size() + text.size();
     record.Reserve(bytes);

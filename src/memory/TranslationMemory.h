@@ -257,7 +257,6 @@ class TTranslationMemory {
   bool sourcesLoaded_ = false;
   std::int64_t nextUnitId_ = 0;  // 0: not read yet
   bool nextUnitIdDirty_ = false;
-  std::string recordBuffer_;  // a set's record while it is written
   std::int64_t transactionTime_ = 0;  // when the transaction began: the time units recorded in it are seen
 };
 

@@ -7,7 +7,8 @@
 # Usage: bench/time-memory.sh [--forms N] [--strings N] [--langs N] [--units N]
 #                             [--cli PATH] [--work DIR] [--keep] [--jobs N]
 # Defaults: 2000 forms, 100000 strings, 10 languages, 400 units per language.
-# CPU times (user + system) are the steadier figure on a shared machine.
+# CPU times (user + system, /usr/bin/time -v) are the steadier figure on a
+# shared machine; the memory's cost is printed as a share of the run without.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
@@ -37,16 +38,25 @@ settings="$(python3 "$here/gen_library.py" "$work/lib" --forms "$forms" --string
 dest="$(grep -m1 '^DestDir=' "$settings" | cut -d= -f2 | tr -d '\r')"
 case "$dest" in /*) ;; *) dest="$(dirname "$settings")/$dest" ;; esac
 
-run() {  # label, extra options
-  local label="$1"; shift
-  /usr/bin/time -f "$label: %e s wall, %U s user + %S s system, %M KB peak" \
-    "$cli" process --settings "$settings" --library 1 --quiet --jobs "$jobs" "$@" >/dev/null
+declare -A cpu
+run() {  # key, label, extra options
+  local key="$1" label="$2" log="$work/time.log"; shift 2
+  /usr/bin/time -v -o "$log" "$cli" process --settings "$settings" --library 1 --quiet --jobs "$jobs" "$@" >/dev/null
+  local user sys rss
+  user=$(awk -F': ' '/User time/ { print $2 }' "$log")
+  sys=$(awk -F': ' '/System time/ { print $2 }' "$log")
+  rss=$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$log")
+  cpu[$key]=$(awk "BEGIN { printf \"%.2f\", $user + $sys }")
+  echo "$label: ${cpu[$key]} s cpu ($user s user + $sys s system), $rss KB peak"
 }
 for mode in without with; do
   rm -rf "$dest"
   extra=(); [ "$mode" = without ] && extra=(--no-memory)
-  run "$mode memory, first run" "${extra[@]}"
-  run "$mode memory, second run" "${extra[@]}"
+  run "$mode.first" "$mode memory, first run" "${extra[@]}"
+  run "$mode.second" "$mode memory, second run" "${extra[@]}"
+done
+for r in first second; do
+  echo "$r run: the memory costs $(awk "BEGIN { printf \"%+.1f\", 100 * (${cpu[with.$r]} / ${cpu[without.$r]} - 1) }")% cpu"
 done
 payload=$(cat "$dest"/*.lng | wc -c)
 memory=$(cat "$dest"/*.memory.sqlite* | wc -c)

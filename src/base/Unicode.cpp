@@ -83,8 +83,24 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 
 std::string Utf16ToUtf8(std::u16string_view text) {
   std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  AppendUtf16AsUtf8(out, text);
+  return out;
+}
+
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text) {
+  std::size_t i = 0;
+  // Runs of ASCII, the bulk of most texts, are copied a unit to a byte.
+  const std::size_t start = out.size();
+  out.resize(start + text.size());
+  char* ascii = out.data() + start;
+  while (i < text.size() && text[i] < 0x80) {
+    ascii[i] = static_cast<char>(text[i]);
+    ++i;
+  }
+  out.resize(start + i);
+  if (i == text.size()) return;
+  out.reserve(start + text.size() + (text.size() - i) * 2);
+  for (; i < text.size(); ++i) {
     char32_t cp = text[i];
     if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);
@@ -94,7 +110,6 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     }
     AppendUtf8(out, cp);
   }
-  return out;
 }
 
 void Utf16FromBytes(std::span<const std::uint8_t> bytes, bool bigEndian, std::u16string& out) {

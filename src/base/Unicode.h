@@ -11,6 +11,9 @@ namespace sw {
 
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(std::u16string_view text);
+// The same, appended to `out` (whose buffer a caller converting many texts
+// can reuse).
+void AppendUtf16AsUtf8(std::string& out, std::u16string_view text);
 // UTF-16 code units from their bytes, two to a unit, little- or big-endian.
 // The one place where bytes become UTF-16; an odd last byte is left out.
 void Utf16FromBytes(std::span<const std::uint8_t> bytes, bool bigEndian, std::u16string& out);

@@ -40,6 +40,11 @@ std::unordered_map<std::string, std::u16string> TTranslationMemory::FolderTexts(
 void TTranslationMemory::SetFolderText(const std::string&, LANGID, std::u16string_view) { NoMemory(); }
 std::optional<std::string_view> TTranslationMemory::LastFolderText(LANGID, const std::string&) { NoMemory(); }
 void TTranslationMemory::SetFolderTextUtf8(const std::string&, LANGID, std::string_view) { NoMemory(); }
+TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID, const std::string&, std::string_view) {
+  NoMemory();
+}
+std::optional<std::uint64_t> TTranslationMemory::FolderPrint(LANGID) { NoMemory(); }
+void TTranslationMemory::SetFolderPrint(LANGID, std::uint64_t) { NoMemory(); }
 void TTranslationMemory::AddPreviousText(const std::string&, std::u16string_view, std::int32_t) { NoMemory(); }
 std::unordered_map<std::string, TPreviousText> TTranslationMemory::LatestPreviousTexts() { NoMemory(); }
 std::vector<TPreviousText> TTranslationMemory::PreviousTexts(const std::string&) { NoMemory(); }
@@ -50,6 +55,8 @@ void TTranslationMemory::RecordUnit(std::int64_t, LANGID, std::u16string_view, L
   NoMemory();
 }
 std::int64_t TTranslationMemory::SourceOf(LANGID, std::u16string_view) { NoMemory(); }
+std::int64_t TTranslationMemory::FindSource(LANGID, std::u16string_view) { NoMemory(); }
+std::optional<std::u16string> TTranslationMemory::ExactTranslation(std::int64_t, LANGID) { NoMemory(); }
 std::optional<std::u16string> TTranslationMemory::ExactTranslation(LANGID, std::u16string_view, LANGID) {
   NoMemory();
 }

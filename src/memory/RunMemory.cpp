@@ -2,6 +2,11 @@
 #include "memory/RunMemory.h"
 
 #include <algorithm>
+#include <unordered_map>
+
+// xxHash header only: no library to link.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include "base/Unicode.h"
 #include "storage/ExchangeUnits.h"
@@ -37,44 +42,79 @@ void TRunMemory::BeginNativePass(const TLocStorage& storage) {
   memory_->BeginStep();
   inPass_ = true;
   passLang_ = 0;
-  nativeBefore_.clear();
+  nativePlaces_.clear();
+  nativeBefore_.Clear();
   // A storage without languages has nothing loaded yet (no native file).
   nativeSeen_ = storage.LanguageCount() > 0;
   if (!nativeSeen_) return;
-  for (const auto& unit : CollectUnits(storage, 0)) nativeBefore_.emplace(unit.Place, unit.Item->NativeValue()->Text);
-}
-
-void TRunMemory::CollectItems(const TLocStorage& storage) {
-  items_.clear();
-  for (auto& unit : CollectUnits(storage, 0)) items_.emplace_back(unit.Item, std::move(unit.Place));
+  for (auto& [item, place] : CollectPlaces(storage)) {
+    nativeBefore_.Add(item->NativeValue()->Text, 0);
+    nativePlaces_.push_back(std::move(place));
+  }
 }
 
 void TRunMemory::EndNativePass(const TLocStorage& storage, std::int32_t revision) {
-  CollectItems(storage);
+  items_ = CollectPlaces(storage);
+  placeHashes_.clear();
+  placeHashes_.reserve(items_.size());
+  for (const auto& item : items_) placeHashes_.push_back(XXH3_64bits(item.second.data(), item.second.size()));
   sources_.clear();
-  newItems_.clear();
-  for (const auto& [item, place] : items_) {
-    const auto before = nativeBefore_.find(place);
-    if (before == nativeBefore_.end()) {
-      newItems_.insert(item);
-    } else if (before->second != item->NativeValue()->Text) {
-      memory_->AddPreviousText(place, before->second, revision);
+  newItems_.assign(items_.size(), false);
+  // The items are met in the order they were before, save those the pass
+  // added or removed: each is looked for where the last one was found, and
+  // by its place only when it is not there.
+  std::unordered_map<std::string_view, std::size_t> byPlace;
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const auto& [item, place] = items_[i];
+    std::size_t found = nativePlaces_.size();
+    if (next < nativePlaces_.size() && nativePlaces_[next] == place) {
+      found = next;
+    } else if (nativeSeen_) {
+      if (byPlace.empty()) {
+        byPlace.reserve(nativePlaces_.size());
+        for (std::size_t j = 0; j < nativePlaces_.size(); ++j) byPlace.emplace(nativePlaces_[j], j);
+      }
+      if (const auto at = byPlace.find(place); at != byPlace.end()) found = at->second;
+    }
+    if (found == nativePlaces_.size()) {
+      newItems_[i] = true;
+      continue;
+    }
+    next = found + 1;
+    const std::u16string_view before = nativeBefore_.Text(found);
+    if (before != item->NativeValue()->Text) {
+      memory_->AddPreviousText(place, before, revision);
       ++report_.PreviousTexts;
     }
   }
-  nativeBefore_.clear();
+  nativePlaces_.clear();
+  nativeBefore_.Clear();
 }
 
 void TRunMemory::BeginTranslationPass(const TLocStorage& /*storage*/, int column) {
   PassSaved(false);
   memory_->BeginStep();
   inPass_ = true;
-  snapshot_.clear();
-  snapshot_.reserve(items_.size());
+  snapshot_.Clear();
   for (const auto& [item, place] : items_) {
     const TLocValue* value = item->Values(column);
-    snapshot_.push_back({value->Text, value->Revision});
+    snapshot_.Add(value->Text, value->Revision);
   }
+}
+
+std::uint64_t TRunMemory::FolderPrint(int column) const {
+  // Each text's hash is seeded with its place's; the sum, weighted by the
+  // items' order, changes with any one of them.
+  std::uint64_t print = 0, count = 0;
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    const TLocItem* item = items_[i].first;
+    if (!item->IsUsed) continue;
+    const std::u16string_view text = item->Values(column)->Text;
+    print = print * 0x9E3779B97F4A7C15ull + XXH3_64bits_withSeed(text.data(), text.size() * sizeof(char16_t), placeHashes_[i]);
+    ++count;
+  }
+  return memory::MixHash(print ^ memory::MixHash(count));
 }
 
 void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32_t revision,
@@ -83,38 +123,54 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
   const LANGID lang = storage.Languages(column);
   const auto seen = memory_->SeenRevision(lang);
   if (sources_.size() != items_.size()) sources_.assign(items_.size(), 0);
+  // A folder that supplied the same texts as when the memory last read it
+  // has no news: its texts need not be looked up, nor remembered again.
+  const std::uint64_t print = FolderPrint(column);
+  const bool sameFolder = memory_->FolderPrint(lang) == print;
   std::vector<std::string> kept;
   int reused = 0;
+  std::string utf8;  // the value's text in UTF-8, when `hasUtf8`
   for (std::size_t i = 0; i < items_.size(); ++i) {
     TLocItem* item = items_[i].first;
     const std::string& place = items_[i].second;
     TLocValue* value = item->Values(column);
-    const TSnapshot& before = snapshot_[i];
+    const std::u16string_view beforeText = snapshot_.Text(i);
+    const std::int32_t beforeRevision = snapshot_.Revision(i);
     const std::u16string_view native = item->NativeValue()->Text;
+    bool hasUtf8 = false;
     if (item->IsUsed) {
       // Met in the folder: the value now holds the folder's text.
-      std::string folderText = Utf16ToUtf8(value->Text);
-      const auto last = memory_->LastFolderText(lang, place);
-      const bool folderChanged = !last || *last != folderText;
-      const bool changed = value->Text != before.Text || value->Revision != before.Revision;
+      bool hasLast = true, folderChanged = false;
+      if (!sameFolder) {
+        utf8.clear();
+        AppendUtf16AsUtf8(utf8, value->Text);
+        hasUtf8 = true;
+        const auto was = memory_->NoteFolderText(lang, place, utf8);
+        hasLast = was != TTranslationMemory::TFolderTextWas::None;
+        folderChanged = was != TTranslationMemory::TFolderTextWas::Same;
+      }
+      const bool changed = value->Text != beforeText || value->Revision != beforeRevision;
       if (changed) {
-        const bool news = preferFolders_ || (last && folderChanged) ||
-                          (before.Revision == -1 && value->Text != native);
+        const bool news = preferFolders_ || (hasLast && folderChanged) ||
+                          (beforeRevision == -1 && value->Text != native);
         if (!news) {
-          if (before.Text != value->Text) kept.push_back(place);
-          value->SetText(before.Text);
-          value->SetRevision(before.Revision);
+          if (beforeText != value->Text) {
+            kept.push_back(place);
+            hasUtf8 = false;
+          }
+          value->SetText(beforeText);
+          value->SetRevision(beforeRevision);
         } else if (value->Text == native && IsText(item->ValueKind())) {
           // A folder that holds the native text has not translated it.
           value->SetRevision(-1);
         }
       }
-      if (folderChanged) memory_->SetFolderTextUtf8(place, lang, folderText);
     }
     if (!IsText(item->ValueKind())) continue;
-    if (value->Revision == -1 && newItems_.count(item) != 0) {
-      if (auto translation = memory_->ExactTranslation(nativeLang, native, lang); translation && *translation != native) {
-        value->SetText(std::move(*translation));
+    if (value->Revision == -1 && newItems_[i]) {
+      if (sources_[i] == 0) sources_[i] = memory_->FindSource(nativeLang, native);
+      if (auto translation = memory_->ExactTranslation(sources_[i], lang); translation && *translation != native) {
+        value->SetText(*translation);
         // To be reviewed: never up to date.
         value->SetRevision(std::max(0, item->NativeValue()->Revision - 1));
         ++reused;
@@ -122,14 +178,19 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
     } else if (value->Revision != -1 && value->IsUpToDate() && (!seen || value->Revision > *seen) &&
                value->Text != native) {
       if (sources_[i] == 0) sources_[i] = memory_->SourceOf(nativeLang, native);
-      memory_->RecordUnit(sources_[i], nativeLang, native, lang, Utf16ToUtf8(value->Text),
+      if (!hasUtf8) {
+        utf8.clear();
+        AppendUtf16AsUtf8(utf8, value->Text);
+      }
+      memory_->RecordUnit(sources_[i], nativeLang, native, lang, utf8,
                           value->Revision == revision ? TUnitOrigin::Folder : TUnitOrigin::Import, place);
       ++report_.UnitsRecorded;
     }
   }
+  if (!sameFolder) memory_->SetFolderPrint(lang, print);
   memory_->SetSeenRevision(lang, revision);
   passLang_ = lang;
-  snapshot_.clear();
+  snapshot_.Clear();
   if (reused > 0) report_.Reused.push_back({lang, reused});
   if (!kept.empty()) {
     std::string listed;

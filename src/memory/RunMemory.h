@@ -23,8 +23,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "memory/TranslationMemory.h"
@@ -85,22 +84,48 @@ class TRunMemory {
   TTranslationMemory& Memory() { return *memory_; }
 
  private:
-  struct TSnapshot {
-    std::u16string Text;
-    std::int32_t Revision = 0;
+  // Texts and revisions copied into one buffer (a copy each would be an
+  // allocation per item and pass).
+  class TTextSnapshot {
+   public:
+    void Clear() {
+      chars_.clear();
+      entries_.clear();
+    }
+    void Add(std::u16string_view text, std::int32_t revision) {
+      entries_.push_back({chars_.size(), text.size(), revision});
+      chars_.insert(chars_.end(), text.begin(), text.end());
+    }
+    std::u16string_view Text(std::size_t i) const { return {chars_.data() + entries_[i].Start, entries_[i].Size}; }
+    std::int32_t Revision(std::size_t i) const { return entries_[i].Revision; }
+    std::size_t Size() const { return entries_.size(); }
+
+   private:
+    struct TEntry {
+      std::size_t Start = 0;
+      std::size_t Size = 0;
+      std::int32_t Revision = 0;
+    };
+    std::vector<char16_t> chars_;
+    std::vector<TEntry> entries_;
   };
-  void CollectItems(const TLocStorage& storage);
+  // What identifies the folder texts of a pass: a hash of the place and
+  // text of every item the folder held.
+  std::uint64_t FolderPrint(int column) const;
 
   std::unique_ptr<TTranslationMemory> memory_;
   bool preferFolders_ = false;
   TMemoryRunReport report_;
-  std::unordered_map<std::string, std::u16string> nativeBefore_;
+  // The native texts before the native pass, and their places.
+  std::vector<std::string> nativePlaces_;
+  TTextSnapshot nativeBefore_;
   bool nativeSeen_ = false;
-  // The storage's items with a native text, and their places.
+  // The storage's items with a native text, their places, and the places' hashes.
   std::vector<std::pair<TLocItem*, std::string>> items_;
-  std::unordered_set<const TLocItem*> newItems_;
-  std::vector<TSnapshot> snapshot_;
-  std::vector<std::int64_t> sources_;  // the memory's id of each item's native text, 0: not asked yet
+  std::vector<std::uint64_t> placeHashes_;
+  std::vector<bool> newItems_;  // by item
+  TTextSnapshot snapshot_;
+  std::vector<std::int64_t> sources_;  // the memory's id of each item's native text, 0: not known yet
   bool inPass_ = false;
   LANGID passLang_ = 0;  // the translation language of the pass, 0 in the native pass
 };

@@ -1,13 +1,15 @@
-// See TranslationMemory.h. The schema (version 2):
+// See TranslationMemory.h. The schema (version 3):
 //   sources(id, lang, text)               native texts of the units, unique
 //   source_trigrams                       FTS5 trigram index over sources.text,
 //                                         filled up to counters.indexed_source
 //   unit_sets(lang, units)                a translation language's units
 //   folder_sets(lang, texts)              what its folder supplied last, by place
+//   folder_prints(lang, print)            the run's fingerprint of those texts
 //   previous_texts(id, place, text, replaced_at)
 //   languages(lang, seen_revision)        how far each language was recorded
 //   counters(name, value)                 next_unit, indexed_source
-// Version 1 kept a row per unit (units) and per folder text (folder_texts).
+// Version 1 kept a row per unit (units) and per folder text (folder_texts);
+// version 2 had no fingerprints.
 //
 // A set's record: a count (4 bytes), then per unit its id, source, first
 // and last seen (8 bytes each), origin (1 byte), text and place; per folder
@@ -53,6 +55,9 @@ CREATE TABLE unit_sets(lang INTEGER PRIMARY KEY, units BLOB NOT NULL);
 CREATE TABLE folder_sets(lang INTEGER PRIMARY KEY, texts BLOB NOT NULL);
 CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;
 )sql",
+    R"sql(
+CREATE TABLE folder_prints(lang INTEGER PRIMARY KEY, print INTEGER NOT NULL);
+)sql",
 };
 static_assert(std::size(kMigrations) == TTranslationMemory::kSchemaVersion);
 
@@ -83,14 +88,20 @@ enum : int {
   kPrevious,
   kCounter,
   kSetCounter,
+  kFolderPrint,
+  kSetFolderPrint,
+  kDropFolderPrint,
   kStatementCount
 };
 
 // The bytes of a set's record (see above).
 class TRecordWriter {
  public:
+  void Reserve(std::size_t bytes) { out_.reserve(bytes); }
   void Int(std::int64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out_ += static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
+    char le[8];
+    for (int i = 0; i < bytes; ++i) le[i] = static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
+    out_.append(le, static_cast<std::size_t>(bytes));
   }
   void Text(std::string_view text) {
     Int(static_cast<std::int64_t>(text.size()), 4);
@@ -340,6 +351,7 @@ void TTranslationMemory::Begin() {
   }
   if (rc != SQLITE_OK) db_->Fail(rc, "cannot start a transaction");
   inTransaction_ = true;
+  transactionTime_ = Now();
 }
 
 void TTranslationMemory::Commit() {
@@ -364,6 +376,11 @@ void TTranslationMemory::BeginStep() {
 void TTranslationMemory::EndStep(bool keep) {
   if (keep) {
     Flush();
+    // A run's step is one language's pass: the sets it used are written and
+    // the next pass needs another language's. Held for the whole run, the
+    // sets of every language would add up to more than the run's storage.
+    unitSets_.clear();
+    folderSets_.clear();
   } else {
     db_->Exec("ROLLBACK TO step");
     Forget();
@@ -375,6 +392,9 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
+    std::size_t bytes = 4;
+    for (const TUnitRecord& unit : set.Units) bytes += 8 * 4 + 1 + 4 + 4 + unit.Text.size() + unit.Place.size();
+    record.Reserve(bytes);
     record.Int(static_cast<std::int64_t>(set.Units.size()), 4);
     for (const TUnitRecord& unit : set.Units) {
       record.Int(unit.Id, 8);
@@ -394,6 +414,9 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : folderSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
+    std::size_t bytes = 4;
+    for (const auto& [place, text] : set.Texts) bytes += 4 + 4 + place.size() + text.size();
+    record.Reserve(bytes);
     record.Int(static_cast<std::int64_t>(set.Texts.size()), 4);
     for (const auto& [place, text] : set.Texts) {
       record.Text(place);
@@ -405,6 +428,17 @@ void TTranslationMemory::Flush() {
         .Run();
     set.Dirty = false;
   }
+  for (auto& [lang, print] : folderPrints_) {
+    if (!print.Dirty) continue;
+    if (print.Print)
+      Statement(kSetFolderPrint, "INSERT OR REPLACE INTO folder_prints(lang, print) VALUES(?, ?)")
+          .Bind(1, std::int64_t{lang})
+          .Bind(2, static_cast<std::int64_t>(*print.Print))
+          .Run();
+    else
+      Statement(kDropFolderPrint, "DELETE FROM folder_prints WHERE lang = ?").Bind(1, std::int64_t{lang}).Run();
+    print.Dirty = false;
+  }
   if (nextUnitIdDirty_) {
     SetCounter("next_unit", nextUnitId_);
     nextUnitIdDirty_ = false;
@@ -414,6 +448,7 @@ void TTranslationMemory::Flush() {
 void TTranslationMemory::Forget() {
   unitSets_.clear();
   folderSets_.clear();
+  folderPrints_.clear();
   sourceIds_.clear();
   sourcesLoaded_ = false;
   nextUnitId_ = 0;
@@ -461,17 +496,18 @@ void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
   }
 }
 
-std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place) const {
-  return ByPlace.Find(std::hash<std::string_view>()(place), [&](std::uint32_t i) { return Texts[i].first == place; });
+std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place, std::size_t hash) const {
+  return ByPlace.Find(hash, [&](std::uint32_t i) { return Texts[i].first == place; });
 }
 
 void TTranslationMemory::TFolderSet::Set(std::string_view place, std::string_view text) {
-  const std::uint32_t i = Find(place);
+  const std::size_t hash = std::hash<std::string_view>()(place);
+  const std::uint32_t i = Find(place, hash);
   if (i != memory::TFlatIndex::kNone) {
     Texts[i].second = Bytes.Keep(text);
     return;
   }
-  ByPlace.Insert(std::hash<std::string_view>()(place), static_cast<std::uint32_t>(Texts.size()));
+  ByPlace.Insert(hash, static_cast<std::uint32_t>(Texts.size()));
   Texts.emplace_back(Bytes.Keep(place), Bytes.Keep(text));
 }
 
@@ -568,6 +604,45 @@ void TTranslationMemory::SetFolderTextUtf8(const std::string& place, LANGID lang
   TFolderSet& set = Folders(lang);
   set.Set(place, utf8);
   set.Dirty = true;
+  TPrint& print = folderPrints_[lang];
+  print = {std::nullopt, true};
+  Changed();
+}
+
+TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID lang, const std::string& place,
+                                                                      std::string_view utf8) {
+  TFolderSet& set = Folders(lang);
+  const std::size_t hash = std::hash<std::string_view>()(place);
+  const std::uint32_t i = set.Find(place, hash);
+  TFolderTextWas was = TFolderTextWas::None;
+  if (i != memory::TFlatIndex::kNone) {
+    if (set.Texts[i].second == utf8) return TFolderTextWas::Same;
+    set.Texts[i].second = set.Bytes.Keep(utf8);
+    was = TFolderTextWas::Different;
+  } else {
+    set.ByPlace.Insert(hash, static_cast<std::uint32_t>(set.Texts.size()));
+    set.Texts.emplace_back(set.Bytes.Keep(place), set.Bytes.Keep(utf8));
+  }
+  set.Dirty = true;
+  folderPrints_[lang] = {std::nullopt, true};
+  Changed();
+  return was;
+}
+
+std::optional<std::uint64_t> TTranslationMemory::FolderPrint(LANGID lang) {
+  const auto found = folderPrints_.find(lang);
+  if (found != folderPrints_.end()) return found->second.Print;
+  auto& q = Statement(kFolderPrint, "SELECT print FROM folder_prints WHERE lang = ?");
+  q.Bind(1, std::int64_t{lang});
+  std::optional<std::uint64_t> print;
+  if (q.Step()) print = static_cast<std::uint64_t>(q.Int(0));
+  q.Reset();
+  folderPrints_[lang] = {print, false};
+  return print;
+}
+
+void TTranslationMemory::SetFolderPrint(LANGID lang, std::uint64_t print) {
+  folderPrints_[lang] = {print, true};
   Changed();
 }
 
@@ -614,10 +689,10 @@ void TTranslationMemory::LoadSources() {
 std::int64_t TTranslationMemory::SourceId(LANGID nativeLang, std::string_view utf8, bool create) {
   LoadSources();
   auto& ids = sourceIds_[nativeLang];
-  std::string key(utf8);
-  const auto found = ids.find(key);
+  const auto found = ids.find(utf8);
   if (found != ids.end()) return found->second;
   if (!create) return 0;
+  std::string key(utf8);
   Statement(kAddSource, "INSERT INTO sources(lang, text) VALUES(?, ?)")
       .Bind(1, std::int64_t{nativeLang})
       .Bind(2, utf8)
@@ -632,6 +707,11 @@ std::int64_t TTranslationMemory::SourceOf(LANGID nativeLang, std::u16string_view
   return SourceId(nativeLang, Utf16ToUtf8(nativeText), true);
 }
 
+std::int64_t TTranslationMemory::FindSource(LANGID nativeLang, std::u16string_view nativeText) {
+  if (nativeText.empty()) return 0;
+  return SourceId(nativeLang, Utf16ToUtf8(nativeText), false);
+}
+
 void TTranslationMemory::RecordUnit(const TMemoryUnit& unit) {
   if (unit.Text.empty() || unit.NativeText.empty() || unit.Text == unit.NativeText) return;
   const std::int64_t now = unit.LastSeen != 0 ? unit.LastSeen : Now();
@@ -643,7 +723,7 @@ void TTranslationMemory::RecordUnit(std::int64_t nativeSource, LANGID nativeLang
                                     LANGID lang, std::string_view text, TUnitOrigin origin, const std::string& place) {
   if (text.empty() || nativeText.empty()) return;
   if (nativeSource == 0) nativeSource = SourceOf(nativeLang, nativeText);
-  const std::int64_t now = Now();
+  const std::int64_t now = inTransaction_ ? transactionTime_ : Now();
   Record(nativeSource, lang, text, origin, place, now, now);
 }
 
@@ -670,7 +750,10 @@ void TTranslationMemory::Record(std::int64_t source, LANGID lang, std::string_vi
 
 std::optional<std::u16string> TTranslationMemory::ExactTranslation(LANGID nativeLang, std::u16string_view nativeText,
                                                                     LANGID lang) {
-  const std::int64_t source = SourceId(nativeLang, Utf16ToUtf8(nativeText), false);
+  return ExactTranslation(SourceId(nativeLang, Utf16ToUtf8(nativeText), false), lang);
+}
+
+std::optional<std::u16string> TTranslationMemory::ExactTranslation(std::int64_t source, LANGID lang) {
   if (source == 0) return std::nullopt;
   const TUnitRecord* unit = Units(lang).Latest(source);
   if (!unit) return std::nullopt;

@@ -16,8 +16,11 @@
 // (a run reads and writes a language's whole set at once instead of one row
 // per item); the native texts are rows, indexed for similar texts the first
 // time suggestions are asked for. Within a transaction the sets live in
-// this object and are written when a step ends or the transaction commits;
-// outside one, every change is written at once.
+// this object and are written when a step ends (and let go, to be read
+// again when asked for) or the transaction commits; outside one, every
+// change is written at once. A language's folder texts carry the caller's
+// fingerprint of them, so that a run can tell that a folder has not changed
+// without reading them.
 //
 // Items are named by their place (ExchangeUnits.h), texts are stored as UTF-8.
 // The file is opened in WAL mode with a busy timeout; a writer takes the
@@ -84,7 +87,7 @@ int SimilarityPercent(std::u16string_view a, std::u16string_view b);
 
 class TTranslationMemory {
  public:
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
   // A file larger than this gets only a check of its schema on opening: a
   // full page check would cost a large library's run more than its memory work.
   static constexpr std::int64_t kFullCheckBytes = 32 << 20;
@@ -127,6 +130,15 @@ class TTranslationMemory {
   // (valid until the next change to the memory).
   std::optional<std::string_view> LastFolderText(LANGID lang, const std::string& place);
   void SetFolderTextUtf8(const std::string& place, LANGID lang, std::string_view utf8);
+  // Both at once: remembers `utf8` as the folder's text for `place` and
+  // says what the memory had.
+  enum class TFolderTextWas { None, Different, Same };
+  TFolderTextWas NoteFolderText(LANGID lang, const std::string& place, std::string_view utf8);
+  // A caller's fingerprint of a language's folder texts as they were last
+  // set: a run whose folder yields the same one need not look them up. Any
+  // change to the language's folder texts forgets it.
+  std::optional<std::uint64_t> FolderPrint(LANGID lang);
+  void SetFolderPrint(LANGID lang, std::uint64_t print);
 
   // Previous native texts.
   void AddPreviousText(const std::string& place, std::u16string_view text, std::int32_t replacedAt);
@@ -147,8 +159,12 @@ class TTranslationMemory {
                   std::string_view text, TUnitOrigin origin, const std::string& place);
   // The id the memory gives a native text, creating it; 0 for an empty text.
   std::int64_t SourceOf(LANGID nativeLang, std::u16string_view nativeText);
+  // The id of a native text without creating it: 0 when the memory has none.
+  std::int64_t FindSource(LANGID nativeLang, std::u16string_view nativeText);
   // The latest translation of `nativeText` into `lang`.
   std::optional<std::u16string> ExactTranslation(LANGID nativeLang, std::u16string_view nativeText, LANGID lang);
+  // The same for a native text's id (0: none).
+  std::optional<std::u16string> ExactTranslation(std::int64_t source, LANGID lang);
   // Translations of similar native texts (at least `minPercent`, exact
   // matches excluded), best first, at most `limit`.
   std::vector<TSuggestion> Suggestions(LANGID nativeLang, std::u16string_view nativeText, LANGID lang,
@@ -201,7 +217,8 @@ class TTranslationMemory {
     memory::TFlatIndex ByPlace;
     memory::TTextArena Bytes;
     bool Dirty = false;
-    std::uint32_t Find(std::string_view place) const;
+    std::uint32_t Find(std::string_view place, std::size_t hash) const;
+    std::uint32_t Find(std::string_view place) const { return Find(place, std::hash<std::string_view>()(place)); }
     void Set(std::string_view place, std::string_view text);
   };
   TUnitSet& Units(LANGID lang);
@@ -225,10 +242,22 @@ class TTranslationMemory {
   int busyTimeoutMs_ = kBusyTimeoutMs;
   std::map<LANGID, TUnitSet> unitSets_;
   std::map<LANGID, TFolderSet> folderSets_;
-  std::unordered_map<LANGID, std::unordered_map<std::string, std::int64_t>> sourceIds_;  // by UTF-8 text
+  // Native text ids by UTF-8 text, looked up without a copy of the text.
+  struct TTextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>()(text); }
+  };
+  std::unordered_map<LANGID, std::unordered_map<std::string, std::int64_t, TTextHash, std::equal_to<>>> sourceIds_;
+  // Folder prints read or set, and whether each is to be written (nullopt: none).
+  struct TPrint {
+    std::optional<std::uint64_t> Print;
+    bool Dirty = false;
+  };
+  std::map<LANGID, TPrint> folderPrints_;
   bool sourcesLoaded_ = false;
   std::int64_t nextUnitId_ = 0;  // 0: not read yet
   bool nextUnitIdDirty_ = false;
+  std::int64_t transactionTime_ = 0;  // when the transaction began: the time units recorded in it are seen
 };
 
 }  // namespace sw

@@ -85,6 +85,54 @@ TUnitStatus StatusOf(const TLocItem& item, int column) {
   return value->IsUpToDate() ? TUnitStatus::UpToDate : TUnitStatus::OutOfDate;
 }
 
+namespace {
+
+// Walks the items that are units, in storage order (constants, properties,
+// external items), handing each with its place and what names its group:
+// add(item, kind, group name, component or null, place).
+template <class Add>
+void WalkUnits(const TLocStorage& storage, Add&& add) {
+  auto stored = [](const TLocItem* item) {
+    return IsStoredKind(item->ValueKind()) && !item->NativeValue()->Text.empty();
+  };
+  for (int u = 0; u < storage.Units->Count(); ++u) {
+    const TLocUnit* unit = storage.Units->Items(u);
+    const std::string prefix = "unit/" + EscapePlaceName(unit->ItemName) + "/";
+    for (int c = 0; c < unit->Constants->Count(); ++c) {
+      TLocConstant* constant = unit->Constants->Items(c);
+      if (stored(constant))
+        add(constant, TGroupKind::Unit, unit->ItemName, nullptr, prefix + EscapePlaceName(constant->ItemName));
+    }
+  }
+  for (int f = 0; f < storage.Forms->Count(); ++f) {
+    const TLocForm* form = storage.Forms->Items(f);
+    const std::string prefix = "form/" + EscapePlaceName(form->ItemName) + "/";
+    for (int p = 0; p < form->Properties->Count(); ++p) {
+      TLocProperty* prop = form->Properties->Items(p);
+      if (stored(prop)) add(prop, TGroupKind::Form, form->ItemName, nullptr, prefix + EscapePlaceName(prop->ItemName));
+    }
+    for (int c = 0; c < form->Components->Count(); ++c) {
+      const TLocComponent* component = form->Components->Items(c);
+      const std::string componentPrefix = prefix + EscapePlaceName(component->ItemName) + "/";
+      for (int p = 0; p < component->Properties->Count(); ++p) {
+        TLocProperty* prop = component->Properties->Items(p);
+        if (stored(prop))
+          add(prop, TGroupKind::Form, form->ItemName, component, componentPrefix + EscapePlaceName(prop->ItemName));
+      }
+    }
+  }
+  for (int g = 0; g < storage.ExtGroups->Count(); ++g) {
+    const TLocExtGroup* group = storage.ExtGroups->Items(g);
+    const std::string prefix = "group/" + EscapePlaceName(group->ItemName) + "/";
+    for (int e = 0; e < group->ExtItems->Count(); ++e) {
+      TLocExtItem* item = group->ExtItems->Items(e);
+      if (stored(item)) add(item, TGroupKind::ExtGroup, group->ItemName, nullptr, prefix + EscapePlaceName(item->ItemName));
+    }
+  }
+}
+
+}  // namespace
+
 std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) {
   const unsigned native = GetCodePage(storage.Languages(0));
   std::vector<TExchangeUnit> units;
@@ -95,57 +143,43 @@ std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column) 
     if (IsStoredKind(item->ValueKind()) && !item->NativeValue()->Text.empty()) ++count;
   });
   units.reserve(count);
-  auto add = [&](TLocItem* item, TGroupKind kind, const std::string& group, std::string place, std::string path) {
-    if (!IsStoredKind(item->ValueKind()) || item->NativeValue()->Text.empty()) return;
+  // The path of the last group (and component) met, decoded once for all its items.
+  const std::string* pathGroup = nullptr;
+  const TLocComponent* pathComponent = nullptr;
+  std::string groupPath, path;
+  WalkUnits(storage, [&](TLocItem* item, TGroupKind kind, const std::string& group, const TLocComponent* component,
+                         std::string place) {
+    if (pathGroup != &group) {
+      pathGroup = &group;
+      pathComponent = nullptr;
+      groupPath = NameText(group, native);
+      path = groupPath;
+    }
+    if (pathComponent != component) {
+      pathComponent = component;
+      path = component ? groupPath + "." + NameText(component->ItemName, native) : groupPath;
+    }
     TExchangeUnit unit;
     unit.GroupKind = kind;
     unit.GroupName = group;
     unit.Place = std::move(place);
-    unit.ComponentPath = std::move(path);
+    unit.ComponentPath = path;
     unit.ResName = unit.ComponentPath + "." + NameText(item->ItemName, native);
     unit.Kind = item->ValueKind();
     unit.Item = item;
     unit.Status = StatusOf(*item, column);
     unit.Words = CountWords(item->NativeValue()->Text);
     units.push_back(std::move(unit));
-  };
-  for (int u = 0; u < storage.Units->Count(); ++u) {
-    const TLocUnit* unit = storage.Units->Items(u);
-    const std::string prefix = "unit/" + EscapePlaceName(unit->ItemName) + "/";
-    const std::string unitPath = NameText(unit->ItemName, native);
-    for (int c = 0; c < unit->Constants->Count(); ++c) {
-      TLocConstant* constant = unit->Constants->Items(c);
-      add(constant, TGroupKind::Unit, unit->ItemName, prefix + EscapePlaceName(constant->ItemName), unitPath);
-    }
-  }
-  for (int f = 0; f < storage.Forms->Count(); ++f) {
-    const TLocForm* form = storage.Forms->Items(f);
-    const std::string prefix = "form/" + EscapePlaceName(form->ItemName) + "/";
-    const std::string formPath = NameText(form->ItemName, native);
-    for (int p = 0; p < form->Properties->Count(); ++p) {
-      TLocProperty* prop = form->Properties->Items(p);
-      add(prop, TGroupKind::Form, form->ItemName, prefix + EscapePlaceName(prop->ItemName), formPath);
-    }
-    for (int c = 0; c < form->Components->Count(); ++c) {
-      const TLocComponent* component = form->Components->Items(c);
-      const std::string componentPrefix = prefix + EscapePlaceName(component->ItemName) + "/";
-      const std::string componentPath = formPath + "." + NameText(component->ItemName, native);
-      for (int p = 0; p < component->Properties->Count(); ++p) {
-        TLocProperty* prop = component->Properties->Items(p);
-        add(prop, TGroupKind::Form, form->ItemName, componentPrefix + EscapePlaceName(prop->ItemName), componentPath);
-      }
-    }
-  }
-  for (int g = 0; g < storage.ExtGroups->Count(); ++g) {
-    const TLocExtGroup* group = storage.ExtGroups->Items(g);
-    const std::string prefix = "group/" + EscapePlaceName(group->ItemName) + "/";
-    const std::string groupPath = NameText(group->ItemName, native);
-    for (int e = 0; e < group->ExtItems->Count(); ++e) {
-      TLocExtItem* item = group->ExtItems->Items(e);
-      add(item, TGroupKind::ExtGroup, group->ItemName, prefix + EscapePlaceName(item->ItemName), groupPath);
-    }
-  }
+  });
   return units;
+}
+
+std::vector<std::pair<TLocItem*, std::string>> CollectPlaces(const TLocStorage& storage) {
+  std::vector<std::pair<TLocItem*, std::string>> places;
+  WalkUnits(storage, [&](TLocItem* item, TGroupKind, const std::string&, const TLocComponent*, std::string place) {
+    places.emplace_back(item, std::move(place));
+  });
+  return places;
 }
 
 std::string LanguageTag(LANGID id) { return GetLocaleInfoStr(id, LOCALE_SNAME); }

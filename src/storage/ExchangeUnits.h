@@ -21,6 +21,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "storage/LocLangFile.h"
@@ -58,6 +59,8 @@ TUnitStatus StatusOf(const TLocItem& item, int column);
 // The units of `column`, in storage order (constants, properties, external
 // items), with the names decoded with the native language's code page.
 std::vector<TExchangeUnit> CollectUnits(const TLocStorage& storage, int column);
+// The same units' items and places only, for a caller that needs no more.
+std::vector<std::pair<TLocItem*, std::string>> CollectPlaces(const TLocStorage& storage);
 
 // "de-DE" (BCP 47) and "de_DE" (POSIX) for a language identifier; the
 // language alone ("de") for a language-only identifier.

@@ -44,6 +44,28 @@ TEST(UnicodeTest, SequenceLengthsAndIllFormedBytes) {
   EXPECT_TRUE(IsValidUtf8("a\xF4\x8F\xBF\xBF"));
 }
 
+// Appending converts after what the string holds, ASCII runs and the rest alike.
+TEST(UnicodeTest, AppendingUtf8KeepsWhatWasThere) {
+  const struct {
+    std::u16string text;
+    std::string utf8;
+  } cases[] = {
+      {u"", ""},
+      {u"plain ASCII", "plain ASCII"},
+      {u"Schlie\u00DFen", "Schlie\xC3\x9F" "en"},
+      {u"\u00E9t\u00E9", "\xC3\xA9t\xC3\xA9"},
+      {u"a\U0001F600b", "a\xF0\x9F\x98\x80" "b"},
+      {std::u16string(u"x") + char16_t(0xD800) + u"y", "x\xEF\xBF\xBDy"},  // a lone surrogate
+      {std::u16string(u"end") + char16_t(0xDBFF), "end\xEF\xBF\xBD"},      // cut after a high surrogate
+  };
+  for (const auto& c : cases) {
+    std::string out = "kept|";
+    AppendUtf16AsUtf8(out, c.text);
+    EXPECT_EQ(out, "kept|" + c.utf8);
+    EXPECT_EQ(Utf16ToUtf8(c.text), c.utf8);
+  }
+}
+
 TEST(UnicodeTest, EveryCodePointRoundTrips) {
   std::string all;
   for (char32_t c = 0; c <= 0x10FFFF; ++c) {

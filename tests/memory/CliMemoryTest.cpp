@@ -167,6 +167,34 @@ TEST_F(CliMemoryTest, ImportedTranslationsSurviveTheNextRun) {
   }
 }
 
+// A folder whose texts are as the last run read them is not looked at text
+// by text; a folder changed and changed back is news each time.
+TEST_F(CliMemoryTest, AFolderTextChangedAndChangedBackIsNewsEachTime) {
+  if (!HasExchange()) GTEST_SKIP() << "built without export and import";
+  const std::u16string original = GermanValues().at("unit/Strings/SLineCol").Text;
+  ASSERT_EQ(original, u"Zeile %d, Spalte %d");
+  const struct {
+    const char* step;
+    const char* from;  // the folder's text changed, or null to leave it
+    const char* to;
+    std::u16string expected;
+  } steps[] = {
+      {"the folder as before", nullptr, nullptr, u"[a] Zeile %d, Spalte %d"},
+      {"the folder changed", "Zeile %d, Spalte %d", "Z. %d, Sp. %d", u"Z. %d, Sp. %d"},
+      {"the folder changed back", "Z. %d, Sp. %d", "Zeile %d, Spalte %d", u"Zeile %d, Spalte %d"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.step);
+    TranslateEverythingAgain("[a] ");
+    if (step.from) EditFile("src/de/Strings.pas", step.from, step.to);
+    Process();
+    const auto values = GermanValues();
+    EXPECT_EQ(values.at("unit/Strings/SLineCol").Text, step.expected);
+    EXPECT_EQ(values.at("unit/Strings/SLineCol").Status, TUnitStatus::UpToDate);
+    EXPECT_EQ(values.at("unit/Strings/SReadOnly").Text.rfind(u"[a] ", 0), 0u) << "the others stay imported";
+  }
+}
+
 TEST_F(CliMemoryTest, PreferFoldersTakesTheFoldersTexts) {
   if (!HasExchange()) GTEST_SKIP() << "built without export and import";
   const auto fresh = GermanValues();
@@ -213,6 +241,37 @@ TEST_F(CliMemoryTest, AChangedNativeTextIsKeptAsThePreviousText) {
   ASSERT_EQ(previous.size(), 1u);
   EXPECT_EQ(previous[0].Text, u"The file is read-only.");
   EXPECT_EQ(GermanValues().at("unit/Strings/SReadOnly").Status, TUnitStatus::OutOfDate);
+}
+
+// Native items added, removed and changed in one run: each changed text
+// is found against its own item's, wherever the others moved it.
+TEST_F(CliMemoryTest, PreviousTextsWhenNativeItemsComeAndGo) {
+  EditFile("src/en/Strings.pas", "  SFileNotFound = 'File ''%s'' not found.';\r\n", "");
+  EditFile("src/en/Strings.pas", "  SLineCol = 'Line %d, column %d';",
+           "  SAaa = 'New first';\r\n  SLineCol = 'Line %d, col %d';\r\n  SMmm = 'New middle';");
+  EditFile("src/en/Strings.pas", "'The file is read-only.'", "'This file is read-only.'");
+  const auto summary = Process();
+  EXPECT_EQ(summary["memory"]["previousTexts"], 2) << summary.dump();
+  TTranslationMemory memory(MemoryFile());
+  const struct {
+    const char* place;
+    const char16_t* previous;
+  } cases[] = {
+      {"unit/Strings/SLineCol", u"Line %d, column %d"},
+      {"unit/Strings/SReadOnly", u"The file is read-only."},
+      {"unit/Strings/SSaveChanges", nullptr},
+      {"unit/Strings/SAaa", nullptr},
+      {"unit/Strings/SMmm", nullptr},
+  };
+  for (const auto& c : cases) {
+    const auto previous = memory.PreviousTexts(c.place);
+    if (!c.previous) {
+      EXPECT_TRUE(previous.empty()) << c.place;
+    } else {
+      ASSERT_EQ(previous.size(), 1u) << c.place;
+      EXPECT_EQ(previous[0].Text, c.previous) << c.place;
+    }
+  }
 }
 
 TEST_F(CliMemoryTest, ExportsCarryThePreviousTextAndSimilarTranslations) {

@@ -5,6 +5,8 @@
 #include <sqlite3.h>
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 #include "base/Unicode.h"
 #include "memory/TranslationMemory.h"
@@ -122,6 +124,60 @@ TEST_F(TranslationMemoryTest, StepsUndoOnlyTheirOwnPart) {
   const auto texts = memory.FolderTexts(kGerman);
   EXPECT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts.count("a"), 1u);
+}
+
+// A language's folder print lasts while its folder texts do: a change to
+// them, a step undone or a transaction given up forgets it.
+TEST_F(TranslationMemoryTest, AFolderPrintLastsAsLongAsItsTexts) {
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    EXPECT_FALSE(memory.FolderPrint(kGerman));
+    memory.SetFolderText("a", kGerman, u"x");
+    memory.SetFolderPrint(kGerman, 0xFEDCBA9876543210ull);
+    memory.SetFolderText("a", kFrench, u"y");
+    memory.SetFolderPrint(kFrench, 7);
+    memory.Commit();
+  }
+  const struct {
+    const char* change;
+    std::function<void(TTranslationMemory&)> apply;
+    std::optional<std::uint64_t> german;
+  } cases[] = {
+      {"none", [](TTranslationMemory&) {}, 0xFEDCBA9876543210ull},
+      {"another language's text", [](TTranslationMemory& m) { m.SetFolderText("b", kFrench, u"z"); },
+       0xFEDCBA9876543210ull},
+      {"a step undone", [](TTranslationMemory& m) {
+         m.BeginStep();
+         m.SetFolderPrint(kGerman, 1);
+         m.EndStep(false);
+       },
+       0xFEDCBA9876543210ull},
+      {"a new print", [](TTranslationMemory& m) { m.SetFolderPrint(kGerman, 2); }, 2},
+      {"a text of the language", [](TTranslationMemory& m) { m.SetFolderText("b", kGerman, u"w"); }, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.change);
+    {
+      TTranslationMemory memory(File());
+      memory.Begin();
+      c.apply(memory);
+      EXPECT_EQ(memory.FolderPrint(kGerman), c.german) << "in the transaction";
+      memory.Commit();
+    }
+    TTranslationMemory memory(File());
+    EXPECT_EQ(memory.FolderPrint(kGerman), c.german) << "after it";
+    // Back to the first print for the next case; a transaction given up keeps it.
+    memory.Begin();
+    memory.SetFolderPrint(kGerman, 0xFEDCBA9876543210ull);
+    memory.Commit();
+    memory.Begin();
+    memory.SetFolderPrint(kGerman, 3);
+    memory.Rollback();
+    EXPECT_EQ(memory.FolderPrint(kGerman), 0xFEDCBA9876543210ull);
+  }
+  TTranslationMemory memory(File());
+  EXPECT_FALSE(memory.FolderPrint(kFrench)) << "a French text changed after it";
 }
 
 TEST_F(TranslationMemoryTest, SimilarityInPercent) {

@@ -1,4 +1,4 @@
-// Two-way binding between the toolkit-free control models of src/app/ and
+// Two-way binding between the toolkit-free control models of src/window/ and
 // Qt widgets. A widget takes the model's name as its object name, follows
 // every change made through the model, and hands the user's actions back to
 // the model. The binding decides nothing: which event a user action fires and
@@ -51,9 +51,9 @@ QPushButton* BoundButton(TButtonModel& model, QWidget* parent, bool autoDefault)
 // A bound label whose accelerator moves the focus to `buddy` (none if null).
 QLabel* BoundLabel(TLabelModel& model, QWidget* buddy, QWidget* parent);
 // The row of buttons at the foot of a dialog, on the right: OK accepts the
-// dialog, Cancel (like Esc) rejects it; a focused one takes Enter itself.
-// With `enterAccepts`, OK is the default button that Enter presses anywhere
-// else; without, Enter is left to the focused control.
+// dialog, Cancel (like Esc) rejects it. With `enterAccepts`, a focused button
+// takes Enter itself and OK takes it anywhere else; without, neither button
+// answers Enter, which is left to the dialog's other controls.
 QHBoxLayout* OkCancelRow(QDialog* dialog, TButtonModel& ok, TButtonModel& cancel, bool enterAccepts = true);
 // Detaches a model from its view (the view is about to go).
 void Unbind(TControlModel& model);

@@ -389,6 +389,50 @@ TEST_F(MainWindowLogicTest, EmptyDestinationIsNeverPrefilledWithARelativeFolderA
   EXPECT_EQ(w.lblDestResolved.Caption(), "");
 }
 
+TEST_F(MainWindowLogicTest, ARelativeSourceFolderIsReadWhereTheRunReadsItWhateverTheWorkingFolder) {
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  std::filesystem::create_directories(dir_.Path("src/de"));
+  // The program was started elsewhere: nothing is looked up from there.
+  TempDir elsewhere;
+  std::filesystem::create_directories(elsewhere.Path("src/fr"));
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.Root());
+  struct Back {
+    std::filesystem::path Folder;
+    ~Back() { std::filesystem::current_path(Folder); }
+  } back{started};
+  const auto same = [](const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+  };
+
+  TMainWindowLogic& w = Open();
+  Type(w.edLibShortName, "Pad");
+  TypeAndLeave(w.edSrcDir, "src");  // leaving it detects the languages of <settings folder>/src
+  ASSERT_EQ(w.Languages.Count(), 2);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_TRUE(same(w.NativeSourceFolder(), dir_.Path("src/en"))) << w.NativeSourceFolder();
+  // The language dialog offers that folder's sub-folders.
+  std::vector<std::string> offered;
+  user_.LanguageDialog = [&offered](TLangDialogLogic& dialog) {
+    offered = dialog.cbSubFolders.Items();
+    return false;
+  };
+  w.lvLanguages.UserClick(1);
+  w.btEditLang.Click();
+  EXPECT_EQ(offered, (std::vector<std::string>{"/de", "/en"}));
+  // The folder choosers start where the relative folders lead.
+  Type(w.edDestDir, "out");
+  user_.Folders = {std::nullopt, std::nullopt};
+  user_.Log.clear();
+  w.sbSrcDir.Click();
+  w.sbDestDir.Click();
+  ASSERT_EQ(user_.Log.size(), 2u);
+  EXPECT_TRUE(same(user_.Log[0].substr(std::string("select folder from ").size()), dir_.Path("src"))) << user_.Log[0];
+  EXPECT_TRUE(same(user_.Log[1].substr(std::string("select folder from ").size()), dir_.Path("out"))) << user_.Log[1];
+  EXPECT_EQ(w.edDestDir.Text(), "out") << "a chooser left with Cancel changes nothing";
+}
+
 // ---- Saving as the user goes, and what Process needs ------------------------------
 
 TEST_F(MainWindowLogicTest, ProcessWaitsForACompleteLibraryAndSaysWhatIsMissing) {

@@ -1284,6 +1284,16 @@ TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage
   EXPECT_TRUE(w.Coverage.empty());
 }
 
+TEST(CoverageCellTest, DetailsGroupLargeCountsAndOneItemIsOne) {
+  TCoverageCell cell;
+  cell.Known = true;
+  cell.FileExists = true;
+  cell.Counts.Items = {55000, 1200, 34};
+  EXPECT_EQ(cell.Details(), "55,000 of 56,234 items up to date, 1,200 out of date, 34 untranslated");
+  cell.Counts.Items = {1, 0, 0};
+  EXPECT_EQ(cell.Details(), "1 of 1 item up to date, 0 out of date, 0 untranslated");
+}
+
 // ---- Detection on purpose ---------------------------------------------------------------
 
 TEST_F(MainWindowLanguagesTest, DetectionWaitsForTheWholePathNotForEachKeystroke) {

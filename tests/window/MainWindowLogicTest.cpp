@@ -1089,7 +1089,7 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
     return dialog.btOK.Enabled();
   };
   w.miExport.Click();
-  EXPECT_EQ(user_.Log.back(), "information Exported 1 units of " + GetEnglishLangName(0x0407) +
+  EXPECT_EQ(user_.Log.back(), "information Exported 1 unit of " + GetEnglishLangName(0x0407) +
                                   " (0 up to date, 0 out of date, 1 untranslated) to " + po);
   std::string text = TempDir::Read(po);
   const std::string untranslated = "msgid \"World\"\nmsgstr \"\"";

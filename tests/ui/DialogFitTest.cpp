@@ -103,6 +103,8 @@ TEST(DialogFitTest, MoveLiteralsWithManyUnits) {
                   "A('Third literal of the unit'); end.\n");
   TMoveLiteralsLogic logic;
   logic.SetFolder(dir.Root());
+  // Every unit ticked so that both lists are full (the program opens the
+  // dialog with none chosen, as the dialog's own tests check).
   logic.ChooseAllSources(true);
   ExpectFits("move-literals", [&] {
     MoveLiteralsDialog dialog(logic);

@@ -428,8 +428,9 @@ TEST_F(MainWindowLogicTest, ARelativeSourceFolderIsReadWhereTheRunReadsItWhateve
   w.sbSrcDir.Click();
   w.sbDestDir.Click();
   ASSERT_EQ(user_.Log.size(), 2u);
-  EXPECT_TRUE(same(user_.Log[0].substr(std::string("select folder from ").size()), dir_.Path("src"))) << user_.Log[0];
-  EXPECT_TRUE(same(user_.Log[1].substr(std::string("select folder from ").size()), dir_.Path("out"))) << user_.Log[1];
+  const std::size_t from = std::string("select folder from ").size();
+  EXPECT_TRUE(same(user_.Log[0].substr(from), dir_.Path("src"))) << user_.Log[0];
+  EXPECT_TRUE(same(user_.Log[1].substr(from), dir_.Path("out"))) << user_.Log[1];
   EXPECT_EQ(w.edDestDir.Text(), "out") << "a chooser left with Cancel changes nothing";
 }
 

@@ -1,8 +1,8 @@
 // Nothing the user does in the window loses a library or acts by surprise:
 // SIGTERM closes as the user would (the library is saved), a logout's save
-// request keeps the edit in progress, Process waits for
-// a complete library and says why, making another language native asks, and
-// Enter after a mouse-started run never lands on Close.
+// request keeps the edit in progress, Process waits for a complete library
+// and says why, making another language native asks, and Enter after a
+// mouse-started run never lands on Close.
 #include <gtest/gtest.h>
 
 #include <QApplication>

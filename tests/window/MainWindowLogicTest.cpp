@@ -1102,6 +1102,7 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
   user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
     EXPECT_EQ(dialog.Mode(), TExchangeDialogLogic::TMode::Import);
     EXPECT_FALSE(dialog.btOK.Enabled()) << "no file chosen yet";
+    EXPECT_EQ(dialog.BrowseStart(), ExtractFilePath(po)) << "the chooser starts where the export wrote";
     dialog.FileChosen(po);
     return dialog.btOK.Enabled();
   };

@@ -2,8 +2,10 @@
 // generated one, bench/gen_library.py) again and again, each time asking it
 // to stop after a different delay, and prints for each stop how long the run
 // needed to end after the request and the CPU time the process spent in
-// that time (user + system, all threads), then the same for the coverage
-// read the window does after every run. The window waits for both.
+// that time (user + system, all threads), then the same for a read of
+// every language's coverage. The window waits for the stop only: after a
+// cancel it keeps the coverage of the languages the run did not write and
+// reads no file; the coverage column is what a completed run adds.
 //
 // Usage: bench_cancel SETTINGS [--library N] [--delays MS,MS,...] [--jobs N]
 // The first run (not timed) writes the language files, so that every timed

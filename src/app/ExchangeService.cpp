@@ -134,8 +134,9 @@ TExportOutcome ExportLanguage(const TExportRequest& request, std::ostream& stand
   for (const TExchangeUnit& unit : CollectUnits(*loaded.Storage, loaded.Column))
     if (!request.OnlyOpen || unit.Status != TUnitStatus::UpToDate) ++outcome.Counts[static_cast<std::size_t>(unit.Status)];
   const std::string target = IsStandardOutputName(request.Output) ? "standard output" : request.Output;
-  outcome.Summary = "Exported " + std::to_string(outcome.Units()) + " units of " + DisplayLangName(request.LangId) +
-                    " (" + std::to_string(outcome.Counts[0]) + " up to date, " + std::to_string(outcome.Counts[1]) +
+  outcome.Summary = "Exported " + std::to_string(outcome.Units()) +
+                    (outcome.Units() == 1 ? " unit of " : " units of ") + DisplayLangName(request.LangId) + " (" +
+                    std::to_string(outcome.Counts[0]) + " up to date, " + std::to_string(outcome.Counts[1]) +
                     " out of date, " + std::to_string(outcome.Counts[2]) + " untranslated) to " + target;
   return outcome;
 }

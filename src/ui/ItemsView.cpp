@@ -13,9 +13,13 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableView>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <initializer_list>
+#include <utility>
 
 #include "base/Exceptions.h"
 #include "ui/Binding.h"
@@ -161,7 +165,6 @@ void ItemsView::BuildWidgets() {
   edFilter_->setObjectName("edItemsFilter");
   edFilter_->setPlaceholderText("Find in native text or translation");
   edFilter_->setClearButtonEnabled(true);
-  edFilter_->setMinimumWidth(200);
   lblCount_ = new QLabel(this);
   lblCount_->setObjectName("lblItemsCount");
 
@@ -173,16 +176,25 @@ void ItemsView::BuildWidgets() {
   lblProblem->setBuddy(cbProblem_);
   auto* lblFilter = new QLabel("&Find:", this);
   lblFilter->setBuddy(edFilter_);
-  auto* filters = new QHBoxLayout;
-  filters->addWidget(lblLanguage);
-  filters->addWidget(cbLanguage_);
-  filters->addWidget(lblStatus);
-  filters->addWidget(cbStatus_);
-  filters->addWidget(lblProblem);
-  filters->addWidget(cbProblem_);
-  filters->addWidget(lblFilter);
-  filters->addWidget(edFilter_, 1);
-  filters->addWidget(lblCount_);
+  // The choices in one row, the text to find and the count in the next: one
+  // row would not fit a small screen at a large scale. The lists take the width
+  // of their longest entry where there is room and give way where there is not.
+  auto* choices = new QHBoxLayout;
+  for (auto [label, combo] : {std::pair{lblLanguage, cbLanguage_}, std::pair{lblStatus, cbStatus_},
+                              std::pair{lblProblem, cbProblem_}}) {
+    combo->setMinimumWidth(combo->fontMetrics().averageCharWidth() * (combo == cbLanguage_ ? 18 : 12));
+    choices->addWidget(label);
+    choices->addWidget(combo);
+  }
+  choices->addStretch(1);
+  edFilter_->setMinimumWidth(edFilter_->fontMetrics().averageCharWidth() * 16);
+  auto* find = new QHBoxLayout;
+  find->addWidget(lblFilter);
+  find->addWidget(edFilter_, 1);
+  find->addWidget(lblCount_);
+  auto* filters = new QVBoxLayout;
+  filters->addLayout(choices);
+  filters->addLayout(find);
 
   model_ = new ItemsTableModel(*logic_, this);
   tvItems_ = new QTableView(this);
@@ -249,6 +261,12 @@ void ItemsView::BuildWidgets() {
   rightLayout->addWidget(edTranslation_, 1);
   rightLayout->addLayout(RightAligned(btAccept_));
 
+  // The boxes below the table may shrink to two lines, so that on a small
+  // screen the table keeps rows to choose from.
+  for (QWidget* box : std::initializer_list<QWidget*>{txDiff_, lwProblems_, edTranslation_}) {
+    const int frame = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
+    box->setMinimumHeight(box->fontMetrics().lineSpacing() * 2 + 2 * frame + 4);
+  }
   auto* bottom = new QSplitter(Qt::Horizontal, this);
   bottom->addWidget(left);
   bottom->addWidget(right);

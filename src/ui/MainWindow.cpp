@@ -43,7 +43,7 @@ namespace {
 // (empty when there is none; the user then picks files in the dialog).
 void ExecMoveLiterals(TMainWindowLogic& window, QWidget* parent) {
   TMoveLiteralsLogic logic;
-  const std::string folder = TMoveLiteralsLogic::NativeFolder(window.edSrcDir.Text(), window.Languages);
+  const std::string folder = window.NativeSourceFolder();
   if (!folder.empty() && platform::DirectoryExists(folder)) logic.SetFolder(folder);
   MoveLiteralsDialog dialog(logic, parent);
   ExecModal(dialog);

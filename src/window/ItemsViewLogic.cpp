@@ -11,6 +11,7 @@
 #include "memory/TranslationMemory.h"
 #include "platform/FileSystem.h"
 #include "util/LocaleCatalogue.h"
+#include "window/CountsLogic.h"
 
 #ifdef SHELFWRIGHT_HAVE_DTL
 #include <dtl/dtl.hpp>
@@ -275,7 +276,8 @@ std::string TItemsViewLogic::ProblemsText(int row) const {
 }
 
 std::string TItemsViewLogic::CountText() const {
-  return std::to_string(visible_.size()) + " of " + std::to_string(units_.size()) + " items";
+  return GroupedNumber(static_cast<std::int64_t>(visible_.size())) + " of " +
+         CountOf(static_cast<std::int64_t>(units_.size()), "item", "items");
 }
 
 int TItemsViewLogic::RowOfPlace(const std::string& place) const {

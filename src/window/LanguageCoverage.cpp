@@ -2,6 +2,7 @@
 #include "window/LanguageCoverage.h"
 
 #include "platform/FileSystem.h"
+#include "window/CountsLogic.h"
 
 namespace sw {
 
@@ -16,9 +17,9 @@ std::string TCoverageCell::Details() const {
   if (Native) return "The native language: the others are measured against it";
   if (!Error.empty()) return Error;
   if (!Known) return "Not processed yet";
-  std::string text = std::to_string(Counts.Items[0]) + " of " + std::to_string(Counts.TotalItems()) +
-                     " items up to date, " + std::to_string(Counts.Items[1]) + " out of date, " +
-                     std::to_string(Counts.Items[2]) + " untranslated";
+  std::string text = GroupedNumber(Counts.Items[0]) + " of " + CountOf(Counts.TotalItems(), "item", "items") +
+                     " up to date, " + GroupedNumber(Counts.Items[1]) + " out of date, " +
+                     GroupedNumber(Counts.Items[2]) + " untranslated";
   if (!FileExists) text += " (no language file yet)";
   return text;
 }

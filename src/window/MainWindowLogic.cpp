@@ -5,6 +5,7 @@
 #include <stop_token>
 
 #include "window/LangDialogLogic.h"
+#include "window/MoveLiteralsLogic.h"
 #include "app/PseudoLanguage.h"
 #include "platform/FileSystem.h"
 #include "platform/PathNames.h"
@@ -416,6 +417,10 @@ std::string TMainWindowLogic::ResolvedFolder(const std::string& folder) const {
   return ResolveLibrary(definition, GlobalPropRules, SettingsFolder(SettingsFileName())).SrcDir;
 }
 
+std::string TMainWindowLogic::NativeSourceFolder() const {
+  return TMoveLiteralsLogic::NativeFolder(ResolvedFolder(edSrcDir.Text()), Languages);
+}
+
 std::string TMainWindowLogic::IncompleteReason() const {
   if (edLibShortName.Text().empty()) return SNeedShortName;
   if (edSrcDir.Text().empty()) return SNeedSourceFolder;
@@ -440,7 +445,7 @@ void TMainWindowLogic::edSrcDirChange() {
   // folder ("/" on the way to "/home/me/app/src"). Detection waits for the
   // user to leave the field.
   srcDirEdited_ = true;
-  if (!platform::DirectoryExists(edSrcDir.Text())) {
+  if (!platform::DirectoryExists(ResolvedFolder(edSrcDir.Text()))) {
     UpdateProcessState();
     return;
   }
@@ -459,7 +464,7 @@ void TMainWindowLogic::edSrcDirExit() {
 }
 
 void TMainWindowLogic::sbSrcDirClick() {
-  std::string folder = edSrcDir.Text();
+  std::string folder = ResolvedFolder(edSrcDir.Text());
   if (!dialogs_.SelectFolder(folder)) return;
   edSrcDir.SetText(folder);
   // A folder chosen in the dialog is complete: it is detected at once.
@@ -467,7 +472,8 @@ void TMainWindowLogic::sbSrcDirClick() {
 }
 
 void TMainWindowLogic::sbDestDirClick() {
-  std::string folder = edDestDir.Text();
+  // The chooser starts where a relative folder leads; what it returns is whole.
+  std::string folder = ResolvedFolder(edDestDir.Text());
   if (dialogs_.SelectFolder(folder)) edDestDir.SetText(folder);
 }
 
@@ -920,7 +926,7 @@ void TMainWindowLogic::AutoRetrieve() {
   const bool chooseNative = Languages.Count() == 0;
   {
     WaitCursor wait(dialogs_);
-    for (const auto& language : DetectLanguages(edSrcDir.Text()))
+    for (const auto& language : DetectLanguages(ResolvedFolder(edSrcDir.Text())))
       Languages.AddLibLanguage(language.LangId, language.SubFolder);
   }
   srcDirEdited_ = false;
@@ -1035,7 +1041,7 @@ bool TMainWindowLogic::EditLanguage(TLibLanguage& language) {
   dialog.FillLanguages();
   // Editing offers the language being edited, so that OK alone changes nothing.
   if (language.LangId != 0) dialog.SelectLangId(static_cast<LANGID>(language.LangId));
-  dialog.SetSourceFolder(edSrcDir.Text());
+  dialog.SetSourceFolder(ResolvedFolder(edSrcDir.Text()));
   dialog.SelectSubFolder(language.SubFolder);
   if (!dialogs_.ExecLanguageDialog(dialog)) return false;
   language.LangId = dialog.SelectedLangId();

@@ -226,6 +226,11 @@ class TMainWindowLogic {
   // (left, top, width, height); one not remembered stays as it is.
   static TWindowPlacement FitPlacement(const TWindowPlacement& placement, const TWindowPlacement& screen);
 
+  // The native language's source folder as the run reads it (a relative
+  // source folder taken from the settings file's folder); "" without a
+  // source folder or languages. Move literals opens on it.
+  std::string NativeSourceFolder() const;
+
   // Why the library cannot be processed yet ("" when it can): no short name,
   // no source folder or one that does not exist, no destination, no languages.
   std::string IncompleteReason() const;

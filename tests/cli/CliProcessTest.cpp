@@ -312,6 +312,8 @@ TEST_F(CliProcessTest, BundledExampleProcessesCleanly) {
   EXPECT_EQ(de.Text("U:Version.200"), u"Copyright (c) TinyPad-Autoren");
   EXPECT_EQ(de.Text("F:MainForm.lvRecent.Columns[1].Caption"), u"Gr\u00f6\u00dfe");
   EXPECT_EQ(de.Text("F:MainForm.DocFrame.lblTitle.Caption"), u"Dokument");
+  // The default rules record what the example's own rules do: the status bar's text too.
+  EXPECT_EQ(de.Text("F:MainForm.DocFrame.StatusBar.SimpleText"), u"Bereit");
   EXPECT_EQ(de.Text("F:AboutBox.btnOK.Caption"), u"OK");
   EXPECT_EQ(de.Text("F:PrintForm.btnPrint.Caption"), u"Drucken");
   bool report = false;

@@ -23,12 +23,14 @@
 #include "ui/AboutBox.h"
 #include "ui/Binding.h"
 #include "ui/ExchangeDialog.h"
+#include "ui/ItemsView.h"
 #include "ui/LangDialog.h"
 #include "ui/ModalDialogs.h"
 #include "ui/MoveLiteralsDialog.h"
 #include "ui/RulesEditor.h"
 #include "ui/RunReportDialog.h"
 #include "storage/PropRules.h"
+#include "support/TwoLanguageLibrary.h"
 
 namespace sw::ui {
 namespace {
@@ -101,6 +103,8 @@ TEST(DialogFitTest, MoveLiteralsWithManyUnits) {
                   "A('Third literal of the unit'); end.\n");
   TMoveLiteralsLogic logic;
   logic.SetFolder(dir.Root());
+  // Every unit ticked so that both lists are full (the program opens the
+  // dialog with none chosen, as the dialog's own tests check).
   logic.ChooseAllSources(true);
   ExpectFits("move-literals", [&] {
     MoveLiteralsDialog dialog(logic);
@@ -175,6 +179,24 @@ TEST(DialogFitTest, RulesEditor) {
   ExpectFits("rules-editor", [&] {
     RulesEditor dialog(logic);
     ExecModal(dialog);
+  });
+}
+
+TEST(DialogFitTest, ItemsView) {
+  TempDir dir;
+  sw::testing::WriteTwoLanguageLibrary(
+      dir.Path("out"), "Pad",
+      {{true, "MainForm", "miOpen", "Caption", u"&Open a file...", u"\u00D6ffnen...", 3},
+       {false, "Strings", "", "SFileNotFound", u"The file '%s' was not found.", u"Datei '%s' nicht gefunden.", 3},
+       {false, "Strings", "", "SBye", u"Goodbye", u"", -1}});
+  TItemsLibrary library;
+  library.DestDir = dir.Path("out");
+  library.ShortName = "Pad";
+  library.Languages = {sw::testing::kLibraryEnglish, sw::testing::kLibraryGerman};
+  ExpectFits("items-view", [&] {
+    ItemsView view(library);
+    ASSERT_TRUE(view.Open());
+    ExecModal(view);
   });
 }
 

@@ -35,8 +35,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Runs with another working folder: the example's settings name their folders
-// relative to the folder the program starts in.
+// Runs with another working folder: the settings file is named as a user in
+// the example's folder names it ("tinypad.ini"), and its relative folders are
+// taken from that file's folder.
 class ScopedCurrentDir {
  public:
   explicit ScopedCurrentDir(const std::string& dir) : old_(QDir::currentPath()) {

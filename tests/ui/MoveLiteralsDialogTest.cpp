@@ -1,5 +1,7 @@
 // The "Move literals" dialog end to end on the offscreen platform: a copy of
-// a small unit, one candidate unchecked, one renamed in the list, Apply.
+// a small unit, one candidate unchecked, one renamed in the list, Apply; and
+// opened from the main window's menu, on the library's native folder with no
+// unit chosen.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -10,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "support/TestSupport.h"
+#include "ui/MainWindowFixture.h"
 #include "ui/MoveLiteralsDialog.h"
 #include "ui/UiTestSupport.h"
 
@@ -92,6 +95,40 @@ TEST(MoveLiteralsDialogTest, CancelWritesNothing) {
   dialog.show();
   dialog.findChild<QPushButton*>("btCancel")->click();
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
+  EXPECT_EQ(TempDir::Read(unit), text);
+}
+
+// The library's source folder is relative ("src"): the dialog opens on the
+// native folder below the settings file's folder, whatever the working folder.
+class MoveLiteralsFromTheMenuTest : public testing::MainWindowFixture {};
+
+TEST_F(MoveLiteralsFromTheMenuTest, OpensOnTheNativeFolderWithNoUnitChosen) {
+  const std::string text = "unit Greet;\ninterface\nimplementation\nbegin A('Hello'); end.\n";
+  const std::string unit = dir_.Write("src/en/Greet.pas", text);
+  dir_.Write("settings.ini",
+             "[Main]\r\nLastLib=1\r\n[Library1]\r\nName=Pad\r\nShortName=Pad\r\nSrcDir=src\r\nDestDir=out\r\n"
+             "ScanFiles=15\r\n[Languages1Lib]\r\n1033=en\r\n");
+  Open();
+  bool shown = false;
+  dialogs_.Then([&](QDialog& dialog) {
+    auto* moveLiterals = dynamic_cast<MoveLiteralsDialog*>(&dialog);
+    EXPECT_NE(moveLiterals, nullptr) << FromQ(dialog.objectName());
+    if (!moveLiterals) return static_cast<int>(QDialog::Rejected);
+    shown = true;
+    EXPECT_EQ(moveLiterals->Units()->count(), 1);
+    if (moveLiterals->Units()->count() == 1) {
+      EXPECT_EQ(FromQ(moveLiterals->Units()->item(0)->text()), "Greet.pas");
+      EXPECT_EQ(moveLiterals->Units()->item(0)->checkState(), Qt::Unchecked);
+    }
+    EXPECT_EQ(moveLiterals->Candidates()->topLevelItemCount(), 0);
+    auto* apply = dialog.findChild<QPushButton*>("btApply");
+    EXPECT_TRUE(apply && !apply->isEnabled() && !apply->isDefault());
+    return static_cast<int>(QDialog::Rejected);
+  });
+  auto* action = window_->findChild<QAction*>("miMoveLiterals");
+  ASSERT_NE(action, nullptr);
+  action->trigger();
+  EXPECT_TRUE(shown);
   EXPECT_EQ(TempDir::Read(unit), text);
 }
 

@@ -1,7 +1,8 @@
 // Nothing the user does in the window loses a library or acts by surprise:
-// SIGTERM closes as the user would (the library is saved), Process waits for
-// a complete library and says why, making another language native asks, and
-// Enter after a mouse-started run never lands on Close.
+// SIGTERM closes as the user would (the library is saved), a logout's save
+// request keeps the edit in progress, Process waits for a complete library
+// and says why, making another language native asks, and Enter after a
+// mouse-started run never lands on Close.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -52,6 +53,33 @@ TEST_F(WindowSafetyTest, SigtermRightAfterProcessClosesLikeTheUserAndKeepsTheLib
   ASSERT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 30000));
   EXPECT_EQ(Saved("Library1", "Name"), "Renamed while running");
   EXPECT_EQ(Saved("Main", "LastLib"), "1");
+}
+
+// What a logout's request to save runs (the session manager's signal cannot
+// be raised in a test): the edit in progress is kept, nothing is asked and
+// the window stays open until the session ends it.
+class ShutdownWindow : public MainWindow {
+ public:
+  using MainWindow::MainWindow;
+  using MainWindow::SaveForShutdown;
+};
+
+TEST_F(WindowSafetyTest, ALogoutsSaveRequestKeepsTheEditInProgressWithoutAsking) {
+  OpenExampleLibrary();
+  window_.reset();
+  auto window = std::make_unique<ShutdownWindow>(dir_.Path("settings.ini"), "");
+  ShutdownWindow& w = *window;
+  window_ = std::move(window);
+  w.show();
+  auto* name = Find<QLineEdit>("edLibName");
+  name->setFocus();
+  name->selectAll();
+  QTest::keyClicks(name, "Typed before the logout");
+  EXPECT_EQ(Saved("Library1", "Name"), "Pad") << "not left yet: not saved yet";
+  w.SaveForShutdown();
+  EXPECT_EQ(Saved("Library1", "Name"), "Typed before the logout");
+  EXPECT_TRUE(dialogs_.Shown.empty());
+  EXPECT_TRUE(w.isVisible());
 }
 
 TEST_F(WindowSafetyTest, ProcessIsOffWithItsReasonWhileTheLibraryIsIncomplete) {

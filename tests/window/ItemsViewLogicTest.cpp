@@ -143,6 +143,22 @@ TEST_F(ItemsViewLogicTest, FiltersCombine) {
   }
 }
 
+TEST_F(ItemsViewLogicTest, TheCountGroupsThousandsAndOneItemIsOne) {
+  std::vector<Item> many;
+  for (int i = 0; i < 1234; ++i) {
+    const std::u16string n = Utf8ToUtf16(std::to_string(i));
+    many.push_back({false, "Consts", "", "S" + std::to_string(i), u"Text " + n, u"Text " + n, 5});
+  }
+  WriteFiles(many);
+  auto logic = Open();
+  EXPECT_EQ(logic->CountText(), "1,234 of 1,234 items");
+  logic->SetTextFilter("Text 1233");
+  EXPECT_EQ(logic->CountText(), "1 of 1,234 items");
+  WriteFiles({kItems[0]});
+  logic = Open();
+  EXPECT_EQ(logic->CountText(), "1 of 1 item");
+}
+
 TEST_F(ItemsViewLogicTest, SortsByEachColumnKeepingTheFilter) {
   struct Case {
     TItemsColumn Column;

@@ -389,6 +389,51 @@ TEST_F(MainWindowLogicTest, EmptyDestinationIsNeverPrefilledWithARelativeFolderA
   EXPECT_EQ(w.lblDestResolved.Caption(), "");
 }
 
+TEST_F(MainWindowLogicTest, ARelativeSourceFolderIsReadWhereTheRunReadsItWhateverTheWorkingFolder) {
+  std::filesystem::create_directories(dir_.Path("src/en"));
+  std::filesystem::create_directories(dir_.Path("src/de"));
+  // The program was started elsewhere: nothing is looked up from there.
+  TempDir elsewhere;
+  std::filesystem::create_directories(elsewhere.Path("src/fr"));
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(elsewhere.Root());
+  struct Back {
+    std::filesystem::path Folder;
+    ~Back() { std::filesystem::current_path(Folder); }
+  } back{started};
+  const auto same = [](const std::string& a, const std::string& b) {
+    return std::filesystem::path(a).lexically_normal() == std::filesystem::path(b).lexically_normal();
+  };
+
+  TMainWindowLogic& w = Open();
+  Type(w.edLibShortName, "Pad");
+  TypeAndLeave(w.edSrcDir, "src");  // leaving it detects the languages of <settings folder>/src
+  ASSERT_EQ(w.Languages.Count(), 2);
+  EXPECT_EQ(w.Languages[0]->SubFolder, "en");
+  EXPECT_EQ(w.Languages[1]->SubFolder, "de");
+  EXPECT_TRUE(same(w.NativeSourceFolder(), dir_.Path("src/en"))) << w.NativeSourceFolder();
+  // The language dialog offers that folder's sub-folders.
+  std::vector<std::string> offered;
+  user_.LanguageDialog = [&offered](TLangDialogLogic& dialog) {
+    offered = dialog.cbSubFolders.Items();
+    return false;
+  };
+  w.lvLanguages.UserClick(1);
+  w.btEditLang.Click();
+  EXPECT_EQ(offered, (std::vector<std::string>{"/de", "/en"}));
+  // The folder choosers start where the relative folders lead.
+  Type(w.edDestDir, "out");
+  user_.Folders = {std::nullopt, std::nullopt};
+  user_.Log.clear();
+  w.sbSrcDir.Click();
+  w.sbDestDir.Click();
+  ASSERT_EQ(user_.Log.size(), 2u);
+  const std::size_t from = std::string("select folder from ").size();
+  EXPECT_TRUE(same(user_.Log[0].substr(from), dir_.Path("src"))) << user_.Log[0];
+  EXPECT_TRUE(same(user_.Log[1].substr(from), dir_.Path("out"))) << user_.Log[1];
+  EXPECT_EQ(w.edDestDir.Text(), "out") << "a chooser left with Cancel changes nothing";
+}
+
 // ---- Saving as the user goes, and what Process needs ------------------------------
 
 TEST_F(MainWindowLogicTest, ProcessWaitsForACompleteLibraryAndSaysWhatIsMissing) {
@@ -1045,7 +1090,7 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
     return dialog.btOK.Enabled();
   };
   w.miExport.Click();
-  EXPECT_EQ(user_.Log.back(), "information Exported 1 units of " + GetEnglishLangName(0x0407) +
+  EXPECT_EQ(user_.Log.back(), "information Exported 1 unit of " + GetEnglishLangName(0x0407) +
                                   " (0 up to date, 0 out of date, 1 untranslated) to " + po);
   std::string text = TempDir::Read(po);
   const std::string untranslated = "msgid \"World\"\nmsgstr \"\"";
@@ -1057,6 +1102,7 @@ TEST_F(MainWindowLogicTest, ExportForTranslatorsAndImportBackUpdateTheCoverage) 
   user_.ExchangeDialog = [&po](TExchangeDialogLogic& dialog) {
     EXPECT_EQ(dialog.Mode(), TExchangeDialogLogic::TMode::Import);
     EXPECT_FALSE(dialog.btOK.Enabled()) << "no file chosen yet";
+    EXPECT_EQ(dialog.BrowseStart(), ExtractFilePath(po)) << "the chooser starts where the export wrote";
     dialog.FileChosen(po);
     return dialog.btOK.Enabled();
   };
@@ -1238,6 +1284,16 @@ TEST_F(MainWindowLogicTest, CoverageIsReadWhenALibraryIsLoadedAndKeyedByLanguage
   EXPECT_EQ(w.CoverageOfRow(1).Text(), "0.0%");
   w.miNew.Click();
   EXPECT_TRUE(w.Coverage.empty());
+}
+
+TEST(CoverageCellTest, DetailsGroupLargeCountsAndOneItemIsOne) {
+  TCoverageCell cell;
+  cell.Known = true;
+  cell.FileExists = true;
+  cell.Counts.Items = {55000, 1200, 34};
+  EXPECT_EQ(cell.Details(), "55,000 of 56,234 items up to date, 1,200 out of date, 34 untranslated");
+  cell.Counts.Items = {1, 0, 0};
+  EXPECT_EQ(cell.Details(), "1 of 1 item up to date, 0 out of date, 0 untranslated");
 }
 
 // ---- Detection on purpose ---------------------------------------------------------------

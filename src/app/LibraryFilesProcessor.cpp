@@ -313,12 +313,33 @@ struct TReadFile {
   bool Reused = false;
 };
 
-// The loaded entry's result, when it still reads back and decodes.
+// Whether a file a kept result was made from is unchanged: its stamp
+// vouches for it, or else its content hash is the same.
+bool DependencyUnchanged(const TFileCache& cache, const std::string& path, const TFileStamp& kept,
+                         std::uint64_t hash) {
+  TFileStamp now;
+  if (!FileStampOf(path, now)) return false;
+  if (cache.StampVouches(kept, now)) return true;
+  try {
+    return ContentHash(platform::ReadRegularFile(path)) == hash;
+  } catch (const Exception&) {
+    return false;  // the reading now raises what it raises
+  }
+}
+
+// The loaded entry's result, when it still reads back and decodes, and what
+// it was made from besides its file is unchanged.
 bool Reuse(const TFileKind& kind, const TFileCache& cache, const TFileCache::TEntry& entry, TReadFile& file) {
   std::string result;
   if (!cache.ReadResult(entry, result)) return false;
-  file.Contents = kind.Cache->Decode(result);
-  if (!file.Contents) return false;
+  auto contents = kind.Cache->Decode(result);
+  if (!contents) return false;
+  if (kind.Cache->StillCurrent &&
+      !kind.Cache->StillCurrent(*contents, [&](const std::string& path, const TFileStamp& stamp, std::uint64_t hash) {
+        return DependencyUnchanged(cache, path, stamp, hash);
+      }))
+    return false;
+  file.Contents = std::move(contents);
   file.Reused = true;
   return true;
 }

@@ -201,8 +201,8 @@ bool TFileCache::ReadResult(const TEntry& entry, std::string& result) const {
   return ReadAt(entry.Offset, entry.Length, result) && ContentHash(result) == entry.ResultHash;
 }
 
-bool TFileCache::StampVouches(const TEntry& entry, const TFileStamp& stamp) const {
-  return entry.Stamp == stamp && stamp.Time < loadedStart_ - kClockTick;
+bool TFileCache::StampVouches(const TFileStamp& kept, const TFileStamp& stamp) const {
+  return kept == stamp && stamp.Time < loadedStart_ - kClockTick;
 }
 
 bool TFileCache::OpenNew() {

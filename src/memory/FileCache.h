@@ -116,7 +116,9 @@ class TFileCache {
   // time older than the start of the run that kept the entry (a file
   // changed within the same tick of the clock as it was read shows the
   // same time).
-  bool StampVouches(const TEntry& entry, const TFileStamp& stamp) const;
+  bool StampVouches(const TEntry& entry, const TFileStamp& stamp) const { return StampVouches(entry.Stamp, stamp); }
+  // The same for a stamp kept with a result (a file it was made from).
+  bool StampVouches(const TFileStamp& kept, const TFileStamp& stamp) const;
 
   // Keeps an entry with a result made in this run, replacing one of the same
   // path and key: the result is written out now (the entry's own place and

@@ -486,7 +486,7 @@ bool IsStoredKind(std::uint8_t kind) {
 }  // namespace
 
 TCheckCounts TLibraryFilesProcessor::CheckCounts(const TPassLanguage& language) {
-  if (!cache_) return CountProblems(CheckColumn(*storage_, column_, TCheckSelection()));
+  if (!cache_) return CountColumnProblems(*storage_, column_);
   // The counts of a column whose check inputs are those of the last run are
   // the last run's, kept under the language file's name.
   TCacheKey key;
@@ -505,7 +505,7 @@ TCheckCounts TLibraryFilesProcessor::CheckCounts(const TPassLanguage& language) 
       return counts;
     }
   }
-  const TCheckCounts counts = CountProblems(CheckColumn(*storage_, column_, TCheckSelection()));
+  const TCheckCounts counts = CountColumnProblems(*storage_, column_);
   result.clear();
   PutU32(result, static_cast<std::uint32_t>(counts.Errors));
   PutU32(result, static_cast<std::uint32_t>(counts.Warnings));

@@ -166,20 +166,17 @@ std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, co
   return problems;
 }
 
-void ForEachCheckInput(const TLocStorage& storage, int column, const std::function<void(std::string_view)>& take) {
-  // The units CollectUnits lists, with what CheckUnits hands the rules.
-  auto unit = [&](const TLocItem* item, TGroupKind group, const std::string& groupName) {
+namespace {
+
+// The units CollectUnits lists, in its order, with what names their group:
+// add(item, group kind, group name).
+template <class Add>
+void WalkCheckUnits(const TLocStorage& storage, Add&& add) {
+  auto unit = [&](TLocItem* item, TGroupKind group, const std::string& groupName) {
     const std::uint8_t kind = item->ValueKind();
-    if ((kind != vkFloat && kind != vkInteger && kind != vkString && kind != vkStrings) ||
-        item->NativeValue()->Text.empty())
-      return;
-    const char head[4] = {static_cast<char>(kind), static_cast<char>(StatusOf(*item, column)),
-                          static_cast<char>(group),
-                          static_cast<char>(group == TGroupKind::ExtGroup && groupName.starts_with(kReportGroupPrefix))};
-    take(std::string_view(head, sizeof head));
-    take(item->ItemName);
-    for (const std::u16string_view text : {item->NativeValue()->Text.view(), item->Values(column)->Text.view()})
-      take(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
+    if ((kind == vkFloat || kind == vkInteger || kind == vkString || kind == vkStrings) &&
+        !item->NativeValue()->Text.empty())
+      add(item, group, groupName);
   };
   for (int u = 0; u < storage.Units->Count(); ++u) {
     const TLocUnit* owner = storage.Units->Items(u);
@@ -198,6 +195,35 @@ void ForEachCheckInput(const TLocStorage& storage, int column, const std::functi
     const TLocExtGroup* group = storage.ExtGroups->Items(g);
     for (int e = 0; e < group->ExtItems->Count(); ++e) unit(group->ExtItems->Items(e), TGroupKind::ExtGroup, group->ItemName);
   }
+}
+
+}  // namespace
+
+void ForEachCheckInput(const TLocStorage& storage, int column, const std::function<void(std::string_view)>& take) {
+  WalkCheckUnits(storage, [&](const TLocItem* item, TGroupKind group, const std::string& groupName) {
+    const char head[4] = {static_cast<char>(item->ValueKind()), static_cast<char>(StatusOf(*item, column)),
+                          static_cast<char>(group),
+                          static_cast<char>(group == TGroupKind::ExtGroup && groupName.starts_with(kReportGroupPrefix))};
+    take(std::string_view(head, sizeof head));
+    take(item->ItemName);
+    for (const std::u16string_view text : {item->NativeValue()->Text.view(), item->Values(column)->Text.view()})
+      take(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
+  });
+}
+
+TCheckCounts CountColumnProblems(const TLocStorage& storage, int column) {
+  // The units without the places and names that only the problems' own
+  // records use: no rule decides by them.
+  std::vector<TExchangeUnit> units;
+  WalkCheckUnits(storage, [&](TLocItem* item, TGroupKind group, const std::string& groupName) {
+    TExchangeUnit& unit = units.emplace_back();
+    unit.GroupKind = group;
+    if (group == TGroupKind::ExtGroup) unit.GroupName = groupName;
+    unit.Kind = item->ValueKind();
+    unit.Item = item;
+    unit.Status = StatusOf(*item, column);
+  });
+  return CountProblems(CheckUnits(storage, column, units, TCheckSelection()));
 }
 
 std::vector<TCheckProblem> CheckPlaces(const TLocStorage& storage, int column, const std::vector<std::string>& places) {

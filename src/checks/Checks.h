@@ -144,6 +144,12 @@ std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, co
 // A rule that comes to read more of a unit must have it handed over here.
 void ForEachCheckInput(const TLocStorage& storage, int column, const std::function<void(std::string_view)>& take);
 
+struct TCheckCounts;
+// The counts of CheckColumn's problems with every check, without form trees
+// or an ignore list (the processing run's), counted without the units'
+// places and names, which only the problems' records hold.
+TCheckCounts CountColumnProblems(const TLocStorage& storage, int column);
+
 // The problems of the units at `places` only (an import's applied units);
 // per-unit rules only, as no form structure is at hand.
 std::vector<TCheckProblem> CheckPlaces(const TLocStorage& storage, int column, const std::vector<std::string>& places);

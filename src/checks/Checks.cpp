@@ -215,6 +215,10 @@ TCheckCounts CountColumnProblems(const TLocStorage& storage, int column) {
   // The units without the places and names that only the problems' own
   // records use: no rule decides by them.
   std::vector<TExchangeUnit> units;
+  // Counted first: a vector grown by doubling would hold them up to three times over.
+  std::size_t count = 0;
+  WalkCheckUnits(storage, [&](TLocItem*, TGroupKind, const std::string&) { ++count; });
+  units.reserve(count);
   WalkCheckUnits(storage, [&](TLocItem* item, TGroupKind group, const std::string& groupName) {
     TExchangeUnit& unit = units.emplace_back();
     unit.GroupKind = group;

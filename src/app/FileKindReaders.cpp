@@ -9,6 +9,7 @@
 // keeps a unit's constants. Only the native pass creates items; a
 // translation pass fills the values of items that exist.
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -20,6 +21,8 @@
 #include "extract/forms/LocFormProc.h"
 #include "extract/resources/ResStringTables.h"
 #include "extract/source/SourceReaders.h"
+#include "memory/FileCache.h"
+#include "platform/FileSystem.h"
 #include "runtime/Streams.h"
 #include "storage/LocStorage.h"
 #include "platform/PathNames.h"
@@ -45,8 +48,21 @@ struct TFormContents : TFileContents {
   TFormRecord Record;  // walked on the reading thread
 };
 
-std::unique_ptr<TFileContents> SourceContents(TSourceProcessor& processor) {
-  auto contents = std::make_unique<TSourceContents>();
+// A script's constants with what its reading read and looked up besides the
+// script, for the cache to tell whether a reading now would yield the same.
+struct TScriptContents : TSourceContents {
+  struct TRead {
+    std::string Path;
+    TFileStamp Stamp;
+    std::uint64_t Hash = 0;
+  };
+  std::vector<TRead> Reads;
+  std::vector<TRcLookup> Lookups;
+};
+
+template <class TContents = TSourceContents>
+std::unique_ptr<TContents> SourceContents(TSourceProcessor& processor) {
+  auto contents = std::make_unique<TContents>();
   // The processors hand over UTF-8, decoded from the file's own encoding.
   const TUnitRec& unit = processor.UnitRec();
   contents->UnitName = unit.UnitName;
@@ -144,8 +160,11 @@ namespace {
 // A unit's byte form for the run's cache (base/ByteRecord.h): its name, the
 // constants' names and texts, the warnings. A unit includes no other file
 // (its reader does not follow {$I}), so the file alone decides what it
-// yields. Resource scripts, whose headers may change under them, are not
-// kept.
+// yields. A resource script's adds the files its reading read besides the
+// script (its own header, what it includes: path, stamp, content hash) and
+// the file names it looked up with what they found; its result is taken
+// only while every look-up finds the same file and every file read is
+// unchanged.
 std::unique_ptr<TFileContents> ParsePasBytes(const std::string& path, const std::string& bytes,
                                              const TKindReadSettings& settings) {
   TPasProcessor processor;
@@ -154,9 +173,7 @@ std::unique_ptr<TFileContents> ParsePasBytes(const std::string& path, const std:
   return SourceContents(processor);
 }
 
-bool EncodePasContents(const TFileContents& contents, std::string& bytes) {
-  const auto& source = static_cast<const TSourceContents&>(contents);
-  bytes.clear();
+void EncodeSource(const TSourceContents& source, std::string& bytes) {
   PutText(bytes, source.UnitName);
   PutU32(bytes, static_cast<std::uint32_t>(source.Names.size()));
   for (std::size_t i = 0; i < source.Names.size(); ++i) {
@@ -165,29 +182,120 @@ bool EncodePasContents(const TFileContents& contents, std::string& bytes) {
   }
   PutU32(bytes, static_cast<std::uint32_t>(source.Warnings.size()));
   for (const std::string& warning : source.Warnings) PutText(bytes, warning);
+}
+
+bool DecodeSource(TByteReader& in, TSourceContents& contents) {
+  std::uint32_t count = 0;
+  // A constant takes at least its two lengths, a warning its one.
+  if (!in.Text(contents.UnitName) || !in.U32(count) || count > in.Left() / 8) return false;
+  contents.Names.resize(count);
+  contents.Texts.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i)
+    if (!in.Text(contents.Names[i]) || !in.Wide(contents.Texts[i])) return false;
+  if (!in.U32(count) || count > in.Left() / 4) return false;
+  contents.Warnings.resize(count);
+  for (std::uint32_t i = 0; i < count; ++i)
+    if (!in.Text(contents.Warnings[i])) return false;
+  return true;
+}
+
+bool EncodePasContents(const TFileContents& contents, std::string& bytes) {
+  const auto& source = static_cast<const TSourceContents&>(contents);
+  bytes.clear();
+  EncodeSource(source, bytes);
   return true;
 }
 
 std::unique_ptr<TFileContents> DecodePasContents(std::string_view bytes) {
   auto contents = std::make_unique<TSourceContents>();
   TByteReader in(bytes);
+  if (!DecodeSource(in, *contents) || !in.AtEnd()) return nullptr;
+  return contents;
+}
+
+std::unique_ptr<TFileContents> ParseRcBytes(const std::string& path, const std::string& bytes,
+                                            const TKindReadSettings& settings) {
+  std::vector<TScriptContents::TRead> reads;
+  TRcFileAccess files;
+  files.Read = [&](const std::string& file) {
+    if (file == path) return bytes;
+    TScriptContents::TRead read{file, {}, 0};
+    const bool stamped = FileStampOf(file, read.Stamp);
+    std::string data = platform::ReadRegularFile(file);
+    // A file that changed while it was read: its stamp vouches for nothing.
+    if (!stamped || read.Stamp.Size != data.size()) read.Stamp = TFileStamp{std::numeric_limits<std::uint64_t>::max(), std::numeric_limits<std::int64_t>::max()};
+    read.Hash = ContentHash(data);
+    reads.push_back(std::move(read));
+    return data;
+  };
+  TCPPProcessor processor;
+  processor.CodePage = settings.CodePage;
+  processor.LangId = settings.LangId;
+  processor.Files = &files;
+  processor.LoadConstants(path);
+  auto contents = SourceContents<TScriptContents>(processor);
+  contents->Reads = std::move(reads);
+  contents->Lookups = std::move(files.Lookups);
+  return contents;
+}
+
+bool EncodeRcContents(const TFileContents& contents, std::string& bytes) {
+  const auto& script = static_cast<const TScriptContents&>(contents);
+  bytes.clear();
+  EncodeSource(script, bytes);
+  PutU32(bytes, static_cast<std::uint32_t>(script.Reads.size()));
+  for (const auto& read : script.Reads) {
+    PutText(bytes, read.Path);
+    PutU64(bytes, read.Stamp.Size);
+    PutU64(bytes, static_cast<std::uint64_t>(read.Stamp.Time));
+    PutU64(bytes, read.Hash);
+  }
+  PutU32(bytes, static_cast<std::uint32_t>(script.Lookups.size()));
+  for (const auto& lookup : script.Lookups) {
+    PutU32(bytes, lookup.Kind);
+    PutText(bytes, lookup.Folder);
+    PutText(bytes, lookup.Name);
+    PutText(bytes, lookup.Found);
+  }
+  return true;
+}
+
+std::unique_ptr<TFileContents> DecodeRcContents(std::string_view bytes) {
+  auto contents = std::make_unique<TScriptContents>();
+  TByteReader in(bytes);
   std::uint32_t count = 0;
-  // A constant takes at least its two lengths, a warning its one.
-  if (!in.Text(contents->UnitName) || !in.U32(count) || count > in.Left() / 8) return nullptr;
-  contents->Names.resize(count);
-  contents->Texts.resize(count);
-  for (std::uint32_t i = 0; i < count; ++i)
-    if (!in.Text(contents->Names[i]) || !in.Wide(contents->Texts[i])) return nullptr;
-  if (!in.U32(count) || count > in.Left() / 4) return nullptr;
-  contents->Warnings.resize(count);
-  for (std::uint32_t i = 0; i < count; ++i)
-    if (!in.Text(contents->Warnings[i])) return nullptr;
+  // A file read takes at least its length and three numbers; a look-up its
+  // kind and three lengths.
+  if (!DecodeSource(in, *contents) || !in.U32(count) || count > in.Left() / 28) return nullptr;
+  contents->Reads.resize(count);
+  for (auto& read : contents->Reads)
+    if (!in.Text(read.Path) || !in.U64(read.Stamp.Size) || !in.I64(read.Stamp.Time) || !in.U64(read.Hash))
+      return nullptr;
+  if (!in.U32(count) || count > in.Left() / 16) return nullptr;
+  contents->Lookups.resize(count);
+  for (auto& lookup : contents->Lookups) {
+    std::uint32_t kind = 0;
+    if (!in.U32(kind) || kind > TRcLookup::OwnHeader || !in.Text(lookup.Folder) || !in.Text(lookup.Name) ||
+        !in.Text(lookup.Found))
+      return nullptr;
+    lookup.Kind = static_cast<TRcLookup::TKind>(kind);
+  }
   if (!in.AtEnd()) return nullptr;
   return contents;
 }
 
+bool RcStillCurrent(const TFileContents& contents, const TDependencyCheck& unchanged) {
+  const auto& script = static_cast<const TScriptContents&>(contents);
+  for (const auto& lookup : script.Lookups)
+    if (FindRcLookup(lookup) != lookup.Found) return false;
+  for (const auto& read : script.Reads)
+    if (!unchanged(read.Path, read.Stamp, read.Hash)) return false;
+  return true;
+}
+
 }  // namespace
 
+const TKindCache kRcCache{ParseRcBytes, EncodeRcContents, DecodeRcContents, RcStillCurrent};
 const TKindCache kPasCache{ParsePasBytes, EncodePasContents, DecodePasContents};
 
 namespace {

@@ -16,10 +16,13 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "memory/FileCache.h"
 
 namespace sw {
 
@@ -63,6 +66,10 @@ class TFileContents {
 using TKindReader = std::unique_ptr<TFileContents> (*)(const std::string& path, const TKindReadSettings& settings);
 // Called only with what the same kind's reader returned, once (it may use it up).
 using TKindMerger = void (*)(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
+// Whether a file read to make a kept result is unchanged since, given its
+// path, its stamp and its content hash then (the cache's rules, as for the
+// file itself).
+using TDependencyCheck = std::function<bool(const std::string& path, const TFileStamp& stamp, std::uint64_t hash)>;
 // A kind whose results the run's per-file cache keeps (memory/FileCache.h):
 // its reader over the bytes of the file, and the byte form of what it read.
 struct TKindCache {
@@ -72,6 +79,11 @@ struct TKindCache {
   bool (*Encode)(const TFileContents& contents, std::string& bytes);
   // Null for bytes that are not what Encode makes.
   std::unique_ptr<TFileContents> (*Decode)(std::string_view bytes);
+  // For a kind whose result depends on other files too (null for one that
+  // depends on its file alone): whether what it was made from besides its
+  // file is as it was then. `unchanged` tells that of one file read then,
+  // from its path and the stamp and content hash it had.
+  bool (*StillCurrent)(const TFileContents& contents, const TDependencyCheck& unchanged) = nullptr;
 };
 // For a kind also recognised by content: whether a file whose extension no
 // kind has is of this kind.
@@ -103,6 +115,7 @@ std::unique_ptr<TFileContents> ReadDfmFile(const std::string& path, const TKindR
 void MergeDfmFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
 extern const TKindCache kDfmCache;
 extern const TKindCache kPasCache;
+extern const TKindCache kRcCache;
 // Compiled programs and resource DLLs (CompiledProgramKind.cpp).
 std::unique_ptr<TFileContents> ReadCompiledFile(const std::string& path, const TKindReadSettings& settings);
 void MergeCompiledFile(const std::string& path, TFileContents& contents, TKindMergeTarget& target);
@@ -114,7 +127,8 @@ inline constexpr std::array kFileKinds{
     TFileKind{sfResFiles, {".res", ".r32", ""}, "res", "cbResFiles", ".RES, .R32 files", ReadResFile, MergeResFile},
     TFileKind{sfPasFiles, {".pas", "", ""}, "pas", "cbPasFiles", ".PAS files", ReadPasFile, MergeSourceFile, true,
               nullptr, &kPasCache},
-    TFileKind{sfRcFiles, {".rc", "", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile},
+    TFileKind{sfRcFiles, {".rc", "", ""}, "rc", "cbRCFiles", ".RC Files", ReadRcFile, MergeSourceFile, true, nullptr,
+              &kRcCache},
     TFileKind{sfDfmFiles, {".dfm", "", ""}, "dfm", "cbDFMFiles", ".DFM Files", ReadDfmFile, MergeDfmFile, true, nullptr,
               &kDfmCache},
     TFileKind{sfExeFiles, {".exe", ".dll", ".bpl"}, "exe", "cbExeFiles", "Compiled programs (.EXE, .DLL, .BPL)",

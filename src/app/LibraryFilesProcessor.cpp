@@ -6,6 +6,7 @@
 
 
 #include <algorithm>
+#include <cstdint>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include "app/LibraryRun.h"
 #include "app/OrderedReads.h"
 #include "app/UnchangedLanguageFile.h"
+#include "base/ByteRecord.h"
 #include "checks/Checks.h"
 #include "memory/FileCache.h"
 #include "platform/FileSystem.h"
@@ -259,7 +261,7 @@ bool TLibraryFilesProcessor::RunLanguage(int index) {
   languageStats.FileName = language.FileName;
   languageStats.Revision = langFile_->Revision;
   CountItems(languageStats.Items, languageStats.ValuesChanged);
-  const TCheckCounts checks = CountProblems(CheckColumn(*storage_, column_, TCheckSelection()));
+  const TCheckCounts checks = CheckCounts(language);
   languageStats.CheckErrors = checks.Errors;
   languageStats.CheckWarnings = checks.Warnings;
 
@@ -311,12 +313,33 @@ struct TReadFile {
   bool Reused = false;
 };
 
-// The loaded entry's result, when it still reads back and decodes.
+// Whether a file a kept result was made from is unchanged: its stamp
+// vouches for it, or else its content hash is the same.
+bool DependencyUnchanged(const TFileCache& cache, const std::string& path, const TFileStamp& kept,
+                         std::uint64_t hash) {
+  TFileStamp now;
+  if (!FileStampOf(path, now)) return false;
+  if (cache.StampVouches(kept, now)) return true;
+  try {
+    return ContentHash(platform::ReadRegularFile(path)) == hash;
+  } catch (const Exception&) {
+    return false;  // the reading now raises what it raises
+  }
+}
+
+// The loaded entry's result, when it still reads back and decodes, and what
+// it was made from besides its file is unchanged.
 bool Reuse(const TFileKind& kind, const TFileCache& cache, const TFileCache::TEntry& entry, TReadFile& file) {
   std::string result;
   if (!cache.ReadResult(entry, result)) return false;
-  file.Contents = kind.Cache->Decode(result);
-  if (!file.Contents) return false;
+  auto contents = kind.Cache->Decode(result);
+  if (!contents) return false;
+  if (kind.Cache->StillCurrent &&
+      !kind.Cache->StillCurrent(*contents, [&](const std::string& path, const TFileStamp& stamp, std::uint64_t hash) {
+        return DependencyUnchanged(cache, path, stamp, hash);
+      }))
+    return false;
+  file.Contents = std::move(contents);
   file.Reused = true;
   return true;
 }
@@ -461,6 +484,36 @@ bool IsStoredKind(std::uint8_t kind) {
 }
 
 }  // namespace
+
+TCheckCounts TLibraryFilesProcessor::CheckCounts(const TPassLanguage& language) {
+  if (!cache_) return CountColumnProblems(*storage_, column_);
+  // The counts of a column whose check inputs are those of the last run are
+  // the last run's, kept under the language file's name.
+  TCacheKey key;
+  key.Add("checks");
+  ForEachCheckInput(*storage_, column_, [&](std::string_view part) { key.Add(part); });
+  std::string result;
+  if (const TFileCache::TEntry* kept = cache_->Find(language.FileName, key.Value());
+      kept && cache_->ReadResult(*kept, result)) {
+    TByteReader in(result);
+    std::uint32_t errors = 0, warnings = 0;
+    if (in.U32(errors) && in.U32(warnings) && in.AtEnd() && errors <= INT32_MAX && warnings <= INT32_MAX) {
+      cache_->KeepLoaded(language.FileName, *kept);
+      TCheckCounts counts;
+      counts.Errors = static_cast<int>(errors);
+      counts.Warnings = static_cast<int>(warnings);
+      return counts;
+    }
+  }
+  const TCheckCounts counts = CountColumnProblems(*storage_, column_);
+  result.clear();
+  PutU32(result, static_cast<std::uint32_t>(counts.Errors));
+  PutU32(result, static_cast<std::uint32_t>(counts.Warnings));
+  TFileCache::TEntry entry;
+  entry.Key = key.Value();
+  cache_->Keep(language.FileName, entry, result);
+  return counts;
+}
 
 void TLibraryFilesProcessor::CountItems(int& items, int& changed) const {
   const std::int32_t revision = langFile_->Revision;

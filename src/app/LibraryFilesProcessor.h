@@ -40,6 +40,7 @@ namespace sw {
 class TLocStorage;
 class TLangFile;
 class TFileCache;
+struct TCheckCounts;
 struct TResolvedLibrary;
 struct TRunControl;
 
@@ -146,6 +147,9 @@ class TLibraryFilesProcessor {
   // The stored items of the storage, and those of them whose value in this
   // pass's column carries this pass's revision.
   void CountItems(int& items, int& changed) const;
+  // The check counts of the pass's column: those the cache kept for the
+  // same check inputs, else counted now (and kept).
+  TCheckCounts CheckCounts(const TPassLanguage& language);
 
   const TResolvedLibrary& library_;
   const TRunControl& control_;

@@ -13,11 +13,15 @@
 namespace sw {
 
 inline void PutU32(std::string& out, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  char bytes[4];
+  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  out.append(bytes, sizeof bytes);
 }
 
 inline void PutU64(std::string& out, std::uint64_t value) {
-  for (int i = 0; i < 8; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+  char bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+  out.append(bytes, sizeof bytes);
 }
 
 inline void PutText(std::string& out, std::string_view text) {
@@ -27,9 +31,11 @@ inline void PutText(std::string& out, std::string_view text) {
 
 inline void PutWide(std::string& out, std::u16string_view text) {
   PutU32(out, static_cast<std::uint32_t>(text.size()));
+  std::size_t at = out.size();
+  out.resize(at + 2 * text.size());
   for (char16_t ch : text) {
-    out += static_cast<char>(ch & 0xFF);
-    out += static_cast<char>(ch >> 8);
+    out[at++] = static_cast<char>(ch & 0xFF);
+    out[at++] = static_cast<char>(ch >> 8);
   }
 }
 

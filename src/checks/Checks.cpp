@@ -166,6 +166,70 @@ std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, co
   return problems;
 }
 
+namespace {
+
+// The units CollectUnits lists, in its order, with what names their group:
+// add(item, group kind, group name).
+template <class Add>
+void WalkCheckUnits(const TLocStorage& storage, Add&& add) {
+  auto unit = [&](TLocItem* item, TGroupKind group, const std::string& groupName) {
+    const std::uint8_t kind = item->ValueKind();
+    if ((kind == vkFloat || kind == vkInteger || kind == vkString || kind == vkStrings) &&
+        !item->NativeValue()->Text.empty())
+      add(item, group, groupName);
+  };
+  for (int u = 0; u < storage.Units->Count(); ++u) {
+    const TLocUnit* owner = storage.Units->Items(u);
+    for (int c = 0; c < owner->Constants->Count(); ++c) unit(owner->Constants->Items(c), TGroupKind::Unit, owner->ItemName);
+  }
+  for (int f = 0; f < storage.Forms->Count(); ++f) {
+    const TLocForm* form = storage.Forms->Items(f);
+    for (int p = 0; p < form->Properties->Count(); ++p) unit(form->Properties->Items(p), TGroupKind::Form, form->ItemName);
+    for (int c = 0; c < form->Components->Count(); ++c) {
+      const TLocComponent* component = form->Components->Items(c);
+      for (int p = 0; p < component->Properties->Count(); ++p)
+        unit(component->Properties->Items(p), TGroupKind::Form, form->ItemName);
+    }
+  }
+  for (int g = 0; g < storage.ExtGroups->Count(); ++g) {
+    const TLocExtGroup* group = storage.ExtGroups->Items(g);
+    for (int e = 0; e < group->ExtItems->Count(); ++e) unit(group->ExtItems->Items(e), TGroupKind::ExtGroup, group->ItemName);
+  }
+}
+
+}  // namespace
+
+void ForEachCheckInput(const TLocStorage& storage, int column, const std::function<void(std::string_view)>& take) {
+  WalkCheckUnits(storage, [&](const TLocItem* item, TGroupKind group, const std::string& groupName) {
+    const char head[4] = {static_cast<char>(item->ValueKind()), static_cast<char>(StatusOf(*item, column)),
+                          static_cast<char>(group),
+                          static_cast<char>(group == TGroupKind::ExtGroup && groupName.starts_with(kReportGroupPrefix))};
+    take(std::string_view(head, sizeof head));
+    take(item->ItemName);
+    for (const std::u16string_view text : {item->NativeValue()->Text.view(), item->Values(column)->Text.view()})
+      take(std::string_view(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(char16_t)));
+  });
+}
+
+TCheckCounts CountColumnProblems(const TLocStorage& storage, int column) {
+  // The units without the places and names that only the problems' own
+  // records use: no rule decides by them.
+  std::vector<TExchangeUnit> units;
+  // Counted first: a vector grown by doubling would hold them up to three times over.
+  std::size_t count = 0;
+  WalkCheckUnits(storage, [&](TLocItem*, TGroupKind, const std::string&) { ++count; });
+  units.reserve(count);
+  WalkCheckUnits(storage, [&](TLocItem* item, TGroupKind group, const std::string& groupName) {
+    TExchangeUnit& unit = units.emplace_back();
+    unit.GroupKind = group;
+    if (group == TGroupKind::ExtGroup) unit.GroupName = groupName;
+    unit.Kind = item->ValueKind();
+    unit.Item = item;
+    unit.Status = StatusOf(*item, column);
+  });
+  return CountProblems(CheckUnits(storage, column, units, TCheckSelection()));
+}
+
 std::vector<TCheckProblem> CheckPlaces(const TLocStorage& storage, int column, const std::vector<std::string>& places) {
   const std::unordered_set<std::string> wanted(places.begin(), places.end());
   std::vector<TExchangeUnit> units = CollectUnits(storage, column);

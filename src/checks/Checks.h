@@ -22,6 +22,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -133,6 +134,21 @@ std::vector<TCheckProblem> CheckColumn(const TLocStorage& storage, int column, c
 std::vector<TCheckProblem> CheckUnits(const TLocStorage& storage, int column, const std::vector<TExchangeUnit>& units,
                                       const TCheckSelection& selection, const TFormTrees* forms = nullptr,
                                       const std::vector<TIgnoredCheck>& ignored = {});
+
+// Hands `take` everything the checks read of `column` when they run without
+// form trees or an ignore list, as the processing run runs them: for each
+// unit, in storage order, its kind, status, group kind and whether it is a
+// report text (one run), then its name, native text and translation (one run
+// each). Two columns that hand over the same runs get the same problems from
+// CheckColumn, so a caller may keep the counts of one under a hash of these.
+// A rule that comes to read more of a unit must have it handed over here.
+void ForEachCheckInput(const TLocStorage& storage, int column, const std::function<void(std::string_view)>& take);
+
+struct TCheckCounts;
+// The counts of CheckColumn's problems with every check, without form trees
+// or an ignore list (the processing run's), counted without the units'
+// places and names, which only the problems' records hold.
+TCheckCounts CountColumnProblems(const TLocStorage& storage, int column);
 
 // The problems of the units at `places` only (an import's applied units);
 // per-unit rules only, as no form structure is at hand.

@@ -201,8 +201,8 @@ bool TFileCache::ReadResult(const TEntry& entry, std::string& result) const {
   return ReadAt(entry.Offset, entry.Length, result) && ContentHash(result) == entry.ResultHash;
 }
 
-bool TFileCache::StampVouches(const TEntry& entry, const TFileStamp& stamp) const {
-  return entry.Stamp == stamp && stamp.Time < loadedStart_ - kClockTick;
+bool TFileCache::StampVouches(const TFileStamp& kept, const TFileStamp& stamp) const {
+  return kept == stamp && stamp.Time < loadedStart_ - kClockTick;
 }
 
 bool TFileCache::OpenNew() {
@@ -212,8 +212,9 @@ bool TFileCache::OpenNew() {
   outBytes_.clear();
   outSize_ = 0;
   if (!inMemory_ && !fileName_.empty()) {
-    out_.open(PathOf(fileName_ + ".tmp"), std::ios::binary | std::ios::trunc);
-    if (!out_) {
+    try {
+      out_ = std::make_unique<platform::ReplacementFile>(fileName_);
+    } catch (const Exception&) {
       outFailed_ = true;
       return false;
     }
@@ -228,9 +229,13 @@ bool TFileCache::Write(std::string_view bytes) {
   if (outFailed_) return false;
   if (inMemory_ || fileName_.empty()) {
     outBytes_ += bytes;
-  } else if (!out_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
-    outFailed_ = true;
-    return false;
+  } else {
+    try {
+      out_->Write(bytes);
+    } catch (const Exception&) {
+      outFailed_ = true;
+      return false;
+    }
   }
   outSize_ += bytes.size();
   return true;
@@ -238,11 +243,7 @@ bool TFileCache::Write(std::string_view bytes) {
 
 void TFileCache::DropNew() {
   if (!outOpen_) return;
-  if (out_.is_open()) out_.close();
-  if (!inMemory_ && !fileName_.empty()) {
-    std::error_code error;
-    fs::remove(PathOf(fileName_ + ".tmp"), error);
-  }
+  out_.reset();  // removes the new file
   outBytes_.clear();
   outBytes_.shrink_to_fit();
   outSize_ = 0;
@@ -313,20 +314,20 @@ bool TFileCache::FinishNew(std::string& index) {
 void TFileCache::Save() {
   if (inMemory_ || fileName_.empty()) return;
   std::string index;
-  const bool written = FinishNew(index);
-  if (out_.is_open()) out_.close();
-  if (!written || out_.fail()) {
+  if (!FinishNew(index) || !out_) {
     DropNew();
     throw EFCreateError(Format(SFCreateError, fileName_) + ": write failed");
   }
   // Every read is done: the old file is closed so that it can be replaced.
   if (in_.is_open()) in_.close();
   try {
-    platform::MoveFileReplacing(fileName_ + ".tmp", fileName_);
+    // A cache lost to a crash costs the next run time only: not flushed.
+    out_->Commit(false);
   } catch (const Exception&) {
     DropNew();
     throw;
   }
+  out_.reset();
   outOpen_ = false;
 }
 

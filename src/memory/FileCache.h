@@ -10,9 +10,12 @@
 // "<ShortName>.cache", in a binary format of its own (below). Neither side
 // of a run holds the results in memory: loading reads the index only, and a
 // result is read from the file when a reader asks for it; a result made in
-// this run goes to the new file ("<ShortName>.cache.tmp") as it is kept, and
-// the save copies the results taken from the old file, adds the index and
-// renames the new file over the old one. A run that stops before its save
+// this run goes to the new file as it is kept, and the save copies the
+// results taken from the old file, adds the index and renames the new file
+// over the old one. The new file is a temporary file beside the cache, named,
+// locked and cleaned up as every replaced file's (platform's
+// ReplacementFile): two runs at once each write their own, and one a killed
+// run left is removed by a later save. A run that stops before its save
 // removes the new file and leaves the old one. A run that kept nothing but
 // what it loaded writes nothing.
 //
@@ -45,6 +48,10 @@
 #include <unordered_map>
 
 namespace sw {
+
+namespace platform {
+class ReplacementFile;
+}
 
 // What a file's size and time are, as the file system tells them.
 struct TFileStamp {
@@ -116,7 +123,9 @@ class TFileCache {
   // time older than the start of the run that kept the entry (a file
   // changed within the same tick of the clock as it was read shows the
   // same time).
-  bool StampVouches(const TEntry& entry, const TFileStamp& stamp) const;
+  bool StampVouches(const TEntry& entry, const TFileStamp& stamp) const { return StampVouches(entry.Stamp, stamp); }
+  // The same for a stamp kept with a result (a file it was made from).
+  bool StampVouches(const TFileStamp& kept, const TFileStamp& stamp) const;
 
   // Keeps an entry with a result made in this run, replacing one of the same
   // path and key: the result is written out now (the entry's own place and
@@ -167,7 +176,7 @@ class TFileCache {
   bool inMemory_ = false;
 
   // The new cache: a file or bytes in memory, and how much of it is written.
-  std::ofstream out_;
+  std::unique_ptr<platform::ReplacementFile> out_;
   std::string outBytes_;
   std::string outHeader_;
   std::uint64_t outSize_ = 0;

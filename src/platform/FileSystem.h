@@ -120,6 +120,34 @@ bool DeleteFile(const std::string& path);
 // of exactly that pattern, beside that file, and only when no process holds
 // them.
 void WriteFileAtomic(const std::string& path, std::string_view data);
+
+// The same written in steps: a temporary file beside `path`, named, locked
+// and cleaned up as WriteFileAtomic's, written by Write and renamed over
+// `path` by Commit. Destroyed without Commit (or after a failure), it is
+// closed and removed. Every failure throws sw::EFCreateError naming `path`;
+// a failed Write or Commit has removed the temporary file.
+class ReplacementFile {
+ public:
+  explicit ReplacementFile(const std::string& path);
+  ~ReplacementFile();
+  ReplacementFile(const ReplacementFile&) = delete;
+  ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+  void Write(std::string_view data);
+  // Flushes to the disk first unless `flush` is false (a file whose loss
+  // costs nothing but time, such as a cache).
+  void Commit(bool flush = true);
+  // The temporary file's name.
+  const std::string& TempName() const { return temp_; }
+
+ private:
+  [[noreturn]] void Fail(const char* what);
+  void Drop();
+  std::string path_;    // as given, for messages
+  std::string target_;  // the file renamed over (a link's target)
+  std::string temp_;
+  std::intptr_t handle_ = -1;  // POSIX descriptor or Windows HANDLE; -1 when closed
+};
 // Renames `from` to `to` in the same folder, replacing `to` when it exists
 // (for a file written completely under a temporary name by its own writer).
 // Throws sw::EFCreateError naming `to` on failure; `from` is then left.

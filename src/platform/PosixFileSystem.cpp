@@ -242,25 +242,21 @@ void RemoveStaleTemporaries(const fs::path& folder, const std::string& name) {
 
 }  // namespace
 
-void WriteFileAtomic(const std::string& path, std::string_view data) {
+ReplacementFile::ReplacementFile(const std::string& path) : path_(path) {
   const fs::path target = FollowLinks(path);
+  target_ = target.string();
   const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
   RemoveStaleTemporaries(folder, target.filename().string());
-  std::string tmpl = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmpl.data());
+  temp_ = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp_.data());
   if (fd < 0) throw EFCreateError(Format(SFCreateError, path) + ": " + std::strerror(errno));
+  handle_ = fd;
   // Held until the file is renamed or removed: the next writer of this file
   // tells a temporary file at work from one a killed writer left.
   struct flock working {};
   working.l_type = F_WRLCK;
   working.l_whence = SEEK_SET;
   ::fcntl(fd, F_OFD_SETLK, &working);
-  const auto fail = [&](const char* what) {
-    const std::string reason = std::strerror(errno);
-    ::close(fd);
-    ::unlink(tmpl.c_str());
-    throw EFCreateError(Format(SFCreateError, path) + ": " + what + ": " + reason);
-  };
   // mkstemp creates the file readable by the owner only; give it the old
   // file's permissions, or those a newly created file would have.
   struct stat st {};
@@ -272,25 +268,56 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
     ::umask(mask);
     mode = 0666 & ~mask;
   }
-  if (::fchmod(fd, mode) != 0) fail("cannot set permissions");
+  if (::fchmod(fd, mode) != 0) Fail("cannot set permissions");
+}
+
+ReplacementFile::~ReplacementFile() { Drop(); }
+
+void ReplacementFile::Drop() {
+  if (handle_ < 0) return;
+  ::close(static_cast<int>(handle_));
+  ::unlink(temp_.c_str());
+  handle_ = -1;
+}
+
+void ReplacementFile::Fail(const char* what) {
+  const std::string reason = std::strerror(errno);
+  Drop();
+  throw EFCreateError(Format(SFCreateError, path_) + ": " + what + ": " + reason);
+}
+
+void ReplacementFile::Write(std::string_view data) {
+  if (handle_ < 0) throw EFCreateError(Format(SFCreateError, path_) + ": write failed");
   std::size_t done = 0;
   while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    const ssize_t n = ::write(static_cast<int>(handle_), data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) fail("write failed");
+    if (n <= 0) Fail("write failed");
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) fail("cannot flush");
+}
+
+void ReplacementFile::Commit(bool flush) {
+  if (handle_ < 0) throw EFCreateError(Format(SFCreateError, path_) + ": write failed");
+  const int fd = static_cast<int>(handle_);
+  if (flush && ::fsync(fd) != 0) Fail("cannot flush");
+  handle_ = -1;
   if (::close(fd) != 0) {
     const std::string reason = std::strerror(errno);
-    ::unlink(tmpl.c_str());
-    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+    ::unlink(temp_.c_str());
+    throw EFCreateError(Format(SFCreateError, path_) + ": " + reason);
   }
-  if (::rename(tmpl.c_str(), target.c_str()) != 0) {
+  if (::rename(temp_.c_str(), target_.c_str()) != 0) {
     const std::string reason = std::strerror(errno);
-    ::unlink(tmpl.c_str());
-    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+    ::unlink(temp_.c_str());
+    throw EFCreateError(Format(SFCreateError, path_) + ": " + reason);
   }
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+  ReplacementFile file(path);
+  file.Write(data);
+  file.Commit();
 }
 
 void MoveFileReplacing(const std::string& from, const std::string& to) {

@@ -218,44 +218,69 @@ void RemoveStaleTemporaries(const std::string& folder, const std::string& name) 
 
 }  // namespace
 
-void WriteFileAtomic(const std::string& path, std::string_view data) {
+ReplacementFile::ReplacementFile(const std::string& path) : path_(path), target_(path) {
   std::random_device random;
   const std::string folder = Folder(path);
   const std::string name = path.substr(path.find_last_of("\\/") == std::string::npos ? 0 : path.find_last_of("\\/") + 1);
   RemoveStaleTemporaries(folder, name);
-  std::string temp;
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && h == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = Join(folder, "." + name + "." + std::to_string(random() % 1000000) + ".tmp");
-    h = ::CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    temp_ = Join(folder, "." + name + "." + std::to_string(random() % 1000000) + ".tmp");
+    h = ::CreateFileW(Wide(temp_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (h == INVALID_HANDLE_VALUE) throw EFCreateError(Format(SFCreateError, path) + ": " + ErrorText(::GetLastError()));
-  const auto fail = [&](const char* what) {
-    const std::string reason = ErrorText(::GetLastError());
-    ::CloseHandle(h);
-    ::DeleteFileW(Wide(temp).c_str());
-    throw EFCreateError(Format(SFCreateError, path) + ": " + what + ": " + reason);
-  };
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+}
+
+ReplacementFile::~ReplacementFile() { Drop(); }
+
+void ReplacementFile::Drop() {
+  if (handle_ == -1) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  ::DeleteFileW(Wide(temp_).c_str());
+  handle_ = -1;
+}
+
+void ReplacementFile::Fail(const char* what) {
+  const std::string reason = ErrorText(::GetLastError());
+  Drop();
+  throw EFCreateError(Format(SFCreateError, path_) + ": " + what + ": " + reason);
+}
+
+void ReplacementFile::Write(std::string_view data) {
+  if (handle_ == -1) throw EFCreateError(Format(SFCreateError, path_) + ": write failed");
   std::size_t done = 0;
   while (done < data.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
     DWORD n = 0;
-    if (!::WriteFile(h, data.data() + done, chunk, &n, nullptr) || n == 0) fail("write failed");
+    if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), data.data() + done, chunk, &n, nullptr) || n == 0)
+      Fail("write failed");
     done += n;
   }
-  if (!::FlushFileBuffers(h)) fail("cannot flush");
-  ::CloseHandle(h);
+}
+
+void ReplacementFile::Commit(bool flush) {
+  if (handle_ == -1) throw EFCreateError(Format(SFCreateError, path_) + ": write failed");
+  if (flush && !::FlushFileBuffers(reinterpret_cast<HANDLE>(handle_))) Fail("cannot flush");
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
   // A replaced file keeps its read-only and hidden attributes.
-  const DWORD old = Attributes(path);
-  if (old != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(Wide(temp).c_str(), old & ~FILE_ATTRIBUTE_READONLY);
-  if (!::MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  const DWORD old = Attributes(path_);
+  if (old != INVALID_FILE_ATTRIBUTES) ::SetFileAttributesW(Wide(temp_).c_str(), old & ~FILE_ATTRIBUTE_READONLY);
+  if (!::MoveFileExW(Wide(temp_).c_str(), Wide(path_).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const std::string reason = ErrorText(::GetLastError());
-    ::DeleteFileW(Wide(temp).c_str());
-    throw EFCreateError(Format(SFCreateError, path) + ": " + reason);
+    ::DeleteFileW(Wide(temp_).c_str());
+    throw EFCreateError(Format(SFCreateError, path_) + ": " + reason);
   }
   if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) != 0)
-    ::SetFileAttributesW(Wide(path).c_str(), old);
+    ::SetFileAttributesW(Wide(path_).c_str(), old);
+}
+
+void WriteFileAtomic(const std::string& path, std::string_view data) {
+  ReplacementFile file(path);
+  file.Write(data);
+  file.Commit();
 }
 
 void MoveFileReplacing(const std::string& from, const std::string& to) {

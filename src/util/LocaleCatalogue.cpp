@@ -281,9 +281,18 @@ std::string GetLangAbbr(LANGID id) {
 }
 
 unsigned GetCodePage(LANGID id) {
+  // Asked once per text a form holds, nearly always for the same language:
+  // the last answer of the catalogue is kept (per thread, as readers ask
+  // from several).
+  thread_local LANGID lastId = 0;
+  thread_local unsigned lastCodePage = 0;
+  if (lastCodePage != 0 && lastId == id) return lastCodePage;
   const std::string text = GetLocaleInfoStr(id, LOCALE_IDEFAULTANSICODEPAGE);
   if (text.empty()) return platform::GetACP();
-  return static_cast<unsigned>(StrToIntDef0(text));
+  const auto codePage = static_cast<unsigned>(StrToIntDef0(text));
+  lastId = id;
+  lastCodePage = codePage;
+  return codePage;
 }
 
 // ---- Lists and look-ups -----------------------------------------------------

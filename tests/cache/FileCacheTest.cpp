@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <tuple>
+#include <vector>
 
 #include "extract/forms/FormRecord.h"
 #include "support/TestSupport.h"
@@ -160,6 +161,15 @@ TEST(FileCacheTest, ResultsLoadedAndKeptAreCarriedIntoTheNextCache) {
   EXPECT_EQ(third.Find("/src/de/Main.dfm", 1), nullptr);
 }
 
+// The names of the files beside `file` (the new caches being written).
+std::vector<std::string> FilesBeside(const std::string& file) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(file).parent_path()))
+    if (entry.path().filename() != std::filesystem::path(file).filename())
+      names.push_back(entry.path().filename().string());
+  return names;
+}
+
 TEST(FileCacheTest, TheFileIsReplacedOnlyBySave) {
   TempDir dir;
   const std::string file = dir.Path("Lib.cache");
@@ -167,10 +177,10 @@ TEST(FileCacheTest, TheFileIsReplacedOnlyBySave) {
     TFileCache cache;
     EXPECT_FALSE(cache.Load(file));
     cache.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB), "first");
-    EXPECT_TRUE(std::filesystem::exists(file + ".tmp"));
+    EXPECT_EQ(FilesBeside(file).size(), 1u) << "the new file, written as results are kept";
     cache.Save();
   }
-  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  EXPECT_TRUE(FilesBeside(file).empty());
   const auto saved = std::filesystem::file_size(file);
   {
     // A run that ends without saving leaves the old file and no new one.
@@ -178,7 +188,7 @@ TEST(FileCacheTest, TheFileIsReplacedOnlyBySave) {
     ASSERT_TRUE(cache.Load(file));
     cache.Keep("/src/en/Main.dfm", Entry(1, 11, 1100, 0xAC), "second, never saved");
   }
-  EXPECT_FALSE(std::filesystem::exists(file + ".tmp"));
+  EXPECT_TRUE(FilesBeside(file).empty());
   EXPECT_EQ(std::filesystem::file_size(file), saved);
   TFileCache cache;
   ASSERT_TRUE(cache.Load(file));
@@ -192,6 +202,31 @@ TEST(FileCacheTest, TheFileIsReplacedOnlyBySave) {
   ASSERT_TRUE(after.Load(file));
   EXPECT_EQ(ResultOf(after, after.Find("/src/en/Main.dfm", 1)), "first");
   EXPECT_EQ(ResultOf(after, after.Find("/src/de/Main.dfm", 1)), "third");
+}
+
+TEST(FileCacheTest, RunsAtOnceWriteTheirOwnNewFilesAndALeftoverIsRemoved) {
+  TempDir dir;
+  const std::string file = dir.Path("Lib.cache");
+  // What a killed run left: a new file of the cache's pattern, held by no one.
+#ifdef _WIN32
+  const std::string leftover = dir.Path(".Lib.cache.123456.tmp");
+#else
+  const std::string leftover = dir.Path(".Lib.cache.AbC123");
+#endif
+  dir.Write(std::filesystem::path(leftover).filename().string(), "half a cache");
+  TFileCache one, two;
+  one.Load(file);
+  two.Load(file);
+  one.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB), "run one");
+  two.Keep("/src/en/Main.dfm", Entry(1, 10, 1000, 0xAB), "run two");
+  EXPECT_FALSE(std::filesystem::exists(leftover));
+  EXPECT_EQ(FilesBeside(file).size(), 2u) << "each run its own new file";
+  one.Save();
+  two.Save();
+  EXPECT_TRUE(FilesBeside(file).empty());
+  TFileCache last;
+  ASSERT_TRUE(last.Load(file));
+  EXPECT_EQ(ResultOf(last, last.Find("/src/en/Main.dfm", 1)), "run two");
 }
 
 TEST(FileCacheTest, KeysDifferWithEachPart) {

@@ -153,6 +153,62 @@ TEST(CheckRulesTest, EveryPerUnitCheckHasAFaultAndANearMiss) {
   }
 }
 
+// A storage holding every case as a unit of its group and kind: native
+// text in column 0, the translation in column 1 (out of date where the case
+// says so).
+void FillStorage(TLocStorage& storage) {
+  storage.SetNativeLangId(0x0409);
+  std::vector<std::pair<TLocItem*, const RuleCase*>> items;
+  std::int32_t id = 0;
+  for (const RuleCase& c : kCases) {
+    const std::string name = std::string(c.Name) + std::to_string(++id);
+    TLocItem* item = nullptr;
+    if (c.Group == TGroupKind::Unit && c.Kind == vkString)
+      item = storage.FindOrAddConstant(id, "Strings", 0, name);
+    else if (c.Group == TGroupKind::ExtGroup)
+      item = storage.ExtGroups->FindOrAdd(c.Report ? "FRFORM:Report" : "Texts")->FindOrAddExtItem(id, name, c.Kind);
+    else
+      item = storage.Forms->FindOrAdd("Main")->FindOrAddProperty(id, "", c.Kind, name);
+    item->NativeValue()->SetText(c.Native);
+    item->NativeValue()->SetRevision(2);
+    items.emplace_back(item, &c);
+  }
+  const int column = storage.AddLanguage(0, 0x0407);
+  for (const auto& [item, c] : items) {
+    item->Values(column)->SetText(c->Translation);
+    item->Values(column)->SetRevision(c->Status == OutOfDate ? 1 : 3);
+  }
+}
+
+std::string CheckInputs(const TLocStorage& storage, int column) {
+  std::string inputs;
+  ForEachCheckInput(storage, column, [&](std::string_view part) {
+    inputs += std::to_string(part.size()) + ":";
+    inputs += part;
+  });
+  return inputs;
+}
+
+TEST(CheckRulesTest, CountsWithoutPlacesAndInputsFollowTheColumn) {
+  TLocStorage storage;
+  FillStorage(storage);
+  for (int column : {0, 1}) {
+    const TCheckCounts full = CountProblems(CheckColumn(storage, column, TCheckSelection()));
+    const TCheckCounts counted = CountColumnProblems(storage, column);
+    EXPECT_EQ(counted.Errors, full.Errors) << column;
+    EXPECT_EQ(counted.Warnings, full.Warnings) << column;
+  }
+  EXPECT_GT(CountColumnProblems(storage, 1).Errors, 10);
+  EXPECT_GT(CountColumnProblems(storage, 1).Warnings, 5);
+  // The inputs are those of an equal storage, and change with a translation.
+  TLocStorage same;
+  FillStorage(same);
+  const std::string inputs = CheckInputs(storage, 1);
+  EXPECT_EQ(CheckInputs(same, 1), inputs);
+  same.Forms->FindOrAdd("Main")->Properties->Items(0)->Values(1)->SetText(u"changed");
+  EXPECT_NE(CheckInputs(same, 1), inputs);
+}
+
 TEST(CheckRulesTest, MessagesNameWhatDiffers) {
   EXPECT_EQ(*RunRule(RuleCase{"accelerator", u"&Open...", u"\u00D6ffnen...", true}),
             "the native text has one accelerator (\"&Open...\"), the translation none (\"\xC3\x96" "ffnen...\")");

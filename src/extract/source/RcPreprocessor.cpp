@@ -460,10 +460,21 @@ std::string CanonicalPath(const std::string& path) {
 
 }  // namespace
 
-void ReadRcHeaderDefines(const std::string& fileName, unsigned codePage, TRcMacros& macros) {
+std::string TRcFileAccess::ReadFile(const std::string& path) const {
+  return Read ? Read(path) : platform::ReadRegularFile(path);
+}
+
+std::string FindRcLookup(const TRcLookup& lookup) {
+  if (lookup.Kind == TRcLookup::OwnHeader)
+    return platform::FindFileIgnoringCase(lookup.Folder.empty() ? "." : lookup.Folder, lookup.Name);
+  return ResolveInclude(lookup.Folder, lookup.Name);
+}
+
+void ReadRcHeaderDefines(const std::string& fileName, unsigned codePage, TRcMacros& macros, TRcFileAccess* files) {
   TStringList lines;
   std::vector<unsigned> codePages;
-  LoadSourceLines(fileName, codePage, true, lines, &codePages);
+  DecodeSourceLines(files ? files->ReadFile(fileName) : platform::ReadRegularFile(fileName), codePage, true, lines,
+                    &codePages);
   BlankComments(lines);
   for (int n = 0; n < lines.Count(); ++n) {
     const std::string& line = lines[n];
@@ -503,7 +514,9 @@ void TRcPreprocessor::Preprocess(const std::string& fileName, bool keepText, int
   out.Files.push_back(fileName);
   TStringList lines;
   std::vector<unsigned> codePages;
-  const TextEncoding encoding = LoadSourceLines(fileName, codePage_, true, lines, &codePages);
+  const TextEncoding encoding =
+      DecodeSourceLines(files_ ? files_->ReadFile(fileName) : platform::ReadRegularFile(fileName), codePage_, true,
+                        lines, &codePages);
   if (fileIndex == 0) out.Encoding = encoding;
   BlankComments(lines);
   const std::size_t conditionDepth = conditions_.size();
@@ -629,6 +642,7 @@ void TRcPreprocessor::Directive(const std::string& rest, int fileIndex, int line
 void TRcPreprocessor::Include(const std::string& name, bool angle, int fileIndex, int lineIndex, int depth) {
   const std::string from = text_->Files[static_cast<std::size_t>(fileIndex)];
   const std::string path = ResolveInclude(ExtractFilePath(from), name);
+  if (files_) files_->Lookups.push_back({TRcLookup::Include, ExtractFilePath(from), name, path});
   if (path.empty()) {
     // System headers are not read: their symbols that matter are built in.
     if (angle || IsSystemInclude(name)) return;

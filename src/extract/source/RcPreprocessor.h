@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -62,9 +63,34 @@ class TRcMacros {
   long nextOrder_ = 0;
 };
 
+// One look-up of a file name made while a script was read: the folder
+// looked in, the name, and the file found ("" for none).
+struct TRcLookup {
+  enum TKind : std::uint8_t { Include = 0, OwnHeader = 1 };
+  TKind Kind = Include;
+  std::string Folder;
+  std::string Name;
+  std::string Found;
+};
+
+// How a script's reading gets at files, for a caller that keeps what it
+// yields: `Read` hands over a file's bytes (the file read from disk when it
+// is unset), and every look-up of a file name is added to `Lookups`. With
+// the same bytes for every file read and the same file found by every
+// look-up, a reading yields the same again.
+struct TRcFileAccess {
+  std::function<std::string(const std::string& path)> Read;
+  std::vector<TRcLookup> Lookups;
+  std::string ReadFile(const std::string& path) const;
+};
+
+// The file a look-up finds now, as the reader looks it up.
+std::string FindRcLookup(const TRcLookup& lookup);
+
 // Reads the #define lines of a script's own header: only those whose "#"
 // stands in column 1; conditions are not evaluated.
-void ReadRcHeaderDefines(const std::string& fileName, unsigned codePage, TRcMacros& macros);
+void ReadRcHeaderDefines(const std::string& fileName, unsigned codePage, TRcMacros& macros,
+                         TRcFileAccess* files = nullptr);
 
 // Where a line of the preprocessed text was written.
 struct TRcSourceLine {
@@ -87,8 +113,9 @@ struct TRcText {
 
 class TRcPreprocessor {
  public:
-  TRcPreprocessor(TRcMacros& macros, unsigned codePage, std::vector<std::string>& warnings)
-      : macros_(macros), codePage_(codePage), warnings_(warnings) {}
+  TRcPreprocessor(TRcMacros& macros, unsigned codePage, std::vector<std::string>& warnings,
+                  TRcFileAccess* files = nullptr)
+      : macros_(macros), codePage_(codePage), warnings_(warnings), files_(files) {}
 
   // A header already read with ReadRcHeaderDefines: an #include of it is not
   // read again.
@@ -114,6 +141,7 @@ class TRcPreprocessor {
   TRcMacros& macros_;
   unsigned codePage_;
   std::vector<std::string>& warnings_;
+  TRcFileAccess* files_;
   TRcText* text_ = nullptr;
   std::set<std::string> skipped_;  // canonical paths: the own header, #pragma once files
   std::vector<TCondition> conditions_;

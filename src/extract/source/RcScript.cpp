@@ -11,13 +11,13 @@ namespace sw {
 
 void TRcScriptReader::ReadOwnHeader(const std::string& fileName) {
   ownHeader_ = fileName;
-  ReadRcHeaderDefines(fileName, CodePage, Macros);
+  ReadRcHeaderDefines(fileName, CodePage, Macros, Files);
 }
 
 void TRcScriptReader::Read(const std::string& fileName, TRcScript& result) {
   Macros.Define("RC_INVOKED", "1");
   Macros.Define("_WIN32", "1");
-  TRcPreprocessor preprocessor(Macros, CodePage, result.Warnings);
+  TRcPreprocessor preprocessor(Macros, CodePage, result.Warnings, Files);
   if (!ownHeader_.empty()) preprocessor.SkipHeader(ownHeader_);
   TRcText text;
   preprocessor.Run(fileName, text);

@@ -61,6 +61,8 @@ class TRcScriptReader {
   // "#pragma code_page" switches it for the lines after it.
   unsigned CodePage = 0;
   TRcMacros Macros;
+  // How files are read and looked up (null: from disk, unrecorded).
+  TRcFileAccess* Files = nullptr;
 
   // Reads the #define lines of the script's own header: only those whose "#"
   // stands in column 1; conditions are not evaluated. An #include of this

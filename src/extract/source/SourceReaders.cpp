@@ -519,6 +519,8 @@ void TCPPProcessor::LoadConstants(const std::string& fileName) {
   reader.CodePage = CodePage;
   const std::string folder = ExtractFilePath(fileName);
   const std::string header = platform::FindFileIgnoringCase(folder.empty() ? "." : folder, stem + ".hpp");
+  reader.Files = Files;
+  if (Files) Files->Lookups.push_back({TRcLookup::OwnHeader, folder, stem + ".hpp", header});
   if (!header.empty()) reader.ReadOwnHeader(header);
   TRcScript script;
   try {

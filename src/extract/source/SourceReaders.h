@@ -214,6 +214,9 @@ class TCPPProcessor : public TSourceProcessor {
   // read, and the language chosen (kRcNoLanguage when they have none).
   std::vector<TRcStringTable> Tables;
   int TakenLanguage = kRcNoLanguage;
+  // How files are read and looked up (null: from disk, unrecorded); the
+  // look-up of the script's own header is recorded too.
+  TRcFileAccess* Files = nullptr;
 
   void Init() override;
   // Reads the STRINGTABLEs of a resource script (of the language chosen by

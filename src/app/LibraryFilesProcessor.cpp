@@ -20,6 +20,7 @@
 #include "app/LibraryRun.h"
 #include "app/OrderedReads.h"
 #include "app/UnchangedLanguageFile.h"
+#include "BuildInfo.h"
 #include "base/ByteRecord.h"
 #include "checks/Checks.h"
 #include "memory/FileCache.h"
@@ -394,10 +395,23 @@ TReadFile ReadFile(const std::string& path, const TFileKind& kind, const TKindRe
   return file;
 }
 
+// Raised when a reader or the checks change what they yield without the
+// program's version changing, so that no run takes what an older build kept.
+constexpr std::uint64_t kResultsRevision = 1;
+
+// A key that already holds what every kept result depends on besides its own
+// inputs: the program that made it. A cache written by another version is
+// thus never taken, whatever its readers yielded.
+TCacheKey ProgramKey() {
+  TCacheKey key;
+  key.Add(SHELFWRIGHT_VERSION).Add(kResultsRevision);
+  return key;
+}
+
 // What a pass's results depend on besides the file: a result kept under
 // other settings is never taken.
 std::uint64_t CacheKey(const TFileKind& kind, const TKindReadSettings& settings) {
-  TCacheKey key;
+  TCacheKey key = ProgramKey();
   key.Add(kind.CliName).Add(settings.Native ? 1 : 0).Add(settings.LangId).Add(settings.CodePage);
   if (settings.PropRules)
     for (const std::string& rule : *settings.PropRules) key.Add(rule);
@@ -489,7 +503,7 @@ TCheckCounts TLibraryFilesProcessor::CheckCounts(const TPassLanguage& language) 
   if (!cache_) return CountColumnProblems(*storage_, column_);
   // The counts of a column whose check inputs are those of the last run are
   // the last run's, kept under the language file's name.
-  TCacheKey key;
+  TCacheKey key = ProgramKey();
   key.Add("checks");
   ForEachCheckInput(*storage_, column_, [&](std::string_view part) { key.Add(part); });
   std::string result;

@@ -1,5 +1,7 @@
-// See TranslationMemory.h. The schema (version 3):
-//   sources(id, lang, text)               native texts of the units, unique
+// See TranslationMemory.h. The schema (version 4):
+//   sources(id, lang, text)               native texts of the units (kept
+//                                         unique by this class, which holds
+//                                         them all by text while it writes)
 //   source_trigrams                       FTS5 trigram index over sources.text,
 //                                         filled up to counters.indexed_source
 //   unit_sets(lang, units)                a translation language's units
@@ -9,12 +11,18 @@
 //   languages(lang, seen_revision)        how far each language was recorded
 //   counters(name, value)                 next_unit, indexed_source
 // Version 1 kept a row per unit (units) and per folder text (folder_texts);
-// version 2 had no fingerprints.
+// version 2 had no fingerprints; version 3 had a unique index over the
+// native texts and sets of fixed-size numbers.
 //
-// A set's record: a count (4 bytes), then per unit its id, source, first
-// and last seen (8 bytes each), origin (1 byte), text and place; per folder
-// text its place and text. Texts are UTF-8 after a 4-byte length; numbers
-// are little-endian.
+// A set's record: a count, then per unit its id, native text id and first
+// seen time (each the difference from the unit before), last seen (the
+// difference from first seen), origin (1 byte), text and place; per folder
+// text its place and text. Numbers are unsigned LEB128 varints, differences
+// zigzag-encoded; a text is its length and its UTF-8 bytes; a place is the
+// length it shares with the place before, then the rest as a text (places
+// come in the items' order, which groups them by file). Version 3's records
+// held every number in fixed little-endian bytes (count and text lengths 4,
+// ids and times 8) and places in full.
 #include "memory/TranslationMemory.h"
 
 #include <edlib.h>
@@ -58,6 +66,14 @@ CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROW
     R"sql(
 CREATE TABLE folder_prints(lang INTEGER PRIMARY KEY, print INTEGER NOT NULL);
 )sql",
+    // The native texts without their unique index: a large library's first
+    // run spent more on that index than on everything else it remembers.
+    R"sql(
+CREATE TABLE sources_v4(id INTEGER PRIMARY KEY, lang INTEGER NOT NULL, text TEXT NOT NULL);
+INSERT INTO sources_v4(id, lang, text) SELECT id, lang, text FROM sources ORDER BY id;
+DROP TABLE sources;
+ALTER TABLE sources_v4 RENAME TO sources;
+)sql",
 };
 static_assert(std::size(kMigrations) == TTranslationMemory::kSchemaVersion);
 
@@ -98,14 +114,33 @@ enum : int {
 class TRecordWriter {
  public:
   void Reserve(std::size_t bytes) { out_.reserve(bytes); }
-  void Int(std::int64_t v, int bytes) {
-    char le[8];
-    for (int i = 0; i < bytes; ++i) le[i] = static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
-    out_.append(le, static_cast<std::size_t>(bytes));
+  void Byte(std::uint8_t v) { out_ += static_cast<char>(v); }
+  void Varint(std::uint64_t v) {
+    char bytes[10];
+    int n = 0;
+    while (v >= 0x80) {
+      bytes[n++] = static_cast<char>((v & 0x7F) | 0x80);
+      v >>= 7;
+    }
+    bytes[n++] = static_cast<char>(v);
+    out_.append(bytes, static_cast<std::size_t>(n));
+  }
+  // The difference `v - from`, zigzag-encoded (small either way).
+  void Delta(std::int64_t v, std::int64_t from) {
+    const std::uint64_t d = static_cast<std::uint64_t>(v) - static_cast<std::uint64_t>(from);
+    Varint((d << 1) ^ (0 - (d >> 63)));
   }
   void Text(std::string_view text) {
-    Int(static_cast<std::int64_t>(text.size()), 4);
+    Varint(text.size());
     out_.append(text);
+  }
+  // `place` after `before`: the length they share, then the rest.
+  void Place(std::string_view place, std::string_view before) {
+    const std::size_t limit = std::min(place.size(), before.size());
+    std::size_t shared = 0;
+    while (shared < limit && place[shared] == before[shared]) ++shared;
+    Varint(shared);
+    Text(place.substr(shared));
   }
   std::string& Bytes() { return out_; }
 
@@ -114,11 +149,41 @@ class TRecordWriter {
 };
 
 // Reads a record; one that ends early or holds impossible lengths is damage.
+// Fixed* read version 3's records.
 class TRecordReader {
  public:
   TRecordReader(std::string_view bytes, const std::string& fileName, const char* what)
       : bytes_(bytes), fileName_(fileName), what_(what) {}
-  std::int64_t Int(int bytes) {
+  std::uint8_t Byte() {
+    Need(1);
+    return static_cast<std::uint8_t>(bytes_[pos_++]);
+  }
+  std::uint64_t Varint() {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+      const std::uint8_t b = Byte();
+      if (shift == 63 && b > 1) Damaged();  // more than 64 bits
+      v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+      if (b < 0x80) return v;
+    }
+  }
+  std::int64_t Delta(std::int64_t from) {
+    const std::uint64_t z = Varint();
+    const std::uint64_t d = (z >> 1) ^ (0 - (z & 1));
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + d);
+  }
+  std::string_view Text() { return Bytes(Varint()); }
+  // The place after `place` (which it replaces).
+  void Place(std::string& place) {
+    const std::uint64_t shared = Varint();
+    if (shared > place.size()) Damaged();
+    const std::string_view rest = Text();
+    place.resize(static_cast<std::size_t>(shared));
+    place.append(rest);
+  }
+  std::uint32_t Count(std::size_t leastBytesEach) { return CheckCount(Varint(), leastBytesEach); }
+
+  std::int64_t FixedInt(int bytes) {
     Need(static_cast<std::size_t>(bytes));
     std::uint64_t v = 0;
     for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
@@ -126,24 +191,27 @@ class TRecordReader {
     if (bytes < 8 && (v >> (8 * bytes - 1)) != 0) v |= ~std::uint64_t{0} << (8 * bytes);  // sign
     return static_cast<std::int64_t>(v);
   }
-  std::string_view Text() {
-    const auto size = static_cast<std::uint32_t>(Int(4));
-    Need(size);
-    const std::string_view text = bytes_.substr(pos_, size);
-    pos_ += size;
-    return text;
+  std::string_view FixedText() { return Bytes(static_cast<std::uint32_t>(FixedInt(4))); }
+  std::uint32_t FixedCount(std::size_t leastBytesEach) {
+    return CheckCount(static_cast<std::uint32_t>(FixedInt(4)), leastBytesEach);
   }
-  std::uint32_t Count(std::size_t leastBytesEach) {
-    const auto count = static_cast<std::uint32_t>(Int(4));
-    if (leastBytesEach * count > bytes_.size() - pos_) Damaged();
-    return count;
-  }
+
   void End() {
     if (pos_ != bytes_.size()) Damaged();
   }
 
  private:
-  void Need(std::size_t n) {
+  std::string_view Bytes(std::uint64_t size) {
+    Need(size);
+    const std::string_view text = bytes_.substr(pos_, static_cast<std::size_t>(size));
+    pos_ += static_cast<std::size_t>(size);
+    return text;
+  }
+  std::uint32_t CheckCount(std::uint64_t count, std::size_t leastBytesEach) {
+    if (count > UINT32_MAX || leastBytesEach * count > bytes_.size() - pos_) Damaged();
+    return static_cast<std::uint32_t>(count);
+  }
+  void Need(std::uint64_t n) {
     if (n > bytes_.size() - pos_) Damaged();
   }
   [[noreturn]] void Damaged() const {
@@ -286,7 +354,8 @@ void TTranslationMemory::Migrate(int from) {
     from = static_cast<int>(db_->QueryInt("PRAGMA user_version"));
     for (int v = from; v < kSchemaVersion; ++v) {
       db_->Exec(kMigrations[v]);
-      if (v == 1) MigrateToSets();
+      if (v == 1) MigrateToSets();  // written in the compact records at once
+      if (v == 3 && from >= 2) CompactSets();
     }
     db_->Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
     db_->Exec("COMMIT");
@@ -329,6 +398,31 @@ void TTranslationMemory::MigrateToSets() {
   Flush();
   // Version 1 indexed every native text as it was added.
   SetCounter("indexed_source", db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources"));
+  Forget();
+  statements_.clear();
+}
+
+// Version 3's sets, of fixed-size numbers and whole places, are written again
+// in the compact records.
+void TTranslationMemory::CompactSets() {
+  statements_.resize(kStatementCount);
+  {
+    sql::TStatement q(*db_, "SELECT lang, units FROM unit_sets");
+    while (q.Step()) {
+      TUnitSet& set = unitSets_[static_cast<LANGID>(q.Int(0))];
+      ReadUnits(q.Blob(1), true, set);
+      set.Dirty = true;
+    }
+  }
+  {
+    sql::TStatement q(*db_, "SELECT lang, texts FROM folder_sets");
+    while (q.Step()) {
+      TFolderSet& set = folderSets_[static_cast<LANGID>(q.Int(0))];
+      ReadFolders(q.Blob(1), true, set);
+      set.Dirty = true;
+    }
+  }
+  Flush();
   Forget();
   statements_.clear();
 }
@@ -392,18 +486,20 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 4;
-    for (const TUnitRecord& unit : set.Units) bytes += 8 * 4 + 1 + 4 + 4 + unit.Text.size() + unit.Place.size();
+    std::size_t bytes = 10;
+    for (const TUnitRecord& unit : set.Units) bytes += 16 + unit.Text.size() + unit.Place.size() / 4;
     record.Reserve(bytes);
-    record.Int(static_cast<std::int64_t>(set.Units.size()), 4);
+    record.Varint(set.Units.size());
+    TUnitRecord before;
     for (const TUnitRecord& unit : set.Units) {
-      record.Int(unit.Id, 8);
-      record.Int(unit.Source, 8);
-      record.Int(unit.FirstSeen, 8);
-      record.Int(unit.LastSeen, 8);
-      record.Int(unit.Origin, 1);
+      record.Delta(unit.Id, before.Id);
+      record.Delta(unit.Source, before.Source);
+      record.Delta(unit.FirstSeen, before.FirstSeen);
+      record.Delta(unit.LastSeen, unit.FirstSeen);
+      record.Byte(unit.Origin);
       record.Text(unit.Text);
-      record.Text(unit.Place);
+      record.Place(unit.Place, before.Place);
+      before = unit;
     }
     Statement(kSaveUnits, "INSERT OR REPLACE INTO unit_sets(lang, units) VALUES(?, ?)")
         .Bind(1, std::int64_t{lang})
@@ -414,13 +510,15 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : folderSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 4;
-    for (const auto& [place, text] : set.Texts) bytes += 4 + 4 + place.size() + text.size();
+    std::size_t bytes = 10;
+    for (const auto& [place, text] : set.Texts) bytes += 4 + text.size() + place.size() / 4;
     record.Reserve(bytes);
-    record.Int(static_cast<std::int64_t>(set.Texts.size()), 4);
+    record.Varint(set.Texts.size());
+    std::string_view before;
     for (const auto& [place, text] : set.Texts) {
-      record.Text(place);
+      record.Place(place, before);
       record.Text(text);
+      before = place;
     }
     Statement(kSaveFolders, "INSERT OR REPLACE INTO folder_sets(lang, texts) VALUES(?, ?)")
         .Bind(1, std::int64_t{lang})
@@ -521,6 +619,58 @@ const TTranslationMemory::TUnitRecord* TTranslationMemory::TUnitSet::Latest(std:
   return best;
 }
 
+void TTranslationMemory::ReadUnits(std::string_view bytes, bool fixed, TUnitSet& set) const {
+  TRecordReader record(bytes, fileName_, "translation units");
+  const std::uint32_t count = fixed ? record.FixedCount(8 * 4 + 1 + 4 + 4) : record.Count(8);
+  set.Units.reserve(count);
+  set.NextOf.reserve(count);
+  set.BySource.Reserve(count);
+  TUnitRecord before;
+  std::string place;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    TUnitRecord unit;
+    if (fixed) {
+      unit.Id = record.FixedInt(8);
+      unit.Source = record.FixedInt(8);
+      unit.FirstSeen = record.FixedInt(8);
+      unit.LastSeen = record.FixedInt(8);
+      unit.Origin = static_cast<std::uint8_t>(record.FixedInt(1));
+      unit.Text = record.FixedText();
+      unit.Place = record.FixedText();
+    } else {
+      unit.Id = record.Delta(before.Id);
+      unit.Source = record.Delta(before.Source);
+      unit.FirstSeen = record.Delta(before.FirstSeen);
+      unit.LastSeen = record.Delta(unit.FirstSeen);
+      unit.Origin = record.Byte();
+      unit.Text = record.Text();
+      record.Place(place);
+      unit.Place = place;
+    }
+    set.Add(unit);
+    before = set.Units.back();
+  }
+  record.End();
+}
+
+void TTranslationMemory::ReadFolders(std::string_view bytes, bool fixed, TFolderSet& set) const {
+  TRecordReader record(bytes, fileName_, "folder texts");
+  const std::uint32_t count = fixed ? record.FixedCount(8) : record.Count(3);
+  set.Texts.reserve(count);
+  set.ByPlace.Reserve(count);
+  std::string place;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (fixed) {
+      const std::string_view fixedPlace = record.FixedText();
+      set.Set(fixedPlace, record.FixedText());
+    } else {
+      record.Place(place);
+      set.Set(place, record.Text());
+    }
+  }
+  record.End();
+}
+
 TTranslationMemory::TUnitSet& TTranslationMemory::Units(LANGID lang) {
   const auto found = unitSets_.find(lang);
   if (found != unitSets_.end()) return found->second;
@@ -528,25 +678,7 @@ TTranslationMemory::TUnitSet& TTranslationMemory::Units(LANGID lang) {
   auto& q = Statement(kLoadUnits, "SELECT units FROM unit_sets WHERE lang = ?");
   q.Bind(1, std::int64_t{lang});
   try {
-    if (q.Step()) {
-      TRecordReader record(q.Blob(0), fileName_, "translation units");
-      const std::uint32_t count = record.Count(8 * 4 + 1 + 4 + 4);
-      set.Units.reserve(count);
-      set.NextOf.reserve(count);
-      set.BySource.Reserve(count);
-      for (std::uint32_t i = 0; i < count; ++i) {
-        TUnitRecord unit;
-        unit.Id = record.Int(8);
-        unit.Source = record.Int(8);
-        unit.FirstSeen = record.Int(8);
-        unit.LastSeen = record.Int(8);
-        unit.Origin = static_cast<std::uint8_t>(record.Int(1));
-        unit.Text = record.Text();
-        unit.Place = record.Text();
-        set.Add(unit);
-      }
-      record.End();
-    }
+    if (q.Step()) ReadUnits(q.Blob(0), false, set);
   } catch (...) {
     q.Reset();
     unitSets_.erase(lang);
@@ -563,17 +695,7 @@ TTranslationMemory::TFolderSet& TTranslationMemory::Folders(LANGID lang) {
   auto& q = Statement(kLoadFolders, "SELECT texts FROM folder_sets WHERE lang = ?");
   q.Bind(1, std::int64_t{lang});
   try {
-    if (q.Step()) {
-      TRecordReader record(q.Blob(0), fileName_, "folder texts");
-      const std::uint32_t count = record.Count(8);
-      set.Texts.reserve(count);
-      set.ByPlace.Reserve(count);
-      for (std::uint32_t i = 0; i < count; ++i) {
-        const std::string_view place = record.Text();
-        set.Set(place, record.Text());
-      }
-      record.End();
-    }
+    if (q.Step()) ReadFolders(q.Blob(0), false, set);
   } catch (...) {
     q.Reset();
     folderSets_.erase(lang);

@@ -87,7 +87,7 @@ int SimilarityPercent(std::u16string_view a, std::u16string_view b);
 
 class TTranslationMemory {
  public:
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
   // A file larger than this gets only a check of its schema on opening: a
   // full page check would cost a large library's run more than its memory work.
   static constexpr std::int64_t kFullCheckBytes = 32 << 20;
@@ -186,6 +186,7 @@ class TTranslationMemory {
   void SetAside(const std::string& why, const std::string& suffix);
   void Migrate(int from);
   void MigrateToSets();
+  void CompactSets();
   sql::TStatement& Statement(int id, std::string_view sql);
   std::int64_t SourceId(LANGID nativeLang, std::string_view utf8, bool create);
   void Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin, const std::string& place,
@@ -221,6 +222,9 @@ class TTranslationMemory {
     std::uint32_t Find(std::string_view place) const { return Find(place, std::hash<std::string_view>()(place)); }
     void Set(std::string_view place, std::string_view text);
   };
+  // Reads a set's record into `set`; `fixed`: version 3's record.
+  void ReadUnits(std::string_view bytes, bool fixed, TUnitSet& set) const;
+  void ReadFolders(std::string_view bytes, bool fixed, TFolderSet& set) const;
   TUnitSet& Units(LANGID lang);
   TFolderSet& Folders(LANGID lang);
   void LoadSources();

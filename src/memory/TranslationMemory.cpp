@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -90,6 +91,9 @@ std::string FreeName(const std::string& fileName, const std::string& suffix) {
   return name;
 }
 
+// The page size of a new file.
+constexpr int kPageSize = 32768;
+
 // Statement ids of the cache.
 enum : int {
   kLoadUnits,
@@ -110,20 +114,27 @@ enum : int {
   kStatementCount
 };
 
-// The bytes of a set's record (see above).
+// The bytes of a set's record (see above). Written through a pointer into
+// room the caller reserves for each entry (Room), which a large library's
+// million entries make worth it.
 class TRecordWriter {
  public:
-  void Reserve(std::size_t bytes) { out_.reserve(bytes); }
-  void Byte(std::uint8_t v) { out_ += static_cast<char>(v); }
+  static constexpr std::size_t kVarintBytes = 10;
+  // Makes room for `bytes` more.
+  void Room(std::size_t bytes) {
+    if (bytes <= static_cast<std::size_t>(end_ - next_)) return;
+    const std::size_t used = Used();
+    out_.resize(std::max(out_.size() * 2, used + bytes));
+    next_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+  void Byte(std::uint8_t v) { *next_++ = static_cast<char>(v); }
   void Varint(std::uint64_t v) {
-    char bytes[10];
-    int n = 0;
     while (v >= 0x80) {
-      bytes[n++] = static_cast<char>((v & 0x7F) | 0x80);
+      *next_++ = static_cast<char>((v & 0x7F) | 0x80);
       v >>= 7;
     }
-    bytes[n++] = static_cast<char>(v);
-    out_.append(bytes, static_cast<std::size_t>(n));
+    *next_++ = static_cast<char>(v);
   }
   // The difference `v - from`, zigzag-encoded (small either way).
   void Delta(std::int64_t v, std::int64_t from) {
@@ -132,7 +143,8 @@ class TRecordWriter {
   }
   void Text(std::string_view text) {
     Varint(text.size());
-    out_.append(text);
+    if (!text.empty()) std::memcpy(next_, text.data(), text.size());
+    next_ += text.size();
   }
   // `place` after `before`: the length they share, then the rest.
   void Place(std::string_view place, std::string_view before) {
@@ -142,10 +154,13 @@ class TRecordWriter {
     Varint(shared);
     Text(place.substr(shared));
   }
-  std::string& Bytes() { return out_; }
+  std::string_view Bytes() const { return {out_.data(), Used()}; }
 
  private:
+  std::size_t Used() const { return out_.empty() ? 0 : static_cast<std::size_t>(next_ - out_.data()); }
   std::string out_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
 };
 
 // Reads a record; one that ends early or holds impossible lengths is damage.
@@ -310,6 +325,10 @@ void TTranslationMemory::Open(bool allowSetAside) {
       }
     }
     if (version <= kSchemaVersion) {
+      // Before the first table: a large library's sets fill thousands of
+      // pages, each a frame in the journal and a write of its own (a file
+      // made with smaller pages keeps them).
+      if (startedEmpty_) db_->Exec("PRAGMA page_size=" + std::to_string(kPageSize));
       db_->Exec("PRAGMA journal_mode=WAL");
       db_->Exec("PRAGMA synchronous=NORMAL");
     }
@@ -486,12 +505,11 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 10;
-    for (const TUnitRecord& unit : set.Units) bytes += 16 + unit.Text.size() + unit.Place.size() / 4;
-    record.Reserve(bytes);
+    record.Room(TRecordWriter::kVarintBytes + set.Units.size() * 24);
     record.Varint(set.Units.size());
     TUnitRecord before;
     for (const TUnitRecord& unit : set.Units) {
+      record.Room(7 * TRecordWriter::kVarintBytes + 1 + unit.Text.size() + unit.Place.size());
       record.Delta(unit.Id, before.Id);
       record.Delta(unit.Source, before.Source);
       record.Delta(unit.FirstSeen, before.FirstSeen);
@@ -510,12 +528,11 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : folderSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 10;
-    for (const auto& [place, text] : set.Texts) bytes += 4 + text.size() + place.size() / 4;
-    record.Reserve(bytes);
+    record.Room(TRecordWriter::kVarintBytes + set.Texts.size() * 16);
     record.Varint(set.Texts.size());
     std::string_view before;
     for (const auto& [place, text] : set.Texts) {
+      record.Room(3 * TRecordWriter::kVarintBytes + text.size() + place.size());
       record.Place(place, before);
       record.Text(text);
       before = place;

@@ -248,6 +248,7 @@ TEST_F(TranslationMemoryTest, ADamagedFileIsSetAsideAndTheMemoryStartsEmpty) {
 }
 
 TEST_F(TranslationMemoryTest, ACorruptedPageIsFoundAndSetAside) {
+  std::size_t unitsPage = 0;
   {
     TTranslationMemory memory(File());
     memory.Begin();
@@ -256,11 +257,21 @@ TEST_F(TranslationMemoryTest, ACorruptedPageIsFoundAndSetAside) {
     sqlite3* db = nullptr;
     sqlite3_open(File().c_str(), &db);
     sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE name = 'unit_sets'", -1, &stmt, nullptr);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    unitsPage = static_cast<std::size_t>(sqlite3_column_int(stmt, 0));
+    sqlite3_finalize(stmt);
     sqlite3_close(db);
   }
   std::string bytes = TempDir::Read(File());
-  ASSERT_GT(bytes.size(), 8192u);
-  for (std::size_t i = 4096 + 8; i < 4096 + 2000; ++i) bytes[i] = '\x5A';  // the second page
+  ASSERT_GT(bytes.size(), 100u);
+  // The page size, from the file's header (big-endian at offset 16).
+  const std::size_t pageSize = static_cast<std::size_t>(static_cast<unsigned char>(bytes[16])) << 8 |
+                               static_cast<unsigned char>(bytes[17]);
+  ASSERT_GE(bytes.size(), unitsPage * pageSize);
+  // The units' page, past its header (a page no table uses would not count).
+  for (std::size_t i = (unitsPage - 1) * pageSize + 8; i < unitsPage * pageSize; ++i) bytes[i] = '\x5A';
   dir.Write("lib.memory.sqlite", bytes);
   TTranslationMemory memory(File());
   ASSERT_EQ(memory.Notes().size(), 1u);
@@ -546,8 +557,12 @@ TEST_F(TranslationMemoryTest, SetsKeepExtremeNumbersAndPlaces) {
     EXPECT_EQ(units[i].Text, cases[i].text);
     EXPECT_EQ(units[i].Place, cases[i].place);
     // A time of 0 stands for "now" when a unit is recorded.
-    if (cases[i].first != 0) EXPECT_EQ(units[i].FirstSeen, cases[i].first);
-    if (cases[i].last != 0) EXPECT_EQ(units[i].LastSeen, cases[i].last);
+    if (cases[i].first != 0) {
+      EXPECT_EQ(units[i].FirstSeen, cases[i].first);
+    }
+    if (cases[i].last != 0) {
+      EXPECT_EQ(units[i].LastSeen, cases[i].last);
+    }
   }
   const auto folderTexts = memory.FolderTexts(kGerman);
   EXPECT_EQ(folderTexts.size(), std::size(cases) - 1) << "two cases share a place";

@@ -35,6 +35,10 @@
 #include <set>
 #include <system_error>
 
+// xxHash header only: no library to link.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
 #include "base/Unicode.h"
 #include "memory/Sqlite.h"
 
@@ -103,6 +107,7 @@ enum : int {
   kAddPrevious,
   kFindSource,
   kAddSource,
+  kAddSources,
   kSeenRevision,
   kSetSeenRevision,
   kPrevious,
@@ -150,6 +155,14 @@ class TRecordWriter {
   void Place(std::string_view place, std::string_view before) {
     const std::size_t limit = std::min(place.size(), before.size());
     std::size_t shared = 0;
+    // Eight bytes at a time: places share most of their length.
+    while (shared + 8 <= limit) {
+      std::uint64_t x, y;
+      std::memcpy(&x, place.data() + shared, 8);
+      std::memcpy(&y, before.data() + shared, 8);
+      if (x != y) break;
+      shared += 8;
+    }
     while (shared < limit && place[shared] == before[shared]) ++shared;
     Varint(shared);
     Text(place.substr(shared));
@@ -502,6 +515,7 @@ void TTranslationMemory::EndStep(bool keep) {
 }
 
 void TTranslationMemory::Flush() {
+  WriteNewSources();
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
@@ -565,6 +579,7 @@ void TTranslationMemory::Forget() {
   folderSets_.clear();
   folderPrints_.clear();
   sourceIds_.clear();
+  newSources_.clear();
   sourcesLoaded_ = false;
   nextUnitId_ = 0;
   nextUnitIdDirty_ = false;
@@ -594,11 +609,10 @@ std::uint32_t TTranslationMemory::TUnitSet::First(std::int64_t source) const {
                        [&](std::uint32_t i) { return Units[i].Source == source; });
 }
 
-void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
+void TTranslationMemory::TUnitSet::Add(TUnitRecord unit, std::uint32_t first) {
   unit.Text = Bytes.Keep(unit.Text);
   unit.Place = Bytes.Keep(unit.Place);
   const auto i = static_cast<std::uint32_t>(Units.size());
-  const std::uint32_t first = First(unit.Source);
   Units.push_back(unit);
   NextOf.push_back(memory::TFlatIndex::kNone);
   if (first == memory::TFlatIndex::kNone) {
@@ -611,12 +625,14 @@ void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
   }
 }
 
-std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place, std::size_t hash) const {
+std::uint64_t TTranslationMemory::PlaceHash(std::string_view place) { return XXH3_64bits(place.data(), place.size()); }
+
+std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place, std::uint64_t hash) const {
   return ByPlace.Find(hash, [&](std::uint32_t i) { return Texts[i].first == place; });
 }
 
 void TTranslationMemory::TFolderSet::Set(std::string_view place, std::string_view text) {
-  const std::size_t hash = std::hash<std::string_view>()(place);
+  const std::uint64_t hash = PlaceHash(place);
   const std::uint32_t i = Find(place, hash);
   if (i != memory::TFlatIndex::kNone) {
     Texts[i].second = Bytes.Keep(text);
@@ -743,15 +759,14 @@ void TTranslationMemory::SetFolderTextUtf8(const std::string& place, LANGID lang
   TFolderSet& set = Folders(lang);
   set.Set(place, utf8);
   set.Dirty = true;
-  TPrint& print = folderPrints_[lang];
-  print = {std::nullopt, true};
+  set.PrintForgotten = true;
+  folderPrints_[lang] = {std::nullopt, true};
   Changed();
 }
 
 TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID lang, const std::string& place,
-                                                                      std::string_view utf8) {
+                                                                      std::uint64_t hash, std::string_view utf8) {
   TFolderSet& set = Folders(lang);
-  const std::size_t hash = std::hash<std::string_view>()(place);
   const std::uint32_t i = set.Find(place, hash);
   TFolderTextWas was = TFolderTextWas::None;
   if (i != memory::TFlatIndex::kNone) {
@@ -763,7 +778,10 @@ TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID lan
     set.Texts.emplace_back(set.Bytes.Keep(place), set.Bytes.Keep(utf8));
   }
   set.Dirty = true;
-  folderPrints_[lang] = {std::nullopt, true};
+  if (!set.PrintForgotten) {
+    folderPrints_[lang] = {std::nullopt, true};
+    set.PrintForgotten = true;
+  }
   Changed();
   return was;
 }
@@ -782,6 +800,7 @@ std::optional<std::uint64_t> TTranslationMemory::FolderPrint(LANGID lang) {
 
 void TTranslationMemory::SetFolderPrint(LANGID lang, std::uint64_t print) {
   folderPrints_[lang] = {print, true};
+  if (const auto set = folderSets_.find(lang); set != folderSets_.end()) set->second.PrintForgotten = false;
   Changed();
 }
 
@@ -821,7 +840,11 @@ std::optional<std::u16string> TTranslationMemory::TranslatedFrom(const std::stri
 void TTranslationMemory::LoadSources() {
   if (sourcesLoaded_) return;
   sql::TStatement q(*db_, "SELECT id, lang, text FROM sources");
-  while (q.Step()) sourceIds_[static_cast<LANGID>(q.Int(1))].emplace(q.Text(2), q.Int(0));
+  nextSourceId_ = 1;
+  while (q.Step()) {
+    sourceIds_[static_cast<LANGID>(q.Int(1))].emplace(q.Text(2), q.Int(0));
+    nextSourceId_ = std::max(nextSourceId_, q.Int(0) + 1);
+  }
   sourcesLoaded_ = true;
 }
 
@@ -831,14 +854,40 @@ std::int64_t TTranslationMemory::SourceId(LANGID nativeLang, std::string_view ut
   const auto found = ids.find(utf8);
   if (found != ids.end()) return found->second;
   if (!create) return 0;
-  std::string key(utf8);
-  Statement(kAddSource, "INSERT INTO sources(lang, text) VALUES(?, ?)")
-      .Bind(1, std::int64_t{nativeLang})
-      .Bind(2, utf8)
-      .Run();
-  const std::int64_t added = db_->LastInsertId();
-  ids.emplace(std::move(key), added);
+  const std::int64_t added = nextSourceId_++;
+  const auto kept = ids.emplace(std::string(utf8), added).first;
+  newSources_.push_back({added, nativeLang, &kept->first});
+  if (!inTransaction_) WriteNewSources();
   return added;
+}
+
+void TTranslationMemory::WriteNewSources() {
+  // Many rows a statement: a large library's first run adds a hundred
+  // thousand native texts, and a statement's own work would be most of it.
+  constexpr std::size_t kRows = 64;
+  std::size_t i = 0;
+  if (newSources_.size() >= kRows) {
+    std::string sql = "INSERT INTO sources(id, lang, text) VALUES(?, ?, ?)";
+    for (std::size_t row = 1; row < kRows; ++row) sql += ", (?, ?, ?)";
+    auto& many = Statement(kAddSources, sql);
+    for (; i + kRows <= newSources_.size(); i += kRows) {
+      for (std::size_t row = 0; row < kRows; ++row) {
+        const TNewSource& source = newSources_[i + row];
+        const int at = static_cast<int>(3 * row);
+        many.Bind(at + 1, source.Id).Bind(at + 2, std::int64_t{source.Lang}).Bind(at + 3, std::string_view(*source.Text));
+      }
+      many.Run();
+    }
+  }
+  for (; i < newSources_.size(); ++i) {
+    const TNewSource& source = newSources_[i];
+    Statement(kAddSource, "INSERT INTO sources(id, lang, text) VALUES(?, ?, ?)")
+        .Bind(1, source.Id)
+        .Bind(2, std::int64_t{source.Lang})
+        .Bind(3, std::string_view(*source.Text))
+        .Run();
+  }
+  newSources_.clear();
 }
 
 std::int64_t TTranslationMemory::SourceOf(LANGID nativeLang, std::u16string_view nativeText) {
@@ -867,21 +916,22 @@ void TTranslationMemory::RecordUnit(std::int64_t nativeSource, LANGID nativeLang
 }
 
 void TTranslationMemory::Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin,
-                                const std::string& place, std::int64_t first, std::int64_t now) {
+                                const std::string& place, std::int64_t firstSeen, std::int64_t now) {
   TUnitSet& set = Units(lang);
-  for (std::uint32_t i = set.First(source); i != memory::TFlatIndex::kNone; i = set.NextOf[i]) {
+  const std::uint32_t first = set.First(source);
+  for (std::uint32_t i = first; i != memory::TFlatIndex::kNone; i = set.NextOf[i]) {
     TUnitRecord& record = set.Units[i];
     if (record.Text != text) continue;
     record.Origin = static_cast<std::uint8_t>(origin);
     if (!place.empty() && record.Place != place) record.Place = set.Bytes.Keep(place);
-    record.FirstSeen = std::min(record.FirstSeen, first);
+    record.FirstSeen = std::min(record.FirstSeen, firstSeen);
     record.LastSeen = std::max(record.LastSeen, now);
     set.Dirty = true;
     Changed();
     return;
   }
   if (nextUnitId_ == 0) nextUnitId_ = std::max<std::int64_t>(1, Counter("next_unit"));
-  set.Add({nextUnitId_++, source, first, now, static_cast<std::uint8_t>(origin), text, place});
+  set.Add({nextUnitId_++, source, firstSeen, now, static_cast<std::uint8_t>(origin), text, place}, first);
   set.Dirty = true;
   nextUnitIdDirty_ = true;
   Changed();
@@ -900,6 +950,7 @@ std::optional<std::u16string> TTranslationMemory::ExactTranslation(std::int64_t 
 }
 
 void TTranslationMemory::IndexSources() {
+  WriteNewSources();
   const std::int64_t top = db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources");
   if (top <= Counter("indexed_source")) return;
   const bool own = !inTransaction_;

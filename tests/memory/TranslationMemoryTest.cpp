@@ -571,6 +571,37 @@ TEST_F(TranslationMemoryTest, SetsKeepExtremeNumbersAndPlaces) {
   EXPECT_EQ(folderTexts.at(""), u"Vier");
 }
 
+// Native texts added in a transaction are written many to a statement when
+// a step ends; a step undone takes its own with it, and the ids go on from
+// the last one kept.
+TEST_F(TranslationMemoryTest, ManyNewNativeTextsInOneTransaction) {
+  auto native = [](const char* kind, int i) { return Utf8ToUtf16(std::string(kind) + " text number " + std::to_string(i)); };
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    memory.BeginStep();
+    for (int i = 0; i < 150; ++i) memory.RecordUnit(Unit(native("kept", i), u"Behalten"));
+    memory.EndStep(true);
+    memory.BeginStep();
+    for (int i = 0; i < 70; ++i) memory.RecordUnit(Unit(native("undone", i), u"Verworfen"));
+    memory.EndStep(false);
+    memory.RecordUnit(Unit(u"The last one", u"Der letzte"));
+    memory.Commit();
+  }
+  TTranslationMemory memory(File());
+  EXPECT_EQ(memory.UnitCount(), 151);
+  for (int i : {0, 63, 64, 127, 128, 149}) {
+    EXPECT_EQ(memory.ExactTranslation(kEnglish, native("kept", i), kGerman), u"Behalten") << i;
+  }
+  EXPECT_FALSE(memory.ExactTranslation(kEnglish, native("undone", 0), kGerman));
+  EXPECT_EQ(memory.ExactTranslation(kEnglish, u"The last one", kGerman), u"Der letzte");
+  EXPECT_EQ(memory.FindSource(kEnglish, u"The last one"), 151);
+  const auto suggestions = memory.Suggestions(kEnglish, u"kept text number 1000", kGerman);
+  ASSERT_FALSE(suggestions.empty());
+  EXPECT_EQ(suggestions.front().Text, u"Behalten");
+  EXPECT_EQ(memory.IntegrityCheck(), "ok");
+}
+
 TEST_F(TranslationMemoryTest, AFolderInPlaceOfTheFileIsAnError) {
   fs::create_directories(File());
   try {

@@ -95,8 +95,11 @@ std::string FreeName(const std::string& fileName, const std::string& suffix) {
   return name;
 }
 
-// The page size of a new file.
-constexpr int kPageSize = 32768;
+// The page size of a new file: a large library's first run writes a frame
+// and a page (two system calls and a checksum) per page, four times as many
+// at SQLite's default of 4 KiB; a small library's file grows with it, as
+// every table has a page of its own (about 16 of them).
+constexpr int kPageSize = 16384;
 
 // Statement ids of the cache.
 enum : int {

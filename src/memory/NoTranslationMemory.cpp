@@ -40,10 +40,12 @@ std::unordered_map<std::string, std::u16string> TTranslationMemory::FolderTexts(
 void TTranslationMemory::SetFolderText(const std::string&, LANGID, std::u16string_view) { NoMemory(); }
 std::optional<std::string_view> TTranslationMemory::LastFolderText(LANGID, const std::string&) { NoMemory(); }
 void TTranslationMemory::SetFolderTextUtf8(const std::string&, LANGID, std::string_view) { NoMemory(); }
-TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID, const std::string&, std::string_view) {
+TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID, const std::string&, std::uint64_t,
+                                                                      std::string_view) {
   NoMemory();
 }
 std::optional<std::uint64_t> TTranslationMemory::FolderPrint(LANGID) { NoMemory(); }
+std::uint64_t TTranslationMemory::PlaceHash(std::string_view) { NoMemory(); }
 void TTranslationMemory::SetFolderPrint(LANGID, std::uint64_t) { NoMemory(); }
 void TTranslationMemory::AddPreviousText(const std::string&, std::u16string_view, std::int32_t) { NoMemory(); }
 std::unordered_map<std::string, TPreviousText> TTranslationMemory::LatestPreviousTexts() { NoMemory(); }

@@ -57,7 +57,7 @@ void TRunMemory::EndNativePass(const TLocStorage& storage, std::int32_t revision
   items_ = CollectPlaces(storage);
   placeHashes_.clear();
   placeHashes_.reserve(items_.size());
-  for (const auto& item : items_) placeHashes_.push_back(XXH3_64bits(item.second.data(), item.second.size()));
+  for (const auto& item : items_) placeHashes_.push_back(TTranslationMemory::PlaceHash(item.second));
   sources_.clear();
   newItems_.assign(items_.size(), false);
   // The items are met in the order they were before, save those the pass
@@ -145,7 +145,7 @@ void TRunMemory::EndTranslationPass(TLocStorage& storage, int column, std::int32
         utf8.clear();
         AppendUtf16AsUtf8(utf8, value->Text);
         hasUtf8 = true;
-        const auto was = memory_->NoteFolderText(lang, place, utf8);
+        const auto was = memory_->NoteFolderText(lang, place, placeHashes_[i], utf8);
         hasLast = was != TTranslationMemory::TFolderTextWas::None;
         folderChanged = was != TTranslationMemory::TFolderTextWas::Same;
       }

@@ -1,5 +1,7 @@
-// See TranslationMemory.h. The schema (version 3):
-//   sources(id, lang, text)               native texts of the units, unique
+// See TranslationMemory.h. The schema (version 4):
+//   sources(id, lang, text)               native texts of the units (kept
+//                                         unique by this class, which holds
+//                                         them all by text while it writes)
 //   source_trigrams                       FTS5 trigram index over sources.text,
 //                                         filled up to counters.indexed_source
 //   unit_sets(lang, units)                a translation language's units
@@ -9,12 +11,18 @@
 //   languages(lang, seen_revision)        how far each language was recorded
 //   counters(name, value)                 next_unit, indexed_source
 // Version 1 kept a row per unit (units) and per folder text (folder_texts);
-// version 2 had no fingerprints.
+// version 2 had no fingerprints; version 3 had a unique index over the
+// native texts and sets of fixed-size numbers.
 //
-// A set's record: a count (4 bytes), then per unit its id, source, first
-// and last seen (8 bytes each), origin (1 byte), text and place; per folder
-// text its place and text. Texts are UTF-8 after a 4-byte length; numbers
-// are little-endian.
+// A set's record: a count, then per unit its id, native text id and first
+// seen time (each the difference from the unit before), last seen (the
+// difference from first seen), origin (1 byte), text and place; per folder
+// text its place and text. Numbers are unsigned LEB128 varints, differences
+// zigzag-encoded; a text is its length and its UTF-8 bytes; a place is the
+// length it shares with the place before, then the rest as a text (places
+// come in the items' order, which groups them by file). Version 3's records
+// held every number in fixed little-endian bytes (count and text lengths 4,
+// ids and times 8) and places in full.
 #include "memory/TranslationMemory.h"
 
 #include <edlib.h>
@@ -22,9 +30,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
+
+// xxHash header only: no library to link.
+#define XXH_INLINE_ALL
+#include <xxhash.h>
 
 #include "base/Unicode.h"
 #include "memory/Sqlite.h"
@@ -58,6 +71,14 @@ CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROW
     R"sql(
 CREATE TABLE folder_prints(lang INTEGER PRIMARY KEY, print INTEGER NOT NULL);
 )sql",
+    // The native texts without their unique index: a large library's first
+    // run spent more on that index than on everything else it remembers.
+    R"sql(
+CREATE TABLE sources_v4(id INTEGER PRIMARY KEY, lang INTEGER NOT NULL, text TEXT NOT NULL);
+INSERT INTO sources_v4(id, lang, text) SELECT id, lang, text FROM sources ORDER BY id;
+DROP TABLE sources;
+ALTER TABLE sources_v4 RENAME TO sources;
+)sql",
 };
 static_assert(std::size(kMigrations) == TTranslationMemory::kSchemaVersion);
 
@@ -74,6 +95,12 @@ std::string FreeName(const std::string& fileName, const std::string& suffix) {
   return name;
 }
 
+// The page size of a new file: a large library's first run writes a frame
+// and a page (two system calls and a checksum) per page, four times as many
+// at SQLite's default of 4 KiB; a small library's file grows with it, as
+// every table has a page of its own (about 16 of them).
+constexpr int kPageSize = 16384;
+
 // Statement ids of the cache.
 enum : int {
   kLoadUnits,
@@ -83,6 +110,7 @@ enum : int {
   kAddPrevious,
   kFindSource,
   kAddSource,
+  kAddSources,
   kSeenRevision,
   kSetSeenRevision,
   kPrevious,
@@ -94,31 +122,99 @@ enum : int {
   kStatementCount
 };
 
-// The bytes of a set's record (see above).
+// The bytes of a set's record (see above). Written through a pointer into
+// room the caller reserves for each entry (Room), which a large library's
+// million entries make worth it.
 class TRecordWriter {
  public:
-  void Reserve(std::size_t bytes) { out_.reserve(bytes); }
-  void Int(std::int64_t v, int bytes) {
-    char le[8];
-    for (int i = 0; i < bytes; ++i) le[i] = static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
-    out_.append(le, static_cast<std::size_t>(bytes));
+  static constexpr std::size_t kVarintBytes = 10;
+  // Makes room for `bytes` more.
+  void Room(std::size_t bytes) {
+    if (bytes <= static_cast<std::size_t>(end_ - next_)) return;
+    const std::size_t used = Used();
+    out_.resize(std::max(out_.size() * 2, used + bytes));
+    next_ = out_.data() + used;
+    end_ = out_.data() + out_.size();
+  }
+  void Byte(std::uint8_t v) { *next_++ = static_cast<char>(v); }
+  void Varint(std::uint64_t v) {
+    while (v >= 0x80) {
+      *next_++ = static_cast<char>((v & 0x7F) | 0x80);
+      v >>= 7;
+    }
+    *next_++ = static_cast<char>(v);
+  }
+  // The difference `v - from`, zigzag-encoded (small either way).
+  void Delta(std::int64_t v, std::int64_t from) {
+    const std::uint64_t d = static_cast<std::uint64_t>(v) - static_cast<std::uint64_t>(from);
+    Varint((d << 1) ^ (0 - (d >> 63)));
   }
   void Text(std::string_view text) {
-    Int(static_cast<std::int64_t>(text.size()), 4);
-    out_.append(text);
+    Varint(text.size());
+    if (!text.empty()) std::memcpy(next_, text.data(), text.size());
+    next_ += text.size();
   }
-  std::string& Bytes() { return out_; }
+  // `place` after `before`: the length they share, then the rest.
+  void Place(std::string_view place, std::string_view before) {
+    const std::size_t limit = std::min(place.size(), before.size());
+    std::size_t shared = 0;
+    // Eight bytes at a time: places share most of their length.
+    while (shared + 8 <= limit) {
+      std::uint64_t x, y;
+      std::memcpy(&x, place.data() + shared, 8);
+      std::memcpy(&y, before.data() + shared, 8);
+      if (x != y) break;
+      shared += 8;
+    }
+    while (shared < limit && place[shared] == before[shared]) ++shared;
+    Varint(shared);
+    Text(place.substr(shared));
+  }
+  std::string_view Bytes() const { return {out_.data(), Used()}; }
 
  private:
+  std::size_t Used() const { return out_.empty() ? 0 : static_cast<std::size_t>(next_ - out_.data()); }
   std::string out_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
 };
 
 // Reads a record; one that ends early or holds impossible lengths is damage.
+// Fixed* read version 3's records.
 class TRecordReader {
  public:
   TRecordReader(std::string_view bytes, const std::string& fileName, const char* what)
       : bytes_(bytes), fileName_(fileName), what_(what) {}
-  std::int64_t Int(int bytes) {
+  std::uint8_t Byte() {
+    Need(1);
+    return static_cast<std::uint8_t>(bytes_[pos_++]);
+  }
+  std::uint64_t Varint() {
+    std::uint64_t v = 0;
+    for (int shift = 0;; shift += 7) {
+      const std::uint8_t b = Byte();
+      if (shift == 63 && b > 1) Damaged();  // more than 64 bits
+      v |= static_cast<std::uint64_t>(b & 0x7F) << shift;
+      if (b < 0x80) return v;
+    }
+  }
+  std::int64_t Delta(std::int64_t from) {
+    const std::uint64_t z = Varint();
+    const std::uint64_t d = (z >> 1) ^ (0 - (z & 1));
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + d);
+  }
+  std::string_view Text() { return Bytes(Varint()); }
+  // The place after `place` (which it replaces).
+  void Place(std::string& place) {
+    const std::uint64_t shared = Varint();
+    if (shared > place.size()) Damaged();
+    const std::string_view rest = Text();
+    place.resize(static_cast<std::size_t>(shared));
+    place.append(rest);
+  }
+  std::uint32_t Count(std::size_t leastBytesEach) { return CheckCount(Varint(), leastBytesEach); }
+
+  std::int64_t FixedInt(int bytes) {
     Need(static_cast<std::size_t>(bytes));
     std::uint64_t v = 0;
     for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint64_t>(static_cast<unsigned char>(bytes_[pos_ + i])) << (8 * i);
@@ -126,24 +222,27 @@ class TRecordReader {
     if (bytes < 8 && (v >> (8 * bytes - 1)) != 0) v |= ~std::uint64_t{0} << (8 * bytes);  // sign
     return static_cast<std::int64_t>(v);
   }
-  std::string_view Text() {
-    const auto size = static_cast<std::uint32_t>(Int(4));
-    Need(size);
-    const std::string_view text = bytes_.substr(pos_, size);
-    pos_ += size;
-    return text;
+  std::string_view FixedText() { return Bytes(static_cast<std::uint32_t>(FixedInt(4))); }
+  std::uint32_t FixedCount(std::size_t leastBytesEach) {
+    return CheckCount(static_cast<std::uint32_t>(FixedInt(4)), leastBytesEach);
   }
-  std::uint32_t Count(std::size_t leastBytesEach) {
-    const auto count = static_cast<std::uint32_t>(Int(4));
-    if (leastBytesEach * count > bytes_.size() - pos_) Damaged();
-    return count;
-  }
+
   void End() {
     if (pos_ != bytes_.size()) Damaged();
   }
 
  private:
-  void Need(std::size_t n) {
+  std::string_view Bytes(std::uint64_t size) {
+    Need(size);
+    const std::string_view text = bytes_.substr(pos_, static_cast<std::size_t>(size));
+    pos_ += static_cast<std::size_t>(size);
+    return text;
+  }
+  std::uint32_t CheckCount(std::uint64_t count, std::size_t leastBytesEach) {
+    if (count > UINT32_MAX || leastBytesEach * count > bytes_.size() - pos_) Damaged();
+    return static_cast<std::uint32_t>(count);
+  }
+  void Need(std::uint64_t n) {
     if (n > bytes_.size() - pos_) Damaged();
   }
   [[noreturn]] void Damaged() const {
@@ -242,6 +341,10 @@ void TTranslationMemory::Open(bool allowSetAside) {
       }
     }
     if (version <= kSchemaVersion) {
+      // Before the first table: a large library's sets fill thousands of
+      // pages, each a frame in the journal and a write of its own (a file
+      // made with smaller pages keeps them).
+      if (startedEmpty_) db_->Exec("PRAGMA page_size=" + std::to_string(kPageSize));
       db_->Exec("PRAGMA journal_mode=WAL");
       db_->Exec("PRAGMA synchronous=NORMAL");
     }
@@ -286,7 +389,8 @@ void TTranslationMemory::Migrate(int from) {
     from = static_cast<int>(db_->QueryInt("PRAGMA user_version"));
     for (int v = from; v < kSchemaVersion; ++v) {
       db_->Exec(kMigrations[v]);
-      if (v == 1) MigrateToSets();
+      if (v == 1) MigrateToSets();  // written in the compact records at once
+      if (v == 3 && from >= 2) CompactSets();
     }
     db_->Exec("PRAGMA user_version=" + std::to_string(kSchemaVersion));
     db_->Exec("COMMIT");
@@ -329,6 +433,31 @@ void TTranslationMemory::MigrateToSets() {
   Flush();
   // Version 1 indexed every native text as it was added.
   SetCounter("indexed_source", db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources"));
+  Forget();
+  statements_.clear();
+}
+
+// Version 3's sets, of fixed-size numbers and whole places, are written again
+// in the compact records.
+void TTranslationMemory::CompactSets() {
+  statements_.resize(kStatementCount);
+  {
+    sql::TStatement q(*db_, "SELECT lang, units FROM unit_sets");
+    while (q.Step()) {
+      TUnitSet& set = unitSets_[static_cast<LANGID>(q.Int(0))];
+      ReadUnits(q.Blob(1), true, set);
+      set.Dirty = true;
+    }
+  }
+  {
+    sql::TStatement q(*db_, "SELECT lang, texts FROM folder_sets");
+    while (q.Step()) {
+      TFolderSet& set = folderSets_[static_cast<LANGID>(q.Int(0))];
+      ReadFolders(q.Blob(1), true, set);
+      set.Dirty = true;
+    }
+  }
+  Flush();
   Forget();
   statements_.clear();
 }
@@ -389,21 +518,23 @@ void TTranslationMemory::EndStep(bool keep) {
 }
 
 void TTranslationMemory::Flush() {
+  WriteNewSources();
   for (auto& [lang, set] : unitSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 4;
-    for (const TUnitRecord& unit : set.Units) bytes += 8 * 4 + 1 + 4 + 4 + unit.Text.size() + unit.Place.size();
-    record.Reserve(bytes);
-    record.Int(static_cast<std::int64_t>(set.Units.size()), 4);
+    record.Room(TRecordWriter::kVarintBytes + set.Units.size() * 24);
+    record.Varint(set.Units.size());
+    TUnitRecord before;
     for (const TUnitRecord& unit : set.Units) {
-      record.Int(unit.Id, 8);
-      record.Int(unit.Source, 8);
-      record.Int(unit.FirstSeen, 8);
-      record.Int(unit.LastSeen, 8);
-      record.Int(unit.Origin, 1);
+      record.Room(7 * TRecordWriter::kVarintBytes + 1 + unit.Text.size() + unit.Place.size());
+      record.Delta(unit.Id, before.Id);
+      record.Delta(unit.Source, before.Source);
+      record.Delta(unit.FirstSeen, before.FirstSeen);
+      record.Delta(unit.LastSeen, unit.FirstSeen);
+      record.Byte(unit.Origin);
       record.Text(unit.Text);
-      record.Text(unit.Place);
+      record.Place(unit.Place, before.Place);
+      before = unit;
     }
     Statement(kSaveUnits, "INSERT OR REPLACE INTO unit_sets(lang, units) VALUES(?, ?)")
         .Bind(1, std::int64_t{lang})
@@ -414,13 +545,14 @@ void TTranslationMemory::Flush() {
   for (auto& [lang, set] : folderSets_) {
     if (!set.Dirty) continue;
     TRecordWriter record;
-    std::size_t bytes = 4;
-    for (const auto& [place, text] : set.Texts) bytes += 4 + 4 + place.size() + text.size();
-    record.Reserve(bytes);
-    record.Int(static_cast<std::int64_t>(set.Texts.size()), 4);
+    record.Room(TRecordWriter::kVarintBytes + set.Texts.size() * 16);
+    record.Varint(set.Texts.size());
+    std::string_view before;
     for (const auto& [place, text] : set.Texts) {
-      record.Text(place);
+      record.Room(3 * TRecordWriter::kVarintBytes + text.size() + place.size());
+      record.Place(place, before);
       record.Text(text);
+      before = place;
     }
     Statement(kSaveFolders, "INSERT OR REPLACE INTO folder_sets(lang, texts) VALUES(?, ?)")
         .Bind(1, std::int64_t{lang})
@@ -450,6 +582,7 @@ void TTranslationMemory::Forget() {
   folderSets_.clear();
   folderPrints_.clear();
   sourceIds_.clear();
+  newSources_.clear();
   sourcesLoaded_ = false;
   nextUnitId_ = 0;
   nextUnitIdDirty_ = false;
@@ -479,11 +612,10 @@ std::uint32_t TTranslationMemory::TUnitSet::First(std::int64_t source) const {
                        [&](std::uint32_t i) { return Units[i].Source == source; });
 }
 
-void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
+void TTranslationMemory::TUnitSet::Add(TUnitRecord unit, std::uint32_t first) {
   unit.Text = Bytes.Keep(unit.Text);
   unit.Place = Bytes.Keep(unit.Place);
   const auto i = static_cast<std::uint32_t>(Units.size());
-  const std::uint32_t first = First(unit.Source);
   Units.push_back(unit);
   NextOf.push_back(memory::TFlatIndex::kNone);
   if (first == memory::TFlatIndex::kNone) {
@@ -496,12 +628,14 @@ void TTranslationMemory::TUnitSet::Add(TUnitRecord unit) {
   }
 }
 
-std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place, std::size_t hash) const {
+std::uint64_t TTranslationMemory::PlaceHash(std::string_view place) { return XXH3_64bits(place.data(), place.size()); }
+
+std::uint32_t TTranslationMemory::TFolderSet::Find(std::string_view place, std::uint64_t hash) const {
   return ByPlace.Find(hash, [&](std::uint32_t i) { return Texts[i].first == place; });
 }
 
 void TTranslationMemory::TFolderSet::Set(std::string_view place, std::string_view text) {
-  const std::size_t hash = std::hash<std::string_view>()(place);
+  const std::uint64_t hash = PlaceHash(place);
   const std::uint32_t i = Find(place, hash);
   if (i != memory::TFlatIndex::kNone) {
     Texts[i].second = Bytes.Keep(text);
@@ -521,6 +655,58 @@ const TTranslationMemory::TUnitRecord* TTranslationMemory::TUnitSet::Latest(std:
   return best;
 }
 
+void TTranslationMemory::ReadUnits(std::string_view bytes, bool fixed, TUnitSet& set) const {
+  TRecordReader record(bytes, fileName_, "translation units");
+  const std::uint32_t count = fixed ? record.FixedCount(8 * 4 + 1 + 4 + 4) : record.Count(8);
+  set.Units.reserve(count);
+  set.NextOf.reserve(count);
+  set.BySource.Reserve(count);
+  TUnitRecord before;
+  std::string place;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    TUnitRecord unit;
+    if (fixed) {
+      unit.Id = record.FixedInt(8);
+      unit.Source = record.FixedInt(8);
+      unit.FirstSeen = record.FixedInt(8);
+      unit.LastSeen = record.FixedInt(8);
+      unit.Origin = static_cast<std::uint8_t>(record.FixedInt(1));
+      unit.Text = record.FixedText();
+      unit.Place = record.FixedText();
+    } else {
+      unit.Id = record.Delta(before.Id);
+      unit.Source = record.Delta(before.Source);
+      unit.FirstSeen = record.Delta(before.FirstSeen);
+      unit.LastSeen = record.Delta(unit.FirstSeen);
+      unit.Origin = record.Byte();
+      unit.Text = record.Text();
+      record.Place(place);
+      unit.Place = place;
+    }
+    set.Add(unit);
+    before = set.Units.back();
+  }
+  record.End();
+}
+
+void TTranslationMemory::ReadFolders(std::string_view bytes, bool fixed, TFolderSet& set) const {
+  TRecordReader record(bytes, fileName_, "folder texts");
+  const std::uint32_t count = fixed ? record.FixedCount(8) : record.Count(3);
+  set.Texts.reserve(count);
+  set.ByPlace.Reserve(count);
+  std::string place;
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (fixed) {
+      const std::string_view fixedPlace = record.FixedText();
+      set.Set(fixedPlace, record.FixedText());
+    } else {
+      record.Place(place);
+      set.Set(place, record.Text());
+    }
+  }
+  record.End();
+}
+
 TTranslationMemory::TUnitSet& TTranslationMemory::Units(LANGID lang) {
   const auto found = unitSets_.find(lang);
   if (found != unitSets_.end()) return found->second;
@@ -528,25 +714,7 @@ TTranslationMemory::TUnitSet& TTranslationMemory::Units(LANGID lang) {
   auto& q = Statement(kLoadUnits, "SELECT units FROM unit_sets WHERE lang = ?");
   q.Bind(1, std::int64_t{lang});
   try {
-    if (q.Step()) {
-      TRecordReader record(q.Blob(0), fileName_, "translation units");
-      const std::uint32_t count = record.Count(8 * 4 + 1 + 4 + 4);
-      set.Units.reserve(count);
-      set.NextOf.reserve(count);
-      set.BySource.Reserve(count);
-      for (std::uint32_t i = 0; i < count; ++i) {
-        TUnitRecord unit;
-        unit.Id = record.Int(8);
-        unit.Source = record.Int(8);
-        unit.FirstSeen = record.Int(8);
-        unit.LastSeen = record.Int(8);
-        unit.Origin = static_cast<std::uint8_t>(record.Int(1));
-        unit.Text = record.Text();
-        unit.Place = record.Text();
-        set.Add(unit);
-      }
-      record.End();
-    }
+    if (q.Step()) ReadUnits(q.Blob(0), false, set);
   } catch (...) {
     q.Reset();
     unitSets_.erase(lang);
@@ -563,17 +731,7 @@ TTranslationMemory::TFolderSet& TTranslationMemory::Folders(LANGID lang) {
   auto& q = Statement(kLoadFolders, "SELECT texts FROM folder_sets WHERE lang = ?");
   q.Bind(1, std::int64_t{lang});
   try {
-    if (q.Step()) {
-      TRecordReader record(q.Blob(0), fileName_, "folder texts");
-      const std::uint32_t count = record.Count(8);
-      set.Texts.reserve(count);
-      set.ByPlace.Reserve(count);
-      for (std::uint32_t i = 0; i < count; ++i) {
-        const std::string_view place = record.Text();
-        set.Set(place, record.Text());
-      }
-      record.End();
-    }
+    if (q.Step()) ReadFolders(q.Blob(0), false, set);
   } catch (...) {
     q.Reset();
     folderSets_.erase(lang);
@@ -604,15 +762,14 @@ void TTranslationMemory::SetFolderTextUtf8(const std::string& place, LANGID lang
   TFolderSet& set = Folders(lang);
   set.Set(place, utf8);
   set.Dirty = true;
-  TPrint& print = folderPrints_[lang];
-  print = {std::nullopt, true};
+  set.PrintForgotten = true;
+  folderPrints_[lang] = {std::nullopt, true};
   Changed();
 }
 
 TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID lang, const std::string& place,
-                                                                      std::string_view utf8) {
+                                                                      std::uint64_t hash, std::string_view utf8) {
   TFolderSet& set = Folders(lang);
-  const std::size_t hash = std::hash<std::string_view>()(place);
   const std::uint32_t i = set.Find(place, hash);
   TFolderTextWas was = TFolderTextWas::None;
   if (i != memory::TFlatIndex::kNone) {
@@ -624,7 +781,10 @@ TTranslationMemory::TFolderTextWas TTranslationMemory::NoteFolderText(LANGID lan
     set.Texts.emplace_back(set.Bytes.Keep(place), set.Bytes.Keep(utf8));
   }
   set.Dirty = true;
-  folderPrints_[lang] = {std::nullopt, true};
+  if (!set.PrintForgotten) {
+    folderPrints_[lang] = {std::nullopt, true};
+    set.PrintForgotten = true;
+  }
   Changed();
   return was;
 }
@@ -643,6 +803,7 @@ std::optional<std::uint64_t> TTranslationMemory::FolderPrint(LANGID lang) {
 
 void TTranslationMemory::SetFolderPrint(LANGID lang, std::uint64_t print) {
   folderPrints_[lang] = {print, true};
+  if (const auto set = folderSets_.find(lang); set != folderSets_.end()) set->second.PrintForgotten = false;
   Changed();
 }
 
@@ -682,7 +843,11 @@ std::optional<std::u16string> TTranslationMemory::TranslatedFrom(const std::stri
 void TTranslationMemory::LoadSources() {
   if (sourcesLoaded_) return;
   sql::TStatement q(*db_, "SELECT id, lang, text FROM sources");
-  while (q.Step()) sourceIds_[static_cast<LANGID>(q.Int(1))].emplace(q.Text(2), q.Int(0));
+  nextSourceId_ = 1;
+  while (q.Step()) {
+    sourceIds_[static_cast<LANGID>(q.Int(1))].emplace(q.Text(2), q.Int(0));
+    nextSourceId_ = std::max(nextSourceId_, q.Int(0) + 1);
+  }
   sourcesLoaded_ = true;
 }
 
@@ -692,14 +857,40 @@ std::int64_t TTranslationMemory::SourceId(LANGID nativeLang, std::string_view ut
   const auto found = ids.find(utf8);
   if (found != ids.end()) return found->second;
   if (!create) return 0;
-  std::string key(utf8);
-  Statement(kAddSource, "INSERT INTO sources(lang, text) VALUES(?, ?)")
-      .Bind(1, std::int64_t{nativeLang})
-      .Bind(2, utf8)
-      .Run();
-  const std::int64_t added = db_->LastInsertId();
-  ids.emplace(std::move(key), added);
+  const std::int64_t added = nextSourceId_++;
+  const auto kept = ids.emplace(std::string(utf8), added).first;
+  newSources_.push_back({added, nativeLang, &kept->first});
+  if (!inTransaction_) WriteNewSources();
   return added;
+}
+
+void TTranslationMemory::WriteNewSources() {
+  // Many rows a statement: a large library's first run adds a hundred
+  // thousand native texts, and a statement's own work would be most of it.
+  constexpr std::size_t kRows = 64;
+  std::size_t i = 0;
+  if (newSources_.size() >= kRows) {
+    std::string sql = "INSERT INTO sources(id, lang, text) VALUES(?, ?, ?)";
+    for (std::size_t row = 1; row < kRows; ++row) sql += ", (?, ?, ?)";
+    auto& many = Statement(kAddSources, sql);
+    for (; i + kRows <= newSources_.size(); i += kRows) {
+      for (std::size_t row = 0; row < kRows; ++row) {
+        const TNewSource& source = newSources_[i + row];
+        const int at = static_cast<int>(3 * row);
+        many.Bind(at + 1, source.Id).Bind(at + 2, std::int64_t{source.Lang}).Bind(at + 3, std::string_view(*source.Text));
+      }
+      many.Run();
+    }
+  }
+  for (; i < newSources_.size(); ++i) {
+    const TNewSource& source = newSources_[i];
+    Statement(kAddSource, "INSERT INTO sources(id, lang, text) VALUES(?, ?, ?)")
+        .Bind(1, source.Id)
+        .Bind(2, std::int64_t{source.Lang})
+        .Bind(3, std::string_view(*source.Text))
+        .Run();
+  }
+  newSources_.clear();
 }
 
 std::int64_t TTranslationMemory::SourceOf(LANGID nativeLang, std::u16string_view nativeText) {
@@ -728,21 +919,22 @@ void TTranslationMemory::RecordUnit(std::int64_t nativeSource, LANGID nativeLang
 }
 
 void TTranslationMemory::Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin,
-                                const std::string& place, std::int64_t first, std::int64_t now) {
+                                const std::string& place, std::int64_t firstSeen, std::int64_t now) {
   TUnitSet& set = Units(lang);
-  for (std::uint32_t i = set.First(source); i != memory::TFlatIndex::kNone; i = set.NextOf[i]) {
+  const std::uint32_t first = set.First(source);
+  for (std::uint32_t i = first; i != memory::TFlatIndex::kNone; i = set.NextOf[i]) {
     TUnitRecord& record = set.Units[i];
     if (record.Text != text) continue;
     record.Origin = static_cast<std::uint8_t>(origin);
     if (!place.empty() && record.Place != place) record.Place = set.Bytes.Keep(place);
-    record.FirstSeen = std::min(record.FirstSeen, first);
+    record.FirstSeen = std::min(record.FirstSeen, firstSeen);
     record.LastSeen = std::max(record.LastSeen, now);
     set.Dirty = true;
     Changed();
     return;
   }
   if (nextUnitId_ == 0) nextUnitId_ = std::max<std::int64_t>(1, Counter("next_unit"));
-  set.Add({nextUnitId_++, source, first, now, static_cast<std::uint8_t>(origin), text, place});
+  set.Add({nextUnitId_++, source, firstSeen, now, static_cast<std::uint8_t>(origin), text, place}, first);
   set.Dirty = true;
   nextUnitIdDirty_ = true;
   Changed();
@@ -761,6 +953,7 @@ std::optional<std::u16string> TTranslationMemory::ExactTranslation(std::int64_t 
 }
 
 void TTranslationMemory::IndexSources() {
+  WriteNewSources();
   const std::int64_t top = db_->QueryInt("SELECT coalesce(max(id), 0) FROM sources");
   if (top <= Counter("indexed_source")) return;
   const bool own = !inTransaction_;

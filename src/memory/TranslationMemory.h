@@ -87,7 +87,7 @@ int SimilarityPercent(std::u16string_view a, std::u16string_view b);
 
 class TTranslationMemory {
  public:
-  static constexpr int kSchemaVersion = 3;
+  static constexpr int kSchemaVersion = 4;
   // A file larger than this gets only a check of its schema on opening: a
   // full page check would cost a large library's run more than its memory work.
   static constexpr std::int64_t kFullCheckBytes = 32 << 20;
@@ -133,7 +133,9 @@ class TTranslationMemory {
   // Both at once: remembers `utf8` as the folder's text for `place` and
   // says what the memory had.
   enum class TFolderTextWas { None, Different, Same };
-  TFolderTextWas NoteFolderText(LANGID lang, const std::string& place, std::string_view utf8);
+  // `placeHash`: PlaceHash(place), which a run computes once for all languages.
+  TFolderTextWas NoteFolderText(LANGID lang, const std::string& place, std::uint64_t placeHash, std::string_view utf8);
+  static std::uint64_t PlaceHash(std::string_view place);
   // A caller's fingerprint of a language's folder texts as they were last
   // set: a run whose folder yields the same one need not look them up. Any
   // change to the language's folder texts forgets it.
@@ -186,6 +188,7 @@ class TTranslationMemory {
   void SetAside(const std::string& why, const std::string& suffix);
   void Migrate(int from);
   void MigrateToSets();
+  void CompactSets();
   sql::TStatement& Statement(int id, std::string_view sql);
   std::int64_t SourceId(LANGID nativeLang, std::string_view utf8, bool create);
   void Record(std::int64_t source, LANGID lang, std::string_view text, TUnitOrigin origin, const std::string& place,
@@ -208,7 +211,9 @@ class TTranslationMemory {
     memory::TTextArena Bytes;
     bool Dirty = false;
     std::uint32_t First(std::int64_t source) const;
-    void Add(TUnitRecord unit);
+    // `first`: First(unit.Source).
+    void Add(TUnitRecord unit, std::uint32_t first);
+    void Add(TUnitRecord unit) { Add(unit, First(unit.Source)); }
     const TUnitRecord* Latest(std::int64_t source) const;
   };
   // One translation language's folder texts: place -> UTF-8 text.
@@ -217,10 +222,14 @@ class TTranslationMemory {
     memory::TFlatIndex ByPlace;
     memory::TTextArena Bytes;
     bool Dirty = false;
-    std::uint32_t Find(std::string_view place, std::size_t hash) const;
-    std::uint32_t Find(std::string_view place) const { return Find(place, std::hash<std::string_view>()(place)); }
+    bool PrintForgotten = false;  // the language's folder print is forgotten already
+    std::uint32_t Find(std::string_view place, std::uint64_t hash) const;
+    std::uint32_t Find(std::string_view place) const { return Find(place, PlaceHash(place)); }
     void Set(std::string_view place, std::string_view text);
   };
+  // Reads a set's record into `set`; `fixed`: version 3's record.
+  void ReadUnits(std::string_view bytes, bool fixed, TUnitSet& set) const;
+  void ReadFolders(std::string_view bytes, bool fixed, TFolderSet& set) const;
   TUnitSet& Units(LANGID lang);
   TFolderSet& Folders(LANGID lang);
   void LoadSources();
@@ -255,6 +264,16 @@ class TTranslationMemory {
   };
   std::map<LANGID, TPrint> folderPrints_;
   bool sourcesLoaded_ = false;
+  // Native texts added in the transaction and not written yet (their texts
+  // are the keys of sourceIds_), and the id the next one gets.
+  struct TNewSource {
+    std::int64_t Id;
+    LANGID Lang;
+    const std::string* Text;
+  };
+  std::vector<TNewSource> newSources_;
+  std::int64_t nextSourceId_ = 1;
+  void WriteNewSources();
   std::int64_t nextUnitId_ = 0;  // 0: not read yet
   bool nextUnitIdDirty_ = false;
   std::int64_t transactionTime_ = 0;  // when the transaction began: the time units recorded in it are seen

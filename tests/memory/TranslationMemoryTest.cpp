@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <tuple>
 
 #include "base/Unicode.h"
 #include "memory/TranslationMemory.h"
@@ -247,6 +248,7 @@ TEST_F(TranslationMemoryTest, ADamagedFileIsSetAsideAndTheMemoryStartsEmpty) {
 }
 
 TEST_F(TranslationMemoryTest, ACorruptedPageIsFoundAndSetAside) {
+  std::size_t unitsPage = 0;
   {
     TTranslationMemory memory(File());
     memory.Begin();
@@ -255,11 +257,21 @@ TEST_F(TranslationMemoryTest, ACorruptedPageIsFoundAndSetAside) {
     sqlite3* db = nullptr;
     sqlite3_open(File().c_str(), &db);
     sqlite3_exec(db, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, "SELECT rootpage FROM sqlite_schema WHERE name = 'unit_sets'", -1, &stmt, nullptr);
+    ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+    unitsPage = static_cast<std::size_t>(sqlite3_column_int(stmt, 0));
+    sqlite3_finalize(stmt);
     sqlite3_close(db);
   }
   std::string bytes = TempDir::Read(File());
-  ASSERT_GT(bytes.size(), 8192u);
-  for (std::size_t i = 4096 + 8; i < 4096 + 2000; ++i) bytes[i] = '\x5A';  // the second page
+  ASSERT_GT(bytes.size(), 100u);
+  // The page size, from the file's header (big-endian at offset 16).
+  const std::size_t pageSize = static_cast<std::size_t>(static_cast<unsigned char>(bytes[16])) << 8 |
+                               static_cast<unsigned char>(bytes[17]);
+  ASSERT_GE(bytes.size(), unitsPage * pageSize);
+  // The units' page, past its header (a page no table uses would not count).
+  for (std::size_t i = (unitsPage - 1) * pageSize + 8; i < unitsPage * pageSize; ++i) bytes[i] = '\x5A';
   dir.Write("lib.memory.sqlite", bytes);
   TTranslationMemory memory(File());
   ASSERT_EQ(memory.Notes().size(), 1u);
@@ -371,8 +383,10 @@ PRAGMA user_version=1;
     const char* sql;
   } damage[] = {
       {"cut short", "UPDATE unit_sets SET units = substr(units, 1, length(units) - 3) WHERE lang = 1031"},
-      {"a length past the end", "UPDATE unit_sets SET units = x'01000000' || zeroblob(33) || x'FFFFFF7F' WHERE lang = 1031"},
+      {"a length past the end", "UPDATE unit_sets SET units = x'01' || zeroblob(5) || x'FFFFFF7F' || zeroblob(4) WHERE lang = 1031"},
       {"a count past the end", "UPDATE unit_sets SET units = x'FFFFFF7F' WHERE lang = 1031"},
+      {"a number of more than 64 bits", "UPDATE unit_sets SET units = x'01' || x'FFFFFFFFFFFFFFFFFF7F' || zeroblob(8) WHERE lang = 1031"},
+      {"a place sharing more than the one before", "UPDATE unit_sets SET units = x'01' || zeroblob(6) || x'0500' WHERE lang = 1031"},
       {"bytes left over", "UPDATE unit_sets SET units = units || x'00' WHERE lang = 1031"},
   };
   for (const auto& c : damage) {
@@ -392,6 +406,200 @@ PRAGMA user_version=1;
     }
     exec("BEGIN; DELETE FROM unit_sets; INSERT INTO unit_sets SELECT * FROM saved; DROP TABLE saved; COMMIT;");
   }
+}
+
+// Version 3's sets (fixed-size numbers, whole places) and its native texts
+// (under a unique index) keep everything after migration, and the ids go on
+// where they stopped.
+TEST_F(TranslationMemoryTest, ThirdSchemaSetsAreRewrittenCompactly) {
+  auto fixed = [](std::string& out, std::int64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((static_cast<std::uint64_t>(v) >> (8 * i)) & 0xFF);
+  };
+  auto text = [&](std::string& out, std::string_view t) {
+    fixed(out, static_cast<std::int64_t>(t.size()), 4);
+    out += t;
+  };
+  auto hex = [](const std::string& bytes) {
+    std::string out = "x'";
+    for (unsigned char c : bytes) {
+      out += "0123456789ABCDEF"[c >> 4];
+      out += "0123456789ABCDEF"[c & 15];
+    }
+    return out + "'";
+  };
+  struct TOld {
+    std::int64_t id, source, first, last;
+    int origin;
+    std::string text, place;
+  };
+  auto units = [&](const std::vector<TOld>& list) {
+    std::string out;
+    fixed(out, static_cast<std::int64_t>(list.size()), 4);
+    for (const TOld& u : list) {
+      for (std::int64_t v : {u.id, u.source, u.first, u.last}) fixed(out, v, 8);
+      fixed(out, u.origin, 1);
+      text(out, u.text);
+      text(out, u.place);
+    }
+    return hex(out);
+  };
+  std::string folders;
+  fixed(folders, 2, 4);
+  for (const char* t : {"form/Main/Open", "Datei öffnen", "form/Main/Close", "Schließen"}) text(folders, t);
+  const std::string sql = R"sql(
+CREATE TABLE sources(id INTEGER PRIMARY KEY, lang INTEGER NOT NULL, text TEXT NOT NULL, UNIQUE(lang, text));
+CREATE VIRTUAL TABLE source_trigrams USING fts5(text, content='sources', content_rowid='id', tokenize='trigram', detail='none');
+CREATE TABLE previous_texts(id INTEGER PRIMARY KEY, place TEXT NOT NULL, text TEXT NOT NULL, replaced_at INTEGER NOT NULL);
+CREATE INDEX previous_by_place ON previous_texts(place);
+CREATE TABLE languages(lang INTEGER PRIMARY KEY, seen_revision INTEGER NOT NULL);
+CREATE TABLE unit_sets(lang INTEGER PRIMARY KEY, units BLOB NOT NULL);
+CREATE TABLE folder_sets(lang INTEGER PRIMARY KEY, texts BLOB NOT NULL);
+CREATE TABLE counters(name TEXT PRIMARY KEY, value INTEGER NOT NULL) WITHOUT ROWID;
+CREATE TABLE folder_prints(lang INTEGER PRIMARY KEY, print INTEGER NOT NULL);
+INSERT INTO sources VALUES(1, 1033, 'Open the file'), (2, 1033, 'Close');
+INSERT INTO source_trigrams(rowid, text) SELECT id, text FROM sources;
+INSERT INTO counters VALUES('next_unit', 9), ('indexed_source', 2);
+INSERT INTO languages VALUES(1031, 4);
+INSERT INTO folder_prints VALUES(1031, 12345);
+INSERT INTO previous_texts(place, text, replaced_at) VALUES('form/Main/Open', 'Open', 3);
+INSERT INTO unit_sets VALUES(1031, )sql" +
+                          units({{5, 1, 100, 200, 0, "Die Datei öffnen", "form/Main/Open"},
+                                 {6, 2, 100, 300, 1, "Schließen", ""},
+                                 {7, 2, 100, 250, 0, "Zu", "form/Main/Close"}}) +
+                          "), (1036, " + units({{8, 1, 100, 200, 0, "Ouvrir le fichier", "form/Main/Open"}}) + ");\n" +
+                          "INSERT INTO folder_sets VALUES(1031, " + hex(folders) + ");\nPRAGMA user_version=3;";
+  {
+    sqlite3* db = nullptr;
+    sqlite3_open(File().c_str(), &db);
+    char* message = nullptr;
+    ASSERT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK) << (message ? message : "");
+    sqlite3_close(db);
+  }
+  {
+    TTranslationMemory memory(File());
+    EXPECT_TRUE(memory.Notes().empty());
+    EXPECT_EQ(memory.UnitCount(), 4);
+    EXPECT_EQ(memory.ExactTranslation(kEnglish, u"Close", kGerman), u"Schließen") << "the latest seen";
+    const auto folderTexts = memory.FolderTexts(kGerman);
+    EXPECT_EQ(folderTexts, (std::unordered_map<std::string, std::u16string>{{"form/Main/Open", u"Datei öffnen"},
+                                                                            {"form/Main/Close", u"Schließen"}}));
+    EXPECT_EQ(memory.FolderPrint(kGerman), 12345u);
+    EXPECT_EQ(memory.SeenRevision(kGerman), 4);
+    ASSERT_EQ(memory.PreviousTexts("form/Main/Open").size(), 1u);
+    ASSERT_EQ(memory.Suggestions(kEnglish, u"Open the files", kGerman).size(), 1u);
+    std::vector<std::tuple<std::int64_t, std::int64_t, std::string>> seen;
+    memory.ForEachUnit(std::nullopt,
+                       [&](const TMemoryUnit& unit) { seen.emplace_back(unit.FirstSeen, unit.LastSeen, unit.Place); });
+    EXPECT_EQ(seen, (std::vector<std::tuple<std::int64_t, std::int64_t, std::string>>{
+                        {100, 200, "form/Main/Open"}, {100, 300, ""}, {100, 250, "form/Main/Close"}, {100, 200, "form/Main/Open"}}));
+    // A known native text is not added again; a new one gets the next id.
+    memory.Begin();
+    memory.RecordUnit(Unit(u"Close", u"Fermer", kFrench));
+    memory.RecordUnit(Unit(u"New", u"Neu"));
+    memory.Commit();
+    std::vector<std::u16string> texts;
+    memory.ForEachUnit(std::nullopt, [&](const TMemoryUnit& unit) { texts.push_back(unit.Text); });
+    EXPECT_EQ(texts.size(), 6u);
+    EXPECT_EQ(texts.back(), u"Neu") << "ids after the migrated ones";
+    EXPECT_EQ(memory.IntegrityCheck(), "ok");
+  }
+  sqlite3* db = nullptr;
+  sqlite3_open(File().c_str(), &db);
+  auto count = [&](const char* query) {
+    sqlite3_stmt* stmt = nullptr;
+    sqlite3_prepare_v2(db, query, -1, &stmt, nullptr);
+    const int n = sqlite3_step(stmt) == SQLITE_ROW ? sqlite3_column_int(stmt, 0) : -1;
+    sqlite3_finalize(stmt);
+    return n;
+  };
+  EXPECT_EQ(count("SELECT count(*) FROM sources"), 3);
+  EXPECT_EQ(count("SELECT count(*) FROM sqlite_schema WHERE type = 'index' AND tbl_name = 'sources'"), 0);
+  sqlite3_close(db);
+}
+
+// Every number a set's record holds survives it, however large or however
+// far from its neighbour's; places that share all, part or none of the one
+// before come back whole.
+TEST_F(TranslationMemoryTest, SetsKeepExtremeNumbersAndPlaces) {
+  struct TCase {
+    std::u16string native, text;
+    std::string place;
+    std::int64_t first, last;
+  };
+  const TCase cases[] = {
+      {u"One", u"Eins", "form/Main/btnOne/Caption", 1, 1},
+      {u"Two", u"Zwei", "form/Main/btnOne/Caption", INT64_MIN, INT64_MAX},
+      {u"Three", u"Drei", "form/Main/btn", INT64_MAX, INT64_MAX},
+      {u"Four", u"Vier", "", 0, -5},
+      {u"Five", u"Fünf ✓", "unit/Strings/SFive", -1, 1700000000},
+      {u"Six", u"Sechs", "unit/Strings/SFive/x", 1700000000, 1},
+  };
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    for (const TCase& c : cases) {
+      TMemoryUnit unit = Unit(c.native, c.text);
+      unit.Place = c.place;
+      unit.FirstSeen = c.first;
+      unit.LastSeen = c.last;
+      memory.RecordUnit(unit);
+      memory.SetFolderText(c.place, kGerman, c.text);
+    }
+    memory.Commit();
+  }
+  TTranslationMemory memory(File());
+  std::vector<TMemoryUnit> units;
+  memory.ForEachUnit(kGerman, [&](const TMemoryUnit& unit) { units.push_back(unit); });
+  ASSERT_EQ(units.size(), std::size(cases));
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(units[i].NativeText, cases[i].native);
+    EXPECT_EQ(units[i].Text, cases[i].text);
+    EXPECT_EQ(units[i].Place, cases[i].place);
+    // A time of 0 stands for "now" when a unit is recorded.
+    if (cases[i].first != 0) {
+      EXPECT_EQ(units[i].FirstSeen, cases[i].first);
+    }
+    if (cases[i].last != 0) {
+      EXPECT_EQ(units[i].LastSeen, cases[i].last);
+    }
+  }
+  const auto folderTexts = memory.FolderTexts(kGerman);
+  EXPECT_EQ(folderTexts.size(), std::size(cases) - 1) << "two cases share a place";
+  EXPECT_EQ(folderTexts.at("form/Main/btnOne/Caption"), u"Zwei");
+  EXPECT_EQ(folderTexts.at("unit/Strings/SFive/x"), u"Sechs");
+  EXPECT_EQ(folderTexts.at(""), u"Vier");
+}
+
+// Native texts added in a transaction are written many to a statement when
+// a step ends; a step undone takes its own with it, and the ids go on from
+// the last one kept.
+TEST_F(TranslationMemoryTest, ManyNewNativeTextsInOneTransaction) {
+  auto native = [](const char* kind, int i) { return Utf8ToUtf16(std::string(kind) + " text number " + std::to_string(i)); };
+  {
+    TTranslationMemory memory(File());
+    memory.Begin();
+    memory.BeginStep();
+    for (int i = 0; i < 150; ++i) memory.RecordUnit(Unit(native("kept", i), u"Behalten"));
+    memory.EndStep(true);
+    memory.BeginStep();
+    for (int i = 0; i < 70; ++i) memory.RecordUnit(Unit(native("undone", i), u"Verworfen"));
+    memory.EndStep(false);
+    memory.RecordUnit(Unit(u"The last one", u"Der letzte"));
+    memory.Commit();
+  }
+  TTranslationMemory memory(File());
+  EXPECT_EQ(memory.UnitCount(), 151);
+  for (int i : {0, 63, 64, 127, 128, 149}) {
+    EXPECT_EQ(memory.ExactTranslation(kEnglish, native("kept", i), kGerman), u"Behalten") << i;
+  }
+  EXPECT_FALSE(memory.ExactTranslation(kEnglish, native("undone", 0), kGerman));
+  EXPECT_EQ(memory.ExactTranslation(kEnglish, u"The last one", kGerman), u"Der letzte");
+  EXPECT_EQ(memory.FindSource(kEnglish, u"The last one"), 151);
+  const auto suggestions = memory.Suggestions(kEnglish, u"kept text number 1000", kGerman);
+  ASSERT_FALSE(suggestions.empty());
+  EXPECT_EQ(suggestions.front().Text, u"Behalten");
+  EXPECT_EQ(memory.IntegrityCheck(), "ok");
 }
 
 TEST_F(TranslationMemoryTest, AFolderInPlaceOfTheFileIsAnError) {

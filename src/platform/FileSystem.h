@@ -148,10 +148,6 @@ class ReplacementFile {
   std::string temp_;
   std::intptr_t handle_ = -1;  // POSIX descriptor or Windows HANDLE; -1 when closed
 };
-// Renames `from` to `to` in the same folder, replacing `to` when it exists
-// (for a file written completely under a temporary name by its own writer).
-// Throws sw::EFCreateError naming `to` on failure; `from` is then left.
-void MoveFileReplacing(const std::string& from, const std::string& to);
 
 // Reads a whole file; throws sw::EFOpenError "Cannot open file %s" on failure.
 std::string ReadFileBytes(const std::string& path);

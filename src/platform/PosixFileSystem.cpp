@@ -320,10 +320,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
   file.Commit();
 }
 
-void MoveFileReplacing(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) throw EFCreateError(Format(SFCreateError, to) + ": " + std::strerror(errno));
-}
-
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
   const fs::path dir = folder.empty() ? fs::path(".") : fs::path(folder);
   if (FileExists((dir / name).string())) return (dir / name).string();

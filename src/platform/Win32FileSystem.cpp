@@ -283,11 +283,6 @@ void WriteFileAtomic(const std::string& path, std::string_view data) {
   file.Commit();
 }
 
-void MoveFileReplacing(const std::string& from, const std::string& to) {
-  if (!::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw EFCreateError(Format(SFCreateError, to) + ": " + ErrorText(::GetLastError()));
-}
-
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
   // Windows names ignore case already; the folder's own spelling is returned.
   const std::string dir = folder.empty() ? "." : folder;
